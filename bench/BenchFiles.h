@@ -1,0 +1,11 @@
+// Generated input files of the benchmarks, made once and kept under the temporary directory.
+#pragma once
+
+#include <string>
+
+// About 100 MB of Zarn-like source in 2,000,000 lines with CR LF line ends.
+const std::string& ZarnLikeFile();
+// About 40 MB in 10,000,000 short lines with CR LF line ends.
+const std::string& ShortLinesFile();
+// A fresh scratch path next to the generated files.
+std::string ScratchPath(const std::string& name);

@@ -1,0 +1,169 @@
+// Buffer benchmarks: loading and saving against plain read and write, memory held after
+// loading, typing and line insertion in a large document.
+#include "BenchFiles.h"
+#include "buffer/TextBuffer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const std::string& InputFile(int index) {
+    return index == 0 ? ZarnLikeFile() : ShortLinesFile();
+}
+
+size_t FileSize(const std::string& path) {
+    struct stat st;
+    ::stat(path.c_str(), &st);
+    return static_cast<size_t>(st.st_size);
+}
+
+// Resident memory of the process: what loading really holds, heap or mapped.
+size_t ResidentBytes() {
+    long nPages = 0, nResident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &nPages, &nResident) != 2)
+            nResident = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(nResident) * static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// The yardstick of loading: one read of the whole file, then counting its line feeds.
+void BM_ReadAndCountLineFeeds(benchmark::State& state) {
+    const std::string& path = InputFile(static_cast<int>(state.range(0)));
+    const size_t nSize = FileSize(path);
+    // Allocated once: the yardstick does not even pay for fresh memory.
+    std::unique_ptr<char[]> data(new char[nSize]);
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        size_t nRead = 0;
+        while (nRead < nSize) {
+            const ssize_t n = ::read(fd, data.get() + nRead, nSize - nRead);
+            if (n <= 0)
+                break;
+            nRead += static_cast<size_t>(n);
+        }
+        ::close(fd);
+        size_t nLines = 0;
+        for (const char *p = data.get(), *end = p + nRead;
+             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+             ++p)
+            ++nLines;
+        benchmark::DoNotOptimize(nLines);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * nSize));
+}
+
+void BM_LoadFile(benchmark::State& state) {
+    const std::string& path = InputFile(static_cast<int>(state.range(0)));
+    const size_t nSize = FileSize(path);
+    for (auto _ : state) {
+        CTextBuffer buffer;
+        const size_t nBefore = ResidentBytes();
+        if (!buffer.LoadFile(path))
+            state.SkipWithError("load failed");
+        const double nHeld = static_cast<double>(ResidentBytes() - nBefore);
+        const double nLines = buffer.GetLineCount();
+        // The target: at most 1.3 times the file size plus 32 bytes per line.
+        state.counters["held_MB"] = nHeld / 1e6;
+        state.counters["allowed_MB"] = (1.3 * static_cast<double>(nSize) + 32 * nLines) / 1e6;
+        state.counters["held_per_line_over_file"] = (nHeld - static_cast<double>(nSize)) / nLines;
+        state.PauseTiming(); // the buffer's destruction is not part of loading
+        buffer.Clear();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * nSize));
+}
+
+// The yardstick of saving: the same bytes with one write and an fsync.
+void BM_WriteAndSync(benchmark::State& state) {
+    const std::string& path = InputFile(static_cast<int>(state.range(0)));
+    CTextBuffer buffer;
+    buffer.LoadFile(path);
+    std::string bytes;
+    buffer.CopyRange(0, 0, buffer.GetLineCount() - 1,
+                     buffer.GetLineLength(buffer.GetLineCount() - 1), bytes);
+    const std::string out = ScratchPath("write-baseline.out");
+    for (auto _ : state) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            state.SkipWithError("write failed");
+        ::fsync(fd);
+        ::close(fd);
+    }
+    ::unlink(out.c_str());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+void BM_SaveFile(benchmark::State& state) {
+    const std::string& path = InputFile(static_cast<int>(state.range(0)));
+    CTextBuffer buffer;
+    buffer.LoadFile(path);
+    const std::string out = ScratchPath("save.out");
+    for (auto _ : state) {
+        if (!buffer.SaveFile(out))
+            state.SkipWithError("save failed");
+    }
+    ::unlink(out.c_str());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
+}
+
+CTextBuffer& LargeDocument() {
+    static CTextBuffer* buffer = [] {
+        auto* b = new CTextBuffer;
+        b->LoadFile(ZarnLikeFile());
+        return b;
+    }();
+    return *buffer;
+}
+
+// 100,000 characters typed one by one, with undo recorded, into the document's middle.
+void BM_TypeCharacters(benchmark::State& state) {
+    constexpr int kChars = 100'000;
+    CTextBuffer& buffer = LargeDocument();
+    int nLine = buffer.GetLineCount() / 2;
+    for (auto _ : state) {
+        int nPos = buffer.GetLineLength(nLine) / 2;
+        for (int i = 0; i < kChars; ++i) {
+            int nEndLine, nEndChar;
+            buffer.InsertTextAt(nullptr, nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
+            nPos = nEndChar;
+        }
+        ++nLine;
+    }
+    state.counters["per_char"] = benchmark::Counter(
+        kChars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// 10,000 line breaks inserted one by one at line 1.
+void BM_InsertLineBreaksAtLine1(benchmark::State& state) {
+    constexpr int kBreaks = 10'000;
+    CTextBuffer& buffer = LargeDocument();
+    for (auto _ : state) {
+        for (int i = 0; i < kBreaks; ++i) {
+            int nEndLine, nEndChar;
+            buffer.InsertTextAt(nullptr, 1, 0, "\r\n", nEndLine, nEndChar, EDITACT_TYPING);
+        }
+    }
+    state.counters["per_break"] = benchmark::Counter(
+        kBreaks, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+// Argument 0: the 2,000,000-line Zarn-like file; 1: the 10,000,000-line file.
+BENCHMARK(BM_ReadAndCountLineFeeds)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAndSync)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeCharacters)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertLineBreaksAtLine1)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
