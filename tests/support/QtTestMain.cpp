@@ -1,0 +1,17 @@
+// The main of every GUI test executable: one QApplication on the offscreen platform, and
+// settings kept apart from the user's own.
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("ZarnEditor");
+    QApplication::setApplicationName("Zarn Editor Tests");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
