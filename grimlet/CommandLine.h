@@ -1,0 +1,21 @@
+// The command line of grimlet: four commands and their arguments.
+#pragma once
+
+#include <string>
+
+enum class GrimletCommand { Dump, Add, Init, List };
+
+struct GrimletArgs {
+    GrimletCommand nCommand = GrimletCommand::List;
+    bool bKeepComments = false;
+    std::string strDb;
+    std::string strRecord; // dump only
+    std::string strFile;   // dump: the file written; add: the source read
+};
+
+// One line naming every command and its arguments.
+extern const char GRIMLET_USAGE[];
+
+// Fills `args` from the words after the program name; false, with the reason in
+// `strError`, when they do not form one command.
+bool ParseCommandLine(int argc, const char* const* argv, GrimletArgs& args, std::string& strError);
