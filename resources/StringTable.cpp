@@ -24,6 +24,7 @@ constexpr std::array kStrings{
     StringEntry{8627, "Drag And Drop"},
     StringEntry{8628, "Replace"},
     StringEntry{8629, "Auto Indent"},
+    StringEntry{37903, "                       "}, // 23 blanks: sizes the position pane
 };
 // clang-format on
 

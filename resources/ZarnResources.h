@@ -1,0 +1,14 @@
+// The editor's compiled-in images and cursors, reached by their numeric resource ids.
+#pragma once
+
+#include <QCursor>
+#include <QPixmap>
+
+// Registers the resources once; safe to call any number of times.
+void InitZarnResources();
+
+// Bitmap `nId`; a null pixmap when there is none.
+QPixmap LoadResBitmap(unsigned nId);
+
+// Cursor `nId` with its hot spot; the arrow when there is none.
+QCursor LoadResCursor(unsigned nId);

@@ -1,0 +1,253 @@
+// What the view paints: selection cells, empty areas, margin icons and Zarn colours, read
+// back from the rendered client area pixel by pixel.
+#include "ViewTestSupport.h"
+#include "resources/CommandIds.h"
+#include "resources/ZarnResources.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A view whose parser puts one block of a chosen colour index at a chosen position.
+class CBlockView : public CProbeView {
+public:
+    uint32_t ParseLine(uint32_t, int, ColorBlock* pBlocks, int& nBlocks) override {
+        if (pBlocks)
+            pBlocks[nBlocks++] = {m_nBlockPos, m_nBlockColor};
+        return 0;
+    }
+    int m_nBlockPos = 0;
+    int m_nBlockColor = CI_NORMALTEXT;
+};
+
+// A pixel of the cell's top row, where glyphs of this font leave the background alone.
+QColor CellBackground(const QImage& image, const QRect& rcCell) {
+    return image.pixelColor(rcCell.left() + rcCell.width() / 2, rcCell.top());
+}
+
+// Whether the glyphs in the cells of rc are drawn in colour cr: the darkest strokes of
+// antialiased text reach the colour itself.
+bool HasGlyphPixelsOf(const QImage& image, const QRect& rc, const QColor& cr) {
+    return CountPixels(image, rc, cr, 40) >= 3;
+}
+
+QRect Cells(CTextView& view, int nColumn, int nRow, int nCount) {
+    return CellRect(view, nColumn, nRow).united(CellRect(view, nColumn + nCount - 1, nRow));
+}
+
+TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCell) {
+    auto pBuffer = MakeBuffer({"abc", "", "de", "fgh"});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 20, 6);
+    GiveFocus(view);
+    view.SetSelectionRange({1, 0}, {0, 3});
+    const QImage image = Render(view);
+    const QColor crSel = view.GetColorValue(CI_SELBACK);
+    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
+
+    EXPECT_NE(CellBackground(image, CellRect(view, 0, 0)), crSel); // before the selection
+    EXPECT_EQ(CellBackground(image, CellRect(view, 1, 0)), crSel);
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 3, 0), crSel)); // the line break of line 0
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 4, 0), crEmpty));
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 0, 1), crSel)); // the empty line 1
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 1, 1), crEmpty));
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 2, 2), crSel)); // the line break of line 2
+    // The selection ends at (0, 3): nothing of line 3 is selected.
+    for (int nColumn = 0; nColumn < 5; ++nColumn)
+        EXPECT_NE(CellBackground(image, CellRect(view, nColumn, 3)), crSel) << nColumn;
+}
+
+TEST(TextViewDrawing, SelectedTextIsWhiteOnBlack) {
+    auto pBuffer = MakeBuffer({"MMMM"});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 10, 2);
+    GiveFocus(view);
+    view.SetSelectionRange({2, 0}, {1, 0}); // the ends in either order
+    const QImage image = Render(view);
+    EXPECT_EQ(CellBackground(image, CellRect(view, 1, 0)), QColor(0, 0, 0));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 0), QColor(255, 255, 255)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 0), view.GetColorValue(CI_NORMALTEXT)));
+}
+
+TEST(TextViewDrawing, WithoutFocusTheSelectionIsNotDrawnUnlessAskedTo) {
+    auto pBuffer = MakeBuffer({"abc", ""});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 10, 3);
+    view.SetSelectionRange({0, 0}, {0, 1});
+    const QColor crSel = view.GetColorValue(CI_SELBACK);
+    QImage image = Render(view);
+    EXPECT_NE(CellBackground(image, CellRect(view, 0, 0)), crSel);
+    EXPECT_FALSE(IsFilled(image, CellRect(view, 3, 0), crSel));
+
+    view.m_bShowSelectionInactive = true;
+    image = Render(view);
+    EXPECT_EQ(CellBackground(image, CellRect(view, 0, 0)), crSel);
+    EXPECT_TRUE(IsFilled(image, CellRect(view, 3, 0), crSel));
+
+    view.m_bShowSelectionInactive = false;
+    GiveFocus(view);
+    EXPECT_TRUE(IsFilled(Render(view), CellRect(view, 3, 0), crSel));
+    TakeFocus(view);
+    EXPECT_FALSE(IsFilled(Render(view), CellRect(view, 3, 0), crSel));
+}
+
+TEST(TextViewDrawing, RowsBelowTheLastLineAreEmptyAreaAndPlainMargin) {
+    auto pBuffer = MakeBuffer({"one", "two"});
+    pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 12, 5);
+    const QImage image = Render(view);
+    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
+    const QColor crMargin = view.GetColorValue(CI_MARGIN);
+    for (int nRow = 2; nRow < 5; ++nRow) {
+        EXPECT_TRUE(IsFilled(image, Cells(view, 0, nRow, 12), crEmpty)) << nRow;
+        EXPECT_TRUE(IsFilled(image, MarginRect(view, nRow), crMargin)) << nRow;
+    }
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), crMargin));
+    EXPECT_FALSE(IsFilled(image, MarginRect(view, 1), crMargin)); // the bookmark's icon
+    EXPECT_TRUE(IsFilled(image, Cells(view, 3, 0, 9), crEmpty));  // right of a line's end
+}
+
+// The margin cell of a row, compared with the bitmap's cell drawn over the margin colour.
+bool ShowsMarginCell(CTextView& view, const QImage& image, int nRow, int nCell) {
+    QImage expected(view.GetMarginWidth(), view.GetLineHeight(), QImage::Format_RGB32);
+    expected.fill(view.GetColorValue(CI_MARGIN));
+    {
+        QPainter dc(&expected);
+        dc.drawPixmap(QPoint(2, (view.GetLineHeight() - 16) / 2), LoadResBitmap(IDB_MARGIN_ICONS),
+                      QRect(nCell * 16, 0, 16, 16));
+    }
+    return image.copy(MarginRect(view, nRow)) == expected;
+}
+
+TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedence) {
+    auto pBuffer = MakeBuffer({"a", "b", "c", "d", "e"});
+    pBuffer->ChangeLineFlag(0, LineFlagMark(0), true);
+    pBuffer->ChangeLineFlag(0, LineFlagMark(3), true);
+    pBuffer->ChangeLineFlag(1, LineFlagMark(0), true);
+    pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
+    pBuffer->ChangeLineFlag(2, LINEFLAG_BOOKMARK, true, false);
+    pBuffer->ChangeLineFlag(3, LineFlagMark(9), true);
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 5, 5);
+    const QImage image = Render(view);
+    EXPECT_TRUE(ShowsMarginCell(view, image, 0, 5)); // bookmarks 0 and 3: the digit 3
+    EXPECT_FALSE(ShowsMarginCell(view, image, 0, 12));
+    EXPECT_TRUE(ShowsMarginCell(view, image, 1, 12)); // bookmark 0 and anonymous: the digit 0
+    EXPECT_TRUE(ShowsMarginCell(view, image, 2, 13)); // anonymous: the plain disc
+    EXPECT_TRUE(ShowsMarginCell(view, image, 3, 11)); // the digit 9
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 4), view.GetColorValue(CI_MARGIN)));
+    // The icon's disc is cyan where no digit covers it.
+    const QRect rcMargin = MarginRect(view, 2);
+    EXPECT_EQ(image.pixelColor(rcMargin.left() + 2 + 8,
+                               rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
+              QColor(0, 255, 255));
+}
+
+TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColours) {
+    auto pBuffer = MakeBuffer({
+        "man_start_object ornament",
+        "    mat_width 480 ; wide",
+        "    mat_title \"Hello\"",
+        "    mat_color_face 0FFx",
+    });
+    CProbeSampleView view;
+    view.SetDocumentBuffer(pBuffer.get());
+    view.OnInitialUpdate();
+    ShowWithCells(view, 40, 5);
+    const QImage image = Render(view);
+    EXPECT_TRUE(
+        HasGlyphPixelsOf(image, Cells(view, 0, 0, 16), QColor(128, 0, 128))); // structure atom
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 17, 0, 8), QColor(0, 128, 0))); // value word
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 4, 1, 9), QColor(0, 0, 255))); // attribute atom
+    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 4, 1, 9), QColor(255, 0, 255)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 14, 1, 3), QColor(255, 0, 255)));   // number
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 18, 1, 6), QColor(128, 128, 128))); // comment
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 14, 2, 7), QColor(255, 0, 0)));     // string
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 19, 3, 4), QColor(255, 0, 255))); // hex number
+}
+
+TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
+    auto pBuffer = MakeBuffer({"MMMMMM"});
+    CBlockView view;
+    SetUpView(view, pBuffer.get(), 10, 2);
+    view.m_nBlockPos = 2;
+    view.m_nBlockColor = 42;
+    const QImage image = Render(view);
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 2, 0, 4), QColor(255, 0, 0)));
+    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 2), QColor(255, 0, 0)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 2), view.GetColorValue(CI_NORMALTEXT)));
+    view.m_nBlockColor = -3;
+    EXPECT_TRUE(HasGlyphPixelsOf(Render(view), Cells(view, 2, 0, 4), QColor(255, 0, 0)));
+    // A stray block position past the line colours nothing beyond it.
+    view.m_nBlockPos = 99;
+    EXPECT_FALSE(HasGlyphPixelsOf(Render(view), Cells(view, 0, 0, 10), QColor(255, 0, 0)));
+}
+
+TEST(TextViewDrawing, TabsExpandAndNulBytesShowAsAOneColumnPlaceholder) {
+    auto pBuffer = MakeBuffer({std::string("\tM"), std::string("a\0M", 3)});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 10, 3);
+    const QImage image = Render(view);
+    const QColor crText = view.GetColorValue(CI_NORMALTEXT);
+    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 4), crText));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 4, 0), crText));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 1), crText)); // the placeholder
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 1), crText)); // M after it
+    EXPECT_FALSE(HasGlyphPixelsOf(image, CellRect(view, 3, 1), crText));
+}
+
+TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
+    auto pBuffer = MakeBuffer({"ab", std::string(40, 'M')});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 10, 3);
+    view.ScrollToColumn(20, true);
+    const QImage image = Render(view);
+    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 0, 10), view.GetColorValue(CI_EMPTYAREA)));
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 1), view.GetColorValue(CI_MARGIN)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 0, 1), view.GetColorValue(CI_NORMALTEXT)));
+}
+
+TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
+    auto pBuffer = MakeBuffer({"x"});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 5, 3);
+    view.GetLineEndState(0);
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Base, QColor(10, 20, 30));
+    palette.setColor(QPalette::Button, QColor(40, 50, 60));
+    view.setPalette(palette);
+    EXPECT_EQ(view.GetColorValue(CI_EMPTYAREA), QColor(10, 20, 30));
+    EXPECT_EQ(view.GetColorValue(CI_TEXTBACK), QColor(10, 20, 30));
+    const QImage image = Render(view);
+    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 2, 5), QColor(10, 20, 30)));
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), QColor(40, 50, 60)));
+    EXPECT_TRUE(view.m_LineStates.Exists()); // no cache was cleared for it
+}
+
+TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
+    auto pBuffer = MakeBuffer({"abc", "\tdef"});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 10, 3);
+    view.PlaceCaret({1, 1});
+    EXPECT_TRUE(view.GetCaretRect().isEmpty()); // no focus, no caret
+    GiveFocus(view);
+    const QRect rcCaret = view.GetCaretRect();
+    EXPECT_EQ(rcCaret, QRect(view.TextPosToClient({1, 1}), QSize(2, view.GetLineHeight())));
+    EXPECT_EQ(rcCaret.left(), view.GetMarginWidth() + 4 * view.GetCharWidth());
+    view.SuppressCaret();
+    EXPECT_TRUE(view.GetCaretRect().isEmpty());
+    view.EnableCaret();
+    EXPECT_EQ(view.GetCaretRect(), rcCaret);
+    // At a line's end the caret inverts the empty area under it.
+    view.PlaceCaret({3, 0});
+    const QRect rcEnd = view.GetCaretRect();
+    EXPECT_TRUE(IsFilled(Render(view), rcEnd,
+                         QColor(255 - view.GetColorValue(CI_EMPTYAREA).red(),
+                                255 - view.GetColorValue(CI_EMPTYAREA).green(),
+                                255 - view.GetColorValue(CI_EMPTYAREA).blue())));
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+// Helpers of the view tests.
+#include "ViewTestSupport.h"
+
+#include <cstdlib>
+
+#include <QApplication>
+#include <QFocusEvent>
+
+std::unique_ptr<CTextBuffer> MakeBuffer(const std::vector<std::string>& lines) {
+    auto pBuffer = std::make_unique<CTextBuffer>();
+    pBuffer->InitEmpty(EOL_CRLF);
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    int nEndLine = 0, nEndChar = 0;
+    pBuffer->RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
+    return pBuffer;
+}
+
+std::unique_ptr<CTextBuffer> MakeBuffer(std::initializer_list<std::string_view> lines) {
+    return MakeBuffer(std::vector<std::string>(lines.begin(), lines.end()));
+}
+
+std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < nLines; ++i)
+        lines.push_back("line " + std::to_string(i));
+    return MakeBuffer(lines);
+}
+
+void UseDocumentFont(CTextView& view) {
+    view.SetBaseFont(CSampleView::DocumentFont());
+}
+
+void ShowWithCells(CTextView& view, int nColumns, int nLines) {
+    const QSize want(view.GetMarginWidth() + nColumns * view.GetCharWidth(),
+                     nLines * view.GetLineHeight());
+    view.resize(want + QSize(40, 40));
+    view.show();
+    QApplication::processEvents();
+    // The frame and the bars take what they take: grow the window by what the client lacks.
+    const QSize have = view.viewport()->size();
+    view.resize(view.size() + (want - have));
+    QApplication::processEvents();
+    // Focus is the tests' to give, whatever the window system did when the window appeared.
+    view.clearFocus();
+    TakeFocus(view);
+}
+
+void SetUpView(CTextView& view, CTextBuffer* pBuffer, int nColumns, int nLines) {
+    view.AttachBuffer(pBuffer);
+    UseDocumentFont(view);
+    ShowWithCells(view, nColumns, nLines);
+}
+
+void GiveFocus(CTextView& view) {
+    QFocusEvent event(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(&view, &event);
+}
+
+void TakeFocus(CTextView& view) {
+    QFocusEvent event(QEvent::FocusOut, Qt::OtherFocusReason);
+    QApplication::sendEvent(&view, &event);
+}
+
+QImage Render(CTextView& view) {
+    return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRect CellRect(CTextView& view, int nColumn, int nRow) {
+    return QRect(view.GetMarginWidth() + nColumn * view.GetCharWidth(), nRow * view.GetLineHeight(),
+                 view.GetCharWidth(), view.GetLineHeight());
+}
+
+QRect MarginRect(CTextView& view, int nRow) {
+    return QRect(0, nRow * view.GetLineHeight(), view.GetMarginWidth(), view.GetLineHeight());
+}
+
+int CountPixels(const QImage& image, const QRect& rc, const QColor& cr, int nTolerance) {
+    int nCount = 0;
+    const QRect rcIn = rc & image.rect();
+    for (int y = rcIn.top(); y <= rcIn.bottom(); ++y) {
+        for (int x = rcIn.left(); x <= rcIn.right(); ++x) {
+            const QColor px = image.pixelColor(x, y);
+            if (std::abs(px.red() - cr.red()) <= nTolerance &&
+                std::abs(px.green() - cr.green()) <= nTolerance &&
+                std::abs(px.blue() - cr.blue()) <= nTolerance)
+                ++nCount;
+        }
+    }
+    return nCount;
+}
+
+bool IsFilled(const QImage& image, const QRect& rc, const QColor& cr) {
+    return !rc.isEmpty() &&
+           CountPixels(image, rc, cr) ==
+               (rc & image.rect()).width() * (rc & image.rect()).height() &&
+           image.rect().contains(rc);
+}

@@ -1,0 +1,72 @@
+// Helpers of the view tests: probe views that expose their state, buffers from line lists,
+// sizing a view to a number of character cells, rendering and reading pixels.
+#pragma once
+
+#include "app/SampleView.h"
+#include "buffer/TextBuffer.h"
+#include "view/TextView.h"
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QImage>
+
+// A view whose protected state the tests read and set.
+template <typename TView>
+class TProbe : public TView {
+public:
+    using TView::m_bCaretSuppressed;
+    using TView::m_bHasFocus;
+    using TView::m_bHorzScrollFrozen;
+    using TView::m_bShowSelectionInactive;
+    using TView::m_cxChar;
+    using TView::m_cyLine;
+    using TView::m_LineColumns;
+    using TView::m_LineStates;
+    using TView::m_nFirstVisibleColumn;
+    using TView::m_nFirstVisibleLine;
+    using TView::m_nMaxLineColumns;
+    using TView::m_nStickyColumn;
+    using TView::m_nVisibleColumns;
+    using TView::m_nVisibleLines;
+    using TView::m_pLineBitmap;
+    using TView::m_ptCaret;
+    using TView::m_ptSelAnchor;
+    using TView::m_ptSelFrom;
+    using TView::m_ptSelTo;
+    using TView::m_rcPendingPaint;
+};
+
+using CProbeView = TProbe<CTextView>;
+using CProbeSampleView = TProbe<CSampleView>;
+
+// A buffer holding exactly these lines.
+std::unique_ptr<CTextBuffer> MakeBuffer(const std::vector<std::string>& lines);
+std::unique_ptr<CTextBuffer> MakeBuffer(std::initializer_list<std::string_view> lines);
+// n lines "line 0", "line 1", ...
+std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines);
+
+// The document font, so that cells have a known, fixed size.
+void UseDocumentFont(CTextView& view);
+// Shows the view with a client area of exactly nColumns by nLines cells beside the margin.
+void ShowWithCells(CTextView& view, int nColumns, int nLines);
+// Attaches, sets the document font and shows the view with the given cells.
+void SetUpView(CTextView& view, CTextBuffer* pBuffer, int nColumns, int nLines);
+
+// The view's focus handling, without depending on the window system's activation.
+void GiveFocus(CTextView& view);
+void TakeFocus(CTextView& view);
+
+// The client area as painted now.
+QImage Render(CTextView& view);
+// The client rectangle of screen cell (column, row) of the text area, and of a row's margin.
+QRect CellRect(CTextView& view, int nColumn, int nRow);
+QRect MarginRect(CTextView& view, int nRow);
+
+// Pixels of `rc` in `image` whose colour is within `nTolerance` of `cr` in every channel.
+int CountPixels(const QImage& image, const QRect& rc, const QColor& cr, int nTolerance = 0);
+// Whether every pixel of `rc` has colour `cr`.
+bool IsFilled(const QImage& image, const QRect& rc, const QColor& cr);

@@ -1,0 +1,154 @@
+// CTextView: the caret the view paints, the selection primitives every command uses, focus,
+// the mouse cursor shapes and the status-bar position indicator.
+#include "resources/CommandIds.h"
+#include "resources/ZarnResources.h"
+#include "view/TextView.h"
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimerEvent>
+
+void CTextView::RefreshCaret() {
+    QRect rcNew;
+    if (m_bHasFocus && !m_bCaretSuppressed &&
+        CharToColumn(m_ptCaret.y, m_ptCaret.x) >= m_nFirstVisibleColumn) {
+        // A caret right of or below the window lies outside the client area and is not seen.
+        rcNew = QRect(TextPosToClient(m_ptCaret), QSize(2, GetLineHeight()));
+    }
+    if (rcNew == m_rcCaret && m_bCaretBlinkOn)
+        return;
+    InvalidateRect(m_rcCaret);
+    m_rcCaret = rcNew;
+    // Every move shows the caret at once and starts the blink cycle anew.
+    m_bCaretBlinkOn = true;
+    InvalidateRect(m_rcCaret);
+    const int nFlashTime = QApplication::cursorFlashTime();
+    if (!m_rcCaret.isEmpty() && nFlashTime > 0)
+        m_timerCaretBlink.start(nFlashTime / 2, this);
+    else
+        m_timerCaretBlink.stop();
+}
+
+void CTextView::timerEvent(QTimerEvent* pEvent) {
+    if (pEvent->timerId() != m_timerCaretBlink.timerId()) {
+        QAbstractScrollArea::timerEvent(pEvent);
+        return;
+    }
+    m_bCaretBlinkOn = !m_bCaretBlinkOn;
+    InvalidateRect(m_rcCaret);
+}
+
+void CTextView::PlaceCaret(TextPos pos) {
+    m_ptCaret = pos;
+    m_nStickyColumn = CharToColumn(pos.y, pos.x);
+    RefreshCaret();
+}
+
+void CTextView::EnableCaret() {
+    m_bCaretSuppressed = false;
+    RefreshCaret();
+}
+
+void CTextView::SuppressCaret() {
+    m_bCaretSuppressed = true;
+    RefreshCaret();
+}
+
+void CTextView::focusInEvent(QFocusEvent* pEvent) {
+    QAbstractScrollArea::focusInEvent(pEvent);
+    OnSetFocus();
+}
+
+void CTextView::focusOutEvent(QFocusEvent* pEvent) {
+    QAbstractScrollArea::focusOutEvent(pEvent);
+    OnKillFocus();
+}
+
+void CTextView::OnSetFocus() {
+    m_bHasFocus = true;
+    if (m_ptSelFrom != m_ptSelTo)
+        InvalidateLineRange(m_ptSelFrom.y, m_ptSelTo.y);
+    RefreshCaret();
+}
+
+void CTextView::OnKillFocus() {
+    m_bHasFocus = false;
+    RefreshCaret();
+    if (m_ptSelFrom != m_ptSelTo)
+        InvalidateLineRange(m_ptSelFrom.y, m_ptSelTo.y);
+}
+
+void CTextView::OrderSelection() {
+    if (m_ptSelFrom < m_ptSelTo) {
+        m_ptSelLow = m_ptSelFrom;
+        m_ptSelHigh = m_ptSelTo;
+    } else {
+        m_ptSelLow = m_ptSelTo;
+        m_ptSelHigh = m_ptSelFrom;
+    }
+}
+
+void CTextView::GetOrderedSelection(TextPos& ptLow, TextPos& ptHigh) {
+    OrderSelection();
+    ptLow = m_ptSelLow;
+    ptHigh = m_ptSelHigh;
+}
+
+bool CTextView::IsInOrderedSelection(TextPos pos) const {
+    // The selection holds its low end and not its high end.
+    const TextPos low = m_ptSelLow;
+    const TextPos high = m_ptSelHigh;
+    if (pos.y < low.y || pos.y > high.y)
+        return false;
+    if (pos.y > low.y && pos.y < high.y)
+        return true;
+    if (low.y < high.y) {
+        if (pos.y == high.y)
+            return pos.x < high.x;
+        return pos.x >= low.x;
+    }
+    return low.x <= pos.x && pos.x < high.x;
+}
+
+bool CTextView::IsPointInSelection(TextPos pos) {
+    OrderSelection();
+    return IsInOrderedSelection(pos);
+}
+
+void CTextView::SetSelectionRange(TextPos ptFrom, TextPos ptTo) {
+    if (ptFrom == m_ptSelFrom) {
+        if (ptTo != m_ptSelTo)
+            InvalidateLineRange(ptTo.y, m_ptSelTo.y);
+    } else {
+        InvalidateLineRange(ptFrom.y, ptTo.y);
+        InvalidateLineRange(m_ptSelFrom.y, m_ptSelTo.y);
+    }
+    m_ptSelFrom = ptFrom;
+    m_ptSelTo = ptTo;
+}
+
+void CTextView::mouseMoveEvent(QMouseEvent* pEvent) {
+    OnSetCursor(pEvent->position().toPoint());
+    QAbstractScrollArea::mouseMoveEvent(pEvent);
+}
+
+void CTextView::OnSetCursor(QPoint pt) {
+    if (pt.x() < GetMarginWidth()) {
+        viewport()->setCursor(LoadResCursor(IDC_MARGIN_CURSOR));
+        return;
+    }
+    // Over the selection the arrow says that a drag can start there.
+    OrderSelection();
+    if (IsInOrderedSelection(ClientToTextPos(pt)))
+        viewport()->setCursor(Qt::ArrowCursor);
+    else
+        viewport()->setCursor(Qt::IBeamCursor);
+}
+
+void CTextView::OnUpdatePositionIndicator(CCmdUI& cmdUI) {
+    char szText[64];
+    std::snprintf(szText, sizeof szText, "Ln %d, Col %d", m_ptCaret.y + 1, m_ptCaret.x + 1);
+    cmdUI.SetText(szText);
+}
