@@ -1,0 +1,37 @@
+// Every message box and file dialog of the editor goes through these functions, so that tests
+// can answer them in place of a person.
+#pragma once
+
+#include <functional>
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+// A message box with the application's title, the given text and buttons; returns the
+// button pressed.
+QMessageBox::StandardButton AfxMessageBox(const QString& strText,
+                                          QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                          QMessageBox::Icon icon = QMessageBox::Information);
+
+// What a file dialog is asked for.
+struct FileDialogRequest {
+    bool bSave = false;       // a Save As dialog, else an Open dialog
+    QString strCaption;       // empty: the dialog's usual title
+    QString strInitialPath;   // directory and/or file name shown first
+    QString strFilter;        // Qt filter text, e.g. "Kestor Files (*.zarn)"
+    QString strDefaultSuffix; // added to a typed name without one
+    bool bMustExist = false;  // an Open dialog that only takes existing files
+};
+
+// Runs a file dialog; returns the chosen path, or an empty string when cancelled.
+QString PromptFileName(QWidget* pParent, const FileDialogRequest& request);
+
+// Test hooks: while set, the handler answers instead of a real dialog. An empty function
+// restores the real ones.
+using MessageBoxHandler =
+    std::function<QMessageBox::StandardButton(const QString&, QMessageBox::StandardButtons)>;
+using FileDialogHandler = std::function<QString(const FileDialogRequest&)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+void SetFileDialogHandler(FileDialogHandler handler);
