@@ -1,0 +1,50 @@
+// What the Output pane shows of a tool's output: the chunk rules, the decoding, the append.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
+class QPlainTextEdit;
+
+// The most bytes one read of the child's output takes: the chunk rules below apply per read.
+constexpr qsizetype TOOL_CHUNK_MAX = 8191;
+
+// The console's pause prompt; a child has no input, so its pause ends at once and the prompt
+// is noise.
+constexpr char TOOL_PAUSE_PROMPT[] = "Press any key to continue . . .";
+
+// The part of one read (a "chunk") that the Output pane shows: every backspace becomes a
+// blank, and the text ends at the first zero byte or where the pause prompt begins, whichever
+// comes first; the rest of that chunk is dropped. A prompt split between two chunks is not
+// found, so both of its pieces are shown.
+QByteArray ShownPartOfChunk(QByteArrayView chunk);
+
+// Turns the shown parts of successive chunks into text for the pane. One stateful UTF-8
+// decoder serves the whole run, so a character split between two reads comes out whole, and
+// a CR LF split between two reads gives one line break. Every CR LF and every lone CR becomes
+// the pane's line break "\n"; bytes that are not UTF-8 show as U+FFFD.
+class CToolOutputDecoder {
+public:
+    QString Decode(QByteArrayView shown);
+    // What is still held when the output has ended: a pending line break, and U+FFFD for a
+    // character the child never completed.
+    QString Finish();
+
+private:
+    // QStringDecoder keeps the bytes of an unfinished character in its protected state.
+    class CUtf8Decoder : public QStringDecoder {
+    public:
+        CUtf8Decoder() : QStringDecoder(QStringDecoder::Utf8) {}
+        bool IsInsideCharacter() const { return state.remainingChars > 0; }
+    };
+
+    CUtf8Decoder m_decoder;
+    bool m_bPendingCr = false; // the last text ended in CR: its LF may open the next one
+};
+
+// Appends `strText` at the end of the edit and keeps the last line in view, also when the
+// user had scrolled up. The edit's cursor ends at the end of the text. Costs no more than
+// the appended text and one screen of layout, however long the edit's text already is.
+void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText);
