@@ -23,6 +23,8 @@ public:
     FileResult Begin(const std::string& strPath, bool bMakeBackup);
     // Buffered; a failure is kept and reported by Commit.
     void Append(std::string_view data) {
+        if (data.empty())
+            return;
         if (data.size() <= kChunk - m_nBuffered) {
             std::memcpy(m_pBuffer.get() + m_nBuffered, data.data(), data.size());
             m_nBuffered += data.size();
