@@ -1,16 +1,22 @@
-// CSampleView: Zarn colouring through the Zarn line parser, and the document's buffer and font.
+// CSampleView: Zarn colouring through the Zarn line parser, the document's buffer and font,
+// and the route of the view's commands.
 #include "app/SampleView.h"
 
+#include "app/CommandRoute.h"
+#include "app/SampleDoc.h"
 #include "language/ZarnParser.h"
 
-CSampleView::CSampleView(QWidget* pParent) : CTextView(pParent) {}
+CSampleView::CSampleView(QWidget* pParent) : CTextEditView(pParent) {}
+
+CSampleView::~CSampleView() {
+    // The buffer belongs to the document, which may go as soon as its last view has left it.
+    DetachBuffer();
+    if (m_pDocument)
+        m_pDocument->RemoveView(this);
+}
 
 LogFont CSampleView::DocumentFont() {
-    LogFont lf;
-    lf.strFaceName = QStringLiteral("Courier New");
-    lf.nHeight = 17;
-    lf.nWeight = FW_NORMAL;
-    return lf;
+    return CSampleDoc::InitialFont();
 }
 
 uint32_t CSampleView::ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks, int& nBlocks) {
@@ -18,10 +24,23 @@ uint32_t CSampleView::ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks
 }
 
 CTextBuffer* CSampleView::LocateBuffer() {
-    return m_pDocumentBuffer;
+    return m_pDocument ? &m_pDocument->GetTextBuffer() : m_pDocumentBuffer;
 }
 
 void CSampleView::OnInitialUpdate() {
-    CTextView::OnInitialUpdate();
-    SetBaseFont(DocumentFont());
+    CTextEditView::OnInitialUpdate();
+    SetBaseFont(m_pDocument ? m_pDocument->GetFont() : DocumentFont());
+}
+
+bool CSampleView::RouteCommand(unsigned nId) {
+    return CCommandRoute::FromView(this).OnCmdMsg(nId);
+}
+
+bool CSampleView::RouteUpdateCmdUI(unsigned nId, CCmdUI& cmdUI) {
+    return CCommandRoute::FromView(this).OnUpdateCmdUI(nId, cmdUI);
+}
+
+bool CSampleView::HasCommandHandler(unsigned nId) const {
+    return MapHasCommand(CTextEditView::GetCommandMap(), nId) ||
+           MapHasCommand(CTextView::GetCommandMap(), nId);
 }

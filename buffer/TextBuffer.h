@@ -97,6 +97,11 @@ public:
     FileResult LoadFile(const std::string& strPath, int nEolStyle = EOL_AUTO);
     FileResult SaveFile(const std::string& strPath, int nEolStyle = EOL_AUTO,
                         bool bClearModified = true);
+    // Writes the text as a Vey file: each line that is not empty becomes "atom$", the line
+    // without its leading and trailing blanks (tabs stay), and CR LF, except comments (";")
+    // and lines that begin with "<", ">" or "]". Written like SaveFile, so a failure leaves
+    // an existing file as it was; the buffer does not change.
+    FileResult ExportVey(const std::string& strPath) const;
     void Clear();
 
     // The seam through which saving reaches the file system; null restores the system's.

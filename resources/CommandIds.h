@@ -12,6 +12,8 @@ constexpr unsigned IDR_CONTEXT_MENU          = 131;   // the editing view's cont
 constexpr unsigned IDC_MARGIN_CURSOR         = 22900; // mouse cursor over the selection margin
 constexpr unsigned IDR_VIEW_KEYS             = 22901; // the view's key table
 constexpr unsigned IDB_MARGIN_ICONS          = 22902; // bookmark icons of the selection margin
+constexpr unsigned IDS_APP_TITLE             = 57344; // "Zarn Editor"
+constexpr unsigned IDS_IDLE_MESSAGE          = 57345; // "Ready"
 
 // File.
 constexpr unsigned ID_FILE_NEW               = 57600;

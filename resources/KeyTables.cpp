@@ -1,4 +1,4 @@
-// The view's key table, one row per binding.
+// The view's and the main window's key tables, one row per binding.
 #include "resources/KeyTables.h"
 
 #include "resources/CommandIds.h"
@@ -86,6 +86,28 @@ constexpr KeyBinding kViewKeys[] = {
     {Qt::Key_Y,         kCtrl,      ID_EDIT_REDO},
     {Qt::Key_Z,         kCtrl,      ID_EDIT_UNDO},
 };
+
+constexpr KeyBinding kMainKeys[] = {
+    {Qt::Key_B,         kCtrl,      ID_ZARN_HEX_CONVERTER},
+    {Qt::Key_C,         kCtrl,      ID_EDIT_COPY},
+    {Qt::Key_L,         kCtrl,      ID_FILE_LOAD_FROM_IDX},
+    {Qt::Key_N,         kCtrl,      ID_FILE_NEW},
+    {Qt::Key_O,         kCtrl,      ID_FILE_OPEN},
+    {Qt::Key_P,         kCtrl,      ID_FILE_PRINT},
+    {Qt::Key_S,         kCtrl,      ID_FILE_SAVE},
+    {Qt::Key_V,         kCtrl,      ID_EDIT_PASTE},
+    {Qt::Key_Backspace, kAlt,       ID_EDIT_UNDO},
+    {Qt::Key_Delete,    kShift,     ID_EDIT_CUT},
+    {Qt::Key_F10,       kNone,      ID_KEY_F10},
+    {Qt::Key_F5,        kNone,      ID_ZARN_INSERT},
+    {Qt::Key_F6,        kNone,      ID_NEXT_PANE},
+    {Qt::Key_F6,        kShift,     ID_PREV_PANE},
+    {Qt::Key_Insert,    kCtrl,      ID_EDIT_COPY},
+    {Qt::Key_Insert,    kShift,     ID_EDIT_PASTE},
+    {Qt::Key_Return,    kAlt,       ID_ZARN_PROPERTIES},
+    {Qt::Key_X,         kCtrl,      ID_EDIT_CUT},
+    {Qt::Key_Z,         kCtrl,      ID_EDIT_UNDO},
+};
 // clang-format on
 
 // Only these modifiers take part in a binding; the keypad flag does not.
@@ -96,6 +118,10 @@ constexpr Qt::KeyboardModifiers kBindingModifiers =
 
 std::span<const KeyBinding> GetViewKeyTable() {
     return kViewKeys;
+}
+
+std::span<const KeyBinding> GetMainKeyTable() {
+    return kMainKeys;
 }
 
 unsigned LookupKeyBinding(std::span<const KeyBinding> table, int nKey,

@@ -1,5 +1,6 @@
 // CTextView: the read-only view of a CTextBuffer: metrics and position mapping, colouring,
-// drawing, the caret and the selection, scrolling, and its reaction to buffer changes.
+// drawing, the caret and the selection, scrolling, its reaction to buffer changes, caret
+// movement, mouse selection, bookmarks, copying and dragging text out, searching, printing.
 #pragma once
 
 #include "buffer/TextBufferListener.h"
@@ -12,6 +13,8 @@
 #include "view/LineStateCache.h"
 #include "view/LineWidthCache.h"
 #include "view/LogFont.h"
+#include "view/PrintInfo.h"
+#include "view/SearchEngine.h"
 
 #include <array>
 #include <cstdint>
@@ -27,7 +30,12 @@
 
 class CPaneSplitter;
 class CTextBuffer;
+class QMenu;
+class QMimeData;
+class QPaintDevice;
+class QPrinter;
 class QScrollBar;
+class QTextLayout;
 
 // Scroll-bar requests.
 // clang-format off
@@ -46,8 +54,9 @@ class CTextView : public QAbstractScrollArea, public CTextBufferListener {
     Q_OBJECT
 
 public:
-    static constexpr int TAB_WIDTH = 4;     // columns; nothing changes it
-    static constexpr int MARGIN_WIDTH = 20; // pixels; the selection margin is always shown
+    static constexpr int TAB_WIDTH = 4;              // columns; nothing changes it
+    static constexpr int MARGIN_WIDTH = 20;          // pixels; the selection margin is always shown
+    static constexpr int AUTO_SCROLL_INTERVAL = 100; // ms between auto-scroll steps of a selection
 
     explicit CTextView(QWidget* pParent = nullptr);
     ~CTextView() override;
@@ -127,6 +136,8 @@ public:
     void SetSelectionRange(TextPos ptFrom, TextPos ptTo);
     // Where the caret is painted; empty while it is hidden.
     QRect GetCaretRect() const { return m_rcCaret; }
+    // Anchor, both selection ends and the caret to pos, scrolled into view.
+    void PutCaretAt(TextPos pos);
 
     // Scrolling (TextViewScrolling.cpp).
     int GetFirstVisibleLine() const { return m_nFirstVisibleLine; }
@@ -149,6 +160,10 @@ public:
     // Commands (TextViewCommands.cpp): true when the view handled the command.
     virtual bool OnCmdMsg(unsigned nId);
     virtual bool OnUpdateCmdUI(unsigned nId, CCmdUI& cmdUI);
+    // Where the key table's and the context menu's commands go: the view's own maps here; the
+    // application's view passes them on to its document, frame and application.
+    virtual bool RouteCommand(unsigned nId);
+    virtual bool RouteUpdateCmdUI(unsigned nId, CCmdUI& cmdUI);
     // A key the view's key table binds goes to its command and is consumed, even when no
     // handler takes the command; a disabled command does nothing.
     bool TranslateAccelerator(int nKey, Qt::KeyboardModifiers modifiers);
@@ -156,6 +171,91 @@ public:
 
     // The mouse cursor for a point of the client area.
     void OnSetCursor(QPoint pt);
+
+    // Caret movement (TextViewMovement.cpp); bExtend is true for the Shift variant.
+    void MoveCharLeft(bool bExtend);
+    void MoveCharRight(bool bExtend);
+    void MoveByWordLeft(bool bExtend);
+    void MoveByWordRight(bool bExtend);
+    void MoveLineUp(bool bExtend);
+    void MoveLineDown(bool bExtend);
+    void MovePageUp(bool bExtend);
+    void MovePageDown(bool bExtend);
+    void MoveToLineStart(bool bExtend);
+    void MoveToLineEnd(bool bExtend);
+    void MoveToDocStart(bool bExtend);
+    void MoveToDocEnd(bool bExtend);
+    void ScrollLineUp();
+    void ScrollLineDown();
+    void ScrollColumnLeft();
+    void ScrollColumnRight();
+    void SelectAllText();
+    // The ends of the word around pos, on pos's line.
+    TextPos WordStartAt(TextPos pos) const;
+    TextPos WordEndAt(TextPos pos) const;
+
+    // The mouse (TextViewMouse.cpp), in client points of the viewport.
+    void OnLButtonDown(Qt::KeyboardModifiers keys, QPoint pt);
+    void OnMouseMove(Qt::KeyboardModifiers keys, QPoint pt);
+    void OnLButtonUp(Qt::KeyboardModifiers keys, QPoint pt);
+    void OnLButtonDblClk(Qt::KeyboardModifiers keys, QPoint pt);
+    void OnRButtonDown(Qt::KeyboardModifiers keys, QPoint pt);
+    // One tick of the selection's auto-scroll timer with the mouse at ptMouse.
+    void OnTimer(QPoint ptMouse);
+    void OnContextMenu(QPoint ptScreen);
+    bool IsMouseSelecting() const { return m_bMouseSelecting; }
+    bool IsAutoScrollTimerActive() const { return m_timerAutoScroll.isActive(); }
+
+    // Copying and dragging out (TextViewClipboard.cpp). Text leaves with LF line ends.
+    void CopySelection();
+    void GetTransferText(TextPos ptFrom, TextPos ptTo, std::string& text) const;
+    virtual bool IsClipboardTextAvailable() const;
+    // Bytes as Latin-1 characters; false for an empty text.
+    virtual bool PutTextOnClipboard(std::string_view text);
+    // The clipboard's text as the bytes that enter the buffer (lone LF made CR LF).
+    virtual bool GetTextFromClipboard(std::string& text);
+    // The selection as drag data, remembering the dragged range; null when nothing is selected.
+    virtual std::unique_ptr<QMimeData> MakeDragData();
+    virtual Qt::DropActions GetDragSourceEffects() const;
+    virtual void OnDragSourceDone(Qt::DropAction effect);
+    bool IsDragSourceActive() const { return m_bDragSourceActive; }
+
+    // Bookmarks (TextViewBookmarks.cpp): flags of the buffer's lines, so shared by its views.
+    void ToggleNumberedBookmark(int n);
+    void GoToNumberedBookmark(int n);
+    void ClearNumberedBookmarks();
+    void ToggleAnonBookmark();
+    void GoToNextAnonBookmark();
+    void GoToPrevAnonBookmark();
+    void ClearAnonBookmarks();
+    bool HasAnonBookmarks() const { return m_bHasAnonBookmarks; }
+
+    // Searching the view's lines (TextViewSearch.cpp); see FindInRange in SearchEngine.h.
+    bool FindInRange(std::string_view pattern, TextPos ptStart, TextPos ptBegin, TextPos ptEnd,
+                     uint32_t dwFlags, bool bWrap, TextPos& ptFound) const;
+    bool FindInDocument(std::string_view pattern, TextPos ptStart, uint32_t dwFlags, bool bWrap,
+                        TextPos& ptFound) const;
+    // Selects nLength characters from ptStart with the caret at their end.
+    bool SelectFoundText(TextPos ptStart, int nLength);
+
+    // Printing (TextViewPrinting.cpp): the document in black in a font derived from the screen
+    // font, long lines wrapped, "Page n/m" at the foot of every page; the printer's page range
+    // when it has one, else every page. Nothing is printed when the margins leave no room for
+    // text, the range holds no page or the printer cannot be opened.
+    PrintResult PrintDocument(QPrinter& printer);
+    // The steps of one job, in the order PrintDocument takes them. A page table is made once
+    // per job; OnPrint makes it if nobody has yet.
+    virtual void OnBeginPrinting(QPrinter& printer);
+    bool PaginateDocument(const CPrintInfo& info);
+    virtual void OnPrepareDC(CPrintInfo& info);
+    virtual void OnPrint(QPainter& dc, CPrintInfo& info);
+    virtual void OnEndPrinting();
+    // The printed height of line nLine: its wrapped rows, or one row when it is empty.
+    int MeasurePrintedLine(int nLine);
+    virtual void PrintPageFooter(QPainter& dc, int nPage);
+    virtual void GetPageFooterText(int nPage, QString& strText);
+    // Pages of the running job; 0 outside a job and before pagination.
+    int GetPrintPageCount() const { return m_nPageCount; }
 
 protected:
     // Qt events, each turned into the operation above that speaks in text positions.
@@ -165,7 +265,11 @@ protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void changeEvent(QEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
@@ -184,6 +288,61 @@ protected:
     bool UpdateOneLineCaches(int nLine);
     void UpdateLineCountCaches(int nLine);
     void PaintCaret(QPainter& dc, const QRegion& rgnUpdate);
+
+    // Movement and mouse helpers.
+    void FinishMove(bool bExtend, bool bSetStickyColumn = true);
+    bool CollapseSelection(bool bExtend, bool bToHigh);
+    TextPos PositionAfterLine(int nLine) const;
+    TextPos SnappedTextPos(QPoint pt);
+    void SelectWordsBetween(TextPos ptAnchor, TextPos pt);
+    void SelectLinesBetween(TextPos ptAnchor, TextPos pt, bool bCaretAtEnd);
+    void StartMouseSelection(bool bWords, bool bLines);
+    void EndMouseSelection();
+    // The drag of the selection that a move after a press inside it starts; ExecDrag is its
+    // one blocking step, which tests replace.
+    void DragSelection();
+    virtual Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> pData, Qt::DropActions effects);
+    // Shows the context menu at ptScreen and answers the chosen command, 0 for none. Tests
+    // replace it.
+    virtual unsigned TrackContextMenu(QMenu& menu, QPoint ptScreen);
+
+    // Command handlers.
+    void OnMoveCommand(unsigned nId);
+    void OnScrollCommand(unsigned nId);
+    void OnEditSelectAll(unsigned nId);
+    void OnEditCopy(unsigned nId);
+    void OnUpdateEditCopy(CCmdUI& cmdUI);
+    void OnToggleBookmark(unsigned nId);
+    void OnGoToBookmark(unsigned nId);
+    void OnClearBookmarks(unsigned nId);
+    void OnToggleAnonBookmark(unsigned nId);
+    void OnNextAnonBookmark(unsigned nId);
+    void OnPrevAnonBookmark(unsigned nId);
+    void OnClearAnonBookmarks(unsigned nId);
+    void OnUpdateAnonBookmarks(CCmdUI& cmdUI);
+    void OnEditFind(unsigned nId);
+    void OnEditRepeat(unsigned nId);
+    void OnFindPrevious(unsigned nId);
+    void OnUpdateEditRepeat(CCmdUI& cmdUI);
+    void OnFilePageSetup(unsigned nId);
+    void OnFilePrint(unsigned nId);
+    void OnFilePrintDirect(unsigned nId);
+    void OnFilePrintPreview(unsigned nId);
+    // Prints on printer and tells the user why when nothing could be printed.
+    void RunPrintJob(QPrinter& printer);
+
+    // Print helpers. BeginPrintJob starts a job on printer (its font, its drawing rectangle)
+    // and fails, ending the job again, when the margins leave no room for text. LayOutPrintArea
+    // places the text area and the footer band on the page. LayoutPrintedLine lays a non-empty
+    // line out in rows as wide as the text area.
+    PrintResult BeginPrintJob(QPrinter& printer, CPrintInfo& info);
+    bool LayOutPrintArea(const CPrintInfo& info);
+    std::unique_ptr<QTextLayout> LayoutPrintedLine(int nLine) const;
+
+    // Search helpers: where an upward search starts (the selection's start, or the caret), and
+    // keeping the selection drawn while a search dialog has the focus.
+    TextPos GetUpwardSearchStart();
+    void ShowSelectionInactive(bool bShow);
 
     static std::span<const CommandMapEntry<CTextView>> GetCommandMap();
 
@@ -227,4 +386,33 @@ protected:
     QBasicTimer m_timerCaretBlink;
     QRect m_rcPendingPaint;
     int m_nWheelDelta = 0;
+
+    // Mouse selection and dragging out.
+    bool m_bMouseSelecting = false; // left button down, auto-scroll timer running
+    bool m_bSelectWords = false;
+    bool m_bSelectLines = false;
+    QBasicTimer m_timerAutoScroll;
+    bool m_bDragPending = false; // pressed inside the selection: a move starts a drag
+    bool m_bDragSourceActive = false;
+    QPoint m_ptLastMouse;   // where the auto-scroll timer takes the mouse to be
+    QPoint m_ptDragPressed; // where the press that may start a drag happened
+    TextPos m_ptDraggedFrom;
+    TextPos m_ptDraggedTo;
+
+    bool m_bHasAnonBookmarks = false; // as this view last saw the buffer
+
+    // The last search of this view, made by its Find command; Find Next repeats it.
+    bool m_bHaveLastSearch = false;
+    uint32_t m_dwLastFindFlags = 0;
+    std::string m_strLastSearchText; // bytes, NUL bytes included
+
+    // The print job, valid between OnBeginPrinting and OnEndPrinting.
+    std::unique_ptr<QFont> m_pPrinterFont;        // made by OnBeginPrinting
+    const QPaintDevice* m_pPrintDevice = nullptr; // the printer that lines are measured for
+    int m_cyPrintLine = 0;                        // an empty line, and the footer band's unit
+    QRect m_rcPage;                               // the page's drawing rectangle
+    QRect m_rcPageText;                           // less the margins and the footer band
+    std::vector<int> m_pnPageFirstLine;           // per page its first line; empty: no table
+    std::vector<int> m_pnPageFirstRow;            // the wrapped row of that line it starts with
+    int m_nPageCount = 0;
 };

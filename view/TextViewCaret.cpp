@@ -1,5 +1,5 @@
 // CTextView: the caret the view paints, the selection primitives every command uses, focus,
-// the mouse cursor shapes and the status-bar position indicator.
+// the view's timers, the mouse cursor shapes and the status-bar position indicator.
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "view/TextView.h"
@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QTimerEvent>
 
 void CTextView::RefreshCaret() {
@@ -32,6 +31,11 @@ void CTextView::RefreshCaret() {
 }
 
 void CTextView::timerEvent(QTimerEvent* pEvent) {
+    // While the button is held the view sees every move, outside the window too.
+    if (pEvent->timerId() == m_timerAutoScroll.timerId()) {
+        OnTimer(m_ptLastMouse);
+        return;
+    }
     if (pEvent->timerId() != m_timerCaretBlink.timerId()) {
         QAbstractScrollArea::timerEvent(pEvent);
         return;
@@ -78,6 +82,9 @@ void CTextView::OnKillFocus() {
     RefreshCaret();
     if (m_ptSelFrom != m_ptSelTo)
         InvalidateLineRange(m_ptSelFrom.y, m_ptSelTo.y);
+    // The button's release will not reach a view that lost the focus meanwhile.
+    if (m_bMouseSelecting)
+        EndMouseSelection();
 }
 
 void CTextView::OrderSelection() {
@@ -127,11 +134,6 @@ void CTextView::SetSelectionRange(TextPos ptFrom, TextPos ptTo) {
     }
     m_ptSelFrom = ptFrom;
     m_ptSelTo = ptTo;
-}
-
-void CTextView::mouseMoveEvent(QMouseEvent* pEvent) {
-    OnSetCursor(pEvent->position().toPoint());
-    QAbstractScrollArea::mouseMoveEvent(pEvent);
 }
 
 void CTextView::OnSetCursor(QPoint pt) {

@@ -52,8 +52,12 @@ void CTextView::ResetViewState() {
     m_ptSelFrom = {};
     m_ptSelTo = {};
     m_bShowSelectionInactive = false;
+    m_bHaveLastSearch = false;
     m_bHorzScrollFrozen = false;
     m_pMarginImages.reset();
+    EndMouseSelection();
+    m_bDragPending = false;
+    m_bHasAnonBookmarks = false;
     // The content may be entirely new: nothing of the old picture stays.
     InvalidateAll();
     RefreshCaret();
@@ -179,6 +183,11 @@ void CTextView::OnBufferUpdate(CTextBufferListener*, const CChangeExtent* pExten
         pExtent->FixPosition(m_ptSelFrom);
         pExtent->FixPosition(m_ptSelTo);
         pExtent->FixPosition(m_ptSelAnchor);
+        // The text being dragged out moves with edits made meanwhile (a drop before it).
+        if (m_bDragSourceActive) {
+            pExtent->FixPosition(m_ptDraggedFrom);
+            pExtent->FixPosition(m_ptDraggedTo);
+        }
         TextPos ptTop{0, m_nFirstVisibleLine};
         pExtent->FixPosition(ptTop);
         if (ptTop.y != m_nFirstVisibleLine) {

@@ -19,8 +19,13 @@ template <typename TView>
 class TProbe : public TView {
 public:
     using TView::m_bCaretSuppressed;
+    using TView::m_bDragPending;
+    using TView::m_bDragSourceActive;
     using TView::m_bHasFocus;
     using TView::m_bHorzScrollFrozen;
+    using TView::m_bMouseSelecting;
+    using TView::m_bSelectLines;
+    using TView::m_bSelectWords;
     using TView::m_bShowSelectionInactive;
     using TView::m_cxChar;
     using TView::m_cyLine;
@@ -34,6 +39,8 @@ public:
     using TView::m_nVisibleLines;
     using TView::m_pLineBitmap;
     using TView::m_ptCaret;
+    using TView::m_ptDraggedFrom;
+    using TView::m_ptDraggedTo;
     using TView::m_ptSelAnchor;
     using TView::m_ptSelFrom;
     using TView::m_ptSelTo;

@@ -1,0 +1,157 @@
+// CTextEditView: typed characters with overtype, Enter and its automatic indentation, Delete
+// and Backspace.
+#include "buffer/TextBuffer.h"
+#include "editview/EditView.h"
+#include "editview/IndentRules.h"
+#include "view/TextTransfer.h"
+
+#include <QGuiApplication>
+#include <QList>
+#include <QStringView>
+
+namespace {
+
+// A character typed while a mouse button is held is ignored, as a selection may be moving.
+bool IsMouseButtonDown() {
+    return QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::RightButton);
+}
+
+} // namespace
+
+void CTextEditView::OnChar(unsigned nChar) {
+    if (IsMouseButtonDown())
+        return;
+    if (nChar == '\r') {
+        InsertLineBreak();
+        return;
+    }
+    // Tab and Backspace arrive as commands through the key table; other control codes type
+    // nothing.
+    if (nChar < 32 || nChar > 255)
+        return;
+    const char ch = static_cast<char>(nChar);
+    TypeCharacter(std::string_view(&ch, 1));
+}
+
+void CTextEditView::OnTypedText(const QString& text) {
+    for (const char32_t cp : QStringView(text).toUcs4()) {
+        if (cp <= 0xFF) {
+            OnChar(cp);
+        } else if (!IsMouseButtonDown()) {
+            TypeCharacter(TextToBytes(QString::fromUcs4(&cp, 1)));
+        }
+    }
+}
+
+void CTextEditView::TypeCharacter(std::string_view bytes) {
+    if (!CanModifyText())
+        return;
+    // A word joins the group before it; a space starts a new one, so a word and the space
+    // before it undo together.
+    m_pBuffer->OpenUndoGroup(bytes != " ");
+    TextPos ptInsert = m_ptCaret;
+    if (m_ptSelFrom != m_ptSelTo) {
+        TextPos ptHigh;
+        GetOrderedSelection(ptInsert, ptHigh);
+        DeleteSelectedText();
+    } else if (m_bOvertype && ptInsert.x < GetLineLength(ptInsert.y)) {
+        m_pBuffer->DeleteRange(this, ptInsert.y, ptInsert.x, ptInsert.y, ptInsert.x + 1,
+                               EDITACT_TYPING);
+    }
+    int nEndLine = 0, nEndChar = 0;
+    if (m_pBuffer->InsertTextAt(this, ptInsert.y, ptInsert.x, bytes, nEndLine, nEndChar,
+                                EDITACT_TYPING))
+        PutCaretAt({nEndChar, nEndLine});
+    m_pBuffer->CloseUndoGroup(this);
+}
+
+void CTextEditView::InsertLineBreak() {
+    // In overtype Enter only moves to the next line, except on the last one.
+    if (m_bOvertype && m_ptCaret.y < GetLineCount() - 1) {
+        PutCaretAt({0, m_ptCaret.y + 1});
+        return;
+    }
+    if (!m_pBuffer)
+        return;
+    m_pBuffer->OpenUndoGroup(false);
+    if (CanModifyText()) {
+        DeleteSelectedText();
+        int nEndLine = 0, nEndChar = 0;
+        if (m_pBuffer->InsertTextAt(this, m_ptCaret.y, m_ptCaret.x, "\r\n", nEndLine, nEndChar,
+                                    EDITACT_TYPING))
+            PutCaretAt({nEndChar, nEndLine});
+    }
+    // Closing the group calls OnUndoGroupClosed, which indents the new line.
+    m_bClosingLineBreak = true;
+    m_pBuffer->CloseUndoGroup(this);
+    m_bClosingLineBreak = false;
+}
+
+void CTextEditView::OnUndoGroupClosed(int nAction, std::string_view text) {
+    // Any other group that closes with the line break of an earlier Enter as its last step
+    // (one that recorded nothing: a cancelled drag, an empty paste) is no Enter to indent.
+    if (!m_bClosingLineBreak)
+        return;
+    if (!m_bKeepIndent || nAction != EDITACT_TYPING || text != "\r\n" || m_bOvertype)
+        return;
+    if (!m_pBuffer || m_ptCaret.y == 0)
+        return;
+    const int nAbove = m_ptCaret.y - 1;
+    const int nLength = IndentationLength(GetLineText(nAbove), GetLineLength(nAbove));
+    if (nLength == 0)
+        return;
+    // Copied: the line's characters may move when the text changes.
+    const std::string strIndent(GetLineText(nAbove), static_cast<size_t>(nLength));
+    // The Enter's group is still open, so this step becomes a group of its own: the first
+    // Undo removes the indentation, the second the line break.
+    int nEndLine = 0, nEndChar = 0;
+    if (m_pBuffer->InsertTextAt(nullptr, m_ptCaret.y, m_ptCaret.x, strIndent, nEndLine, nEndChar,
+                                EDITACT_AUTOINDENT))
+        PutCaretAt({nEndChar, nEndLine});
+}
+
+bool CTextEditView::DeleteSelectedText() {
+    if (m_ptSelFrom == m_ptSelTo || !m_pBuffer)
+        return false;
+    TextPos ptLow, ptHigh;
+    GetOrderedSelection(ptLow, ptHigh);
+    PutCaretAt(ptLow);
+    m_pBuffer->DeleteRange(this, ptLow.y, ptLow.x, ptHigh.y, ptHigh.x, EDITACT_DELSEL);
+    return true;
+}
+
+void CTextEditView::Delete() {
+    if (!CanModifyText())
+        return;
+    TextPos ptStart, ptEnd;
+    GetOrderedSelection(ptStart, ptEnd);
+    if (ptStart == ptEnd) {
+        ptStart = m_ptCaret;
+        if (ptStart.x < GetLineLength(ptStart.y))
+            ptEnd = {ptStart.x + 1, ptStart.y};
+        else if (ptStart.y < GetLineCount() - 1)
+            ptEnd = {0, ptStart.y + 1};
+        else
+            return;
+    }
+    PutCaretAt(ptStart);
+    m_pBuffer->DeleteRange(this, ptStart.y, ptStart.x, ptEnd.y, ptEnd.x, EDITACT_DELETE);
+}
+
+void CTextEditView::Backspace() {
+    if (m_ptSelFrom != m_ptSelTo) {
+        Delete();
+        return;
+    }
+    if (!CanModifyText())
+        return;
+    const TextPos ptEnd = m_ptCaret;
+    TextPos ptStart = ptEnd;
+    if (ptStart.x > 0)
+        --ptStart.x;
+    else if (ptStart.y > 0)
+        ptStart = {GetLineLength(ptStart.y - 1), ptStart.y - 1};
+    PutCaretAt(ptStart);
+    if (ptStart != ptEnd)
+        m_pBuffer->DeleteRange(this, ptStart.y, ptStart.x, ptEnd.y, ptEnd.x, EDITACT_BACKSPACE);
+}

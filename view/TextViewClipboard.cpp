@@ -1,0 +1,75 @@
+// CTextView: copying the selection, the clipboard primitives the edit view pastes with, and
+// the data and hooks of a drag started from the selection.
+#include "buffer/TextBuffer.h"
+#include "view/TextTransfer.h"
+#include "view/TextView.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+void CTextView::GetTransferText(TextPos ptFrom, TextPos ptTo, std::string& text) const {
+    text.clear();
+    if (m_pBuffer)
+        m_pBuffer->CopyRange(ptFrom.y, ptFrom.x, ptTo.y, ptTo.x, text, "\n");
+}
+
+void CTextView::CopySelection() {
+    if (m_ptSelFrom == m_ptSelTo)
+        return;
+    OrderSelection();
+    std::string text;
+    GetTransferText(m_ptSelLow, m_ptSelHigh, text);
+    PutTextOnClipboard(text);
+}
+
+void CTextView::OnEditCopy(unsigned) {
+    CopySelection();
+}
+
+void CTextView::OnUpdateEditCopy(CCmdUI& cmdUI) {
+    cmdUI.Enable(m_ptSelFrom != m_ptSelTo);
+}
+
+bool CTextView::IsClipboardTextAvailable() const {
+    const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+    return pData && pData->hasText();
+}
+
+bool CTextView::PutTextOnClipboard(std::string_view text) {
+    if (text.empty())
+        return false;
+    QClipboard* pClipboard = QGuiApplication::clipboard();
+    pClipboard->setText(BytesToText(text));
+    const QMimeData* pData = pClipboard->mimeData();
+    return pData && pData->hasText();
+}
+
+bool CTextView::GetTextFromClipboard(std::string& text) {
+    const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+    if (!pData || !pData->hasText())
+        return false;
+    text = IncomingTextToBytes(pData->text());
+    return true;
+}
+
+std::unique_ptr<QMimeData> CTextView::MakeDragData() {
+    if (m_ptSelFrom == m_ptSelTo)
+        return nullptr;
+    OrderSelection();
+    std::string text;
+    GetTransferText(m_ptSelLow, m_ptSelHigh, text);
+    auto pData = std::make_unique<QMimeData>();
+    pData->setText(BytesToText(text));
+    m_ptDraggedFrom = m_ptSelLow;
+    m_ptDraggedTo = m_ptSelHigh;
+    return pData;
+}
+
+Qt::DropActions CTextView::GetDragSourceEffects() const {
+    return Qt::CopyAction;
+}
+
+void CTextView::OnDragSourceDone(Qt::DropAction) {
+    // The text view only lends its text; the edit view removes it after a move.
+}
