@@ -8,10 +8,6 @@ source "$ZARN_ROOT/scripts/setup.sh"
 zarn_install_missing
 zarn_build build
 
-if [ ! -x "$ZARN_ROOT/build/zarneditor" ]; then
-    echo "Built. The editor itself does not exist yet; ./test.sh runs the tests."
-    exit 0
-fi
 if [ $# -gt 0 ]; then
     exec "$ZARN_ROOT/build/zarneditor" "$@"
 fi

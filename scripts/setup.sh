@@ -6,6 +6,8 @@ ZARN_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation2 fonts-dejavu-core
+    poppler-utils
+    libx11-dev
 )
 
 zarn_install_missing() {

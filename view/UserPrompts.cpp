@@ -1,8 +1,11 @@
-// Message boxes and file dialogs, with the hooks through which tests answer them.
+// Message boxes, file dialogs and print dialogs, with the hooks through which tests answer them.
 #include "view/UserPrompts.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPushButton>
 
 namespace {
 
@@ -13,6 +16,11 @@ MessageBoxHandler& MessageBoxHook() {
 
 FileDialogHandler& FileDialogHook() {
     static FileDialogHandler handler;
+    return handler;
+}
+
+PrintDialogHandler& PrintDialogHook() {
+    static PrintDialogHandler handler;
     return handler;
 }
 
@@ -42,10 +50,35 @@ QString PromptFileName(QWidget* pParent, const FileDialogRequest& request) {
     return dialog.selectedFiles().constFirst();
 }
 
+bool PromptPrintDialog(QWidget* pParent, QPrinter& printer, PrintDialogKind kind) {
+    if (PrintDialogHook())
+        return PrintDialogHook()(printer, kind);
+    QPrintDialog dialog(&printer, pParent);
+    if (kind == PrintDialogKind::PrintSetup) {
+        // The same choice of printer and paper, but nothing is printed on OK.
+        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile |
+                          QAbstractPrintDialog::PrintShowPageSize);
+        for (QDialogButtonBox* pButtons : dialog.findChildren<QDialogButtonBox*>()) {
+            if (QPushButton* pOk = pButtons->button(QDialogButtonBox::Ok))
+                pOk->setText(QStringLiteral("OK"));
+        }
+    } else {
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                          QAbstractPrintDialog::PrintShowPageSize |
+                          QAbstractPrintDialog::PrintCollateCopies);
+    }
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxHook() = std::move(handler);
 }
 
 void SetFileDialogHandler(FileDialogHandler handler) {
     FileDialogHook() = std::move(handler);
+}
+
+void SetPrintDialogHandler(PrintDialogHandler handler) {
+    PrintDialogHook() = std::move(handler);
 }

@@ -1,5 +1,5 @@
-// Every message box and file dialog of the editor goes through these functions, so that tests
-// can answer them in place of a person.
+// Every message box, file dialog and print dialog of the editor goes through these functions,
+// so that tests can answer them in place of a person.
 #pragma once
 
 #include <functional>
@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // A message box with the application's title, the given text and buttons; returns the
@@ -28,10 +29,19 @@ struct FileDialogRequest {
 // Runs a file dialog; returns the chosen path, or an empty string when cancelled.
 QString PromptFileName(QWidget* pParent, const FileDialogRequest& request);
 
+// What a print dialog is for: one print (printer, pages, copies), or Print Setup, which only
+// chooses the printer that later prints use.
+enum class PrintDialogKind { Print, PrintSetup };
+
+// Runs the print dialog on printer, which takes the choices on OK; false when cancelled.
+bool PromptPrintDialog(QWidget* pParent, QPrinter& printer, PrintDialogKind kind);
+
 // Test hooks: while set, the handler answers instead of a real dialog. An empty function
 // restores the real ones.
 using MessageBoxHandler =
     std::function<QMessageBox::StandardButton(const QString&, QMessageBox::StandardButtons)>;
 using FileDialogHandler = std::function<QString(const FileDialogRequest&)>;
+using PrintDialogHandler = std::function<bool(QPrinter&, PrintDialogKind)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 void SetFileDialogHandler(FileDialogHandler handler);
+void SetPrintDialogHandler(PrintDialogHandler handler);

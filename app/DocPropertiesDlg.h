@@ -1,0 +1,30 @@
+// CDocPropertiesDlg: the "Document Properties" dialog (File Name, GID, Main IDX Path).
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+#include <QString>
+
+class Ui_CDocPropertiesDlg;
+
+// Shows a document's three properties. OK writes the GID and the Main IDX Path back through
+// the pointers; Cancel writes nothing. The File Name is shown read-only and never written.
+class CDocPropertiesDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The strings belong to the document and must outlive the dialog; a null pointer is
+    // shown as empty and, for the GID and the path, not written.
+    CDocPropertiesDlg(QWidget* pParent, QString* pstrFileName, QString* pstrIdxPath,
+                      QString* pstrGid);
+    ~CDocPropertiesDlg() override;
+
+private:
+    void OnOK();
+    void OnBrowse();
+
+    std::unique_ptr<Ui_CDocPropertiesDlg> m_pUi;
+    QString* m_pstrIdxPath;
+    QString* m_pstrGid;
+};

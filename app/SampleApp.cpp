@@ -1,0 +1,162 @@
+// CSampleApp: start-up, the application's commands and the pending record.
+#include "app/SampleApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/CommandRoute.h"
+#include "app/DocManager.h"
+#include "app/MainFrame.h"
+#include "app/OutputEdit.h"
+#include "app/RecentFileList.h"
+#include "resources/CommandIds.h"
+#include "toolbridge/LoadFromIdx.h"
+#include "view/AppPrinter.h"
+
+#include <utility>
+
+#include <QApplication>
+#include <QEvent>
+
+namespace {
+
+CSampleApp* g_pTheApp = nullptr;
+
+} // namespace
+
+CSampleApp* AfxGetApp() {
+    return g_pTheApp;
+}
+
+CSampleApp::CSampleApp()
+    : m_pRecentFileList(std::make_unique<CRecentFileList>()),
+      m_pDocManager(std::make_unique<CDocManager>(*this)) {
+    Q_ASSERT(!g_pTheApp);
+    g_pTheApp = this;
+}
+
+CSampleApp::~CSampleApp() {
+    // The windows go first, taking the views with them; then the documents they showed.
+    delete m_pMainFrame;
+    m_pMainFrame = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_pDocManager.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    g_pTheApp = nullptr;
+}
+
+void CSampleApp::SetProfileNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
+}
+
+void CSampleApp::InitInstance(const QStringList& listFiles) {
+    SetProfileNames();
+    QApplication::setWindowIcon(LoadAppIcon());
+    m_pRecentFileList->ReadList();
+
+    m_pMainFrame = new CMainFrame(this);
+    // Without files nothing opens: the window starts with no document.
+    for (const QString& strPath : listFiles)
+        OpenDocumentFile(strPath);
+    m_pMainFrame->show();
+    m_pMainFrame->OnIdleUpdateCmdUI();
+
+    m_strPendingIdxPath.clear();
+    m_strPendingGid.clear();
+}
+
+CSampleDoc* CSampleApp::OpenDocumentFile(const QString& strPath) {
+    return m_pDocManager->OpenDocumentFile(strPath);
+}
+
+void CSampleApp::SetPendingRecord(const QString& strGid, const QString& strIdxPath) {
+    m_strPendingGid = strGid;
+    m_strPendingIdxPath = strIdxPath;
+}
+
+QString CSampleApp::TakePendingGid() {
+    return std::exchange(m_strPendingGid, QString());
+}
+
+QString CSampleApp::TakePendingIdxPath() {
+    return std::exchange(m_strPendingIdxPath, QString());
+}
+
+std::span<const CommandMapEntry<CSampleApp>> CSampleApp::GetCommandMap() {
+    // clang-format off
+    static const CommandMapEntry<CSampleApp> s_aEntries[] = {
+        {ID_FILE_NEW,           ID_FILE_NEW,           &CSampleApp::OnFileNew,        nullptr},
+        {ID_FILE_OPEN,          ID_FILE_OPEN,          &CSampleApp::OnFileOpen,       nullptr},
+        {ID_FILE_MRU_FIRST,     ID_FILE_MRU_LAST,      &CSampleApp::OnOpenRecentFile, &CSampleApp::OnUpdateRecentFileMenu},
+        {ID_APP_ABOUT,          ID_APP_ABOUT,          &CSampleApp::OnAppAbout,       nullptr},
+        {ID_FILE_PRINT_SETUP,   ID_FILE_PRINT_SETUP,   &CSampleApp::OnFilePrintSetup, nullptr},
+        {ID_FILE_LOAD_FROM_IDX, ID_FILE_LOAD_FROM_IDX, &CSampleApp::OnLoadFromIdx,    nullptr},
+        {ID_APP_EXIT,           ID_APP_EXIT,           &CSampleApp::OnAppExit,        nullptr},
+    };
+    // clang-format on
+    return s_aEntries;
+}
+
+bool CSampleApp::OnCmdMsg(unsigned nId) {
+    return DispatchCommand(this, GetCommandMap(), nId);
+}
+
+bool CSampleApp::OnUpdateCmdUI(unsigned nId, CCmdUI& cmdUI) {
+    return DispatchUpdate(this, GetCommandMap(), nId, cmdUI);
+}
+
+bool CSampleApp::HasCommandHandler(unsigned nId) const {
+    return MapHasCommand(GetCommandMap(), nId);
+}
+
+void CSampleApp::OnFileNew(unsigned) {
+    m_pDocManager->OnFileNew();
+}
+
+void CSampleApp::OnFileOpen(unsigned) {
+    m_pDocManager->OnFileOpen();
+}
+
+void CSampleApp::OnOpenRecentFile(unsigned nId) {
+    const int nIndex = static_cast<int>(nId - ID_FILE_MRU_FIRST);
+    if (nIndex >= m_pRecentFileList->GetSize())
+        return;
+    // An entry whose file no longer opens leaves the list.
+    const QString strPath = m_pRecentFileList->GetFile(nIndex);
+    if (!OpenDocumentFile(strPath))
+        m_pRecentFileList->Remove(nIndex);
+}
+
+void CSampleApp::OnUpdateRecentFileMenu(CCmdUI& cmdUI) {
+    // The first entry's place says "Recent File", disabled, while the list is empty; unused
+    // entries are hidden.
+    const int nIndex = static_cast<int>(cmdUI.GetId() - ID_FILE_MRU_FIRST);
+    const bool bUsed = nIndex < m_pRecentFileList->GetSize();
+    cmdUI.Enable(bUsed);
+    if (bUsed)
+        cmdUI.SetText(m_pRecentFileList->GetMenuText(nIndex).toStdString());
+    else
+        cmdUI.SetText(nIndex == 0 ? "Recent File" : "");
+}
+
+void CSampleApp::OnAppAbout(unsigned) {
+    CAboutDlg dlg(m_pMainFrame);
+    dlg.exec();
+}
+
+void CSampleApp::OnFilePrintSetup(unsigned) {
+    DoPrintSetup(m_pMainFrame);
+}
+
+void CSampleApp::OnLoadFromIdx(unsigned) {
+    // The record goes to the document that opening the file constructs; when the file is
+    // open already, no document is constructed and the record waits for the next one.
+    LoadFromIdx(m_pMainFrame, m_pMainFrame->GetOutputEdit(),
+                [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
+                    SetPendingRecord(strGid, strIdxPath);
+                    return OpenDocumentFile(strFile) != nullptr;
+                });
+}
+
+void CSampleApp::OnAppExit(unsigned) {
+    m_pMainFrame->close();
+}

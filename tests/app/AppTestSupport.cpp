@@ -1,0 +1,145 @@
+// The application tests' fixture: one application per test, answers for its prompts.
+#include "tests/app/AppTestSupport.h"
+
+#include "app/OutputEdit.h"
+#include "buffer/TextBuffer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+void CAppTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+    // Closing the test's main window must not end the test program's event loops.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
+    QSettings().remove(QStringLiteral("Recent File List"));
+    SetMessageBoxHandler([this](const QString& strText, QMessageBox::StandardButtons buttons) {
+        m_listMessages.push_back(strText);
+        if (!m_answers.empty()) {
+            const QMessageBox::StandardButton answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        }
+        return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
+    });
+    SetFileDialogHandler([this](const FileDialogRequest& request) {
+        m_listFileRequests.push_back(request);
+        if (m_fileAnswers.empty())
+            return QString();
+        const QString strAnswer = m_fileAnswers.front();
+        m_fileAnswers.pop_front();
+        return strAnswer;
+    });
+}
+
+void CAppTest::TearDown() {
+    for (const QPointer<QTimer>& pTimer : m_listDialogDrivers) {
+        if (pTimer && pTimer->isActive())
+            ADD_FAILURE() << "a dialog the test waited for never opened";
+        delete pTimer.data();
+    }
+    StopApp();
+    SetMessageBoxHandler({});
+    SetFileDialogHandler({});
+}
+
+void CAppTest::StartApp(const QStringList& listFiles) {
+    m_pApp = std::make_unique<CSampleApp>();
+    m_pApp->InitInstance(listFiles);
+    MainFrame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&MainFrame()));
+    ProcessEvents();
+}
+
+void CAppTest::StopApp() {
+    m_pApp.reset();
+    FlushDeletes();
+}
+
+void CAppTest::Execute(unsigned nId) {
+    MainFrame().ExecuteCommand(nId);
+    FlushDeletes();
+}
+
+void CAppTest::AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
+    m_answers.assign(answers.begin(), answers.end());
+}
+
+void CAppTest::AnswerFileDialogs(std::vector<QString> answers) {
+    m_fileAnswers.assign(answers.begin(), answers.end());
+}
+
+void CAppTest::DriveNextModalDialog(std::function<void(QWidget*)> fnDrive) {
+    // The dialog's own event loop runs the timer once the dialog is up.
+    auto* pTimer = new QTimer;
+    pTimer->setInterval(5);
+    QObject::connect(pTimer, &QTimer::timeout, [pTimer, fnDrive] {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (!pModal)
+            return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        fnDrive(pModal);
+    });
+    pTimer->start();
+    m_listDialogDrivers.emplace_back(pTimer);
+}
+
+std::shared_ptr<bool> CAppTest::CloseMainWindowWhenOutputShows(const QString& strText) {
+    auto pbAsked = std::make_shared<bool>(false);
+    COutputEdit* pEdit = MainFrame().GetOutputEdit();
+    EXPECT_NE(pEdit, nullptr);
+    if (!pEdit)
+        return pbAsked;
+    QObject::connect(pEdit, &QPlainTextEdit::textChanged, &MainFrame(), [=, this] {
+        if (*pbAsked || !pEdit->toPlainText().contains(strText))
+            return;
+        *pbAsked = true;
+        QTimer::singleShot(0, &MainFrame(), [this] { MainFrame().close(); });
+    });
+    return pbAsked;
+}
+
+void CAppTest::FlushDeletes() {
+    // A deleted window may post the deletion of its document: twice catches both.
+    for (int i = 0; i < 2; ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void CAppTest::ProcessEvents() {
+    QCoreApplication::processEvents();
+    FlushDeletes();
+}
+
+QString CAppTest::TempPath(const QString& strName) const {
+    return m_dir.filePath(strName);
+}
+
+QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) const {
+    const QString strPath = TempPath(strName);
+    QFile file(strPath);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    return strPath;
+}
+
+QByteArray CAppTest::ReadFile(const QString& strPath) {
+    QFile file(strPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
+    QStringList lines;
+    CTextBuffer& buffer = pDoc->GetTextBuffer();
+    for (int i = 0; i < buffer.GetLineCount(); ++i) {
+        const std::string_view line = buffer.GetLineView(i);
+        lines.append(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    }
+    return lines;
+}

@@ -1,0 +1,101 @@
+// Start-up of the application: with and without files on the command line, files that cannot
+// be opened, the window's menu, title and parts.
+#include "app/DialogDockBar.h"
+#include "resources/CommandIds.h"
+#include "tests/app/AppTestSupport.h"
+#include "view/PaneSplitter.h"
+
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+QStringList MenuTitles(QMenuBar* pMenuBar) {
+    QStringList titles;
+    for (QAction* pAction : pMenuBar->actions())
+        titles.append(pAction->text());
+    return titles;
+}
+
+using StartupTest = CAppTest;
+
+TEST_F(StartupTest, WithoutFilesOnlyTheMainWindowShowsWithMenu128) {
+    StartApp();
+    EXPECT_TRUE(MainFrame().isVisible());
+    EXPECT_TRUE(Docs().GetDocuments().empty());
+    EXPECT_TRUE(MainFrame().GetMdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(MainFrame().GetMenuId(), IDR_MAINFRAME);
+    EXPECT_EQ(MenuTitles(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor");
+    EXPECT_TRUE(MainFrame().GetToolBar()->isVisible());
+    EXPECT_TRUE(MainFrame().statusBar()->isVisible());
+    ASSERT_NE(MainFrame().GetOutputBar(), nullptr);
+    EXPECT_TRUE(MainFrame().GetOutputBar()->isVisible());
+    EXPECT_EQ(MainFrame().GetOutputBar()->GetDockArea(), Qt::BottomDockWidgetArea);
+    EXPECT_EQ(MainFrame().GetPaneText(0), "Ready");
+    EXPECT_TRUE(m_listMessages.empty());
+}
+
+TEST_F(StartupTest, AFileOnTheCommandLineOpensMaximisedUnderMenu129) {
+    const QString strPath = WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n");
+    StartApp({strPath});
+    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    CSampleDoc* pDoc = ActiveDoc();
+    ASSERT_NE(pDoc, nullptr);
+    EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "uni_start_stream", ""}));
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(pDoc->GetTitle(), "form.zarn");
+    EXPECT_EQ(pDoc->GetFileName(), strPath);
+    EXPECT_EQ(pDoc->GetPathName(), strPath);
+    EXPECT_TRUE(ActiveFrame()->isMaximized());
+    EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn");
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - form.zarn");
+    EXPECT_EQ(MainFrame().GetMenuId(), IDR_ZARNTYPE);
+    EXPECT_EQ(MenuTitles(MainFrame().menuBar()),
+              QStringList({"&File", "&Edit", "&View", "Z&arn", "&Window", "&Help"}));
+    // One pane, showing the document's buffer in the document's font.
+    CSampleView* pView = ActiveView();
+    ASSERT_NE(pView, nullptr);
+    EXPECT_EQ(ActiveFrame()->GetSplitter()->GetRowCount(), 1);
+    EXPECT_EQ(ActiveFrame()->GetSplitter()->GetColumnCount(), 1);
+    EXPECT_EQ(pView->GetBuffer(), &pDoc->GetTextBuffer());
+    EXPECT_EQ(pView->GetBaseFont().strFaceName, "Courier New");
+    EXPECT_EQ(pView->GetBaseFont().nHeight, 17);
+}
+
+TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen) {
+    const QString strMissing = TempPath("missing.zarn");
+    const QString strGood = WriteFile("good.zarn", "man_start_object ornament\r\n");
+    StartApp({strMissing, strGood, m_dir.path()});
+    ASSERT_EQ(m_listMessages.size(), 2u);
+    EXPECT_EQ(m_listMessages[0], "Cannot open " + strMissing + ": No such file or directory");
+    EXPECT_EQ(m_listMessages[1], "Cannot open " + m_dir.path() + ": Is a directory");
+    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    EXPECT_EQ(Docs().GetDocuments().front()->GetTitle(), "good.zarn");
+    EXPECT_TRUE(MainFrame().isVisible());
+}
+
+TEST_F(StartupTest, SeveralFilesOpenInTheirOwnWindowsTheLastOneActive) {
+    const QString strFirst = WriteFile("first.zarn", "a\r\n");
+    const QString strSecond = WriteFile("second.zarn", "b\r\n");
+    StartApp({strFirst, strSecond});
+    EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
+    EXPECT_EQ(ActiveDoc()->GetTitle(), "second.zarn");
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - second.zarn");
+}
+
+TEST_F(StartupTest, TheEndOfStartUpEmptiesThePendingRecord) {
+    m_pApp = std::make_unique<CSampleApp>();
+    m_pApp->SetPendingRecord("1001", "/data/MAIN.IDX");
+    m_pApp->InitInstance({});
+    EXPECT_TRUE(App().GetPendingGid().isEmpty());
+    EXPECT_TRUE(App().GetPendingIdxPath().isEmpty());
+    EXPECT_EQ(AfxGetApp(), m_pApp.get());
+    StopApp();
+    EXPECT_EQ(AfxGetApp(), nullptr);
+}
+
+} // namespace
