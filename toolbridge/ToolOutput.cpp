@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 
 QByteArray ShownPartOfChunk(QByteArrayView chunk) {
     qsizetype nEnd = chunk.indexOf('\0');
@@ -42,15 +43,63 @@ QString CToolOutputDecoder::Finish() {
     return strText;
 }
 
-void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText) {
-    if (pEdit == nullptr || strText.isEmpty())
+namespace {
+
+// Whether the last append to a text ended in "\r" with nothing changed since, so that a "\n"
+// opening the next append completes that line break. It belongs to the text, not to the edit,
+// and goes with it.
+class COutputAppendState : public QObject {
+    Q_OBJECT
+
+public:
+    static COutputAppendState* Of(QTextDocument* pDoc) {
+        auto* pState = pDoc->findChild<COutputAppendState*>(QString(), Qt::FindDirectChildrenOnly);
+        return pState != nullptr ? pState : new COutputAppendState(pDoc);
+    }
+
+    bool m_bPendingCr = false;
+    bool m_bAppending = false;
+
+private:
+    explicit COutputAppendState(QTextDocument* pDoc) : QObject(pDoc) {
+        // Any change but an append (the pane was emptied, say) ends a pending pair.
+        connect(pDoc, &QTextDocument::contentsChanged, this, [this] {
+            if (!m_bAppending)
+                m_bPendingCr = false;
+        });
+    }
+};
+
+} // namespace
+
+void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText, bool bClearFirst) {
+    if (pEdit == nullptr)
         return;
-    // Through a cursor of our own: the edit's cursor, at the end, moves along with the text,
-    // and nothing but the appended blocks is laid out again.
-    QTextCursor cursor(pEdit->document());
+    if (bClearFirst)
+        pEdit->clear();
+    QTextDocument* pDoc = pEdit->document();
+    COutputAppendState* pState = COutputAppendState::Of(pDoc);
+    // Through a cursor of our own: nothing but the appended blocks is laid out again.
+    QTextCursor cursor(pDoc);
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(strText);
+    if (!strText.isEmpty()) {
+        QString strShown = strText;
+        if (pState->m_bPendingCr && strShown.startsWith(u'\n'))
+            strShown.remove(0, 1);
+        const bool bEndsInCr = strShown.endsWith(u'\r');
+        strShown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        strShown.replace(u'\r', u'\n');
+        pState->m_bAppending = true;
+        cursor.insertText(strShown);
+        pState->m_bAppending = false;
+        pState->m_bPendingCr = bEndsInCr;
+    }
+    // The edit's own cursor goes to the end: a selection of the user's would otherwise be
+    // replaced later, and the caret is what the sideways scrolling follows.
     pEdit->setTextCursor(cursor);
+    pEdit->ensureCursorVisible();
     QScrollBar* pBar = pEdit->verticalScrollBar();
     pBar->setValue(pBar->maximum());
 }
+
+#include "ToolOutput.moc"

@@ -44,7 +44,10 @@ private:
     bool m_bPendingCr = false; // the last text ended in CR: its LF may open the next one
 };
 
-// Appends `strText` at the end of the edit and keeps the last line in view, also when the
-// user had scrolled up. The edit's cursor ends at the end of the text. Costs no more than
-// the appended text and one screen of layout, however long the edit's text already is.
-void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText);
+// The one way text reaches an Output pane: appends `strText` at the end of the edit, first
+// emptying it if bClearFirst, and keeps the last line in view, also when the user had scrolled
+// elsewhere; a long last line is scrolled into view sideways too. "\r\n", "\n" and a lone "\r"
+// are one line break each, also when a "\r\n" is split between two appends to the same text.
+// The edit's cursor ends at the end of the text. Costs no more than the appended text and one
+// screen of layout, however long the edit's text already is. A null edit is left alone.
+void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText, bool bClearFirst = false);

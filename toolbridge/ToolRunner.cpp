@@ -30,7 +30,8 @@ struct CToolRunner::CRun {
     QTimer pollTimer;
     CToolOutputDecoder decoder;
     bool bStepQueued = false;
-    bool bKilled = false; // the child's group was killed: its output no longer counts
+    bool bStarted = false; // the program is running: its end is its exit, not a failed start
+    bool bKilled = false;  // the child's group was killed: its output no longer counts
     bool bEnded = false;
 };
 
@@ -83,6 +84,8 @@ void CToolRunner::Run() {
         return;
     CRun run;
     m_pRun = &run;
+    m_nResult = TOOLRUN_PENDING;
+    m_strKeptOutput.clear();
     RunsInProgress().push_back(this);
 
     Start();
@@ -94,6 +97,7 @@ void CToolRunner::Run() {
         if (!run.bKilled && run.process.state() != QProcess::NotRunning)
             Terminate();
         run.process.waitForFinished();
+        SetResult(TOOLRUN_CANCELLED);
     }
 
     m_pRun = nullptr;
@@ -118,7 +122,15 @@ void CToolRunner::ReportError(const QString& strStep, const QString& strReason) 
 }
 
 void CToolRunner::AppendOutput(const QString& strText) {
+    if (m_bKeepOutput)
+        m_strKeptOutput += strText;
     AppendToOutputEdit(m_pOutput, strText);
+}
+
+// The first outcome of a run counts: a kill that follows a read error still ends a failed run.
+void CToolRunner::SetResult(ToolRunResult nResult) {
+    if (m_nResult == TOOLRUN_PENDING)
+        m_nResult = nResult;
 }
 
 void CToolRunner::Start() {
@@ -131,6 +143,7 @@ void CToolRunner::Start() {
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 
+    QObject::connect(&process, &QProcess::started, &process, [this] { m_pRun->bStarted = true; });
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [this] { Step(); });
     QObject::connect(&process, &QProcess::stateChanged, &process,
                      [this](QProcess::ProcessState state) {
@@ -144,11 +157,14 @@ void CToolRunner::Start() {
     QObject::connect(
         &process, &QProcess::errorOccurred, &process, [this](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart) {
-                if (!m_pRun->bKilled)
+                if (!m_pRun->bKilled) {
                     ReportError(TOOL_ERR_CREATE_PROCESS, m_pRun->process.errorString());
+                    SetResult(TOOLRUN_NOT_STARTED);
+                }
                 End();
             } else if (error == QProcess::ReadError && !m_pRun->bKilled) {
                 ReportError(TOOL_ERR_READ, m_pRun->process.errorString());
+                SetResult(TOOLRUN_FAILED);
                 KillChild();
             }
         });
@@ -157,6 +173,7 @@ void CToolRunner::Start() {
     process.start();
     if (process.state() == QProcess::NotRunning) {
         // Refused at once; errorOccurred has reported why.
+        SetResult(TOOLRUN_NOT_STARTED);
         End();
         return;
     }
@@ -188,6 +205,15 @@ void CToolRunner::Step() {
     }
     if (pRun->process.state() == QProcess::NotRunning) {
         AppendOutput(pRun->decoder.Finish());
+        // A program that could not be started passes through here before errorOccurred says
+        // why, with the exit code 0 of a process that never ran.
+        if (!pRun->bStarted)
+            SetResult(TOOLRUN_NOT_STARTED);
+        else if (pRun->process.exitStatus() == QProcess::NormalExit &&
+                 pRun->process.exitCode() == 0)
+            SetResult(TOOLRUN_SUCCEEDED);
+        else
+            SetResult(TOOLRUN_FAILED);
         End();
     }
 }
@@ -241,6 +267,7 @@ void CToolRunner::Terminate() {
         ReportError(TOOL_ERR_TERMINATE, QString::fromLocal8Bit(std::strerror(nError)));
         return;
     }
+    SetResult(TOOLRUN_CANCELLED);
     AppendOutput(TOOL_MSG_CANCELLED);
 }
 

@@ -11,6 +11,16 @@
 class QObject;
 class QPlainTextEdit;
 
+// How a run ended.
+enum ToolRunResult {
+    TOOLRUN_PENDING,     // no run yet, or one in progress
+    TOOLRUN_NOT_STARTED, // the program could not be started
+    TOOLRUN_CANCELLED,   // Cancel, or the application quitting, ended it
+    TOOLRUN_FAILED,      // it ended with a non-zero exit code, died of a signal, or its
+                         // output could not be read
+    TOOLRUN_SUCCEEDED,   // it ended by itself with exit code 0
+};
+
 // One runner serves one run at a time (a Run called during its own run returns at once); the
 // caller builds it for a run and discards it after, and keeps it alive until Run returns.
 //
@@ -21,7 +31,8 @@ class QPlainTextEdit;
 // all its output is shown, when the run was cancelled, or when a step failed; meanwhile it
 // processes the application's events, so the windows stay live and any command may run,
 // including another run: that nested run goes to its end, then the outer one goes on.
-// Results and failures reach the user only as text in the Output pane.
+// Results and failures reach the user only as text in the Output pane; GetResult tells the
+// caller how the run ended.
 //
 // Closing the main window while runs are in progress cancels them first; nothing writes to
 // the pane once it is gone. The runs unwind only after the close event has returned, so the
@@ -49,6 +60,14 @@ public:
     // cancelled as soon as it starts.
     virtual void Cancel();
 
+    // How the last run ended.
+    ToolRunResult GetResult() const { return m_nResult; }
+    // With bKeep, the text that a run shows in the pane (or would show, without one) is also
+    // kept for GetKeptOutput; a command that shows a tool's output only when it failed runs
+    // it without a pane and keeps it.
+    void SetKeepOutput(bool bKeep) { m_bKeepOutput = bKeep; }
+    const QString& GetKeptOutput() const { return m_strKeptOutput; }
+
     // Whether a run of any runner is in progress.
     static bool IsAnyRunning();
     // Cancels every run in progress.
@@ -71,6 +90,7 @@ private:
     void ShowNextChunks();
     int KillChild();
     void Terminate();
+    void SetResult(ToolRunResult nResult);
     void End();
 
     bool m_bCancel = false;
@@ -80,4 +100,7 @@ private:
     QStringList m_listArguments;
     QString m_strDirectory;
     CRun* m_pRun = nullptr; // the run in progress
+    ToolRunResult m_nResult = TOOLRUN_PENDING;
+    bool m_bKeepOutput = false;
+    QString m_strKeptOutput; // what the last run showed, with m_bKeepOutput
 };

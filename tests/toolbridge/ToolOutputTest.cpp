@@ -1,5 +1,10 @@
-// The chunk rules and the stream decoding on their own, byte by byte.
+// The chunk rules and the stream decoding on their own, byte by byte, and the one append
+// routine of the Output panes.
 #include "toolbridge/ToolOutput.h"
+
+#include "tests/hexconv/PrintQString.h"
+
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -38,4 +43,36 @@ TEST(ToolOutputDecoder, FinishShowsAnUnfinishedCharacterAndStartsAfresh) {
     EXPECT_EQ(decoder.Finish(), QString(QChar::ReplacementCharacter));
     EXPECT_EQ(decoder.Decode("\xac"), QString(QChar::ReplacementCharacter));
     EXPECT_EQ(decoder.Finish(), "");
+}
+
+// Every Output pane appends through AppendToOutputEdit, whatever kind of edit it is.
+TEST(AppendToOutputEdit, LineBreaksOfEveryStyleAlsoSplitBetweenAppends) {
+    QPlainTextEdit edit;
+    AppendToOutputEdit(&edit, "one\r\ntwo\rthree\nfour\r");
+    AppendToOutputEdit(&edit, "\nfive\r");
+    AppendToOutputEdit(&edit, "\r\nsix");
+    EXPECT_EQ(edit.toPlainText(), "one\ntwo\nthree\nfour\nfive\n\nsix");
+    EXPECT_EQ(edit.textCursor().position(), edit.toPlainText().size());
+}
+
+TEST(AppendToOutputEdit, EmptyingTheTextEndsAPendingLineBreak) {
+    QPlainTextEdit edit;
+    AppendToOutputEdit(&edit, "old\r");
+    AppendToOutputEdit(&edit, "\nnew", true);
+    EXPECT_EQ(edit.toPlainText(), "\nnew");
+    AppendToOutputEdit(&edit, "x\r");
+    edit.setPlainText("replaced");
+    AppendToOutputEdit(&edit, "\ny");
+    EXPECT_EQ(edit.toPlainText(), "replaced\ny");
+    AppendToOutputEdit(nullptr, "ignored", true);
+}
+
+TEST(AppendToOutputEdit, PendingLineBreakBelongsToTheTextNotToTheEdit) {
+    QPlainTextEdit first;
+    QPlainTextEdit second;
+    AppendToOutputEdit(&first, "a\r");
+    AppendToOutputEdit(&second, "\nb");
+    EXPECT_EQ(second.toPlainText(), "\nb");
+    AppendToOutputEdit(&first, "\nc");
+    EXPECT_EQ(first.toPlainText(), "a\nc");
 }

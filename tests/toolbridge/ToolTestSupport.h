@@ -1,8 +1,9 @@
 // Helpers of the runner's tests: the test child, a pane with a scratch directory, signals.
 #pragma once
 
+#include "tests/hexconv/PrintQString.h"
+
 #include <functional>
-#include <ostream>
 #include <sys/types.h>
 
 #include <QPlainTextEdit>
@@ -11,11 +12,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-// Shows a QString in the failure messages as its text.
-inline void PrintTo(const QString& strText, std::ostream* pStream) {
-    *pStream << '"' << strText.toStdString() << '"';
-}
 
 // The child program built for these tests (see ToolChild.cpp for its steps).
 constexpr const char TOOL_CHILD[] = TOOL_CHILD_PATH;
