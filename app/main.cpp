@@ -1,44 +1,28 @@
-// zarneditor: opens the file named on the command line (or an empty document) in one Zarn
-// view window.
-#include "app/SampleView.h"
-#include "buffer/TextBuffer.h"
+// zarneditor: the Zarn form editor; opens the files named on its command line, or prints one
+// of them without showing a window.
+#include "app/CommandLineInfo.h"
+#include "app/SampleApp.h"
+#include "app/ShellPrint.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QMessageBox>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
-    QApplication::setApplicationName(QStringLiteral("Zarn Editor"));
-
-    CTextBuffer buffer;
-    QString strTitle = QStringLiteral("Zarn Document1");
-    const QStringList args = QApplication::arguments();
-    bool bLoaded = false;
-    if (args.size() > 1) {
-        const QString strPath = args.at(1);
-        const FileResult result = buffer.LoadFile(strPath.toStdString());
-        if (result) {
-            strTitle = QFileInfo(strPath).fileName();
-            bLoaded = true;
-        } else {
-            QMessageBox::warning(nullptr, QStringLiteral("Zarn Editor"),
-                                 QStringLiteral("Cannot open %1: %2")
-                                     .arg(strPath, QString::fromStdString(result.strError)));
+    // Printing from the command line shows no window, so it needs no display (a remote shell,
+    // a scheduled job) unless a platform is asked for.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        for (int i = 1; i < argc; ++i) {
+            if (CCommandLineInfo::IsPrintOption(QString::fromLocal8Bit(argv[i]))) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                break;
+            }
         }
     }
-    if (!bLoaded)
-        buffer.InitEmpty(EOL_CRLF);
-
-    CSampleView view;
-    view.SetDocumentBuffer(&buffer);
-    view.OnInitialUpdate();
-    view.setWindowTitle(strTitle);
-    view.resize(view.GetMarginWidth() + 100 * view.GetCharWidth() + 24,
-                40 * view.GetLineHeight() + 24);
-    view.show();
-    view.activateWindow();
-    view.setFocus();
+    QApplication app(argc, argv);
+    CCommandLineInfo cmdInfo;
+    cmdInfo.ParseCommandLine(QApplication::arguments().mid(1));
+    if (cmdInfo.m_nShellCommand != CCommandLineInfo::FileOpen)
+        return ProcessShellCommand(cmdInfo);
+    CSampleApp theApp;
+    theApp.InitInstance(cmdInfo.m_listFiles);
     return QApplication::exec();
 }

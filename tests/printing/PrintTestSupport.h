@@ -1,0 +1,78 @@
+// Helpers of the printing tests: printing lines to a PDF file in a temporary directory, reading
+// the PDF back as words with their boxes, and the page margins in the test settings.
+#pragma once
+
+#include "app/SampleView.h"
+#include "buffer/TextBuffer.h"
+#include "tests/hexconv/PrintQString.h"
+#include "tests/view/ViewTestSupport.h"
+#include "view/PageSetupDlg.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// One word of a printed page as pdftotext finds it, in points from the page's top-left corner.
+struct PdfWord {
+    int nPage = 0; // from 1
+    QRectF rc;
+    QString strText;
+};
+
+// What a PDF file holds: the size of each page and every word on them, page by page, row by
+// row, left to right.
+struct PdfContent {
+    std::vector<QSizeF> pages;
+    std::vector<PdfWord> words;
+
+    int PageCount() const { return static_cast<int>(pages.size()); }
+    std::vector<PdfWord> WordsOfPage(int nPage) const;
+    // The page's text rows (words of about the same top joined by one blank), top to bottom.
+    QStringList RowsOfPage(int nPage) const;
+    // The first word with this text, or null.
+    const PdfWord* Find(const QString& strText) const;
+};
+
+// The PDF read back through pdftotext; fails the test when it cannot be read.
+PdfContent ReadPdf(const QString& strPath);
+
+constexpr double MillimetresToPoints(double fMillimetres) {
+    return fMillimetres * 72.0 / 25.4;
+}
+
+// n lines "line0", "line1", ...
+std::vector<std::string> NumberedLines(int nLines);
+// nCount words "word1000", "word1001", ... from word nFirst, one blank between them.
+std::string Words(int nFirst, int nCount);
+
+// A view of the document font that is never shown, as the command line prints.
+class CPrintTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Prints lines as the editor's view prints them, on an A4 PDF printer at printer
+    // resolution. fromPage > 0 asks for the range fromPage .. toPage.
+    PrintResult PrintLines(const std::vector<std::string>& lines, const QString& strPdf,
+                           int nFromPage = 0, int nToPage = 0);
+    // The same, read back.
+    PdfContent PrintAndRead(const std::vector<std::string>& lines);
+
+    static void SetMargins(int nLeft, int nRight, int nTop, int nBottom);
+    QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
+
+    // The height of a printed row in points: the screen font's cell (17 pixels) at half its
+    // size on the printer.
+    double ExpectedRowHeight() const;
+
+    QTemporaryDir m_dir;
+    int m_nScreenDpi = 96;
+};
