@@ -1,7 +1,10 @@
 // Deterministic generation of the benchmark inputs.
 #include "BenchFiles.h"
 
+#include "buffer/TextBuffer.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -78,4 +81,14 @@ const std::string& ShortLinesFile() {
 
 std::string ScratchPath(const std::string& name) {
     return DataDir() + "/" + name;
+}
+
+CTextBuffer& LargeZarnDocument() {
+    static CTextBuffer* pBuffer = [] {
+        auto* p = new CTextBuffer;
+        if (!p->LoadFile(ZarnLikeFile()))
+            std::abort();
+        return p;
+    }();
+    return *pBuffer;
 }

@@ -3,9 +3,13 @@
 
 #include <string>
 
+class CTextBuffer;
+
 // About 100 MB of Zarn-like source in 2,000,000 lines with CR LF line ends.
 const std::string& ZarnLikeFile();
 // About 40 MB in 10,000,000 short lines with CR LF line ends.
 const std::string& ShortLinesFile();
 // A fresh scratch path next to the generated files.
 std::string ScratchPath(const std::string& name);
+// The Zarn-like file loaded once into a buffer that lives for the whole program.
+CTextBuffer& LargeZarnDocument();

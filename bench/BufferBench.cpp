@@ -115,19 +115,10 @@ void BM_SaveFile(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
 }
 
-CTextBuffer& LargeDocument() {
-    static CTextBuffer* buffer = [] {
-        auto* b = new CTextBuffer;
-        b->LoadFile(ZarnLikeFile());
-        return b;
-    }();
-    return *buffer;
-}
-
 // 100,000 characters typed one by one, with undo recorded, into the document's middle.
 void BM_TypeCharacters(benchmark::State& state) {
     constexpr int kChars = 100'000;
-    CTextBuffer& buffer = LargeDocument();
+    CTextBuffer& buffer = LargeZarnDocument();
     int nLine = buffer.GetLineCount() / 2;
     for (auto _ : state) {
         int nPos = buffer.GetLineLength(nLine) / 2;
@@ -145,7 +136,7 @@ void BM_TypeCharacters(benchmark::State& state) {
 // 10,000 line breaks inserted one by one at line 1.
 void BM_InsertLineBreaksAtLine1(benchmark::State& state) {
     constexpr int kBreaks = 10'000;
-    CTextBuffer& buffer = LargeDocument();
+    CTextBuffer& buffer = LargeZarnDocument();
     for (auto _ : state) {
         for (int i = 0; i < kBreaks; ++i) {
             int nEndLine, nEndChar;

@@ -2,6 +2,7 @@
 // text, the line-end state of the last line of 2,000,000 lines, a line break inserted at line 1
 // with a view attached, and typing with the repaint that follows.
 #include "BenchFiles.h"
+#include "BenchView.h"
 #include "app/SampleView.h"
 #include "buffer/TextBuffer.h"
 
@@ -25,28 +26,10 @@ public:
 constexpr int kColumns = 120;
 constexpr int kRows = 50;
 
-// The 2,000,000-line Zarn-like document, loaded once.
-CTextBuffer& LargeDocument() {
-    static CTextBuffer* pBuffer = [] {
-        auto* p = new CTextBuffer;
-        if (!p->LoadFile(ZarnLikeFile()))
-            std::abort();
-        return p;
-    }();
-    return *pBuffer;
-}
-
 // A shown view of kColumns x kRows cells on the large document, scrolled to nFirstLine.
 std::unique_ptr<CBenchView> MakeView(CTextBuffer& buffer, int nFirstLine) {
     auto pView = std::make_unique<CBenchView>();
-    pView->SetDocumentBuffer(&buffer);
-    pView->OnInitialUpdate();
-    const QSize want(pView->GetMarginWidth() + kColumns * pView->GetCharWidth(),
-                     kRows * pView->GetLineHeight());
-    pView->resize(want);
-    pView->show();
-    QApplication::processEvents();
-    pView->resize(pView->size() + (want - pView->viewport()->size()));
+    ShowViewWithCells(*pView, buffer, kColumns, kRows);
     pView->ScrollToTopLine(nFirstLine, true);
     QApplication::processEvents();
     return pView;
@@ -54,7 +37,7 @@ std::unique_ptr<CBenchView> MakeView(CTextBuffer& buffer, int nFirstLine) {
 
 // The view's own drawing of every row into an image of the client area's size.
 void BM_FullRepaint(benchmark::State& state) {
-    auto pView = MakeView(LargeDocument(), 1'000'000);
+    auto pView = MakeView(LargeZarnDocument(), 1'000'000);
     QImage image(pView->viewport()->size(), QImage::Format_RGB32);
     const QRegion rgnAll(pView->viewport()->rect());
     for (auto _ : state) {
@@ -66,13 +49,13 @@ void BM_FullRepaint(benchmark::State& state) {
 
 // The same through Qt's widget painting: a synchronous repaint of the whole viewport.
 void BM_FullRepaintWidget(benchmark::State& state) {
-    auto pView = MakeView(LargeDocument(), 1'000'000);
+    auto pView = MakeView(LargeZarnDocument(), 1'000'000);
     for (auto _ : state)
         pView->viewport()->repaint();
 }
 
 void BM_LineEndStateOfLastLine(benchmark::State& state) {
-    auto pView = MakeView(LargeDocument(), 0);
+    auto pView = MakeView(LargeZarnDocument(), 0);
     const int nLast = pView->GetLineCount() - 1;
     for (auto _ : state) {
         state.PauseTiming();
@@ -86,7 +69,7 @@ void BM_LineEndStateOfLastLine(benchmark::State& state) {
 // 1,000 line breaks inserted one by one at line 1, with (argument 1) or without (0) a view.
 void BM_InsertLineBreakAtLine1(benchmark::State& state) {
     constexpr int kBreaks = 1'000;
-    CTextBuffer& buffer = LargeDocument();
+    CTextBuffer& buffer = LargeZarnDocument();
     std::unique_ptr<CBenchView> pView;
     if (state.range(0) == 1)
         pView = MakeView(buffer, 0);
@@ -106,7 +89,7 @@ void BM_InsertLineBreakAtLine1(benchmark::State& state) {
 // One character typed into a visible line in the middle of the document, then the view's
 // drawing of what that invalidated.
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
-    CTextBuffer& buffer = LargeDocument();
+    CTextBuffer& buffer = LargeZarnDocument();
     auto pView = MakeView(buffer, 1'000'000);
     QImage image(pView->viewport()->size(), QImage::Format_RGB32);
     const int nLine = 1'000'000 + kRows / 2;
@@ -124,7 +107,7 @@ void BM_TypeCharacterAndRepaint(benchmark::State& state) {
 
 // The same with the repaint done by Qt's event loop, flushing the window included.
 void BM_TypeCharacterAndRepaintWidget(benchmark::State& state) {
-    CTextBuffer& buffer = LargeDocument();
+    CTextBuffer& buffer = LargeZarnDocument();
     auto pView = MakeView(buffer, 1'000'000);
     const int nLine = 1'000'000 + kRows / 2 + 1;
     int nPos = 4;
@@ -164,15 +147,3 @@ BENCHMARK(BM_TypeCharacterAndRepaintWidget)
     ->Iterations(2000)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
