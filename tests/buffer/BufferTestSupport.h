@@ -2,6 +2,7 @@
 #pragma once
 
 #include "buffer/TextBuffer.h"
+#include "tests/support/TempFiles.h"
 
 #include <functional>
 #include <string>
@@ -33,25 +34,6 @@ public:
     std::vector<GroupClosed> closedGroups;
     std::vector<TextPos> positions; // moved through every extent
 };
-
-// A fresh directory under the system's temporary directory, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir();
-    const std::string& path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-    // Names of the entries of the directory, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    std::string m_path;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
 
 // The buffer's lines as strings, and the whole text joined with `eol`.
 std::vector<std::string> LinesOf(const CTextBuffer& buffer);

@@ -1,6 +1,8 @@
 // Helpers of the grimlet tests: running the built program, temporary directories, files.
 #pragma once
 
+#include "tests/support/TempFiles.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -18,25 +20,6 @@ struct GrimletRun {
 GrimletRun RunGrimlet(const std::vector<std::string>& args);
 // Starts grimlet with these arguments, its output discarded; the caller waits for it.
 pid_t StartGrimlet(const std::vector<std::string>& args);
-
-// A fresh directory under the system's temporary directory, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir();
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-    // Names of the entries of the directory, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    std::string m_path;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
-bool Exists(const std::string& path);
 
 // A records database at `path` holding these sources, each added with -keepComments and
 // each naming its record in a "; GID" header. Fails the test on any error.
