@@ -1,6 +1,8 @@
 // Reading a file in one go, robust against files that change size while being read.
 #include "buffer/FileReader.h"
 
+#include "buffer/FileDescriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,21 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool IsReadOnlyForUser(const std::string& strPath, const struct stat& st) {
     if (::access(strPath.c_str(), W_OK) != 0)

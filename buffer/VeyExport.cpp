@@ -11,11 +11,11 @@ constexpr std::string_view VEY_RECORD_END = "\r\n";
 // Comments, and the lines that open and close the form's blocks, have no Vey record.
 constexpr std::string_view VEY_SKIPPED_STARTS = ";<>]";
 
-// Always a view into `text`, also when nothing remains: the writer copies from its pointer.
+// Only spaces count: a tab-indented line keeps its tab.
 std::string_view TrimBlanks(std::string_view text) {
     const size_t nFirst = text.find_first_not_of(' ');
     if (nFirst == std::string_view::npos)
-        return text.substr(text.size());
+        return {};
     return text.substr(nFirst, text.find_last_not_of(' ') - nFirst + 1);
 }
 

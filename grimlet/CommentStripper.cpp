@@ -8,10 +8,6 @@ namespace {
 
 enum class ScanState { Normal, String, Char };
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 void TrimTrailingBlanks(std::string& text, size_t nFloor) {
     while (text.size() > nFloor && IsBlank(text.back()))
         text.pop_back();

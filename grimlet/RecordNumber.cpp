@@ -5,10 +5,6 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

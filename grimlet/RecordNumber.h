@@ -4,6 +4,11 @@
 #include <string>
 #include <string_view>
 
+// A blank of Zarn source: a space or a tab.
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 // Groups of digits joined by single "-", like "1234" or "32-105".
 bool IsValidRecordNumber(std::string_view strRecord);
 

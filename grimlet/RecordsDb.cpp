@@ -175,14 +175,18 @@ FileResult CRecordsDb::Begin(bool bWrite) {
 FileResult CRecordsDb::Commit() {
     if (sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
         return FileResult::Success();
-    FileResult result = Failure("cannot commit");
-    Rollback();
-    return result;
+    return FailAndRollback("cannot commit");
 }
 
 void CRecordsDb::Rollback() {
     if (!sqlite3_get_autocommit(m_pDb))
         sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+FileResult CRecordsDb::FailAndRollback(const char* pszWhat) {
+    FileResult result = Failure(pszWhat);
+    Rollback();
+    return result;
 }
 
 FileResult CRecordsDb::Read(const std::string& strRecord, std::string& strSource, bool& bFound) {
@@ -191,17 +195,11 @@ FileResult CRecordsDb::Read(const std::string& strRecord, std::string& strSource
     CStatement stmt(m_pDb, "SELECT source FROM records WHERE record = ?1");
     if (!stmt.IsPrepared() ||
         sqlite3_bind_text(stmt.get(), 1, strRecord.data(), static_cast<int>(strRecord.size()),
-                          SQLITE_STATIC) != SQLITE_OK) {
-        FileResult result = Failure("cannot read the record");
-        Rollback();
-        return result;
-    }
+                          SQLITE_STATIC) != SQLITE_OK)
+        return FailAndRollback("cannot read the record");
     const int rc = sqlite3_step(stmt.get());
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        FileResult result = Failure("cannot read the record");
-        Rollback();
-        return result;
-    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return FailAndRollback("cannot read the record");
     bFound = rc == SQLITE_ROW;
     strSource = bFound ? ColumnBytes(stmt.get(), 0) : std::string();
     sqlite3_reset(stmt.get());
@@ -212,19 +210,14 @@ FileResult CRecordsDb::Store(const std::string& strRecord, std::string_view sour
                              bool& bReplaced) {
     if (FileResult result = Begin(true); !result)
         return result;
-    const auto fail = [this](const char* pszWhat) {
-        FileResult result = Failure(pszWhat);
-        Rollback();
-        return result;
-    };
     CStatement find(m_pDb, "SELECT 1 FROM records WHERE record = ?1");
     if (!find.IsPrepared() ||
         sqlite3_bind_text(find.get(), 1, strRecord.data(), static_cast<int>(strRecord.size()),
                           SQLITE_STATIC) != SQLITE_OK)
-        return fail("cannot look up the record");
+        return FailAndRollback("cannot look up the record");
     const int rcFind = sqlite3_step(find.get());
     if (rcFind != SQLITE_ROW && rcFind != SQLITE_DONE)
-        return fail("cannot look up the record");
+        return FailAndRollback("cannot look up the record");
     bReplaced = rcFind == SQLITE_ROW;
     sqlite3_reset(find.get());
 
@@ -236,7 +229,7 @@ FileResult CRecordsDb::Store(const std::string& strRecord, std::string_view sour
         sqlite3_bind_blob64(put.get(), 2, source.empty() ? "" : source.data(), source.size(),
                             SQLITE_STATIC) != SQLITE_OK ||
         sqlite3_step(put.get()) != SQLITE_DONE)
-        return fail("cannot store the record");
+        return FailAndRollback("cannot store the record");
     return Commit();
 }
 
@@ -244,20 +237,14 @@ FileResult CRecordsDb::List(std::vector<std::string>& records) {
     if (FileResult result = Begin(false); !result)
         return result;
     CStatement stmt(m_pDb, "SELECT record FROM records");
-    if (!stmt.IsPrepared()) {
-        FileResult result = Failure("cannot list the records");
-        Rollback();
-        return result;
-    }
+    if (!stmt.IsPrepared())
+        return FailAndRollback("cannot list the records");
     records.clear();
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
         records.push_back(ColumnBytes(stmt.get(), 0));
-    if (rc != SQLITE_DONE) {
-        FileResult result = Failure("cannot list the records");
-        Rollback();
-        return result;
-    }
+    if (rc != SQLITE_DONE)
+        return FailAndRollback("cannot list the records");
     std::sort(records.begin(), records.end(),
               [](const std::string& a, const std::string& b) { return RecordNumberLess(a, b); });
     return Commit();

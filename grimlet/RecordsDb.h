@@ -40,6 +40,8 @@ private:
     FileResult CheckInsideTransaction();
     FileResult Commit();
     void Rollback();
+    // The failure with SQLite's reason, read before the rollback clears it; then the rollback.
+    FileResult FailAndRollback(const char* pszWhat);
     FileResult PragmaInt(const char* pszSql, long long& nValue);
 
     sqlite3* m_pDb = nullptr;

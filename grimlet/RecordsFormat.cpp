@@ -1,6 +1,8 @@
 // The header check of records databases, done on the raw bytes of the file.
 #include "grimlet/RecordsFormat.h"
 
+#include "buffer/FileDescriptor.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -52,26 +54,19 @@ FileResult CheckRecordsMarks(int32_t nApplicationId, int32_t nUserVersion) {
 }
 
 FileResult CheckRecordsFileHeader(const std::string& strPath) {
-    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    const FileDescriptor fd(::open(strPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0)
         return FileResult::FromErrno(errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return FileResult::FromErrno(err);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0)
+        return FileResult::FromErrno(errno);
+    if (!S_ISREG(st.st_mode))
         return FileResult::Failure(S_ISDIR(st.st_mode) ? "a directory, not a records database"
                                                        : "not a regular file");
-    }
     unsigned char header[SQLITE_HEADER_SIZE];
-    const ssize_t n = ReadStart(fd, header, sizeof header);
-    const int err = errno;
-    ::close(fd);
+    const ssize_t n = ReadStart(fd.get(), header, sizeof header);
     if (n < 0)
-        return FileResult::FromErrno(err);
+        return FileResult::FromErrno(errno);
     if (n == 0)
         return FileResult::Failure("an empty file, not a records database");
     if (static_cast<size_t>(n) < sizeof header ||

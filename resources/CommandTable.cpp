@@ -3,7 +3,6 @@
 
 #include "resources/CommandIds.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -95,11 +94,4 @@ static_assert(IsSortedById(), "the command table must stay sorted by id, each id
 
 std::span<const CommandInfo> GetCommandTable() {
     return kCommands;
-}
-
-const CommandInfo* FindCommandInfo(unsigned nId) {
-    auto it =
-        std::lower_bound(kCommands.begin(), kCommands.end(), nId,
-                         [](const CommandInfo& info, unsigned key) { return info.nId < key; });
-    return (it != kCommands.end() && it->nId == nId) ? &*it : nullptr;
 }

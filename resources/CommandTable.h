@@ -13,6 +13,3 @@ struct CommandInfo {
 };
 
 std::span<const CommandInfo> GetCommandTable();
-
-// The row of nId, or null when the table has none.
-const CommandInfo* FindCommandInfo(unsigned nId);

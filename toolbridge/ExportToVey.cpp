@@ -73,7 +73,9 @@ void ExportToVey(const CTextBuffer& buffer, const QString& strFileName, const QS
                       QMessageBox::Ok, QMessageBox::Warning);
         return;
     }
-    AppendToOutputEdit(pOutput, strFileName + QString::fromLatin1(MSG_EXPORTED_TO) + strPath, true);
-    AppendToOutputEdit(pOutput, QString::fromLatin1(MSG_NOTE_TRANSLATION));
-    AppendToOutputEdit(pOutput, QString::fromLatin1(MSG_NOTE_EDITING));
+    AppendToOutputEdit(pOutput,
+                       strFileName + QString::fromLatin1(MSG_EXPORTED_TO) + strPath +
+                           QString::fromLatin1(MSG_NOTE_TRANSLATION) +
+                           QString::fromLatin1(MSG_NOTE_EDITING),
+                       true);
 }
