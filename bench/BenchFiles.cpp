@@ -92,3 +92,12 @@ CTextBuffer& LargeZarnDocument() {
     }();
     return *pBuffer;
 }
+
+std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text) {
+    auto pBuffer = std::make_unique<CTextBuffer>();
+    pBuffer->InitEmpty(EOL_CRLF);
+    int nEndLine = 0;
+    int nEndChar = 0;
+    pBuffer->RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
+    return pBuffer;
+}

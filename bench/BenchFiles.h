@@ -1,7 +1,9 @@
 // Generated input files of the benchmarks, made once and kept under the temporary directory.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 class CTextBuffer;
 
@@ -13,3 +15,5 @@ const std::string& ShortLinesFile();
 std::string ScratchPath(const std::string& name);
 // The Zarn-like file loaded once into a buffer that lives for the whole program.
 CTextBuffer& LargeZarnDocument();
+// A new buffer with CR LF line ends holding exactly text, with an empty history.
+std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text);

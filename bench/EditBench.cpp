@@ -31,7 +31,7 @@ constexpr int kRows = 50;
 
 // The 100 lines around the middle of the large document, so both hold the same kind of text.
 CTextBuffer& SmallDocument() {
-    static CTextBuffer* pBuffer = [] {
+    static const std::unique_ptr<CTextBuffer> pBuffer = [] {
         const CTextBuffer& large = LargeZarnDocument();
         const int nFirst = large.GetLineCount() / 2 - 50;
         std::string text;
@@ -40,11 +40,7 @@ CTextBuffer& SmallDocument() {
                 text += "\r\n";
             text += large.GetLineView(nFirst + i);
         }
-        auto* p = new CTextBuffer;
-        p->InitEmpty(EOL_CRLF);
-        int nEndLine = 0, nEndChar = 0;
-        p->RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
-        return p;
+        return BufferWithText(text);
     }();
     return *pBuffer;
 }

@@ -1,5 +1,6 @@
 // Printing benchmarks on the offscreen platform: paginating a form of 10,000 lines (every line
 // laid out at printer resolution), and printing it whole into a PDF file.
+#include "BenchFiles.h"
 #include "app/SampleView.h"
 #include "buffer/TextBuffer.h"
 
@@ -31,12 +32,7 @@ std::unique_ptr<CTextBuffer> MakeForm() {
                     std::to_string(i) + " \"Field " + std::to_string(i % 97) + "\"";
         }
     }
-    auto pBuffer = std::make_unique<CTextBuffer>();
-    pBuffer->InitEmpty(EOL_CRLF);
-    int nEndLine = 0;
-    int nEndChar = 0;
-    pBuffer->RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
-    return pBuffer;
+    return BufferWithText(text);
 }
 
 // The form in a view that is never shown, and an A4 PDF printer at printer resolution that

@@ -140,10 +140,8 @@ void BM_ReplaceAll(benchmark::State& state) {
         [](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
     for (auto _ : state) {
         state.PauseTiming();
-        CTextBuffer buffer;
-        buffer.InitEmpty(EOL_CRLF);
-        int nEndLine = 0, nEndChar = 0;
-        buffer.RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
+        const std::unique_ptr<CTextBuffer> pBuffer = BufferWithText(text);
+        CTextBuffer& buffer = *pBuffer;
         if (CountOccurrences(buffer, "cat") != 100'000)
             state.SkipWithError("the document does not hold 100,000 words to replace");
         auto pView = MakeView(buffer);

@@ -9,7 +9,7 @@
 #include "app/SampleApp.h"
 #include "app/SampleDoc.h"
 #include "app/SampleView.h"
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 #include "view/UserPrompts.h"
 
 #include <deque>

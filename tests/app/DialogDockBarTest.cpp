@@ -4,7 +4,7 @@
 
 #include "app/OutputEdit.h"
 #include "app/OutputPage.h"
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <QAbstractButton>
 #include <QApplication>

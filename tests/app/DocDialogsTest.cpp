@@ -4,7 +4,8 @@
 #include "app/DocPropertiesDlg.h"
 #include "app/NumberEdit.h"
 #include "app/RecordNumberDlg.h"
-#include "tests/hexconv/PrintQString.h"
+#include "resources/ZarnResources.h"
+#include "tests/support/PrintQString.h"
 #include "view/UserPrompts.h"
 
 #include <optional>

@@ -2,7 +2,7 @@
 // paste and command keys are not filtered.
 #include "app/NumberEdit.h"
 
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <QApplication>
 #include <QClipboard>

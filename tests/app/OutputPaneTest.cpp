@@ -2,7 +2,7 @@
 // the black-on-white drawing of the read-only text.
 #include "app/OutputEdit.h"
 #include "app/OutputPage.h"
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,12 +1,8 @@
 // Helpers of the buffer tests.
 #include "BufferTestSupport.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,17 +1,13 @@
 // Helpers of the grimlet tests.
 #include "GrimletRunner.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sqlite3.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

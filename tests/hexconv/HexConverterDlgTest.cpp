@@ -2,7 +2,7 @@
 // paste, the selected output, Copy, the ways to close it, the tab order and the layout.
 #include "hexconv/HexConverterDlg.h"
 
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <QApplication>
 #include <QClipboard>

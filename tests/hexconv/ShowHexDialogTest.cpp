@@ -1,7 +1,7 @@
 // The library's export: ShowHexDialog runs the dialog modally over the active window and
 // leaves nothing behind, refuses callers it cannot serve, and is the library's only export.
 #include "hexconv/ZarnHex.h"
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <functional>
 #include <mutex>

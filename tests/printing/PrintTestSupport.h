@@ -4,7 +4,7 @@
 
 #include "app/SampleView.h"
 #include "buffer/TextBuffer.h"
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 #include "tests/view/ViewTestSupport.h"
 #include "view/PageSetupDlg.h"
 

@@ -62,14 +62,10 @@ QString CToolCommandTest::MakeDatabase(const QString& strName,
                                        const std::vector<std::pair<QString, QByteArray>>& forms) {
     const QString strDb = TempPath(strName);
     EXPECT_EQ(RunGrimlet({"init", strDb}), 0);
-    const QString strFormsDir = TempPath("forms-of-" + strName);
-    QDir().mkpath(strFormsDir);
+    const QString strFormsDir = "forms-of-" + strName;
+    QDir().mkpath(TempPath(strFormsDir));
     for (const auto& [strRecord, source] : forms) {
-        const QString strSource = QDir(strFormsDir).filePath(strRecord + ".zarn");
-        QFile file(strSource);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(source);
-        file.close();
+        const QString strSource = WriteFile(strFormsDir + "/" + strRecord + ".zarn", source);
         EXPECT_EQ(RunGrimlet({"add", "-keepComments", strDb, strSource}), 0);
     }
     return strDb;

@@ -4,12 +4,10 @@
 #pragma once
 
 #include "tests/app/AppTestSupport.h"
+#include "tests/toolbridge/ToolTestSupport.h"
 
 #include <QString>
 #include <QStringList>
-
-// The real grimlet of this build.
-constexpr const char GRIMLET[] = ZARN_BUILD_DIR "/grimlet";
 
 class CToolCommandTest : public CAppTest {
 protected:

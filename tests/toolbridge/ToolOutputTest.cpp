@@ -2,7 +2,7 @@
 // routine of the Output panes.
 #include "toolbridge/ToolOutput.h"
 
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <QPlainTextEdit>
 

@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 
-constexpr const char GRIMLET[] = ZARN_BUILD_DIR "/grimlet";
-
 TEST_F(CToolRunnerTest, InsertRunsGrimletAddAndShowsItsReport) {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("my forms"));
     const QString strDb = Path("my forms/MAIN.IDX");

@@ -1,7 +1,7 @@
 // Helpers of the runner's tests: the test child, a pane with a scratch directory, signals.
 #pragma once
 
-#include "tests/hexconv/PrintQString.h"
+#include "tests/support/PrintQString.h"
 
 #include <functional>
 #include <sys/types.h>
@@ -15,6 +15,8 @@
 
 // The child program built for these tests (see ToolChild.cpp for its steps).
 constexpr const char TOOL_CHILD[] = TOOL_CHILD_PATH;
+// The real grimlet of this build.
+constexpr const char GRIMLET[] = ZARN_BUILD_DIR "/grimlet";
 
 // A fresh Output pane edit and a scratch directory for the signal files of each test.
 class CToolRunnerTest : public testing::Test {
