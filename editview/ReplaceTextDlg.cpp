@@ -4,6 +4,7 @@
 #include "editview/EditView.h"
 #include "ui_ReplaceTextDlg.h"
 #include "view/FindDialog.h"
+#include "view/SearchEngine.h"
 #include "view/TextTransfer.h"
 
 CReplaceTextDlg::CReplaceTextDlg(CTextEditView* pView)
@@ -72,8 +73,7 @@ bool CReplaceTextDlg::FindAndSelectNext(const std::string& strFind) {
 }
 
 bool CReplaceTextDlg::SelectNextMatch(const std::string& strFind) {
-    const uint32_t dwFlags =
-        (m_bMatchCase ? SEARCH_MATCHCASE : 0) | (m_bWholeWord ? SEARCH_WHOLEWORD : 0);
+    const uint32_t dwFlags = MakeSearchFlags(m_bMatchCase, m_bWholeWord, false);
     const bool bFound =
         m_nScope == 0
             ? m_pView->FindInRange(strFind, m_ptMatchPos, m_ptRangeBegin, m_ptRangeEnd, dwFlags,

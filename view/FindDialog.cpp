@@ -4,6 +4,7 @@
 
 #include "resources/StringTable.h"
 #include "ui_FindDialog.h"
+#include "view/SearchEngine.h"
 #include "view/TextTransfer.h"
 #include "view/TextView.h"
 #include "view/UserPrompts.h"
@@ -77,8 +78,7 @@ void CFindDialog::OnChangeFindWhat() {
 void CFindDialog::OnOK() {
     UpdateData(true);
     const bool bUp = m_nDirection == 0;
-    const uint32_t dwFlags = (m_bMatchCase ? SEARCH_MATCHCASE : 0) |
-                             (m_bWholeWord ? SEARCH_WHOLEWORD : 0) | (bUp ? SEARCH_UPWARD : 0);
+    const uint32_t dwFlags = MakeSearchFlags(m_bMatchCase, m_bWholeWord, bUp);
     const std::string strPattern = TextToBytes(m_sFindWhat);
     TextPos ptFound;
     if (m_pView->FindInDocument(strPattern, bUp ? m_ptUpStartPos : m_ptStartPos, dwFlags, true,

@@ -17,6 +17,12 @@ constexpr uint32_t SEARCH_WHOLEWORD = 0x0002; // only occurrences that are whole
 constexpr uint32_t SEARCH_UPWARD    = 0x0010; // towards the start of the text
 // clang-format on
 
+// The flags of a search dialog's choices.
+inline uint32_t MakeSearchFlags(bool bMatchCase, bool bWholeWord, bool bDirectionUp) {
+    return (bMatchCase ? SEARCH_MATCHCASE : 0) | (bWholeWord ? SEARCH_WHOLEWORD : 0) |
+           (bDirectionUp ? SEARCH_UPWARD : 0);
+}
+
 // The lines a search reads. A match never spans lines.
 class CLineSource {
 public:

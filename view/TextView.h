@@ -26,6 +26,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QColor>
+#include <QCursor>
 #include <QPixmap>
 
 class CPaneSplitter;
@@ -77,7 +78,7 @@ public:
     void MeasureFont();
     int GetLineHeight();
     int GetCharWidth();
-    int GetTabWidth() const { return m_nTabWidth; }
+    int GetTabWidth() const { return TAB_WIDTH; }
     int GetMarginWidth() const { return MARGIN_WIDTH; }
     int GetVisibleLineCount();
     int GetVisibleColumnCount();
@@ -129,10 +130,9 @@ public:
     void SetSelAnchor(TextPos pos) { m_ptSelAnchor = pos; }
     void EnableCaret();
     void SuppressCaret();
-    void OrderSelection();
-    void GetOrderedSelection(TextPos& ptLow, TextPos& ptHigh);
+    void GetOrderedSelection(TextPos& ptLow, TextPos& ptHigh) const;
     bool IsInOrderedSelection(TextPos pos) const;
-    bool IsPointInSelection(TextPos pos);
+    bool IsPointInSelection(TextPos pos) const;
     void SetSelectionRange(TextPos ptFrom, TextPos ptTo);
     // Where the caret is painted; empty while it is hidden.
     QRect GetCaretRect() const { return m_rcCaret; }
@@ -255,7 +255,7 @@ public:
     virtual void PrintPageFooter(QPainter& dc, int nPage);
     virtual void GetPageFooterText(int nPage, QString& strText);
     // Pages of the running job; 0 outside a job and before pagination.
-    int GetPrintPageCount() const { return m_nPageCount; }
+    int GetPrintPageCount() const { return static_cast<int>(m_pnPageFirstLine.size()); }
 
 protected:
     // Qt events, each turned into the operation above that speaks in text positions.
@@ -284,6 +284,10 @@ protected:
     bool IsSelectionVisible() const { return m_bHasFocus || m_bShowSelectionInactive; }
     bool GetPanePosition(int& nRow, int& nCol) const;
     void OnScrollBarAction(Qt::Orientation orientation, int nAction);
+    // Scrolls to a first line or column with the bar, and the splitter's panes that share it
+    // follow.
+    void ScrollPanesToLine(int nLine);
+    void ScrollPanesToColumn(int nColumn);
     void DestroyStyleFonts();
     bool UpdateOneLineCaches(int nLine);
     void UpdateLineCountCaches(int nLine);
@@ -333,10 +337,12 @@ protected:
 
     // Print helpers. BeginPrintJob starts a job on printer (its font, its drawing rectangle)
     // and fails, ending the job again, when the margins leave no room for text. LayOutPrintArea
-    // places the text area and the footer band on the page. LayoutPrintedLine lays a non-empty
-    // line out in rows as wide as the text area.
+    // places the text area and the footer band on the page; PaginateLines makes the page table
+    // for the area it placed. LayoutPrintedLine lays a non-empty line out in rows as wide as
+    // the text area.
     PrintResult BeginPrintJob(QPrinter& printer, CPrintInfo& info);
     bool LayOutPrintArea(const CPrintInfo& info);
+    void PaginateLines();
     std::unique_ptr<QTextLayout> LayoutPrintedLine(int nLine) const;
 
     // Search helpers: where an upward search starts (the selection's start, or the caret), and
@@ -353,7 +359,6 @@ protected:
     std::array<std::unique_ptr<CGlyphFont>, 4> m_apStyleFonts; // plain, bold, italic, both
     int m_cyLine = -1;
     int m_cxChar = -1;
-    int m_nTabWidth = TAB_WIDTH;
     int m_nVisibleLines = -1;
     int m_nVisibleColumns = -1;
     int m_nMaxLineColumns = -1;
@@ -364,14 +369,13 @@ protected:
     TextPos m_ptSelAnchor;
     TextPos m_ptSelFrom;
     TextPos m_ptSelTo;
-    TextPos m_ptSelLow;
-    TextPos m_ptSelHigh;
     bool m_bHasFocus = false;
     bool m_bCaretSuppressed = false;
     bool m_bShowSelectionInactive = false;
     bool m_bHorzScrollFrozen = false;
     std::unique_ptr<QPixmap> m_pLineBitmap;
     std::unique_ptr<QPixmap> m_pMarginImages;
+    std::unique_ptr<QCursor> m_pMarginCursor; // loaded on the first move over the margin
     std::span<const KeyBinding> m_accelTable;
 
     // Drawing scratch: the font selected for the row's current piece, the row's blocks and
@@ -414,5 +418,4 @@ protected:
     QRect m_rcPageText;                           // less the margins and the footer band
     std::vector<int> m_pnPageFirstLine;           // per page its first line; empty: no table
     std::vector<int> m_pnPageFirstRow;            // the wrapped row of that line it starts with
-    int m_nPageCount = 0;
 };

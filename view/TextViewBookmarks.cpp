@@ -23,11 +23,9 @@ void CTextView::GoToNumberedBookmark(int n) {
 void CTextView::ClearNumberedBookmarks() {
     if (!m_pBuffer)
         return;
-    for (int n = 0; n <= 9; ++n) {
-        const int nLine = m_pBuffer->FindLineWithSingleFlag(LineFlagMark(n));
-        if (nLine >= 0)
-            m_pBuffer->ChangeLineFlag(nLine, LineFlagMark(n), false, true);
-    }
+    // Line -1: the buffer clears the flag on whichever line has it, if any.
+    for (int n = 0; n <= 9; ++n)
+        m_pBuffer->ChangeLineFlag(-1, LineFlagMark(n), false);
 }
 
 void CTextView::ToggleAnonBookmark() {

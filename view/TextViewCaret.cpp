@@ -4,17 +4,25 @@
 #include "resources/ZarnResources.h"
 #include "view/TextView.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include <QApplication>
 #include <QTimerEvent>
 
 void CTextView::RefreshCaret() {
     QRect rcNew;
-    if (m_bHasFocus && !m_bCaretSuppressed &&
-        CharToColumn(m_ptCaret.y, m_ptCaret.x) >= m_nFirstVisibleColumn) {
+    if (m_bHasFocus && !m_bCaretSuppressed) {
         // A caret right of or below the window lies outside the client area and is not seen.
-        rcNew = QRect(TextPosToClient(m_ptCaret), QSize(2, GetLineHeight()));
+        // The client point is TextPosToClient's, from the column already at hand.
+        const int nColumn = CharToColumn(m_ptCaret.y, m_ptCaret.x);
+        if (nColumn >= m_nFirstVisibleColumn) {
+            const QPoint ptCaret(GetCharWidth() * (nColumn - m_nFirstVisibleColumn) +
+                                     GetMarginWidth(),
+                                 GetLineHeight() * (m_ptCaret.y - m_nFirstVisibleLine));
+            rcNew = QRect(ptCaret, QSize(2, GetLineHeight()));
+        }
     }
     if (rcNew == m_rcCaret && m_bCaretBlinkOn)
         return;
@@ -87,26 +95,13 @@ void CTextView::OnKillFocus() {
         EndMouseSelection();
 }
 
-void CTextView::OrderSelection() {
-    if (m_ptSelFrom < m_ptSelTo) {
-        m_ptSelLow = m_ptSelFrom;
-        m_ptSelHigh = m_ptSelTo;
-    } else {
-        m_ptSelLow = m_ptSelTo;
-        m_ptSelHigh = m_ptSelFrom;
-    }
-}
-
-void CTextView::GetOrderedSelection(TextPos& ptLow, TextPos& ptHigh) {
-    OrderSelection();
-    ptLow = m_ptSelLow;
-    ptHigh = m_ptSelHigh;
+void CTextView::GetOrderedSelection(TextPos& ptLow, TextPos& ptHigh) const {
+    std::tie(ptLow, ptHigh) = std::minmax(m_ptSelFrom, m_ptSelTo);
 }
 
 bool CTextView::IsInOrderedSelection(TextPos pos) const {
     // The selection holds its low end and not its high end.
-    const TextPos low = m_ptSelLow;
-    const TextPos high = m_ptSelHigh;
+    const auto [low, high] = std::minmax(m_ptSelFrom, m_ptSelTo);
     if (pos.y < low.y || pos.y > high.y)
         return false;
     if (pos.y > low.y && pos.y < high.y)
@@ -119,8 +114,7 @@ bool CTextView::IsInOrderedSelection(TextPos pos) const {
     return low.x <= pos.x && pos.x < high.x;
 }
 
-bool CTextView::IsPointInSelection(TextPos pos) {
-    OrderSelection();
+bool CTextView::IsPointInSelection(TextPos pos) const {
     return IsInOrderedSelection(pos);
 }
 
@@ -138,11 +132,12 @@ void CTextView::SetSelectionRange(TextPos ptFrom, TextPos ptTo) {
 
 void CTextView::OnSetCursor(QPoint pt) {
     if (pt.x() < GetMarginWidth()) {
-        viewport()->setCursor(LoadResCursor(IDC_MARGIN_CURSOR));
+        if (!m_pMarginCursor)
+            m_pMarginCursor = std::make_unique<QCursor>(LoadResCursor(IDC_MARGIN_CURSOR));
+        viewport()->setCursor(*m_pMarginCursor);
         return;
     }
     // Over the selection the arrow says that a drag can start there.
-    OrderSelection();
     if (IsInOrderedSelection(ClientToTextPos(pt)))
         viewport()->setCursor(Qt::ArrowCursor);
     else

@@ -4,6 +4,8 @@
 #include "view/TextTransfer.h"
 #include "view/TextView.h"
 
+#include <algorithm>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -17,9 +19,9 @@ void CTextView::GetTransferText(TextPos ptFrom, TextPos ptTo, std::string& text)
 void CTextView::CopySelection() {
     if (m_ptSelFrom == m_ptSelTo)
         return;
-    OrderSelection();
+    const auto [ptLow, ptHigh] = std::minmax(m_ptSelFrom, m_ptSelTo);
     std::string text;
-    GetTransferText(m_ptSelLow, m_ptSelHigh, text);
+    GetTransferText(ptLow, ptHigh, text);
     PutTextOnClipboard(text);
 }
 
@@ -56,13 +58,13 @@ bool CTextView::GetTextFromClipboard(std::string& text) {
 std::unique_ptr<QMimeData> CTextView::MakeDragData() {
     if (m_ptSelFrom == m_ptSelTo)
         return nullptr;
-    OrderSelection();
+    const auto [ptLow, ptHigh] = std::minmax(m_ptSelFrom, m_ptSelTo);
     std::string text;
-    GetTransferText(m_ptSelLow, m_ptSelHigh, text);
+    GetTransferText(ptLow, ptHigh, text);
     auto pData = std::make_unique<QMimeData>();
     pData->setText(BytesToText(text));
-    m_ptDraggedFrom = m_ptSelLow;
-    m_ptDraggedTo = m_ptSelHigh;
+    m_ptDraggedFrom = ptLow;
+    m_ptDraggedTo = ptHigh;
     return pData;
 }
 

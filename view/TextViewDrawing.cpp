@@ -23,7 +23,6 @@ void CTextView::OnDraw(QPainter& dc, const QRegion& rgnUpdate) {
     const int h = GetLineHeight();
     if (rcClient.isEmpty())
         return;
-    OrderSelection();
 
     if (!m_pLineBitmap) {
         const qreal fRatio = viewport()->devicePixelRatioF();
@@ -150,8 +149,9 @@ void CTextView::PaintTextRunSel(QPainter& dc, QPoint& ptPen, const QRect& rcClip
             return std::clamp(ptEnd.x - ptRun.x, 0, nCount);
         return 0;
     };
-    const int b = cutAt(m_ptSelLow);
-    const int e = cutAt(m_ptSelHigh);
+    const auto [ptLow, ptHigh] = std::minmax(m_ptSelFrom, m_ptSelTo);
+    const int b = cutAt(ptLow);
+    const int e = cutAt(ptHigh);
     if (b > 0)
         PaintTextRun(dc, ptPen, rcClip, pText, nOffset, b);
     if (b < e) {

@@ -42,7 +42,7 @@ int CTextView::GetLineDisplayWidth(int nLine) {
         if (nWidth >= 0)
             return nWidth;
     }
-    const int nWidth = ::CharToColumn(GetLineText(nLine), GetLineLength(nLine), m_nTabWidth);
+    const int nWidth = ::CharToColumn(GetLineText(nLine), GetLineLength(nLine), TAB_WIDTH);
     if (bCached)
         m_LineColumns.Set(nLine, nWidth);
     return nWidth;
@@ -128,11 +128,11 @@ void CTextView::SetBaseFont(const LogFont& lf) {
 }
 
 int CTextView::CharToColumn(int nLine, int nChar) const {
-    return ::CharToColumn(GetLineText(nLine), std::min(nChar, GetLineLength(nLine)), m_nTabWidth);
+    return ::CharToColumn(GetLineText(nLine), std::min(nChar, GetLineLength(nLine)), TAB_WIDTH);
 }
 
 int CTextView::ColumnToChar(int nLine, int nColumn) const {
-    return ::ColumnToChar(GetLineText(nLine), GetLineLength(nLine), nColumn, m_nTabWidth);
+    return ::ColumnToChar(GetLineText(nLine), GetLineLength(nLine), nColumn, TAB_WIDTH);
 }
 
 TextPos CTextView::ClientToTextPos(QPoint pt) {
@@ -145,7 +145,7 @@ TextPos CTextView::ClientToTextPos(QPoint pt) {
     int nColumn = (pt.x() - GetMarginWidth()) / GetCharWidth() + m_nFirstVisibleColumn;
     if (nColumn < 0)
         nColumn = 0;
-    return {::CharAtColumn(GetLineText(y), GetLineLength(y), nColumn, m_nTabWidth), y};
+    return {::CharAtColumn(GetLineText(y), GetLineLength(y), nColumn, TAB_WIDTH), y};
 }
 
 QPoint CTextView::TextPosToClient(TextPos pos) {
@@ -159,5 +159,5 @@ void CTextView::SnapToCharCenter(QPoint& pt) {
 }
 
 void CTextView::ExpandTabs(const char* pChars, int nOffset, int nCount, std::string& out) const {
-    ::ExpandTabs(pChars, nOffset, nCount, m_nTabWidth, out);
+    ::ExpandTabs(pChars, nOffset, nCount, TAB_WIDTH, out);
 }

@@ -13,7 +13,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QTimerEvent>
 
 TextPos CTextView::SnappedTextPos(QPoint pt) {
     // A click on the right half of a character lands after it.
@@ -80,7 +79,6 @@ void CTextView::OnLButtonDown(Qt::KeyboardModifiers keys, QPoint pt) {
         return;
     }
 
-    OrderSelection();
     if (IsInOrderedSelection(ClientToTextPos(pt))) {
         // A move starts a drag of the selection; a release without one places the caret.
         m_bDragPending = true;
@@ -170,7 +168,6 @@ void CTextView::OnLButtonDblClk(Qt::KeyboardModifiers, QPoint pt) {
 
 void CTextView::OnRButtonDown(Qt::KeyboardModifiers, QPoint pt) {
     const TextPos p = SnappedTextPos(pt);
-    OrderSelection();
     if (IsInOrderedSelection(p))
         return;
     m_ptCaret = p;
@@ -202,15 +199,10 @@ void CTextView::OnTimer(QPoint ptMouse) {
 
     const bool bVertical = nTop != m_nFirstVisibleLine;
     const bool bHorizontal = nLeft != m_nFirstVisibleColumn;
-    if (bVertical) {
-        ScrollToTopLine(nTop, true);
-        SyncSiblingPanes(true);
-    }
-    if (bHorizontal) {
-        ScrollToColumn(nLeft, true);
-        RefreshCaret();
-        SyncSiblingPanes(false);
-    }
+    if (bVertical)
+        ScrollPanesToLine(nTop);
+    if (bHorizontal)
+        ScrollPanesToColumn(nLeft);
     if (!bVertical && !bHorizontal)
         return;
     // The timer extends by characters, whatever the selection started as.

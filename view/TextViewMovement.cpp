@@ -76,10 +76,10 @@ void CTextView::FinishMove(bool bExtend, bool bSetStickyColumn) {
 }
 
 bool CTextView::CollapseSelection(bool bExtend, bool bToHigh) {
-    OrderSelection();
-    if (m_ptSelLow == m_ptSelHigh || bExtend)
+    const auto [ptLow, ptHigh] = std::minmax(m_ptSelFrom, m_ptSelTo);
+    if (ptLow == ptHigh || bExtend)
         return false;
-    m_ptCaret = bToHigh ? m_ptSelHigh : m_ptSelLow;
+    m_ptCaret = bToHigh ? ptHigh : ptLow;
     return true;
 }
 
@@ -168,10 +168,8 @@ void CTextView::MoveLineDown(bool bExtend) {
 void CTextView::MovePageUp(bool bExtend) {
     const int nStep = std::max(GetVisibleLineCount() - 1, 1);
     const int nTop = std::max(m_nFirstVisibleLine - nStep, 0);
-    if (nTop != m_nFirstVisibleLine) {
-        ScrollToTopLine(nTop, true);
-        SyncSiblingPanes(true);
-    }
+    if (nTop != m_nFirstVisibleLine)
+        ScrollPanesToLine(nTop);
     m_ptCaret.y = std::max(m_ptCaret.y - nStep, 0);
     m_ptCaret.x = std::min(m_ptCaret.x, GetLineLength(m_ptCaret.y));
     FinishMove(bExtend);
@@ -181,10 +179,8 @@ void CTextView::MovePageDown(bool bExtend) {
     const int nStep = std::max(GetVisibleLineCount() - 1, 1);
     const int nLast = GetLineCount() - 1;
     const int nTop = std::min(m_nFirstVisibleLine + nStep, nLast);
-    if (nTop != m_nFirstVisibleLine) {
-        ScrollToTopLine(nTop, true);
-        SyncSiblingPanes(true);
-    }
+    if (nTop != m_nFirstVisibleLine)
+        ScrollPanesToLine(nTop);
     m_ptCaret.y = std::min(m_ptCaret.y + nStep, nLast);
     m_ptCaret.x = std::min(m_ptCaret.x, GetLineLength(m_ptCaret.y));
     FinishMove(bExtend);
@@ -212,34 +208,24 @@ void CTextView::MoveToDocEnd(bool bExtend) {
 }
 
 void CTextView::ScrollLineUp() {
-    if (m_nFirstVisibleLine > 0) {
-        ScrollToTopLine(m_nFirstVisibleLine - 1, true);
-        SyncSiblingPanes(true);
-    }
+    if (m_nFirstVisibleLine > 0)
+        ScrollPanesToLine(m_nFirstVisibleLine - 1);
 }
 
 void CTextView::ScrollLineDown() {
-    if (m_nFirstVisibleLine < GetLineCount() - 1) {
-        ScrollToTopLine(m_nFirstVisibleLine + 1, true);
-        SyncSiblingPanes(true);
-    }
+    if (m_nFirstVisibleLine < GetLineCount() - 1)
+        ScrollPanesToLine(m_nFirstVisibleLine + 1);
 }
 
 // The panes of one column share the horizontal position, so they follow.
 void CTextView::ScrollColumnLeft() {
-    if (m_nFirstVisibleColumn > 0) {
-        ScrollToColumn(m_nFirstVisibleColumn - 1, true);
-        RefreshCaret();
-        SyncSiblingPanes(false);
-    }
+    if (m_nFirstVisibleColumn > 0)
+        ScrollPanesToColumn(m_nFirstVisibleColumn - 1);
 }
 
 void CTextView::ScrollColumnRight() {
-    if (m_nFirstVisibleColumn < GetMaxLineColumns() - 1) {
-        ScrollToColumn(m_nFirstVisibleColumn + 1, true);
-        RefreshCaret();
-        SyncSiblingPanes(false);
-    }
+    if (m_nFirstVisibleColumn < GetMaxLineColumns() - 1)
+        ScrollPanesToColumn(m_nFirstVisibleColumn + 1);
 }
 
 void CTextView::SelectAllText() {

@@ -92,18 +92,23 @@ bool CTextView::LayOutPrintArea(const CPrintInfo& info) {
 }
 
 bool CTextView::PaginateDocument(const CPrintInfo& info) {
+    if (!LayOutPrintArea(info)) {
+        m_pnPageFirstLine.clear();
+        m_pnPageFirstRow.clear();
+        return false;
+    }
+    PaginateLines();
+    return true;
+}
+
+void CTextView::PaginateLines() {
     m_pnPageFirstLine.clear();
     m_pnPageFirstRow.clear();
-    m_nPageCount = 0;
-    if (!LayOutPrintArea(info))
-        return false;
-
     const int yTop = m_rcPageText.top();
     const int yBottom = yTop + m_rcPageText.height();
     auto startPage = [this](int nLine, int nRow) {
         m_pnPageFirstLine.push_back(nLine);
         m_pnPageFirstRow.push_back(nRow);
-        ++m_nPageCount;
     };
     startPage(0, 0);
     // A line breaks to the next page when its bottom would pass the text area's (a line that
@@ -112,7 +117,10 @@ bool CTextView::PaginateDocument(const CPrintInfo& info) {
     int y = yTop;
     const int nLines = GetLineCount();
     for (int i = 0; i < nLines; ++i) {
-        const int h = MeasurePrintedLine(i);
+        // Measured as MeasurePrintedLine does, keeping the layout for a line split over pages.
+        const std::unique_ptr<QTextLayout> pLayout =
+            GetLineLength(i) == 0 ? nullptr : LayoutPrintedLine(i);
+        const int h = pLayout ? RowTop(*pLayout, pLayout->lineCount()) : m_cyPrintLine;
         if (y + h <= yBottom) {
             y += h;
             continue;
@@ -122,11 +130,12 @@ bool CTextView::PaginateDocument(const CPrintInfo& info) {
             y = yTop + h;
             continue;
         }
+        // Taller than the text area, so not empty (an empty line is one row, and the area
+        // holds at least one): its layout is at hand.
         if (y > yTop) {
             startPage(i, 0);
             y = yTop;
         }
-        const std::unique_ptr<QTextLayout> pLayout = LayoutPrintedLine(i);
         for (int nRow = 0; nRow < pLayout->lineCount(); ++nRow) {
             const int hRow = RowTop(*pLayout, nRow + 1) - RowTop(*pLayout, nRow);
             if (y + hRow > yBottom && y > yTop) {
@@ -136,7 +145,6 @@ bool CTextView::PaginateDocument(const CPrintInfo& info) {
             y += hRow;
         }
     }
-    return true;
 }
 
 std::unique_ptr<QTextLayout> CTextView::LayoutPrintedLine(int nLine) const {
@@ -169,21 +177,21 @@ int CTextView::MeasurePrintedLine(int nLine) {
 
 void CTextView::OnPrepareDC(CPrintInfo& info) {
     // Before the first page is printed there is no table yet: page 1 always prints.
-    info.m_bContinuePrinting = m_pnPageFirstLine.empty() || info.m_nCurPage <= m_nPageCount;
+    info.m_bContinuePrinting = m_pnPageFirstLine.empty() || info.m_nCurPage <= GetPrintPageCount();
 }
 
 void CTextView::OnPrint(QPainter& dc, CPrintInfo& info) {
     if (m_pnPageFirstLine.empty() && !PaginateDocument(info))
         return;
     const int nPage = info.m_nCurPage;
-    if (nPage < 1 || nPage > m_nPageCount)
+    if (nPage < 1 || nPage > GetPrintPageCount())
         return;
     PrintPageFooter(dc, nPage);
 
     const auto nIndex = static_cast<size_t>(nPage - 1);
     const int nFirstLine = m_pnPageFirstLine[nIndex];
     const int nFirstRow = m_pnPageFirstRow[nIndex];
-    const bool bLastPage = nPage == m_nPageCount;
+    const bool bLastPage = nPage == GetPrintPageCount();
     const int nEndLine = bLastPage ? GetLineCount() : m_pnPageFirstLine[nIndex + 1];
     const int nEndRow = bLastPage ? 0 : m_pnPageFirstRow[nIndex + 1];
     const int yBottom = m_rcPageText.top() + m_rcPageText.height();
@@ -229,7 +237,7 @@ void CTextView::PrintPageFooter(QPainter& dc, int nPage) {
 }
 
 void CTextView::GetPageFooterText(int nPage, QString& strText) {
-    strText = QStringLiteral("Page %1/%2").arg(nPage).arg(m_nPageCount);
+    strText = QStringLiteral("Page %1/%2").arg(nPage).arg(GetPrintPageCount());
 }
 
 void CTextView::OnEndPrinting() {
@@ -237,7 +245,6 @@ void CTextView::OnEndPrinting() {
     m_pPrintDevice = nullptr;
     m_pnPageFirstLine.clear();
     m_pnPageFirstRow.clear();
-    m_nPageCount = 0;
     m_cyPrintLine = 0;
 }
 
@@ -260,19 +267,19 @@ PrintResult CTextView::PrintDocument(QPrinter& printer) {
         return result;
     // Paginated before anything goes to the printer, so that a range without pages prints
     // nothing at all rather than an empty sheet.
-    PaginateDocument(info);
+    PaginateLines();
+    const int nPageCount = GetPrintPageCount();
     int nFrom = 1;
-    int nTo = m_nPageCount;
+    int nTo = nPageCount;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         nFrom = printer.fromPage();
         if (printer.toPage() > 0)
-            nTo = std::min(printer.toPage(), m_nPageCount);
+            nTo = std::min(printer.toPage(), nPageCount);
     }
-    if (nFrom > m_nPageCount) {
-        const int nPages = m_nPageCount;
+    if (nFrom > nPageCount) {
         OnEndPrinting();
-        return PrintResult::Failure(
-            QStringLiteral("Nothing to print: the document has only %1.").arg(PagesText(nPages)));
+        return PrintResult::Failure(QStringLiteral("Nothing to print: the document has only %1.")
+                                        .arg(PagesText(nPageCount)));
     }
 
     QPainter dc;

@@ -42,6 +42,17 @@ void CTextView::ScrollToColumn(int nColumn, bool bUpdateBar) {
         UpdateHorzScrollBar(true);
 }
 
+void CTextView::ScrollPanesToLine(int nLine) {
+    ScrollToTopLine(nLine, true);
+    SyncSiblingPanes(true);
+}
+
+void CTextView::ScrollPanesToColumn(int nColumn) {
+    ScrollToColumn(nColumn, true);
+    RefreshCaret();
+    SyncSiblingPanes(false);
+}
+
 void CTextView::UpdateVertScrollBar(bool bPositionOnly) {
     QScrollBar* pBar = GetScrollBarCtrl(Qt::Vertical);
     if (!bPositionOnly) {
@@ -172,8 +183,7 @@ void CTextView::wheelEvent(QWheelEvent* pEvent) {
         return;
     const int nLast = std::max(GetLineCount() - 1, 0);
     const int nTarget = m_nFirstVisibleLine - nSteps * QApplication::wheelScrollLines();
-    ScrollToTopLine(std::clamp(nTarget, 0, nLast), true);
-    SyncSiblingPanes(true);
+    ScrollPanesToLine(std::clamp(nTarget, 0, nLast));
 }
 
 void CTextView::ScrollCaretIntoView(TextPos pos) {
@@ -184,10 +194,8 @@ void CTextView::ScrollCaretIntoView(TextPos pos) {
     if (pos.y < nTop)
         nTop = pos.y;
     nTop = std::clamp(nTop, 0, std::max(GetLineCount() - 1, 0));
-    if (nTop != m_nFirstVisibleLine) {
-        ScrollToTopLine(nTop, true);
-        SyncSiblingPanes(true);
-    }
+    if (nTop != m_nFirstVisibleLine)
+        ScrollPanesToLine(nTop);
 
     const int nColumn = CharToColumn(pos.y, pos.x);
     const int nVisibleColumns = GetVisibleColumnCount();
@@ -201,11 +209,8 @@ void CTextView::ScrollCaretIntoView(TextPos pos) {
         nLeft = GetMaxLineColumns() - 1;
     if (nLeft < 0)
         nLeft = 0;
-    if (nLeft != m_nFirstVisibleColumn) {
-        ScrollToColumn(nLeft, true);
-        RefreshCaret();
-        SyncSiblingPanes(false);
-    }
+    if (nLeft != m_nFirstVisibleColumn)
+        ScrollPanesToColumn(nLeft);
 }
 
 CPaneSplitter* CTextView::GetParentSplitter() const {
@@ -231,17 +236,17 @@ CTextView* CTextView::GetSplitterSibling(int nRow, int nCol) const {
 QScrollBar* CTextView::GetScrollBarCtrl(Qt::Orientation orientation) const {
     // Panes of one row share the bar of the row's last pane, panes of one column that of the
     // column's last pane.
+    const bool bVertical = orientation == Qt::Vertical;
+    const CPaneSplitter* pSplitter = GetParentSplitter();
     int nRow = 0, nCol = 0;
-    if (GetPanePosition(nRow, nCol)) {
-        const CPaneSplitter* pSplitter = GetParentSplitter();
-        const CTextView* pOwner = orientation == Qt::Vertical
-                                      ? GetSplitterSibling(nRow, pSplitter->GetColumnCount() - 1)
-                                      : GetSplitterSibling(pSplitter->GetRowCount() - 1, nCol);
-        if (pOwner)
-            return orientation == Qt::Vertical ? pOwner->verticalScrollBar()
-                                               : pOwner->horizontalScrollBar();
+    if (pSplitter && pSplitter->GetPanePosition(this, nRow, nCol)) {
+        const int nOwnerRow = bVertical ? nRow : pSplitter->GetRowCount() - 1;
+        const int nOwnerCol = bVertical ? pSplitter->GetColumnCount() - 1 : nCol;
+        if (const CTextView* pOwner =
+                qobject_cast<CTextView*>(pSplitter->GetPane(nOwnerRow, nOwnerCol)))
+            return bVertical ? pOwner->verticalScrollBar() : pOwner->horizontalScrollBar();
     }
-    return orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+    return bVertical ? verticalScrollBar() : horizontalScrollBar();
 }
 
 void CTextView::SyncSiblingPanes(bool bVertical) {

@@ -100,9 +100,7 @@ void CTextView::OnEditFind(unsigned) {
     // However the dialog closed, what it showed last becomes the last search.
     m_bHaveLastSearch = true;
     m_strLastSearchText = TextToBytes(dlg.m_sFindWhat);
-    m_dwLastFindFlags = (dlg.m_bMatchCase ? SEARCH_MATCHCASE : 0) |
-                        (dlg.m_bWholeWord ? SEARCH_WHOLEWORD : 0) |
-                        (dlg.m_nDirection == 0 ? SEARCH_UPWARD : 0);
+    m_dwLastFindFlags = MakeSearchFlags(dlg.m_bMatchCase, dlg.m_bWholeWord, dlg.m_nDirection == 0);
 
     QSettings settings;
     settings.beginGroup(QLatin1String(PROFILE_FIND_SECTION));

@@ -40,7 +40,6 @@ void CTextView::ResetViewState() {
     DestroyStyleFonts();
     m_cyLine = -1;
     m_cxChar = -1;
-    m_nTabWidth = TAB_WIDTH;
     m_nVisibleLines = -1;
     m_nVisibleColumns = -1;
     m_nMaxLineColumns = -1;
