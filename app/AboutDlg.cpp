@@ -1,20 +1,8 @@
-// CAboutDlg: the "About ZarnEditor" box, and the application icon it shows.
+// CAboutDlg: the "About ZarnEditor" box.
 #include "app/AboutDlg.h"
 
-#include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "ui_AboutDlg.h"
-
-#include <QString>
-
-QIcon LoadAppIcon() {
-    InitZarnResources();
-    QIcon icon;
-    for (const int nSize : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/zarn/icon/%1/%2.png").arg(IDR_MAINFRAME).arg(nSize),
-                     QSize(nSize, nSize));
-    return icon;
-}
 
 CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent), m_pUi(std::make_unique<Ui_CAboutDlg>()) {
     m_pUi->setupUi(this);

@@ -1,13 +1,13 @@
 // CChildFrame: the document window's views, panes, title, commands and closing.
 #include "app/ChildFrame.h"
 
-#include "app/AboutDlg.h"
 #include "app/CommandRoute.h"
 #include "app/DocManager.h"
 #include "app/MainFrame.h"
 #include "app/SampleDoc.h"
 #include "app/SampleView.h"
 #include "resources/CommandIds.h"
+#include "resources/ZarnResources.h"
 #include "view/PaneSplitter.h"
 
 #include <QCloseEvent>

@@ -33,7 +33,6 @@ public:
     void ActivateFrame();
     // 0 while the document has one window, else this window's number among them.
     void SetWindowNumber(int nWindow);
-    int GetWindowNumber() const { return m_nWindow; }
     void UpdateFrameTitle();
 
     // Closes without the save prompt: the document's Close and the program's exit ask first.

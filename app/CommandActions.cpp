@@ -9,6 +9,7 @@
 #include "resources/Menus.h"
 #include "resources/StringTable.h"
 #include "resources/ZarnResources.h"
+#include "view/TextTransfer.h"
 
 #include <QAction>
 #include <QIcon>
@@ -21,10 +22,6 @@ namespace {
 
 // The recent-file entries the menus show, all in the place of the first.
 constexpr unsigned MRU_ENTRIES = 4;
-
-QString FromLatin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The keys the main key table gives nId. Enter on the keypad is the same key as Return.
 QList<QKeySequence> ShortcutsOf(unsigned nId) {
@@ -52,7 +49,7 @@ CCommandActions::CCommandActions(QWidget* pWindow, Executor fnExecute, Updater f
         pAction->setShortcuts(ShortcutsOf(info.nId));
         // The prompt string holds the status-bar prompt and, after a line feed, the tool tip.
         const QString strPrompt =
-            info.nPromptId ? FromLatin1(LoadResString(info.nPromptId)) : QString();
+            info.nPromptId ? BytesToText(LoadResString(info.nPromptId)) : QString();
         const qsizetype nBreak = strPrompt.indexOf(u'\n');
         pAction->setStatusTip(strPrompt.left(nBreak));
         if (nBreak >= 0)
@@ -68,6 +65,8 @@ CCommandActions::CCommandActions(QWidget* pWindow, Executor fnExecute, Updater f
         if (!pAction->shortcuts().isEmpty())
             m_listShortcutActions.append(pAction);
     }
+    for (const auto& [nId, pAction] : m_mapActions)
+        m_listAllActions.append(pAction);
 }
 
 CCommandActions::~CCommandActions() = default;
@@ -148,10 +147,7 @@ void CCommandActions::UpdateActions(const QList<QAction*>& actions) const {
 }
 
 void CCommandActions::UpdateAllActions() const {
-    QList<QAction*> actions;
-    for (const auto& [nId, pAction] : m_mapActions)
-        actions.append(pAction);
-    UpdateActions(actions);
+    UpdateActions(m_listAllActions);
 }
 
 void CCommandActions::UpdateShortcutActions() const {

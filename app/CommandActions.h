@@ -67,6 +67,7 @@ private:
     Executor m_fnExecute;
     Updater m_fnUpdate;
     std::map<unsigned, QAction*> m_mapActions;
+    QList<QAction*> m_listAllActions; // in the order of their ids
     QList<QAction*> m_listShortcutActions;
     std::map<unsigned, BuiltMenu> m_mapMenus;
     unsigned m_nInstalledMenu = 0;

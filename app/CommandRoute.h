@@ -5,22 +5,11 @@
 #include "view/CmdUI.h"
 #include "view/CommandMap.h"
 
-#include <algorithm>
-#include <span>
-
 class CChildFrame;
 class CMainFrame;
 class CSampleApp;
 class CSampleDoc;
 class CSampleView;
-
-// Whether `map` has a command handler (not only an update handler) for nId.
-template <typename T>
-bool MapHasCommand(std::span<const CommandMapEntry<T>> map, unsigned nId) {
-    return std::any_of(map.begin(), map.end(), [nId](const CommandMapEntry<T>& entry) {
-        return nId >= entry.nFirst && nId <= entry.nLast && entry.pfnCommand;
-    });
-}
 
 // Each target is asked in turn, and the first that answers ends the walk. Any target may be
 // missing: without a document window there is no view and no document.

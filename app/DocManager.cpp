@@ -8,6 +8,7 @@
 #include "app/SampleDoc.h"
 #include "resources/CommandIds.h"
 #include "resources/StringTable.h"
+#include "view/TextTransfer.h"
 #include "view/UserPrompts.h"
 
 #include <memory>
@@ -31,9 +32,7 @@ enum DocStringIndex {
 };
 
 QString GetDocString(DocStringIndex nIndex) {
-    const std::string_view text = LoadResString(IDR_ZARNTYPE);
-    const QStringList fields =
-        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())).split(u'\n');
+    const QStringList fields = BytesToText(LoadResString(IDR_ZARNTYPE)).split(u'\n');
     return nIndex < fields.size() ? fields.at(nIndex) : QString();
 }
 

@@ -1,4 +1,5 @@
-// CDocPropertiesDlg: the "Document Properties" dialog (File Name, GID, Main IDX Path).
+// CDocPropertiesDlg: the "Document Properties" dialog (File Name, GID, Main IDX Path), and the
+// .idx file question.
 #include "app/DocPropertiesDlg.h"
 
 #include "ui_DocPropertiesDlg.h"
@@ -11,6 +12,15 @@ QString ValueOf(const QString* pstr) {
 }
 
 } // namespace
+
+QString PromptIdxFile(QWidget* pParent) {
+    FileDialogRequest request;
+    request.strInitialPath = QStringLiteral("*.idx");
+    request.strFilter = QStringLiteral("Database Records File (*.idx)");
+    request.strDefaultSuffix = QStringLiteral("idx");
+    request.bMustExist = true;
+    return PromptFileName(pParent, request);
+}
 
 CDocPropertiesDlg::CDocPropertiesDlg(QWidget* pParent, QString* pstrFileName, QString* pstrIdxPath,
                                      QString* pstrGid)
@@ -44,12 +54,7 @@ void CDocPropertiesDlg::OnOK() {
 
 // Only the field changes: the document learns the path on OK, like a typed one.
 void CDocPropertiesDlg::OnBrowse() {
-    FileDialogRequest request;
-    request.strInitialPath = QStringLiteral("*.idx");
-    request.strFilter = QStringLiteral("Database Records File (*.idx)");
-    request.strDefaultSuffix = QStringLiteral("idx");
-    request.bMustExist = true;
-    const QString strPath = PromptFileName(this, request);
+    const QString strPath = PromptIdxFile(this);
     if (!strPath.isEmpty())
         m_pUi->IDC_IDXPATH_1005->setText(strPath);
 }

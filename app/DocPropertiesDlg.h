@@ -1,4 +1,5 @@
-// CDocPropertiesDlg: the "Document Properties" dialog (File Name, GID, Main IDX Path).
+// CDocPropertiesDlg: the "Document Properties" dialog (File Name, GID, Main IDX Path), and the
+// question for a database's .idx file that it and Load from MAIN.IDX ask.
 #pragma once
 
 #include <memory>
@@ -7,6 +8,9 @@
 #include <QString>
 
 class Ui_CDocPropertiesDlg;
+
+// Asks for an existing database records (.idx) file; empty when the user cancels.
+QString PromptIdxFile(QWidget* pParent);
 
 // Shows a document's three properties. OK writes the GID and the Main IDX Path back through
 // the pointers; Cancel writes nothing. The File Name is shown read-only and never written.

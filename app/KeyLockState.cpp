@@ -40,15 +40,19 @@ bool IsIndicatorOn(Display* pDisplay, Atom atom) {
 
 } // namespace
 
-std::optional<KeyLockState> QueryKeyLockState() {
+bool IsKeyLockOn(KeyLock which) {
     auto* pX11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* pDisplay = pX11 ? pX11->display() : nullptr;
     if (!pDisplay)
-        return std::nullopt;
+        return false;
     const IndicatorAtoms& atoms = GetIndicatorAtoms(pDisplay);
-    KeyLockState state;
-    state.bCaps = IsIndicatorOn(pDisplay, atoms.caps);
-    state.bNum = IsIndicatorOn(pDisplay, atoms.num);
-    state.bScroll = IsIndicatorOn(pDisplay, atoms.scroll);
-    return state;
+    switch (which) {
+    case KeyLock::Caps:
+        return IsIndicatorOn(pDisplay, atoms.caps);
+    case KeyLock::Num:
+        return IsIndicatorOn(pDisplay, atoms.num);
+    case KeyLock::Scroll:
+        return IsIndicatorOn(pDisplay, atoms.scroll);
+    }
+    return false;
 }

@@ -1,14 +1,8 @@
-// Whether Caps Lock, Num Lock and Scroll Lock are on, where the platform tells.
+// Whether Caps Lock, Num Lock or Scroll Lock is on, where the platform tells.
 #pragma once
 
-#include <optional>
+enum class KeyLock { Caps, Num, Scroll };
 
-struct KeyLockState {
-    bool bCaps = false;
-    bool bNum = false;
-    bool bScroll = false;
-};
-
-// The lock keys' state on an X11 display; nothing on platforms that do not tell (offscreen,
+// Whether the lock key is on, on an X11 display; off on platforms that do not tell (offscreen,
 // Wayland), whose status-bar indicators then stay blank.
-std::optional<KeyLockState> QueryKeyLockState();
+bool IsKeyLockOn(KeyLock which);

@@ -2,7 +2,6 @@
 // and closing.
 #include "app/MainFrame.h"
 
-#include "app/AboutDlg.h"
 #include "app/ChildFrame.h"
 #include "app/CommandActions.h"
 #include "app/CommandRoute.h"
@@ -14,23 +13,40 @@
 #include "app/SampleApp.h"
 #include "app/SampleDoc.h"
 #include "resources/CommandIds.h"
+#include "resources/KeyTables.h"
 #include "resources/StringTable.h"
+#include "resources/ZarnResources.h"
 #include "toolbridge/ToolOutput.h"
 #include "toolbridge/ToolRunner.h"
+#include "view/TextTransfer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+
+namespace {
+
+// Whether the key may be one of the actions' shortcuts, all of which come from the main key
+// table. Keypad Enter stands for Return; a character of a non-Latin layout may stand for the
+// Latin letter of the same key.
+bool IsShortcutCandidate(const QKeyEvent* pEvent) {
+    const int nKey = pEvent->key() == Qt::Key_Enter ? Qt::Key_Return : pEvent->key();
+    if (nKey > 0xFF && nKey < Qt::Key_Escape)
+        return true;
+    return LookupKeyBinding(GetMainKeyTable(), nKey, pEvent->modifiers()) != 0;
+}
+
+} // namespace
 
 CMainFrame::CMainFrame(CSampleApp* pApp) : m_pApp(pApp), m_pMdiArea(new QMdiArea(this)) {
     setWindowIcon(LoadAppIcon());
@@ -126,8 +142,7 @@ unsigned CMainFrame::GetMenuId() const {
 }
 
 void CMainFrame::UpdateFrameTitle() {
-    const std::string_view appTitle = LoadResString(IDS_APP_TITLE);
-    m_strTitle = QString::fromLatin1(appTitle.data(), static_cast<qsizetype>(appTitle.size()));
+    m_strTitle = BytesToText(LoadResString(IDS_APP_TITLE));
     if (const CSampleDoc* pDoc = GetActiveDocument())
         m_strTitle += QStringLiteral(" - ") + pDoc->GetTitle();
     if (windowTitle() != m_strTitle)
@@ -149,7 +164,9 @@ bool CMainFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     case QEvent::ShortcutOverride:
         // A key is about to be matched against the shortcuts: they take the commands' states
         // of this moment, not of the last idle update.
-        if (auto* pWidget = qobject_cast<QWidget*>(pWatched); pWidget && pWidget->window() == this)
+        if (auto* pWidget = qobject_cast<QWidget*>(pWatched);
+            pWidget && pWidget->window() == this &&
+            IsShortcutCandidate(static_cast<const QKeyEvent*>(pEvent)))
             m_pActions->UpdateShortcutActions();
         break;
     default:
@@ -290,20 +307,10 @@ void CMainFrame::OnWindowTile(unsigned) {
 }
 
 void CMainFrame::OnUpdateKeyIndicator(CCmdUI& cmdUI) {
-    const std::optional<KeyLockState> state = QueryKeyLockState();
-    bool bOn = false;
-    if (state) {
-        switch (cmdUI.GetId()) {
-        case ID_INDICATOR_CAPS:
-            bOn = state->bCaps;
-            break;
-        case ID_INDICATOR_NUM:
-            bOn = state->bNum;
-            break;
-        default:
-            bOn = state->bScroll;
-            break;
-        }
-    }
-    cmdUI.Enable(bOn);
+    KeyLock which = KeyLock::Scroll;
+    if (cmdUI.GetId() == ID_INDICATOR_CAPS)
+        which = KeyLock::Caps;
+    else if (cmdUI.GetId() == ID_INDICATOR_NUM)
+        which = KeyLock::Num;
+    cmdUI.Enable(IsKeyLockOn(which));
 }

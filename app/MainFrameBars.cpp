@@ -9,6 +9,7 @@
 #include "app/SampleView.h"
 #include "resources/CommandIds.h"
 #include "resources/StringTable.h"
+#include "view/TextTransfer.h"
 
 #include <QAction>
 #include <QLabel>
@@ -37,11 +38,6 @@ constexpr unsigned kIndicators[] = {
 };
 // clang-format on
 
-QString ResString(unsigned nId) {
-    const std::string_view text = LoadResString(nId);
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 void CMainFrame::CreateToolBar() {
@@ -58,13 +54,13 @@ void CMainFrame::CreateStatusBar() {
     for (const unsigned nId : kIndicators) {
         if (nId == 0) {
             // Prompts cover the idle message while a menu item or a button is pointed at.
-            auto* pPrompt = new QLabel(ResString(IDS_IDLE_MESSAGE));
+            auto* pPrompt = new QLabel(BytesToText(LoadResString(IDS_IDLE_MESSAGE)));
             pStatusBar->addWidget(pPrompt, 1);
             m_aPanes.push_back({nId, pPrompt});
             continue;
         }
         // The pane is as wide as its string; a longer text widens it rather than being cut.
-        auto* pPane = new QLabel(ResString(nId));
+        auto* pPane = new QLabel(BytesToText(LoadResString(nId)));
         pPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         pPane->setMinimumWidth(pPane->sizeHint().width());
         pPane->clear();
@@ -130,8 +126,8 @@ void CMainFrame::UpdateStatusPanes() {
         CCmdUI cmdUI(pane.nId);
         QString strText;
         if (route.OnUpdateCmdUI(pane.nId, cmdUI) && cmdUI.IsEnabled())
-            strText =
-                cmdUI.WasTextSet() ? QString::fromStdString(cmdUI.GetText()) : ResString(pane.nId);
+            strText = cmdUI.WasTextSet() ? QString::fromStdString(cmdUI.GetText())
+                                         : BytesToText(LoadResString(pane.nId));
         if (pane.pLabel->text() != strText)
             pane.pLabel->setText(strText);
     }

@@ -18,7 +18,6 @@ public:
     void Remove(int nIndex);
 
     int GetSize() const { return static_cast<int>(m_listFiles.size()); }
-    int GetMaxSize() const { return m_nMaxSize; }
     QString GetFile(int nIndex) const { return m_listFiles.value(nIndex); }
     // The menu text of entry nIndex: "&1 /path/to/file.zarn".
     QString GetMenuText(int nIndex) const;

@@ -8,6 +8,7 @@
 #include "app/OutputEdit.h"
 #include "app/RecentFileList.h"
 #include "resources/CommandIds.h"
+#include "resources/ZarnResources.h"
 #include "toolbridge/LoadFromIdx.h"
 #include "view/AppPrinter.h"
 

@@ -6,7 +6,6 @@
 #include "resources/CommandIds.h"
 #include "resources/StringTable.h"
 
-#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>

@@ -22,7 +22,6 @@ public:
     void ResetViewState() override;
     void OnBufferUpdate(CTextBufferListener* pSource, const CChangeExtent* pExtent,
                         uint32_t dwHints, int nLine) override;
-    void OnUndoGroupClosed(int nAction, std::string_view text) override;
     bool OnCmdMsg(unsigned nId) override;
     bool OnUpdateCmdUI(unsigned nId, CCmdUI& cmdUI) override;
 
@@ -115,8 +114,6 @@ protected:
 
     bool m_bOvertype = false;
     bool m_bKeepIndent = true; // automatic indentation after Enter; no command changes it
-    // Set while Enter closes its undo group: only then may the group's last step be indented.
-    bool m_bClosingLineBreak = false;
 
     // The drop caret that follows text dragged over the view, in place of the normal caret.
     bool m_bDropCaretShown = false;
@@ -129,4 +126,11 @@ protected:
     bool m_bInReplace = false;
     TextPos m_ptScopeStart;
     TextPos m_ptScopeEnd;
+
+private:
+    // Inserts text at the caret as one step of the open undo group and puts the caret after it;
+    // false when the buffer took nothing.
+    bool InsertAtCaret(std::string_view text, int nAction);
+    // Gives the line Enter has just made the indentation of the line above.
+    void IndentNewLine();
 };

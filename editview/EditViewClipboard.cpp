@@ -22,12 +22,8 @@ void CTextEditView::Paste() {
     m_pBuffer->OpenUndoGroup(false);
     DeleteSelectedText();
     std::string text;
-    if (GetTextFromClipboard(text) && !text.empty()) {
-        int nEndLine = 0, nEndChar = 0;
-        if (m_pBuffer->InsertTextAt(this, m_ptCaret.y, m_ptCaret.x, text, nEndLine, nEndChar,
-                                    EDITACT_PASTE))
-            PutCaretAt({nEndChar, nEndLine});
-    }
+    if (GetTextFromClipboard(text) && !text.empty())
+        InsertAtCaret(text, EDITACT_PASTE);
     m_pBuffer->CloseUndoGroup(this);
 }
 

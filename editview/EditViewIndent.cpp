@@ -54,10 +54,7 @@ void CTextEditView::Tab() {
     }
     m_pBuffer->OpenUndoGroup(false);
     DeleteSelectedText();
-    int nEndLine = 0, nEndChar = 0;
-    if (m_pBuffer->InsertTextAt(this, m_ptCaret.y, m_ptCaret.x, "\t", nEndLine, nEndChar,
-                                EDITACT_TYPING))
-        PutCaretAt({nEndChar, nEndLine});
+    InsertAtCaret("\t", EDITACT_TYPING);
     m_pBuffer->CloseUndoGroup(this);
 }
 

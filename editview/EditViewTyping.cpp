@@ -49,19 +49,13 @@ void CTextEditView::TypeCharacter(std::string_view bytes) {
     // A word joins the group before it; a space starts a new one, so a word and the space
     // before it undo together.
     m_pBuffer->OpenUndoGroup(bytes != " ");
-    TextPos ptInsert = m_ptCaret;
-    if (m_ptSelFrom != m_ptSelTo) {
-        TextPos ptHigh;
-        GetOrderedSelection(ptInsert, ptHigh);
+    // Either deletion leaves the caret where the character goes.
+    if (m_ptSelFrom != m_ptSelTo)
         DeleteSelectedText();
-    } else if (m_bOvertype && ptInsert.x < GetLineLength(ptInsert.y)) {
-        m_pBuffer->DeleteRange(this, ptInsert.y, ptInsert.x, ptInsert.y, ptInsert.x + 1,
+    else if (m_bOvertype && m_ptCaret.x < GetLineLength(m_ptCaret.y))
+        m_pBuffer->DeleteRange(this, m_ptCaret.y, m_ptCaret.x, m_ptCaret.y, m_ptCaret.x + 1,
                                EDITACT_TYPING);
-    }
-    int nEndLine = 0, nEndChar = 0;
-    if (m_pBuffer->InsertTextAt(this, ptInsert.y, ptInsert.x, bytes, nEndLine, nEndChar,
-                                EDITACT_TYPING))
-        PutCaretAt({nEndChar, nEndLine});
+    InsertAtCaret(bytes, EDITACT_TYPING);
     m_pBuffer->CloseUndoGroup(this);
 }
 
@@ -74,27 +68,18 @@ void CTextEditView::InsertLineBreak() {
     if (!m_pBuffer)
         return;
     m_pBuffer->OpenUndoGroup(false);
+    bool bInserted = false;
     if (CanModifyText()) {
         DeleteSelectedText();
-        int nEndLine = 0, nEndChar = 0;
-        if (m_pBuffer->InsertTextAt(this, m_ptCaret.y, m_ptCaret.x, "\r\n", nEndLine, nEndChar,
-                                    EDITACT_TYPING))
-            PutCaretAt({nEndChar, nEndLine});
+        bInserted = InsertAtCaret("\r\n", EDITACT_TYPING);
     }
-    // Closing the group calls OnUndoGroupClosed, which indents the new line.
-    m_bClosingLineBreak = true;
     m_pBuffer->CloseUndoGroup(this);
-    m_bClosingLineBreak = false;
+    if (bInserted)
+        IndentNewLine();
 }
 
-void CTextEditView::OnUndoGroupClosed(int nAction, std::string_view text) {
-    // Any other group that closes with the line break of an earlier Enter as its last step
-    // (one that recorded nothing: a cancelled drag, an empty paste) is no Enter to indent.
-    if (!m_bClosingLineBreak)
-        return;
-    if (!m_bKeepIndent || nAction != EDITACT_TYPING || text != "\r\n" || m_bOvertype)
-        return;
-    if (!m_pBuffer || m_ptCaret.y == 0)
+void CTextEditView::IndentNewLine() {
+    if (!m_bKeepIndent || m_bOvertype || !CanModifyText() || m_ptCaret.y == 0)
         return;
     const int nAbove = m_ptCaret.y - 1;
     const int nLength = IndentationLength(GetLineText(nAbove), GetLineLength(nAbove));
@@ -102,12 +87,20 @@ void CTextEditView::OnUndoGroupClosed(int nAction, std::string_view text) {
         return;
     // Copied: the line's characters may move when the text changes.
     const std::string strIndent(GetLineText(nAbove), static_cast<size_t>(nLength));
-    // The Enter's group is still open, so this step becomes a group of its own: the first
-    // Undo removes the indentation, the second the line break.
+    // Outside any group this step makes a group of its own: the first Undo removes the
+    // indentation, the second the line break.
     int nEndLine = 0, nEndChar = 0;
     if (m_pBuffer->InsertTextAt(nullptr, m_ptCaret.y, m_ptCaret.x, strIndent, nEndLine, nEndChar,
                                 EDITACT_AUTOINDENT))
         PutCaretAt({nEndChar, nEndLine});
+}
+
+bool CTextEditView::InsertAtCaret(std::string_view text, int nAction) {
+    int nEndLine = 0, nEndChar = 0;
+    if (!m_pBuffer->InsertTextAt(this, m_ptCaret.y, m_ptCaret.x, text, nEndLine, nEndChar, nAction))
+        return false;
+    PutCaretAt({nEndChar, nEndLine});
+    return true;
 }
 
 bool CTextEditView::DeleteSelectedText() {

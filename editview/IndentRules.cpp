@@ -30,13 +30,9 @@ int PreviousTabStopIndex(const char* pText, int nLength, int x, int nTabWidth) {
     int nTarget = nTabWidth * (nColumn / nTabWidth);
     if (nTarget == nColumn && nTarget > 0)
         nTarget -= nTabWidth;
-    int c = 0;
-    int i = 0;
-    while (c < nTarget && i < nLength) {
-        c = pText[i] == '\t' ? c + nTabWidth - c % nTabWidth : c + 1;
-        ++i;
-    }
-    return i;
+    // Tabs end on tab stops, so the character covering the stop's column is the one starting
+    // there.
+    return CharAtColumn(pText, nLength, nTarget, nTabWidth);
 }
 
 int NextTabStopIndex(const char* pText, int nLength, int x, int nTabWidth) {

@@ -1,4 +1,4 @@
-// Loading of the compiled-in bitmaps and cursors, which a static library registers by hand.
+// Loading of the compiled-in bitmaps, cursors and icon, which a static library registers by hand.
 #include "resources/ZarnResources.h"
 
 #include "resources/CommandIds.h"
@@ -46,4 +46,13 @@ QCursor LoadResCursor(unsigned nId) {
             return QCursor(pixmap, hot.x, hot.y);
     }
     return QCursor(pixmap, 0, 0);
+}
+
+QIcon LoadAppIcon() {
+    InitZarnResources();
+    QIcon icon;
+    for (const int nSize : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/zarn/icon/%1/%2.png").arg(IDR_MAINFRAME).arg(nSize),
+                     QSize(nSize, nSize));
+    return icon;
 }

@@ -1,7 +1,8 @@
-// The editor's compiled-in images and cursors, reached by their numeric resource ids.
+// The editor's compiled-in images, cursors and icon, reached by their numeric resource ids.
 #pragma once
 
 #include <QCursor>
+#include <QIcon>
 #include <QPixmap>
 
 // Registers the resources once; safe to call any number of times.
@@ -12,3 +13,6 @@ QPixmap LoadResBitmap(unsigned nId);
 
 // Cursor `nId` with its hot spot; the arrow when there is none.
 QCursor LoadResCursor(unsigned nId);
+
+// The application icon (resource 128) in all its sizes, for the About box and the windows.
+QIcon LoadAppIcon();

@@ -1,6 +1,7 @@
 // Load from MAIN.IDX: the two questions, Grimlet's "dump", and the hand-over of its file.
 #include "toolbridge/LoadFromIdx.h"
 
+#include "app/DocPropertiesDlg.h"
 #include "app/RecordNumberDlg.h"
 #include "toolbridge/GrimletPaths.h"
 #include "toolbridge/ToolOutput.h"
@@ -14,23 +15,11 @@
 
 namespace {
 
-constexpr char IDX_INITIAL_NAME[] = "*.idx";
-constexpr char IDX_FILTER[] = "Database Records File (*.idx)";
-constexpr char IDX_DEFAULT_SUFFIX[] = "idx";
 constexpr char GRIMLET_DUMP[] = "dump";
 
 constexpr char MSG_CANNOT_EXECUTE[] = "Error. Cannot execute Grimlet.exe";
 constexpr char MSG_LOADED[] = " loaded (if form does no exist it is created)\r\n";
 constexpr char MSG_FAILED_SILENTLY[] = "Grimlet could not load record %1 and gave no reason.\r\n";
-
-QString AskDatabase(QWidget* pParent) {
-    FileDialogRequest request;
-    request.strInitialPath = QString::fromLatin1(IDX_INITIAL_NAME);
-    request.strFilter = QString::fromLatin1(IDX_FILTER);
-    request.strDefaultSuffix = QString::fromLatin1(IDX_DEFAULT_SUFFIX);
-    request.bMustExist = true;
-    return PromptFileName(pParent, request);
-}
 
 // Empty when the user cancels: the dialog writes the number only on OK.
 QString AskRecordNumber(QWidget* pParent) {
@@ -43,7 +32,7 @@ QString AskRecordNumber(QWidget* pParent) {
 } // namespace
 
 void LoadFromIdx(QWidget* pParent, QPlainTextEdit* pOutput, const OpenLoadedFormFn& fnOpen) {
-    const QString strDb = AskDatabase(pParent);
+    const QString strDb = PromptIdxFile(pParent);
     if (strDb.isEmpty())
         return;
     const QString strRecord = AskRecordNumber(pParent);

@@ -14,27 +14,41 @@ struct CommandMapEntry {
     void (T::*pfnUpdate)(CCmdUI& cmdUI); // null: no update handler
 };
 
+// The first entry of `map` whose range holds nId and that has the handler pmHandler (its command
+// or its update handler); null when there is none.
+template <typename T, typename Handler>
+const CommandMapEntry<T>* FindMapEntry(std::span<const CommandMapEntry<T>> map, unsigned nId,
+                                       Handler CommandMapEntry<T>::*pmHandler) {
+    for (const CommandMapEntry<T>& entry : map) {
+        if (nId >= entry.nFirst && nId <= entry.nLast && entry.*pmHandler)
+            return &entry;
+    }
+    return nullptr;
+}
+
 // Runs the command handler of nId; false when the map has none.
 template <typename T>
 bool DispatchCommand(T* pTarget, std::span<const CommandMapEntry<T>> map, unsigned nId) {
-    for (const CommandMapEntry<T>& entry : map) {
-        if (nId >= entry.nFirst && nId <= entry.nLast && entry.pfnCommand) {
-            (pTarget->*entry.pfnCommand)(nId);
-            return true;
-        }
-    }
-    return false;
+    const CommandMapEntry<T>* pEntry = FindMapEntry(map, nId, &CommandMapEntry<T>::pfnCommand);
+    if (!pEntry)
+        return false;
+    (pTarget->*pEntry->pfnCommand)(nId);
+    return true;
 }
 
 // Runs the update handler of nId on cmdUI; false when the map has none.
 template <typename T>
 bool DispatchUpdate(T* pTarget, std::span<const CommandMapEntry<T>> map, unsigned nId,
                     CCmdUI& cmdUI) {
-    for (const CommandMapEntry<T>& entry : map) {
-        if (nId >= entry.nFirst && nId <= entry.nLast && entry.pfnUpdate) {
-            (pTarget->*entry.pfnUpdate)(cmdUI);
-            return true;
-        }
-    }
-    return false;
+    const CommandMapEntry<T>* pEntry = FindMapEntry(map, nId, &CommandMapEntry<T>::pfnUpdate);
+    if (!pEntry)
+        return false;
+    (pTarget->*pEntry->pfnUpdate)(cmdUI);
+    return true;
+}
+
+// Whether `map` has a command handler (not only an update handler) for nId.
+template <typename T>
+bool MapHasCommand(std::span<const CommandMapEntry<T>> map, unsigned nId) {
+    return FindMapEntry(map, nId, &CommandMapEntry<T>::pfnCommand) != nullptr;
 }
