@@ -86,6 +86,14 @@ void BM_InsertLineBreakAtLine1(benchmark::State& state) {
         kBreaks, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Types "x" at nPos of nLine as the buffer's edit, the caret following it.
+void TypeCharacter(CBenchView& view, int nLine, int& nPos) {
+    int nEndLine = 0, nEndChar = 0;
+    view.GetBuffer()->InsertTextAt(&view, nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
+    nPos = nEndChar;
+    view.PlaceCaret({nPos, nLine});
+}
+
 // One character typed into a visible line in the middle of the document, then the view's
 // drawing of what that invalidated.
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
@@ -95,10 +103,7 @@ void BM_TypeCharacterAndRepaint(benchmark::State& state) {
     const int nLine = 1'000'000 + kRows / 2;
     int nPos = 4;
     for (auto _ : state) {
-        int nEndLine, nEndChar;
-        buffer.InsertTextAt(pView.get(), nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
-        nPos = nEndChar;
-        pView->PlaceCaret({nPos, nLine});
+        TypeCharacter(*pView, nLine, nPos);
         QPainter dc(&image);
         pView->OnDraw(dc, QRegion(pView->m_rcPendingPaint));
         pView->m_rcPendingPaint = QRect();
@@ -112,10 +117,7 @@ void BM_TypeCharacterAndRepaintWidget(benchmark::State& state) {
     const int nLine = 1'000'000 + kRows / 2 + 1;
     int nPos = 4;
     for (auto _ : state) {
-        int nEndLine, nEndChar;
-        buffer.InsertTextAt(pView.get(), nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
-        nPos = nEndChar;
-        pView->PlaceCaret({nPos, nLine});
+        TypeCharacter(*pView, nLine, nPos);
         QApplication::processEvents();
     }
 }
