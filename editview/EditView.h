@@ -25,9 +25,10 @@ public:
     bool OnCmdMsg(unsigned nId) override;
     bool OnUpdateCmdUI(unsigned nId, CCmdUI& cmdUI) override;
 
-    // Typing (EditViewTyping.cpp). OnChar takes one character code: 13 is Enter, codes 0 to 31
-    // are ignored, 32 to 255 are typed as their byte. OnTypedText types what a key or the input
-    // method produced, characters beyond U+00FF as their UTF-8 bytes.
+    // Typing (EditViewTyping.cpp). OnChar takes one byte code: 13 is Enter, codes 0 to 31 are
+    // ignored, 32 to 255 are typed as that byte. OnTypedText types what a key or the input
+    // method produced as Windows-1252 bytes; a text with a character the code page lacks types
+    // nothing, and the status bar names that character.
     void OnChar(unsigned nChar);
     void OnTypedText(const QString& text);
     bool DeleteSelectedText();

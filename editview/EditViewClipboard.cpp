@@ -2,6 +2,8 @@
 // and removes the dragged text once it has moved.
 #include "buffer/TextBuffer.h"
 #include "editview/EditView.h"
+#include "view/TextTransfer.h"
+#include "view/UserPrompts.h"
 
 void CTextEditView::Cut() {
     if (!CanModifyText() || m_ptSelFrom == m_ptSelTo)
@@ -18,12 +20,17 @@ void CTextEditView::Cut() {
 void CTextEditView::Paste() {
     if (!CanModifyText())
         return;
+    // A text the document cannot hold is refused whole, before the selection goes.
+    const std::optional<ConvertedText> text = GetTextFromClipboard();
+    if (text && !text->IsComplete()) {
+        AfxMessageBox(MissingCharacterMessage(QStringLiteral("paste"), *text->cpMissing));
+        return;
+    }
     // The selection's deletion and the insertion are one group: one Undo restores the selection.
     m_pBuffer->OpenUndoGroup(false);
     DeleteSelectedText();
-    std::string text;
-    if (GetTextFromClipboard(text) && !text.empty())
-        InsertAtCaret(text, EDITACT_PASTE);
+    if (text && !text->bytes.empty())
+        InsertAtCaret(text->bytes, EDITACT_PASTE);
     m_pBuffer->CloseUndoGroup(this);
 }
 

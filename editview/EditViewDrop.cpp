@@ -3,6 +3,7 @@
 #include "buffer/TextBuffer.h"
 #include "editview/EditView.h"
 #include "view/TextTransfer.h"
+#include "view/UserPrompts.h"
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
@@ -135,11 +136,17 @@ bool CTextEditView::InsertDroppedText(const QMimeData* pData, QPoint pt) {
         PutCaretAt(pos);
         return false;
     }
-    const std::string text = IncomingTextToBytes(pData->text());
-    if (text.empty())
+    // A text the document cannot hold is refused whole; a failed drop also leaves the source.
+    const ConvertedText text = IncomingTextToBytes(pData->text());
+    if (!text.IsComplete()) {
+        AfxMessageBox(MissingCharacterMessage(QStringLiteral("drop"), *text.cpMissing));
+        return false;
+    }
+    if (text.bytes.empty())
         return false;
     int nEndLine = 0, nEndChar = 0;
-    if (!m_pBuffer->InsertTextAt(this, pos.y, pos.x, text, nEndLine, nEndChar, EDITACT_DRAGDROP))
+    if (!m_pBuffer->InsertTextAt(this, pos.y, pos.x, text.bytes, nEndLine, nEndChar,
+                                 EDITACT_DRAGDROP))
         return false;
     const TextPos ptEnd{nEndChar, nEndLine};
     SetSelAnchor(pos);

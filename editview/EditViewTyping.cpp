@@ -4,10 +4,9 @@
 #include "editview/EditView.h"
 #include "editview/IndentRules.h"
 #include "view/TextTransfer.h"
+#include "view/UserPrompts.h"
 
 #include <QGuiApplication>
-#include <QList>
-#include <QStringView>
 
 namespace {
 
@@ -34,13 +33,16 @@ void CTextEditView::OnChar(unsigned nChar) {
 }
 
 void CTextEditView::OnTypedText(const QString& text) {
-    for (const char32_t cp : QStringView(text).toUcs4()) {
-        if (cp <= 0xFF) {
-            OnChar(cp);
-        } else if (!IsMouseButtonDown()) {
-            TypeCharacter(TextToBytes(QString::fromUcs4(&cp, 1)));
-        }
+    if (IsMouseButtonDown())
+        return;
+    // A composed text goes in whole or not at all, as a pasted one does.
+    const ConvertedText typed = TextToBytes(text);
+    if (!typed.IsComplete()) {
+        ShowStatusPrompt(this, MissingCharacterMessage(QStringLiteral("type"), *typed.cpMissing));
+        return;
     }
+    for (const char ch : typed.bytes)
+        OnChar(static_cast<unsigned char>(ch));
 }
 
 void CTextEditView::TypeCharacter(std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include "view/FindDialog.h"
 #include "view/SearchEngine.h"
 #include "view/TextTransfer.h"
+#include "view/UserPrompts.h"
 
 CReplaceTextDlg::CReplaceTextDlg(CTextEditView* pView)
     : QDialog(pView), m_pView(pView), m_pUi(std::make_unique<Ui_CReplaceTextDlg>()) {
@@ -107,26 +108,46 @@ bool CReplaceTextDlg::ReplaceMatch(const std::string& strFind, const std::string
     return true;
 }
 
+bool CReplaceTextDlg::ConvertText(const QString& strText, const QString& strAction,
+                                  std::string& strBytes) {
+    ConvertedText converted = TextToBytes(strText);
+    if (!converted.IsComplete()) {
+        AfxMessageBox(MissingCharacterMessage(strAction, *converted.cpMissing));
+        return false;
+    }
+    strBytes = std::move(converted.bytes);
+    return true;
+}
+
+bool CReplaceTextDlg::ConvertBothTexts(std::string& strFind, std::string& strReplace) {
+    return ConvertText(m_sFindWhat, QStringLiteral("search for"), strFind) &&
+           ConvertText(m_sReplaceWith, QStringLiteral("replace with"), strReplace);
+}
+
 void CReplaceTextDlg::OnFindNext() {
     UpdateData(true);
+    std::string strFind;
+    if (!ConvertText(m_sFindWhat, QStringLiteral("search for"), strFind))
+        return;
     // Overlapping matches count: the search goes on one character after the match's start.
     if (m_bFound)
         ++m_ptMatchPos.x;
     else
         m_ptMatchPos = m_ptStartPos;
-    m_bFound = FindAndSelectNext(TextToBytes(m_sFindWhat));
+    m_bFound = FindAndSelectNext(strFind);
 }
 
 void CReplaceTextDlg::OnReplace() {
     UpdateData(true);
-    const std::string strFind = TextToBytes(m_sFindWhat);
+    std::string strFind, strReplace;
+    if (!ConvertBothTexts(strFind, strReplace))
+        return;
     // The first press only finds what the next one replaces.
     if (!m_bFound) {
         m_ptMatchPos = m_ptStartPos;
         m_bFound = FindAndSelectNext(strFind);
         return;
     }
-    const std::string strReplace = TextToBytes(m_sReplaceWith);
     if (!ReplaceMatch(strFind, strReplace))
         m_ptMatchPos.x += static_cast<int>(strReplace.size());
     m_bFound = FindAndSelectNext(strFind);
@@ -134,14 +155,15 @@ void CReplaceTextDlg::OnReplace() {
 
 void CReplaceTextDlg::OnReplaceAll() {
     UpdateData(true);
-    const std::string strFind = TextToBytes(m_sFindWhat);
+    std::string strFind, strReplace;
+    if (!ConvertBothTexts(strFind, strReplace))
+        return;
     if (!m_bFound) {
         m_ptMatchPos = m_ptStartPos;
         m_bFound = FindAndSelectNext(strFind);
         if (!m_bFound)
             return;
     }
-    const std::string strReplace = TextToBytes(m_sReplaceWith);
     // The view is drawn once the replacements are done, not scrolled to each of them; it is
     // drawn again before the message that ends them.
     m_pView->setUpdatesEnabled(false);

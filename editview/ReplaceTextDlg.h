@@ -57,6 +57,10 @@ protected:
     bool SelectNextMatch(const std::string& strFind);
     // Tells the user, and starts the next search over at the start of the scope.
     void OnNotFound();
+    // A text of the dialog as document bytes; false, after telling the user, when it holds a
+    // character the document cannot hold, which is then neither searched nor written.
+    bool ConvertText(const QString& strText, const QString& strAction, std::string& strBytes);
+    bool ConvertBothTexts(std::string& strFind, std::string& strReplace);
     // Replaces the selected match and moves the scope and the next search behind the new
     // text; false when the view changed nothing.
     bool ReplaceMatch(const std::string& strFind, const std::string& strReplace);

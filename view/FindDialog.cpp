@@ -16,8 +16,7 @@ constexpr unsigned IDS_CANNOT_FIND_STRING = 8606; // "Cannot find string"%s""
 } // namespace
 
 void ShowCannotFindString(const QString& strFindWhat) {
-    const std::string_view format = LoadResString(IDS_CANNOT_FIND_STRING);
-    QString strText = QString::fromLatin1(format.data(), static_cast<qsizetype>(format.size()));
+    QString strText = BytesToText(LoadResString(IDS_CANNOT_FIND_STRING));
     // Only the format's own "%s" is replaced, whatever the search text holds.
     if (const qsizetype nAt = strText.indexOf(QLatin1String("%s")); nAt >= 0)
         strText.replace(nAt, 2, strFindWhat);
@@ -79,11 +78,16 @@ void CFindDialog::OnOK() {
     UpdateData(true);
     const bool bUp = m_nDirection == 0;
     const uint32_t dwFlags = MakeSearchFlags(m_bMatchCase, m_bWholeWord, bUp);
-    const std::string strPattern = TextToBytes(m_sFindWhat);
+    const ConvertedText pattern = TextToBytes(m_sFindWhat);
+    // Searching for some other text would find what the user did not ask for.
+    if (!pattern.IsComplete()) {
+        AfxMessageBox(MissingCharacterMessage(QStringLiteral("search for"), *pattern.cpMissing));
+        return;
+    }
     TextPos ptFound;
-    if (m_pView->FindInDocument(strPattern, bUp ? m_ptUpStartPos : m_ptStartPos, dwFlags, true,
+    if (m_pView->FindInDocument(pattern.bytes, bUp ? m_ptUpStartPos : m_ptStartPos, dwFlags, true,
                                 ptFound)) {
-        m_pView->SelectFoundText(ptFound, static_cast<int>(strPattern.size()));
+        m_pView->SelectFoundText(ptFound, static_cast<int>(pattern.bytes.size()));
         accept();
         return;
     }

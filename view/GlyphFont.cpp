@@ -14,10 +14,11 @@ CGlyphFont::CGlyphFont(const QFont& font) : m_font(font), m_rawFont(QRawFont::fr
     if (!m_rawFont.isValid())
         return;
     std::array<QChar, 256> chars;
-    for (int i = 0; i < 256; ++i)
-        chars[static_cast<size_t>(i)] = IsControlByte(static_cast<unsigned char>(i))
-                                            ? QChar(u' ')
-                                            : QChar(static_cast<char16_t>(i));
+    for (int i = 0; i < 256; ++i) {
+        const auto ch = static_cast<unsigned char>(i);
+        chars[ch] =
+            IsControlByte(ch) ? QChar(u' ') : QChar(static_cast<char16_t>(Cp1252ToUnicode(ch)));
+    }
     int nGlyphs = 256;
     if (!m_rawFont.glyphIndexesForChars(chars.data(), 256, m_arrGlyphs.data(), &nGlyphs) ||
         nGlyphs != 256)
@@ -49,7 +50,7 @@ void CGlyphFont::DrawCells(QPainter& dc, QPoint ptCell, const char* pText, int n
             const auto ch = static_cast<unsigned char>(pText[i]);
             if (!IsControlByte(ch))
                 dc.drawText(QPoint(ptCell.x() + i * nCellWidth, yBaseline),
-                            QString(QChar(static_cast<char16_t>(ch))));
+                            QString(QChar(static_cast<char16_t>(Cp1252ToUnicode(ch)))));
         }
     }
     for (int i = 0; i < nCount; ++i) {

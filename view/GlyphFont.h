@@ -1,6 +1,8 @@
 // CGlyphFont: a style font of the view with what drawing on the character grid needs.
 #pragma once
 
+#include "view/Cp1252.h"
+
 #include <array>
 #include <vector>
 
@@ -11,9 +13,10 @@
 
 class QPainter;
 
-// Text is drawn byte by byte as Latin-1, each byte in its own cell of the grid, whatever the
+// Text is drawn byte by byte as Windows-1252, each byte in its own cell of the grid, whatever the
 // font's own advances: so columns stay exact with any font and any size. Control bytes (NUL
-// among them) have no glyph of their own and are drawn as a small box, one cell wide.
+// among them) and the bytes the code page leaves undefined have no glyph of their own and are
+// drawn as a small box, one cell wide.
 class CGlyphFont {
 public:
     explicit CGlyphFont(const QFont& font);
@@ -25,7 +28,10 @@ public:
     void DrawCells(QPainter& dc, QPoint ptCell, const char* pText, int nCount, int nCellWidth,
                    const QColor& cr);
 
-    static bool IsControlByte(unsigned char ch) { return ch < 0x20 || (ch >= 0x7F && ch < 0xA0); }
+    // The bytes drawn as the box: those whose character is a control character.
+    static bool IsControlByte(unsigned char ch) {
+        return ch < 0x20 || ch == 0x7F || !IsCp1252Defined(ch);
+    }
 
 private:
     void DrawPlaceholder(QPainter& dc, int x, int yTop, int nCellWidth, const QColor& cr) const;

@@ -1,25 +1,34 @@
 // Conversions between the buffer's bytes and Qt's characters for text that enters or leaves.
 #include "view/TextTransfer.h"
 
-#include <QList>
-#include <QStringView>
+#include "view/Cp1252.h"
 
 QString BytesToText(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* pOut = text.data();
+    // Every character of the code page lies in the basic plane: one UTF-16 unit per byte.
+    for (const char ch : bytes)
+        *pOut++ = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<unsigned char>(ch))));
+    return text;
 }
 
-std::string TextToBytes(const QString& text) {
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(text.size()));
-    for (const char32_t cp : QStringView(text).toUcs4()) {
-        if (cp <= 0xFF) {
-            bytes.push_back(static_cast<char>(cp));
-            continue;
+ConvertedText TextToBytes(const QString& text) {
+    ConvertedText converted;
+    converted.bytes.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t cp = text.at(i).unicode();
+        if (QChar::isHighSurrogate(cp) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(static_cast<char16_t>(cp), text.at(i + 1).unicode());
+            ++i;
         }
-        const QByteArray utf8 = QString::fromUcs4(&cp, 1).toUtf8();
-        bytes.append(utf8.constData(), static_cast<size_t>(utf8.size()));
+        const std::optional<unsigned char> byte = UnicodeToCp1252(cp);
+        if (!byte) {
+            converted.cpMissing = cp;
+            return converted;
+        }
+        converted.bytes.push_back(static_cast<char>(*byte));
     }
-    return bytes;
+    return converted;
 }
 
 std::string LoneLfToCrLf(std::string_view bytes) {
@@ -33,6 +42,19 @@ std::string LoneLfToCrLf(std::string_view bytes) {
     return out;
 }
 
-std::string IncomingTextToBytes(const QString& text) {
-    return LoneLfToCrLf(TextToBytes(text));
+ConvertedText IncomingTextToBytes(const QString& text) {
+    ConvertedText converted = TextToBytes(text);
+    if (converted.IsComplete())
+        converted.bytes = LoneLfToCrLf(converted.bytes);
+    return converted;
+}
+
+QString MissingCharacterMessage(const QString& strAction, char32_t cpMissing) {
+    QString strCharacter =
+        QStringLiteral("U+%1").arg(static_cast<uint>(cpMissing), 4, 16, QChar(u'0')).toUpper();
+    // The character itself only where it shows as something.
+    if (QChar::isPrint(cpMissing))
+        strCharacter += QStringLiteral(" (%1)").arg(QString::fromUcs4(&cpMissing, 1));
+    return QStringLiteral("Cannot %1 %2: not in the document's encoding, Windows-1252.")
+        .arg(strAction, strCharacter);
 }

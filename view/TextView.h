@@ -15,10 +15,12 @@
 #include "view/LogFont.h"
 #include "view/PrintInfo.h"
 #include "view/SearchEngine.h"
+#include "view/TextTransfer.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -210,10 +212,11 @@ public:
     void CopySelection();
     void GetTransferText(TextPos ptFrom, TextPos ptTo, std::string& text) const;
     virtual bool IsClipboardTextAvailable() const;
-    // Bytes as Latin-1 characters; false for an empty text.
+    // Bytes as Windows-1252 characters; false for an empty text.
     virtual bool PutTextOnClipboard(std::string_view text);
-    // The clipboard's text as the bytes that enter the buffer (lone LF made CR LF).
-    virtual bool GetTextFromClipboard(std::string& text);
+    // The clipboard's text as the bytes that enter the buffer (lone LF made CR LF); none when
+    // the clipboard holds no text.
+    virtual std::optional<ConvertedText> GetTextFromClipboard();
     // The selection as drag data, remembering the dragged range; null when nothing is selected.
     virtual std::unique_ptr<QMimeData> MakeDragData();
     virtual Qt::DropActions GetDragSourceEffects() const;

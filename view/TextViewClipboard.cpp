@@ -47,12 +47,11 @@ bool CTextView::PutTextOnClipboard(std::string_view text) {
     return pData && pData->hasText();
 }
 
-bool CTextView::GetTextFromClipboard(std::string& text) {
+std::optional<ConvertedText> CTextView::GetTextFromClipboard() {
     const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
     if (!pData || !pData->hasText())
-        return false;
-    text = IncomingTextToBytes(pData->text());
-    return true;
+        return std::nullopt;
+    return IncomingTextToBytes(pData->text());
 }
 
 std::unique_ptr<QMimeData> CTextView::MakeDragData() {

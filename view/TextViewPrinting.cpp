@@ -1,5 +1,6 @@
 // CTextView: printing: the printer font, pagination by measured line heights, the pages with
 // their footers, and the job that runs them on a QPrinter (print, preview, command line).
+#include "view/Cp1252.h"
 #include "view/GlyphFont.h"
 #include "view/PageSetupDlg.h"
 #include "view/TextView.h"
@@ -27,9 +28,9 @@ QString PrintableText(const std::string& expanded) {
     QString strText(static_cast<qsizetype>(expanded.size()), Qt::Uninitialized);
     for (size_t i = 0; i < expanded.size(); ++i) {
         const auto ch = static_cast<unsigned char>(expanded[i]);
-        strText[static_cast<qsizetype>(i)] = CGlyphFont::IsControlByte(ch)
-                                                 ? QChar(CONTROL_BYTE_PLACEHOLDER)
-                                                 : QChar(static_cast<char16_t>(ch));
+        strText[static_cast<qsizetype>(i)] =
+            CGlyphFont::IsControlByte(ch) ? QChar(CONTROL_BYTE_PLACEHOLDER)
+                                          : QChar(static_cast<char16_t>(Cp1252ToUnicode(ch)));
     }
     return strText;
 }

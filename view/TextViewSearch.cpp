@@ -97,9 +97,12 @@ void CTextView::OnEditFind(unsigned) {
     dlg.DoModal();
     ShowSelectionInactive(false);
 
-    // However the dialog closed, what it showed last becomes the last search.
-    m_bHaveLastSearch = true;
-    m_strLastSearchText = TextToBytes(dlg.m_sFindWhat);
+    // However the dialog closed, what it showed last becomes the last search; a text with a
+    // character the document cannot hold leaves nothing to repeat, and only the profile keeps it
+    // for the next dialog.
+    const ConvertedText pattern = TextToBytes(dlg.m_sFindWhat);
+    m_bHaveLastSearch = pattern.IsComplete();
+    m_strLastSearchText = pattern.IsComplete() ? pattern.bytes : std::string();
     m_dwLastFindFlags = MakeSearchFlags(dlg.m_bMatchCase, dlg.m_bWholeWord, dlg.m_nDirection == 0);
 
     QSettings settings;

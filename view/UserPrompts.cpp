@@ -1,4 +1,5 @@
-// Message boxes, file dialogs and print dialogs, with the hooks through which tests answer them.
+// Message boxes, status-bar prompts, file dialogs and print dialogs, with the hooks through which
+// tests answer them.
 #include "view/UserPrompts.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QStatusTipEvent>
 
 namespace {
 
@@ -34,6 +36,11 @@ QMessageBox::StandardButton AfxMessageBox(const QString& strText,
     QMessageBox box(icon, QApplication::applicationName(), strText, buttons,
                     QApplication::activeWindow());
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void ShowStatusPrompt(QWidget* pSource, const QString& strText) {
+    QStatusTipEvent tip(strText);
+    QApplication::sendEvent(pSource, &tip);
 }
 
 QString PromptFileName(QWidget* pParent, const FileDialogRequest& request) {

@@ -1,5 +1,5 @@
 // Every message box, file dialog and print dialog of the editor goes through these functions,
-// so that tests can answer them in place of a person.
+// so that tests can answer them in place of a person; so do the views' status-bar prompts.
 #pragma once
 
 #include <functional>
@@ -15,6 +15,10 @@ class QWidget;
 QMessageBox::StandardButton AfxMessageBox(const QString& strText,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                           QMessageBox::Icon icon = QMessageBox::Information);
+
+// Shows strText where the main window holding pSource shows its prompts, the status bar, until
+// the next prompt; it goes up the widget tree as a status tip, so no view knows the main window.
+void ShowStatusPrompt(QWidget* pSource, const QString& strText);
 
 // What a file dialog is asked for.
 struct FileDialogRequest {

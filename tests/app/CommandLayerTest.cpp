@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -109,6 +110,12 @@ TEST_F(CommandLayerTest, PromptsShowOnTheStatusBarAndToolTipsAreTheTextAfterTheL
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(&MainFrame(), &leave);
     EXPECT_EQ(MainFrame().GetPaneText(0), "Ready");
+    // A view tells there what it could not do.
+    Execute(ID_FILE_NEW);
+    ASSERT_NE(ActiveView(), nullptr);
+    QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
+    QApplication::sendEvent(ActiveView(), &arrow);
+    EXPECT_TRUE(MainFrame().GetPaneText(0).startsWith(QStringLiteral("Cannot type U+2192")));
 
     // Every prompt the table names is in the string table.
     for (const CommandInfo& info : GetCommandTable()) {

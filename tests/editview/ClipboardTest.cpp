@@ -1,5 +1,6 @@
-// Cut and Paste: text leaves with LF line ends and Latin-1 characters, and comes in with every
-// lone LF made CR LF, so lines copied from any program stay lines.
+// Cut and Paste: text leaves with LF line ends and Windows-1252 characters, and comes in with
+// every lone LF made CR LF, so lines copied from any program stay lines.
+#include "DialogDriver.h"
 #include "EditTestSupport.h"
 #include "resources/CommandIds.h"
 
@@ -55,12 +56,45 @@ TEST(EditClipboard, PastedLinesGetCrLfLineEndsAndBytesForCharacters) {
     SetClipboard(QString::fromUtf8("one\ntwo\r\nthree \xC3\xA9\xE2\x82\xAC"));
     EXPECT_TRUE(IsEnabled(fx.view, ID_EDIT_PASTE));
     Press(fx.view, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "xone\ntwo\nthree \xE9\xE2\x82\xAC|y");
+    EXPECT_EQ(fx.State(), "xone\ntwo\nthree \xE9\x80|y");
     // A lone CR breaks the line in the buffer too.
     SetClipboard(QStringLiteral("a\rb\n"));
     Press(fx.view, Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_EQ(fx.State(), "xone\ntwo\nthree \xE9\xE2\x82\xAC"
+    EXPECT_EQ(fx.State(), "xone\ntwo\nthree \xE9\x80"
                           "a\nb\n|y");
+}
+
+TEST(EditClipboard, BytesLeaveAsWindows1252CharactersAndPasteBackAsTheSameBytes) {
+    std::string bytes;
+    for (int ch = 0x80; ch <= 0x9F; ++ch)
+        bytes.push_back(static_cast<char>(ch));
+    CEditFixture fx("[" + bytes + "]|");
+    Press(fx.view, Qt::Key_C, Qt::ControlModifier);
+    // The five bytes the code page leaves undefined leave as the C1 controls of their code.
+    EXPECT_EQ(
+        ClipboardText(),
+        QString::fromUtf8("\xE2\x82\xAC\xC2\x81\xE2\x80\x9A\xC6\x92\xE2\x80\x9E\xE2\x80\xA6"
+                          "\xE2\x80\xA0\xE2\x80\xA1\xCB\x86\xE2\x80\xB0\xC5\xA0\xE2\x80\xB9"
+                          "\xC5\x92\xC2\x8D\xC5\xBD\xC2\x8F\xC2\x90\xE2\x80\x98\xE2\x80\x99"
+                          "\xE2\x80\x9C\xE2\x80\x9D\xE2\x80\xA2\xE2\x80\x93\xE2\x80\x94\xCB\x9C"
+                          "\xE2\x84\xA2\xC5\xA1\xE2\x80\xBA\xC5\x93\xC2\x9D\xC5\xBE\xC5\xB8"));
+    fx.view.PutCaretAt({32, 0});
+    Press(fx.view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(fx.State(), bytes + bytes + "|");
+}
+
+TEST(EditClipboard, TextWithACharacterTheDocumentCannotHoldIsRefusedWhole) {
+    CMessageLog log;
+    CEditFixture fx("a[bc]|d");
+    fx.pBuffer->SetModified(false);
+    SetClipboard(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92 z"));
+    Press(fx.view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(log.Messages(),
+              std::vector<std::string>{"Cannot paste U+2192 (\xE2\x86\x92): not in the "
+                                       "document's encoding, Windows-1252."});
+    EXPECT_EQ(fx.State(), "a[bc]|d");
+    EXPECT_FALSE(fx.pBuffer->IsModified());
+    EXPECT_FALSE(fx.pBuffer->CanUndo());
 }
 
 TEST(EditClipboard, CopiedLinesPasteBackAsTheSameLines) {

@@ -1,5 +1,6 @@
 // The drop target and the drag source of the edit view: text dropped from outside, the drop
 // caret, scrolling near the edges, refusals, and moves and copies within and between documents.
+#include "DialogDriver.h"
 #include "EditTestSupport.h"
 #include "resources/CommandIds.h"
 
@@ -56,9 +57,9 @@ void DragFrom(CTextView& view, QPoint pt) {
 
 TEST(EditDrop, TextFromOutsideIsInsertedWhereItIsDroppedAndSelected) {
     CEditFixture fx("ab|cd\nef");
-    const auto pData = TextData(QString::fromUtf8("X\nY\xC3\xA9"));
+    const auto pData = TextData(QString::fromUtf8("X\nY\xC3\xA9\xE2\x82\xAC"));
     EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 1)), Qt::MoveAction);
-    EXPECT_EQ(fx.State(), "abcd\ne[X\nY\xE9]|f");
+    EXPECT_EQ(fx.State(), "abcd\ne[X\nY\xE9\x80]|f");
     EXPECT_EQ(fx.pBuffer->GetLineCount(), 3);
     EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Drag And Drop\tCtrl+Z");
     EXPECT_FALSE(fx.view.IsDropCaretShown());
@@ -82,6 +83,20 @@ TEST(EditDrop, DataWithoutTextIsRefusedFromTheStart) {
     EXPECT_FALSE(fx.view.IsDropCaretShown());
     EXPECT_FALSE(fx.view.OnDrop(&data, CellPoint(fx.view, 1, 0)));
     EXPECT_EQ(fx.State(), "ab|cd");
+}
+
+TEST(EditDrop, TextWithACharacterTheDocumentCannotHoldIsRefusedWhole) {
+    CMessageLog log;
+    CEditFixture fx("ab|cd");
+    fx.pBuffer->SetModified(false);
+    const auto pData = TextData(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92"));
+    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 0)), Qt::IgnoreAction);
+    EXPECT_EQ(log.Messages(),
+              std::vector<std::string>{"Cannot drop U+2192 (\xE2\x86\x92): not in the "
+                                       "document's encoding, Windows-1252."});
+    EXPECT_EQ(fx.State(), "ab|cd");
+    EXPECT_FALSE(fx.pBuffer->IsModified());
+    EXPECT_FALSE(fx.view.IsDropCaretShown());
 }
 
 TEST(EditDrop, AReadOnlyViewAnswersNoneFromTheFirstMoveOn) {

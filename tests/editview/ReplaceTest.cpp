@@ -274,6 +274,38 @@ TEST_F(EditReplace, TheDialogSettingsAreRememberedHoweverItCloses) {
     EXPECT_EQ(fx.State(), "|text");
 }
 
+TEST_F(EditReplace, TextsAreWindows1252AndOnesTheDocumentCannotHoldAreRefused) {
+    const QString strEuro = QString::fromUtf8("\xE2\x82\xAC");
+    const QString strArrow = QString::fromUtf8("\xE2\x86\x92");
+    CEditFixture fx("|EUR \x80");
+    RunReplace(fx.view, "EUR", strEuro, [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
+    EXPECT_EQ(fx.pBuffer->GetLineView(0), "\x80 \x80");
+    fx.view.PutCaretAt({0, 0});
+    RunReplace(fx.view, strEuro, strArrow, [&](CReplaceTextDlg& dlg) {
+        FindNext(dlg);
+        EXPECT_EQ(fx.State(), "[\x80]| \x80");
+        m_log.Clear();
+        Replace(dlg);
+        ReplaceAll(dlg);
+        FindWhatEdit(dlg).setText(strArrow);
+        FindNext(dlg);
+    });
+    const std::string strNoSuch = ": not in the document's encoding, Windows-1252.";
+    EXPECT_EQ(m_log.Messages(),
+              (std::vector<std::string>{"Cannot replace with U+2192 (\xE2\x86\x92)" + strNoSuch,
+                                        "Cannot replace with U+2192 (\xE2\x86\x92)" + strNoSuch,
+                                        "Cannot search for U+2192 (\xE2\x86\x92)" + strNoSuch}));
+    EXPECT_EQ(fx.State(), "[\x80]| \x80");
+    // Only the one replacement made can be undone: two groups.
+    fx.view.Undo();
+    fx.view.Undo();
+    EXPECT_EQ(fx.pBuffer->GetLineView(0), "EUR \x80");
+    EXPECT_FALSE(fx.pBuffer->CanUndo());
+    // The profile keeps the characters themselves.
+    EXPECT_EQ(ProfileValue("FindWhat").toString(), strArrow);
+    EXPECT_EQ(ProfileValue("ReplaceWith").toString(), strArrow);
+}
+
 TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEnds) {
     CEditFixture fx("|ab\ncd");
     RunReplace(fx.view, "", "", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });

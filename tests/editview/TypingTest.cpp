@@ -1,11 +1,14 @@
 // Typing: characters with and without overtype, Enter with its automatic indentation, Delete,
-// Backspace, text beyond Latin-1, and a read-only buffer refusing every change.
+// Backspace, characters as Windows-1252 bytes, and a read-only buffer refusing every change.
 #include "EditTestSupport.h"
 #include "resources/CommandIds.h"
+#include "tests/support/PrintQString.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -127,28 +130,52 @@ TEST(EditTyping, BackspaceRemovesThePreviousCharacterOrJoinsLines) {
     EXPECT_EQ(fx.State(), "a|cd");
 }
 
-TEST(EditTyping, TextBeyondLatin1GoesInAsUtf8Bytes) {
+TEST(EditTyping, TypedCharactersGoInAsTheirWindows1252Bytes) {
     CEditFixture typed("a|bcd");
     QKeyEvent keys(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
-                   QString::fromUtf8("\xC3\xA9\xE2\x82\xAC"));
+                   QString::fromUtf8("\xC3\xA9\xE2\x82\xAC\xC3\xBC"));
     QApplication::sendEvent(&typed.view, &keys);
-    EXPECT_EQ(typed.State(), "a\xE9\xE2\x82\xAC|bcd");
+    EXPECT_EQ(typed.State(), "a\xE9\x80\xFC|bcd");
     CEditFixture fx("a|bcd");
     fx.view.m_bOvertype = true;
-    // One character replaces one, whatever its bytes.
     QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
-                  QString::fromUtf8("\xE2\x82\xAC"));
+                  QString::fromUtf8("\xE2\x84\xA2"));
     QApplication::sendEvent(&fx.view, &key);
-    EXPECT_EQ(fx.State(), "a\xE2\x82\xAC|cd");
+    EXPECT_EQ(fx.State(), "a\x99|cd");
     // The input method's committed text is typed; its preedit is not.
     QInputMethodEvent preedit(QStringLiteral("ni"), {});
     QApplication::sendEvent(&fx.view, &preedit);
-    EXPECT_EQ(fx.State(), "a\xE2\x82\xAC|cd");
+    EXPECT_EQ(fx.State(), "a\x99|cd");
     QInputMethodEvent commit;
-    commit.setCommitString(QString::fromUtf8("\xE4\xBD\xA0"));
+    commit.setCommitString(QString::fromUtf8("\xC5\x92"));
     QApplication::sendEvent(&fx.view, &commit);
-    EXPECT_EQ(fx.State(), "a\xE2\x82\xAC\xE4\xBD\xA0|d");
+    EXPECT_EQ(fx.State(), "a\x99\x8C|d");
     EXPECT_TRUE(fx.view.inputMethodQuery(Qt::ImEnabled).toBool());
+}
+
+TEST(EditTyping, ACharacterTheDocumentCannotHoldTypesNothingAndTheStatusBarNamesIt) {
+    QMainWindow window;
+    QStatusBar* pStatusBar = window.statusBar();
+    CEditFixture fx("a|bcd");
+    fx.pBuffer->SetModified(false);
+    window.setCentralWidget(&fx.view);
+    window.show();
+    const QString strArrow = QString::fromUtf8("\xE2\x86\x92");
+    const QString strMessage = QString::fromUtf8("Cannot type U+2192 (\xE2\x86\x92): not in the "
+                                                 "document's encoding, Windows-1252.");
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, strArrow);
+    QApplication::sendEvent(&fx.view, &key);
+    EXPECT_EQ(pStatusBar->currentMessage(), strMessage);
+    // A composed text goes in whole or not at all.
+    pStatusBar->clearMessage();
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("x") + strArrow);
+    QApplication::sendEvent(&fx.view, &commit);
+    EXPECT_EQ(pStatusBar->currentMessage(), strMessage);
+    EXPECT_EQ(fx.State(), "a|bcd");
+    EXPECT_FALSE(fx.pBuffer->IsModified());
+    EXPECT_FALSE(fx.pBuffer->CanUndo());
+    window.takeCentralWidget();
 }
 
 TEST(EditTyping, KeysWithCtrlOrAltAndControlCharactersTypeNothing) {

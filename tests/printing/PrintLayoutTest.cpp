@@ -116,12 +116,17 @@ TEST_F(PrintLayoutTest, TabsPrintAsBlanksUpToTheNextMultipleOfFourColumns) {
     EXPECT_NEAR(column("x"), 4, 0.05);
 }
 
-TEST_F(PrintLayoutTest, ControlBytesPrintAsTheBoxTheScreenShows) {
+TEST_F(PrintLayoutTest, BytesPrintAsTheWindows1252CharactersOrTheBoxesTheScreenShows) {
     const PdfContent pdf = PrintAndRead({std::string("a\0b\x01"
                                                      "c\x7f"
-                                                     "d",
-                                                     7)});
-    EXPECT_EQ(pdf.RowsOfPage(1).first(), QString::fromUtf8("a\u25A1b\u25A1c\u25A1d"));
+                                                     "d\x80"
+                                                     "e\x81"
+                                                     "f\x99"
+                                                     "g\x9D"
+                                                     "h\xE9",
+                                                     16)});
+    EXPECT_EQ(pdf.RowsOfPage(1).first(), QString::fromUtf8("a\u25A1b\u25A1c\u25A1d\u20AC"
+                                                           "e\u25A1f\u2122g\u25A1h\u00E9"));
 }
 
 TEST_F(PrintLayoutTest, MarginsThatLeaveNoRoomForTextPrintNothing) {

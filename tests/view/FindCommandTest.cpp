@@ -328,18 +328,46 @@ TEST_F(FindCommand, AnEmptyLastSearchSelectsAnEmptyRangeAtTheCaret) {
     EXPECT_TRUE(m_log.Messages().empty());
 }
 
-TEST_F(FindCommand, DialogTextReachesTheBytesOfTheBuffer) {
-    // Characters up to U+00FF are their byte, others their UTF-8 bytes, as typed text is.
-    CSearchFixture fx("|x \xE4 \xE2\x82\xAC");
-    FindWithDialog(fx.view, QString::fromUtf8("\xE2\x82\xAC"));
-    EXPECT_EQ(fx.view.m_strLastSearchText, "\xE2\x82\xAC");
-    EXPECT_EQ(fx.State(), "x \xE4 [\xE2\x82\xAC]|");
-    // The next dialog shows the bytes as the view shows them, one character each.
+TEST_F(FindCommand, DialogTextReachesTheBytesOfTheBufferAsWindows1252) {
+    const QString strEuro = QString::fromUtf8("\xE2\x82\xAC");
+    CSearchFixture fx("|x \xE4 \x80");
+    FindWithDialog(fx.view, strEuro);
+    EXPECT_EQ(fx.view.m_strLastSearchText, "\x80");
+    EXPECT_EQ(fx.State(), "x \xE4 [\x80]|");
+    // The next dialog shows the character again, from the last search as from the profile.
+    EXPECT_EQ(ProfileValue("FindWhat").toString(), strEuro);
     fx.view.PutCaretAt({0, 0});
-    EXPECT_EQ(OpenAndCancel(fx.view).strFindWhat,
-              QString::fromLatin1("\xE2\x82\xAC").toStdString());
+    EXPECT_EQ(OpenAndCancel(fx.view).strFindWhat, "\xE2\x82\xAC");
+    CSearchView other;
+    SetUpView(other, fx.pBuffer.get(), 40, 10);
+    EXPECT_EQ(OpenAndCancel(other).strFindWhat, "\xE2\x82\xAC");
+    FindWithDialog(other, strEuro);
+    EXPECT_EQ(other.m_strLastSearchText, "\x80");
     FindWithDialog(fx.view, QString(QChar(0xE4)));
-    EXPECT_EQ(fx.State(), "x [\xE4]| \xE2\x82\xAC");
+    EXPECT_EQ(fx.State(), "x [\xE4]| \x80");
+    EXPECT_TRUE(m_log.Messages().empty());
+
+    // Not found, Find Next names the character as it was asked for.
+    CSearchFixture none("|abc");
+    FindWithDialog(none.view, strEuro);
+    m_log.Clear();
+    Press(none.view, Qt::Key_F3);
+    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"\xE2\x82\xAC\""});
+}
+
+TEST_F(FindCommand, ATextWithACharacterTheDocumentCannotHoldIsNotSearched) {
+    // A stand-in such as "?" would be found here.
+    CSearchFixture fx("a|bc ?");
+    const QString strText = QString::fromUtf8("\xE2\x86\x92");
+    FindWithDialog(fx.view, strText);
+    EXPECT_EQ(m_log.Messages(),
+              std::vector<std::string>{"Cannot search for U+2192 (\xE2\x86\x92): not in the "
+                                       "document's encoding, Windows-1252."});
+    EXPECT_EQ(fx.State(), "a|bc ?");
+    // Nothing is left to repeat; the profile keeps the text for the next dialog.
+    EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
+    EXPECT_EQ(ProfileValue("FindWhat").toString(), strText);
+    EXPECT_EQ(OpenAndCancel(fx.view).strFindWhat, "\xE2\x86\x92");
 }
 
 TEST_F(FindCommand, NulBytesAreSearchedAndRemembered) {

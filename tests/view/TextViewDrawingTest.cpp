@@ -199,6 +199,28 @@ TEST(TextViewDrawing, TabsExpandAndNulBytesShowAsAOneColumnPlaceholder) {
     EXPECT_FALSE(HasGlyphPixelsOf(image, CellRect(view, 3, 1), crText));
 }
 
+TEST(TextViewDrawing, BytesDrawAsTheirWindows1252CharactersAndUndefinedOnesAsTheBox) {
+    // Each row: the byte under test between a control byte, whose box is drawn for reference,
+    // and a blank, which draws nothing.
+    std::vector<std::string> rows;
+    for (int ch = 0x7F; ch <= 0x9F; ++ch)
+        rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
+    rows.push_back("\x01\xE9 ");
+    auto pBuffer = MakeBuffer(rows);
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 4, static_cast<int>(rows.size()));
+    const QImage image = Render(view);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto ch = static_cast<unsigned char>(rows[i][1]);
+        const bool bBox =
+            ch == 0x7F || ch == 0x81 || ch == 0x8D || ch == 0x8F || ch == 0x90 || ch == 0x9D;
+        const int nRow = static_cast<int>(i);
+        const QImage cell = image.copy(CellRect(view, 1, nRow));
+        EXPECT_EQ(cell == image.copy(CellRect(view, 0, nRow)), bBox) << std::hex << int(ch);
+        EXPECT_NE(cell, image.copy(CellRect(view, 2, nRow))) << std::hex << int(ch);
+    }
+}
+
 TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
     auto pBuffer = MakeBuffer({"ab", std::string(40, 'M')});
     CProbeView view;
