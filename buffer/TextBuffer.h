@@ -118,7 +118,9 @@ protected:
     TextLine& Line(int nLine) { return m_arrLines[nLine]; }
     void FreeLines(bool bRelease);
     void MakeOwned(TextLine& line, int nNeeded);
+    static TextLine MakeLine(std::string_view text, std::string_view more = {});
     void CutLine(int nLine, int nLength);
+    void InsertIntoLine(int nLine, int nPos, std::string_view text);
 
     template <typename Pieces>
     void InsertPieces(CTextBufferListener* pSource, int nLine, int nPos, Pieces&& pieces,
@@ -149,5 +151,4 @@ protected:
     int m_nMaxUndoSteps = kMaxUndoSteps;
 
     CFileOps* m_pFileOps = &CFileOps::System();
-    std::string m_strScratch; // reused for a line tail during edits
 };
