@@ -74,6 +74,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void inputMethodEvent(QInputMethodEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
@@ -82,6 +83,12 @@ protected:
 
     void TypeCharacter(std::string_view bytes);
     void InsertLineBreak();
+    // A typed character joins the undo group of the typing right before it only while
+    // nothing else happened in between: no command, click, caret move or other change of the
+    // text. The run remembers where that typing left the caret and the history.
+    void ContinueTypingRun();
+    void EndTypingRun() { m_nTypingHistoryPos = -1; }
+    bool IsTypingRunAtCaret() const;
     void MoveToPreviousTabStop();
     void MoveToNextTabStop();
     // A selection over more than one line, which Tab and Shift+Tab indent and unindent; the
@@ -114,6 +121,11 @@ protected:
 
     bool m_bOvertype = false;
     bool m_bKeepIndent = true; // automatic indentation after Enter; no command changes it
+
+    // The typing run: the caret and the history position after the last typed character;
+    // m_nTypingHistoryPos is -1 when there is no run to continue.
+    TextPos m_ptTypingEnd;
+    int m_nTypingHistoryPos = -1;
 
     // The drop caret that follows text dragged over the view, in place of the normal caret.
     bool m_bDropCaretShown = false;

@@ -92,6 +92,8 @@ bool CTextEditView::ReplaceSelectedText(std::string_view text) {
 void CTextEditView::OnBufferUpdate(CTextBufferListener* pSource, const CChangeExtent* pExtent,
                                    uint32_t dwHints, int nLine) {
     CTextView::OnBufferUpdate(pSource, pExtent, dwHints, nLine);
+    // Any change ends the typing run; typing renews it once its own change is made.
+    EndTypingRun();
     if (!m_bInReplace)
         return;
     // Every change counts, made by this view or another of the same document.

@@ -43,12 +43,22 @@ void CTextEditView::OnTypedText(const QString& text) {
     }
 }
 
+void CTextEditView::ContinueTypingRun() {
+    m_ptTypingEnd = m_ptCaret;
+    m_nTypingHistoryPos = m_pBuffer->GetHistoryPos();
+}
+
+bool CTextEditView::IsTypingRunAtCaret() const {
+    return m_nTypingHistoryPos >= 0 && m_nTypingHistoryPos == m_pBuffer->GetHistoryPos() &&
+           m_ptCaret == m_ptTypingEnd && m_ptSelFrom == m_ptSelTo;
+}
+
 void CTextEditView::TypeCharacter(std::string_view bytes) {
     if (!CanModifyText())
         return;
-    // A word joins the group before it; a space starts a new one, so a word and the space
-    // before it undo together.
-    m_pBuffer->OpenUndoGroup(bytes != " ");
+    // A word joins the typing right before it; a space starts a new group, so a word and the
+    // space before it undo together.
+    m_pBuffer->OpenUndoGroup(bytes != " " && IsTypingRunAtCaret());
     // Either deletion leaves the caret where the character goes.
     if (m_ptSelFrom != m_ptSelTo)
         DeleteSelectedText();
@@ -57,11 +67,13 @@ void CTextEditView::TypeCharacter(std::string_view bytes) {
                                EDITACT_TYPING);
     InsertAtCaret(bytes, EDITACT_TYPING);
     m_pBuffer->CloseUndoGroup(this);
+    ContinueTypingRun();
 }
 
 void CTextEditView::InsertLineBreak() {
     // In overtype Enter only moves to the next line, except on the last one.
     if (m_bOvertype && m_ptCaret.y < GetLineCount() - 1) {
+        EndTypingRun();
         PutCaretAt({0, m_ptCaret.y + 1});
         return;
     }
@@ -74,8 +86,10 @@ void CTextEditView::InsertLineBreak() {
         bInserted = InsertAtCaret("\r\n", EDITACT_TYPING);
     }
     m_pBuffer->CloseUndoGroup(this);
-    if (bInserted)
-        IndentNewLine();
+    if (!bInserted)
+        return;
+    IndentNewLine();
+    ContinueTypingRun();
 }
 
 void CTextEditView::IndentNewLine() {
