@@ -3,6 +3,7 @@
 // target for text dragged onto it, and Replace.
 #pragma once
 
+#include "buffer/UndoStep.h"
 #include "view/TextView.h"
 
 #include <string>
@@ -30,7 +31,7 @@ public:
     // method produced, characters beyond U+00FF as their UTF-8 bytes.
     void OnChar(unsigned nChar);
     void OnTypedText(const QString& text);
-    bool DeleteSelectedText();
+    bool DeleteSelectedText(int nAction = EDITACT_DELSEL);
     void Delete();
     void Backspace();
     void ToggleOvertype() { m_bOvertype = !m_bOvertype; }
@@ -67,6 +68,10 @@ public:
     // Replace (EditViewReplace.cpp): the selection becomes text, which ends up selected with
     // the caret at its end; false when nothing is selected or the text cannot change.
     bool ReplaceSelectedText(std::string_view text);
+    // Every replacement between these two calls is one undo group named Replace, so that one
+    // Undo takes back a whole Replace All, and the history's limit counts it once.
+    void BeginReplaceAll();
+    void EndReplaceAll();
 
     // The input method types into the view at its caret.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -138,6 +143,7 @@ protected:
     bool m_bInReplace = false;
     TextPos m_ptScopeStart;
     TextPos m_ptScopeEnd;
+    bool m_bInReplaceAll = false;
 
 private:
     // Inserts text at the caret as one step of the open undo group and puts the caret after it;

@@ -117,13 +117,13 @@ bool CTextEditView::InsertAtCaret(std::string_view text, int nAction) {
     return true;
 }
 
-bool CTextEditView::DeleteSelectedText() {
+bool CTextEditView::DeleteSelectedText(int nAction) {
     if (m_ptSelFrom == m_ptSelTo || !m_pBuffer)
         return false;
     TextPos ptLow, ptHigh;
     GetOrderedSelection(ptLow, ptHigh);
     PutCaretAt(ptLow);
-    m_pBuffer->DeleteRange(this, ptLow.y, ptLow.x, ptHigh.y, ptHigh.x, EDITACT_DELSEL);
+    m_pBuffer->DeleteRange(this, ptLow.y, ptLow.x, ptHigh.y, ptHigh.x, nAction);
     return true;
 }
 
