@@ -41,12 +41,7 @@ public:
 
     // Every carriage return ends a piece, with or without the line feed after it.
     int Count() const {
-        int nCount = 1;
-        for (const char *p = m_rest.data(), *end = p + m_rest.size();
-             (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p))));
-             ++p)
-            ++nCount;
-        return nCount;
+        return 1 + static_cast<int>(std::count(m_rest.begin(), m_rest.end(), '\r'));
     }
 
     bool Next(std::string_view& piece) {
