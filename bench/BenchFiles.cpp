@@ -3,8 +3,10 @@
 
 #include "buffer/TextBuffer.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -100,4 +102,19 @@ std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text) {
     int nEndChar = 0;
     pBuffer->RawInsertText(nullptr, 0, 0, text, nEndLine, nEndChar);
     return pBuffer;
+}
+
+double SecondsToMoveLineArray(int nLines, int nBy) {
+    const size_t nEntry = sizeof(TextLine);
+    const size_t nBytes = nEntry * static_cast<size_t>(nLines + nBy);
+    CBigBlock block(nBytes);
+    std::memset(block.data(), 1, nBytes); // touched first, as the buffer's array is
+    const auto tStart = std::chrono::steady_clock::now();
+    std::memmove(block.data() + nEntry * static_cast<size_t>(nBy), block.data(),
+                 nEntry * static_cast<size_t>(nLines));
+    const auto tEnd = std::chrono::steady_clock::now();
+    // Read back, so that the move cannot be left out.
+    if (block.data()[nBytes - 1] != 1)
+        std::abort();
+    return std::chrono::duration<double>(tEnd - tStart).count();
 }

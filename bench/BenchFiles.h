@@ -17,3 +17,6 @@ std::string ScratchPath(const std::string& name);
 CTextBuffer& LargeZarnDocument();
 // A new buffer with CR LF line ends holding exactly text, with an empty history.
 std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text);
+// The yardstick of inserting nBy lines near the top of nLines: the seconds one move of a
+// whole line array of nLines entries by nBy entries takes, as any array of lines must do once.
+double SecondsToMoveLineArray(int nLines, int nBy);

@@ -1,14 +1,20 @@
 // Buffer benchmarks: loading and saving against plain read and write, memory held after
-// loading, typing and line insertion in a large document.
+// loading, typing and line insertion in a large document, a paste of a million lines near the
+// top of ten million, and typing into a line of 100 MB, each large edit against the one move
+// of memory it cannot avoid.
 #include "BenchFiles.h"
 #include "buffer/TextBuffer.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
@@ -156,5 +162,92 @@ BENCHMARK(BM_WriteAndSync)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeCharacters)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertLineBreaksAtLine1)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point tStart) {
+    return std::chrono::duration<double>(Clock::now() - tStart).count();
+}
+
+// 1,000,000 short lines pasted (with undo) at line 1 of the freshly loaded 10,000,000-line
+// file, against one move of its line array measured between the runs.
+void BM_PasteLinesAtLine1(benchmark::State& state) {
+    constexpr int kPasted = 1'000'000;
+    const std::string& path = ShortLinesFile();
+    CTextBuffer buffer;
+    buffer.LoadFile(path);
+    std::string text;
+    buffer.CopyRange(0, 0, kPasted, 0, text);
+    double nPasteSeconds = 0, nMoveSeconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        buffer.LoadFile(path);
+        nMoveSeconds += SecondsToMoveLineArray(buffer.GetLineCount(), kPasted);
+        state.ResumeTiming();
+        const Clock::time_point tStart = Clock::now();
+        int nEndLine, nEndChar;
+        buffer.InsertTextAt(nullptr, 1, 0, text, nEndLine, nEndChar, EDITACT_PASTE);
+        nPasteSeconds += SecondsSince(tStart);
+    }
+    if (buffer.GetLineCount() != 10'000'001 + kPasted)
+        state.SkipWithError("the paste did not insert its lines");
+    state.counters["move_ms"] = nMoveSeconds * 1e3 / static_cast<double>(state.iterations());
+    state.counters["paste_over_move"] = nPasteSeconds / nMoveSeconds;
+}
+
+// A single line of 100 MB without a line end, as a file.
+const std::string& LongLineFile() {
+    static const std::string path = [] {
+        const std::string strPath = ScratchPath("line-100mb.txt");
+        std::string line(100'000'000, 'a');
+        for (size_t i = 0; i < line.size(); i += 7)
+            line[i] = static_cast<char>('a' + i % 26);
+        FILE* f = std::fopen(strPath.c_str(), "wb");
+        if (!f || std::fwrite(line.data(), 1, line.size(), f) != line.size())
+            std::abort();
+        std::fclose(f);
+        return strPath;
+    }();
+    return path;
+}
+
+// One character typed (with undo) into the middle of the 100 MB line, after the first one
+// that copied the line out of the loaded file, against one move of the line's second half.
+void BM_TypeIntoLongLine(benchmark::State& state) {
+    CTextBuffer buffer;
+    buffer.LoadFile(LongLineFile());
+    int nPos = buffer.GetLineLength(0) / 2;
+    int nEndLine, nEndChar;
+    buffer.InsertTextAt(nullptr, 0, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
+    nPos = nEndChar;
+    double nKeySeconds = 0;
+    for (auto _ : state) {
+        const Clock::time_point tStart = Clock::now();
+        buffer.InsertTextAt(nullptr, 0, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
+        nKeySeconds += SecondsSince(tStart);
+        nPos = nEndChar;
+    }
+    // The median of a few moves of the tail by one byte.
+    std::string tail(static_cast<size_t>(buffer.GetLineLength(0) - nPos) + 1, 'a');
+    std::vector<double> arrMoves;
+    for (int i = 0; i < 5; ++i) {
+        const Clock::time_point tStart = Clock::now();
+        std::memmove(tail.data() + 1, tail.data(), tail.size() - 1);
+        benchmark::DoNotOptimize(tail.data());
+        arrMoves.push_back(SecondsSince(tStart));
+    }
+    std::sort(arrMoves.begin(), arrMoves.end());
+    const double nKey = nKeySeconds / static_cast<double>(state.iterations());
+    state.counters["key_ms"] = nKey * 1e3;
+    state.counters["move_ms"] = arrMoves[2] * 1e3;
+    state.counters["key_over_move"] = nKey / arrMoves[2];
+}
+
+} // namespace
+
+BENCHMARK(BM_PasteLinesAtLine1)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeIntoLongLine)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

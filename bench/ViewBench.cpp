@@ -1,11 +1,13 @@
 // Text view benchmarks on the offscreen platform: a full repaint of 120 x 50 cells of Zarn
 // text, the line-end state of the last line of 2,000,000 lines, a line break inserted at line 1
-// with a view attached, and typing with the repaint that follows.
+// with a view attached, typing with the repaint that follows, and a paste of a million lines
+// near the top of ten million with a view attached.
 #include "BenchFiles.h"
 #include "BenchView.h"
 #include "app/SampleView.h"
 #include "buffer/TextBuffer.h"
 
+#include <chrono>
 #include <memory>
 
 #include <QApplication>
@@ -149,3 +151,44 @@ BENCHMARK(BM_TypeCharacterAndRepaintWidget)
     ->Iterations(2000)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// 1,000,000 short lines pasted (with undo) at line 1 of the freshly loaded 10,000,000-line
+// file shown in a view, with the repaint that Qt then has pending, against one move of the buffer's
+// line array measured between the runs.
+void BM_PasteLinesAtLine1WithView(benchmark::State& state) {
+    constexpr int kPasted = 1'000'000;
+    const std::string& path = ShortLinesFile();
+    CTextBuffer buffer;
+    buffer.LoadFile(path);
+    std::string text;
+    buffer.CopyRange(0, 0, kPasted, 0, text);
+    auto pView = MakeView(buffer, 0);
+    double nPasteSeconds = 0, nMoveSeconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        buffer.LoadFile(path);
+        QApplication::processEvents();
+        nMoveSeconds += SecondsToMoveLineArray(buffer.GetLineCount(), kPasted);
+        state.ResumeTiming();
+        const Clock::time_point tStart = Clock::now();
+        int nEndLine, nEndChar;
+        buffer.InsertTextAt(nullptr, 1, 0, text, nEndLine, nEndChar, EDITACT_PASTE);
+        QApplication::processEvents();
+        nPasteSeconds += std::chrono::duration<double>(Clock::now() - tStart).count();
+    }
+    if (pView->GetLineCount() != 10'000'001 + kPasted)
+        state.SkipWithError("the paste did not insert its lines");
+    state.counters["move_ms"] = nMoveSeconds * 1e3 / static_cast<double>(state.iterations());
+    state.counters["paste_over_move"] = nPasteSeconds / nMoveSeconds;
+}
+
+} // namespace
+
+BENCHMARK(BM_PasteLinesAtLine1WithView)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

@@ -39,16 +39,22 @@ public:
     // Makes room for at least n entries in all; never shrinks.
     void Reserve(int n) {
         if (n > m_nCapacity)
-            Reallocate(n);
+            Reallocate(n, m_nGapStart);
     }
 
-    void Insert(int i, const T& value) {
-        assert(i >= 0 && i <= m_nSize);
-        if (GapLength() == 0)
-            Reallocate(m_nCapacity + GrowthStep());
-        MoveGapTo(i);
-        m_pData[m_nGapStart++] = value;
-        ++m_nSize;
+    void Insert(int i, const T& value) { InsertCopies(i, 1, value); }
+
+    // Inserts `count` copies of value before index i, moving the entries behind them only
+    // once however many they are. Answers the first new entry; the new entries lie next to
+    // each other there until the next change of the array.
+    T* InsertCopies(int i, int count, const T& value) {
+        assert(i >= 0 && i <= m_nSize && count >= 0);
+        OpenGapAt(i, count);
+        T* pFirst = m_pData + m_nGapStart;
+        std::fill(pFirst, pFirst + count, value);
+        m_nGapStart += count;
+        m_nSize += count;
+        return pFirst;
     }
 
     void PushBack(const T& value) { Insert(m_nSize, value); }
@@ -94,14 +100,34 @@ private:
 
     static size_t Bytes(int n) { return sizeof(T) * static_cast<size_t>(n); }
 
-    // The block grows in place where it can; the entries after the gap move to its end.
-    void Reallocate(int nNewCapacity) {
-        const int nAfter = m_nSize - m_nGapStart;
+    // Puts the gap at index i with room for at least n entries.
+    void OpenGapAt(int i, int n) {
+        if (GapLength() >= n) {
+            MoveGapTo(i);
+            return;
+        }
+        int nNewCapacity = m_nCapacity + GrowthStep();
+        if (nNewCapacity < m_nSize + n)
+            nNewCapacity = m_nSize + n + GrowthStep();
+        Reallocate(nNewCapacity, i);
+    }
+
+    // The block grows in place where it can, and the gap moves to index i on the way: each
+    // entry moves at most once.
+    void Reallocate(int nNewCapacity, int i) {
         const int nOldGap = GapLength();
         m_pData = static_cast<T*>(BigRealloc(m_pData, Bytes(m_nCapacity), Bytes(nNewCapacity)));
-        if (nAfter > 0)
-            std::memmove(m_pData + nNewCapacity - nAfter, m_pData + m_nGapStart + nOldGap,
-                         Bytes(nAfter));
+        const int nNewGap = nNewCapacity - m_nSize;
+        if (i > m_nGapStart) // entries between the old gap and i close up to its start
+            std::memmove(m_pData + m_nGapStart, m_pData + m_nGapStart + nOldGap,
+                         Bytes(i - m_nGapStart));
+        const int nFirstBehind = std::max(i, m_nGapStart); // the first entry still behind
+        if (nFirstBehind < m_nSize)
+            std::memmove(m_pData + nFirstBehind + nNewGap, m_pData + nFirstBehind + nOldGap,
+                         Bytes(m_nSize - nFirstBehind));
+        if (i < m_nGapStart) // entries between i and the old gap go behind the new one
+            std::memmove(m_pData + i + nNewGap, m_pData + i, Bytes(m_nGapStart - i));
+        m_nGapStart = i;
         m_nCapacity = nNewCapacity;
     }
 

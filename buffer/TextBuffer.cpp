@@ -3,11 +3,25 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace {
+
+// Lines shorter than this grow 16 bytes at a time, which keeps the many short lines of a
+// file small. Longer lines grow by an eighth, so that typing into a very long line moves it
+// only now and then.
+constexpr int kLongLine = 4096;
+
+int EditedLineCapacityFor(int nNeeded) {
+    if (nNeeded < kLongLine)
+        return LineCapacityFor(nNeeded);
+    const int64_t nWanted = static_cast<int64_t>(nNeeded) + nNeeded / 8;
+    return static_cast<int>(std::min<int64_t>((nWanted / 16 + 1) * 16, INT_MAX));
+}
 
 char* AllocateChars(int nCapacity) {
     char* p = static_cast<char*>(std::malloc(static_cast<size_t>(nCapacity)));
@@ -24,6 +38,11 @@ bool HasSingleBit(uint32_t dw) {
 class CarriageReturnPieces {
 public:
     explicit CarriageReturnPieces(std::string_view text) : m_rest(text) {}
+
+    // Every carriage return ends a piece, with or without the line feed after it.
+    int Count() const {
+        return 1 + static_cast<int>(std::count(m_rest.begin(), m_rest.end(), '\r'));
+    }
 
     bool Next(std::string_view& piece) {
         if (m_bDone)
@@ -52,6 +71,8 @@ class MeasuredPieces {
 public:
     MeasuredPieces(std::string_view text, const std::vector<int>& arrLengths)
         : m_text(text), m_arrLengths(arrLengths) {}
+
+    int Count() const { return static_cast<int>(m_arrLengths.size()); }
 
     bool Next(std::string_view& piece) {
         if (m_nIndex >= m_arrLengths.size())
@@ -88,7 +109,7 @@ void CTextBuffer::FreeLines(bool bRelease) {
 
 // Gives the line storage of its own with room for nNeeded characters, keeping its text.
 void CTextBuffer::MakeOwned(TextLine& line, int nNeeded) {
-    const int nCapacity = LineCapacityFor(nNeeded);
+    const int nCapacity = EditedLineCapacityFor(nNeeded);
     if (line.OwnsStorage()) {
         char* p = static_cast<char*>(std::realloc(line.pChars, static_cast<size_t>(nCapacity)));
         if (!p)
@@ -146,15 +167,22 @@ void CTextBuffer::NotifyViews(CTextBufferListener* pSource, const CChangeExtent*
         m_lstViews[i]->OnBufferUpdate(pSource, pExtent, dwHints, nLine);
 }
 
-void CTextBuffer::AddLine(std::string_view text, int nIndex) {
-    const int nLength = static_cast<int>(text.size());
+// A new owned line holding text followed by more.
+TextLine CTextBuffer::MakeLine(std::string_view text, std::string_view more) {
+    const size_t nLength = text.size() + more.size();
     TextLine line;
-    line.nCapacity = LineCapacityFor(nLength);
+    line.nCapacity = LineCapacityFor(static_cast<int>(nLength));
     line.pChars = AllocateChars(line.nCapacity);
-    if (nLength > 0)
+    if (!text.empty())
         std::memcpy(line.pChars, text.data(), text.size());
-    line.nLength = nLength;
-    m_arrLines.Insert(nIndex == -1 ? m_arrLines.size() : nIndex, line);
+    if (!more.empty())
+        std::memcpy(line.pChars + text.size(), more.data(), more.size());
+    line.nLength = static_cast<int>(nLength);
+    return line;
+}
+
+void CTextBuffer::AddLine(std::string_view text, int nIndex) {
+    m_arrLines.Insert(nIndex == -1 ? m_arrLines.size() : nIndex, MakeLine(text));
 }
 
 void CTextBuffer::AppendToLine(int nLine, std::string_view text) {
@@ -168,23 +196,57 @@ void CTextBuffer::AppendToLine(int nLine, std::string_view text) {
     line.nLength = nNew;
 }
 
+// Text without a line break goes into the line with one move of what follows nPos.
+void CTextBuffer::InsertIntoLine(int nLine, int nPos, std::string_view text) {
+    if (text.empty())
+        return;
+    TextLine& line = Line(nLine);
+    const size_t nInsert = text.size();
+    const size_t nTail = static_cast<size_t>(line.nLength - nPos);
+    const int nNew = line.nLength + static_cast<int>(nInsert);
+    if (!line.OwnsStorage()) {
+        // The first change of a loaded line copies it once, the new text already in place.
+        const int nCapacity = EditedLineCapacityFor(nNew);
+        char* p = AllocateChars(nCapacity);
+        std::memcpy(p, line.pChars, static_cast<size_t>(nPos));
+        std::memcpy(p + nPos + nInsert, line.pChars + nPos, nTail);
+        line.pChars = p;
+        line.nCapacity = nCapacity;
+    } else {
+        if (nNew > line.nCapacity)
+            MakeOwned(line, nNew);
+        std::memmove(line.pChars + nPos + nInsert, line.pChars + nPos, nTail);
+    }
+    std::memcpy(line.pChars + nPos, text.data(), nInsert);
+    line.nLength = nNew;
+}
+
 template <typename Pieces>
 void CTextBuffer::InsertPieces(CTextBufferListener* pSource, int nLine, int nPos, Pieces&& pieces,
                                int& nEndLine, int& nEndChar) {
-    std::string& tail = m_strScratch;
-    tail.assign(GetLineView(nLine).substr(static_cast<size_t>(nPos)));
-    CutLine(nLine, nPos);
-
-    std::string_view piece;
-    pieces.Next(piece);
-    AppendToLine(nLine, piece);
-    int nLast = nLine;
-    while (pieces.Next(piece))
-        AddLine(piece, ++nLast);
-
+    const int nNewLines = pieces.Count() - 1;
+    std::string_view first;
+    pieces.Next(first);
+    const int nLast = nLine + nNewLines;
+    if (nNewLines == 0) {
+        InsertIntoLine(nLine, nPos, first);
+        nEndChar = nPos + static_cast<int>(first.size());
+    } else {
+        // All new lines go in with one move of the lines behind them. The tail of nLine is
+        // copied once, behind the last piece.
+        TextLine* pNew = m_arrLines.InsertCopies(nLine + 1, nNewLines, TextLine{});
+        std::string_view piece;
+        for (int i = 0; i + 1 < nNewLines; ++i) {
+            pieces.Next(piece);
+            pNew[i] = MakeLine(piece);
+        }
+        pieces.Next(piece);
+        pNew[nNewLines - 1] = MakeLine(piece, GetLineView(nLine).substr(static_cast<size_t>(nPos)));
+        nEndChar = static_cast<int>(piece.size());
+        CutLine(nLine, nPos);
+        AppendToLine(nLine, first);
+    }
     nEndLine = nLast;
-    nEndChar = GetLineLength(nLast);
-    AppendToLine(nLast, tail);
 
     const CInsertExtent extent({nPos, nLine}, {nEndChar, nEndLine});
     NotifyViews(pSource, &extent,
@@ -225,15 +287,14 @@ bool CTextBuffer::RawDeleteText(CTextBufferListener* pSource, int nStartLine, in
         line.nLength -= nEndChar - nStartChar;
         dwHints = HINT_ONELINE | HINT_WIDTH;
     } else {
-        std::string& tail = m_strScratch;
-        tail.assign(GetLineView(nEndLine).substr(static_cast<size_t>(nEndChar)));
+        // The end line's tail joins the start line straight from where it lies.
+        CutLine(nStartLine, nStartChar);
+        AppendToLine(nStartLine, GetLineView(nEndLine).substr(static_cast<size_t>(nEndChar)));
         for (int i = nStartLine + 1; i <= nEndLine; ++i) {
             if (m_arrLines[i].OwnsStorage())
                 std::free(m_arrLines[i].pChars);
         }
         m_arrLines.Erase(nStartLine + 1, nEndLine - nStartLine);
-        CutLine(nStartLine, nStartChar);
-        AppendToLine(nStartLine, tail);
         dwHints = HINT_LINECOUNT | HINT_WIDTH;
     }
     const CDeleteExtent extent({nStartChar, nStartLine}, {nEndChar, nEndLine});

@@ -107,9 +107,11 @@ public:
     // The seam through which saving reaches the file system; null restores the system's.
     void SetFileOps(CFileOps* pOps) { m_pFileOps = pOps ? pOps : &CFileOps::System(); }
 
-    // Undo history limits and state, for the views and tests.
+    // Undo history limits and state, for the views and tests. The history keeps at most
+    // kMaxUndoSteps groups (undoable actions), each whole, however many steps it holds.
     static constexpr int kMaxUndoSteps = 1024;
     int GetUndoStepCount() const { return static_cast<int>(m_arrUndo.size()); }
+    int GetUndoGroupCount() const { return m_nUndoGroups; }
     int GetHistoryPos() const { return m_nHistoryPos; }
     int GetSavedHistoryPos() const { return m_nSavedHistoryPos; }
 
@@ -118,7 +120,9 @@ protected:
     TextLine& Line(int nLine) { return m_arrLines[nLine]; }
     void FreeLines(bool bRelease);
     void MakeOwned(TextLine& line, int nNeeded);
+    static TextLine MakeLine(std::string_view text, std::string_view more = {});
     void CutLine(int nLine, int nLength);
+    void InsertIntoLine(int nLine, int nPos, std::string_view text);
 
     template <typename Pieces>
     void InsertPieces(CTextBufferListener* pSource, int nLine, int nPos, Pieces&& pieces,
@@ -142,12 +146,12 @@ protected:
     bool m_bMakeBackup = false;
 
     std::deque<UndoStep> m_arrUndo; // oldest first; a deque so the limit drops cheaply
+    int m_nUndoGroups = 0;          // steps of m_arrUndo that start a group
     int m_nHistoryPos = 0;
     int m_nSavedHistoryPos = 0; // -1 once the saved state has left the history
     bool m_bGroupOpen = false;
     bool m_bStartNewGroup = false;
-    int m_nMaxUndoSteps = kMaxUndoSteps;
+    int m_nMaxUndoSteps = kMaxUndoSteps; // in groups
 
     CFileOps* m_pFileOps = &CFileOps::System();
-    std::string m_strScratch; // reused for a line tail during edits
 };

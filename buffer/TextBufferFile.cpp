@@ -81,8 +81,6 @@ FileResult CTextBuffer::SaveFile(const std::string& strPath, int nEolStyle, bool
 
 void CTextBuffer::Clear() {
     FreeLines(true);
-    std::deque<UndoStep>().swap(m_arrUndo);
-    m_nHistoryPos = 0;
-    m_nSavedHistoryPos = 0;
+    ResetHistory();
     m_bInitialized = false;
 }

@@ -2,6 +2,7 @@
 #include "buffer/TextBuffer.h"
 #include "resources/StringTable.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -76,7 +77,9 @@ bool CTextBuffer::DeleteRange(CTextBufferListener* pSource, int nStartLine, int 
 
 void CTextBuffer::OpenUndoGroup(bool bMerge) {
     m_bGroupOpen = true;
-    m_bStartNewGroup = m_nHistoryPos == 0 || !bMerge;
+    // Nothing joins a group that ends where the file was saved: undoing it would step over
+    // the saved text.
+    m_bStartNewGroup = !bMerge || m_nHistoryPos == 0 || m_nHistoryPos == m_nSavedHistoryPos;
 }
 
 void CTextBuffer::CloseUndoGroup(CTextBufferListener* pSource) {
@@ -95,14 +98,8 @@ void CTextBuffer::DropOldestUndoGroup() {
     int nDrop = 1;
     while (nDrop < nSteps && !m_arrUndo[static_cast<size_t>(nDrop)].IsGroupStart())
         ++nDrop;
-    // One group fills the whole history (a single command still recording): drop only its
-    // oldest step, and let the next one start what remains of the group.
-    const bool bSplitGroup = nDrop == nSteps;
-    if (bSplitGroup)
-        nDrop = 1;
     m_arrUndo.erase(m_arrUndo.begin(), m_arrUndo.begin() + nDrop);
-    if (bSplitGroup && !m_arrUndo.empty())
-        m_arrUndo.front().dwKind |= UNDOSTEP_GROUPSTART;
+    --m_nUndoGroups;
 
     m_nHistoryPos -= nDrop;
     // The saved state moves down with the steps; once its own steps are gone no history
@@ -114,20 +111,26 @@ void CTextBuffer::DropOldestUndoGroup() {
 void CTextBuffer::RecordUndoStep(bool bInsert, TextPos ptFrom, TextPos ptTo, std::string_view text,
                                  int nAction) {
     if (m_nHistoryPos < static_cast<int>(m_arrUndo.size())) {
-        m_arrUndo.erase(m_arrUndo.begin() + m_nHistoryPos, m_arrUndo.end());
+        const auto itFirstUndone = m_arrUndo.begin() + m_nHistoryPos;
+        m_nUndoGroups -= static_cast<int>(std::count_if(
+            itFirstUndone, m_arrUndo.end(), [](const UndoStep& s) { return s.IsGroupStart(); }));
+        m_arrUndo.erase(itFirstUndone, m_arrUndo.end());
         // The saved state was among the undone steps: no position can reach it now.
         if (m_nSavedHistoryPos > m_nHistoryPos)
             m_nSavedHistoryPos = -1;
     }
-    if (static_cast<int>(m_arrUndo.size()) >= m_nMaxUndoSteps)
-        DropOldestUndoGroup();
+    // The limit counts groups, and a group goes only as a whole: a command's steps are never
+    // partly forgotten, however many they are.
+    const bool bGroupStart = m_bStartNewGroup || m_arrUndo.empty();
+    m_bStartNewGroup = false;
+    if (bGroupStart) {
+        while (m_nUndoGroups >= m_nMaxUndoSteps)
+            DropOldestUndoGroup();
+        ++m_nUndoGroups;
+    }
 
     UndoStep& step = m_arrUndo.emplace_back();
-    step.dwKind = bInsert ? UNDOSTEP_INSERT : 0;
-    if (m_bStartNewGroup) {
-        m_bStartNewGroup = false;
-        step.dwKind |= UNDOSTEP_GROUPSTART;
-    }
+    step.dwKind = (bInsert ? UNDOSTEP_INSERT : 0) | (bGroupStart ? UNDOSTEP_GROUPSTART : 0);
     step.ptFrom = ptFrom;
     step.ptTo = ptTo;
     step.nAction = nAction;
@@ -226,6 +229,7 @@ bool CTextBuffer::GetActionLabel(int nAction, std::string& label) const {
 
 void CTextBuffer::ResetHistory() {
     std::deque<UndoStep>().swap(m_arrUndo);
+    m_nUndoGroups = 0;
     m_nHistoryPos = 0;
     m_nSavedHistoryPos = 0;
     m_bGroupOpen = false;

@@ -58,6 +58,8 @@ std::span<const CommandMapEntry<CTextEditView>> CTextEditView::GetCommandMap() {
 }
 
 bool CTextEditView::OnCmdMsg(unsigned nId) {
+    // Whatever the command does, typing after it starts a new undo group.
+    EndTypingRun();
     return DispatchCommand(this, GetCommandMap(), nId) || CTextView::OnCmdMsg(nId);
 }
 
@@ -73,6 +75,7 @@ bool CTextEditView::CanModifyText() const {
 void CTextEditView::ResetViewState() {
     m_bKeepIndent = true;
     m_bOvertype = false;
+    EndTypingRun();
     // The caret saved under a drop caret may not exist in the new content; the text view's
     // reset shows the caret again.
     if (m_bDropCaretShown) {
@@ -192,6 +195,12 @@ void CTextEditView::keyPressEvent(QKeyEvent* pEvent) {
     }
     OnTypedText(text);
     pEvent->accept();
+}
+
+void CTextEditView::mousePressEvent(QMouseEvent* pEvent) {
+    // A click may put the caret back where it was; the typing after it is new all the same.
+    EndTypingRun();
+    CTextView::mousePressEvent(pEvent);
 }
 
 void CTextEditView::inputMethodEvent(QInputMethodEvent* pEvent) {

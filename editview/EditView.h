@@ -3,6 +3,7 @@
 // target for text dragged onto it, and Replace.
 #pragma once
 
+#include "buffer/UndoStep.h"
 #include "view/TextView.h"
 
 #include <string>
@@ -31,7 +32,7 @@ public:
     // nothing, and the status bar names that character.
     void OnChar(unsigned nChar);
     void OnTypedText(const QString& text);
-    bool DeleteSelectedText();
+    bool DeleteSelectedText(int nAction = EDITACT_DELSEL);
     void Delete();
     void Backspace();
     void ToggleOvertype() { m_bOvertype = !m_bOvertype; }
@@ -68,6 +69,10 @@ public:
     // Replace (EditViewReplace.cpp): the selection becomes text, which ends up selected with
     // the caret at its end; false when nothing is selected or the text cannot change.
     bool ReplaceSelectedText(std::string_view text);
+    // Every replacement between these two calls is one undo group named Replace, so that one
+    // Undo takes back a whole Replace All, and the history's limit counts it once.
+    void BeginReplaceAll();
+    void EndReplaceAll();
 
     // The input method types into the view at its caret.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -75,6 +80,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void inputMethodEvent(QInputMethodEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
@@ -83,6 +89,12 @@ protected:
 
     void TypeCharacter(std::string_view bytes);
     void InsertLineBreak();
+    // A typed character joins the undo group of the typing right before it only while
+    // nothing else happened in between: no command, click, caret move or other change of the
+    // text. The run remembers where that typing left the caret and the history.
+    void ContinueTypingRun();
+    void EndTypingRun() { m_nTypingHistoryPos = -1; }
+    bool IsTypingRunAtCaret() const;
     void MoveToPreviousTabStop();
     void MoveToNextTabStop();
     // A selection over more than one line, which Tab and Shift+Tab indent and unindent; the
@@ -116,6 +128,11 @@ protected:
     bool m_bOvertype = false;
     bool m_bKeepIndent = true; // automatic indentation after Enter; no command changes it
 
+    // The typing run: the caret and the history position after the last typed character;
+    // m_nTypingHistoryPos is -1 when there is no run to continue.
+    TextPos m_ptTypingEnd;
+    int m_nTypingHistoryPos = -1;
+
     // The drop caret that follows text dragged over the view, in place of the normal caret.
     bool m_bDropCaretShown = false;
     TextPos m_ptSavedCursor; // the caret, put back when the drop caret goes
@@ -127,6 +144,7 @@ protected:
     bool m_bInReplace = false;
     TextPos m_ptScopeStart;
     TextPos m_ptScopeEnd;
+    bool m_bInReplaceAll = false;
 
 private:
     // Inserts text at the caret as one step of the open undo group and puts the caret after it;

@@ -52,10 +52,12 @@ void CTextEditView::Tab() {
         MoveToNextTabStop();
         return;
     }
+    // A typed tab starts a group that the characters typed after it join.
     m_pBuffer->OpenUndoGroup(false);
     DeleteSelectedText();
     InsertAtCaret("\t", EDITACT_TYPING);
     m_pBuffer->CloseUndoGroup(this);
+    ContinueTypingRun();
 }
 
 void CTextEditView::Untab() {

@@ -72,7 +72,8 @@ bool CTextEditView::ReplaceSelectedText(std::string_view text) {
     if (m_ptSelFrom == m_ptSelTo || !CanModifyText())
         return false;
     // Two undo groups: the first Undo takes the new text out, the second puts the old back.
-    DeleteSelectedText();
+    // Within a Replace All both steps belong to its one group.
+    DeleteSelectedText(m_bInReplaceAll ? EDITACT_REPLACE : EDITACT_DELSEL);
     const TextPos ptInsert = m_ptCaret;
     TextPos ptEnd = ptInsert;
     // An empty text leaves an empty selection and no empty step to undo.
@@ -89,9 +90,25 @@ bool CTextEditView::ReplaceSelectedText(std::string_view text) {
     return true;
 }
 
+void CTextEditView::BeginReplaceAll() {
+    if (!m_pBuffer)
+        return;
+    m_pBuffer->OpenUndoGroup(false);
+    m_bInReplaceAll = true;
+}
+
+void CTextEditView::EndReplaceAll() {
+    if (!m_bInReplaceAll)
+        return;
+    m_bInReplaceAll = false;
+    m_pBuffer->CloseUndoGroup(this);
+}
+
 void CTextEditView::OnBufferUpdate(CTextBufferListener* pSource, const CChangeExtent* pExtent,
                                    uint32_t dwHints, int nLine) {
     CTextView::OnBufferUpdate(pSource, pExtent, dwHints, nLine);
+    // Any change ends the typing run; typing renews it once its own change is made.
+    EndTypingRun();
     if (!m_bInReplace)
         return;
     // Every change counts, made by this view or another of the same document.

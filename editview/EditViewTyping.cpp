@@ -45,12 +45,22 @@ void CTextEditView::OnTypedText(const QString& text) {
         OnChar(static_cast<unsigned char>(ch));
 }
 
+void CTextEditView::ContinueTypingRun() {
+    m_ptTypingEnd = m_ptCaret;
+    m_nTypingHistoryPos = m_pBuffer->GetHistoryPos();
+}
+
+bool CTextEditView::IsTypingRunAtCaret() const {
+    return m_nTypingHistoryPos >= 0 && m_nTypingHistoryPos == m_pBuffer->GetHistoryPos() &&
+           m_ptCaret == m_ptTypingEnd && m_ptSelFrom == m_ptSelTo;
+}
+
 void CTextEditView::TypeCharacter(std::string_view bytes) {
     if (!CanModifyText())
         return;
-    // A word joins the group before it; a space starts a new one, so a word and the space
-    // before it undo together.
-    m_pBuffer->OpenUndoGroup(bytes != " ");
+    // A word joins the typing right before it; a space starts a new group, so a word and the
+    // space before it undo together.
+    m_pBuffer->OpenUndoGroup(bytes != " " && IsTypingRunAtCaret());
     // Either deletion leaves the caret where the character goes.
     if (m_ptSelFrom != m_ptSelTo)
         DeleteSelectedText();
@@ -59,11 +69,13 @@ void CTextEditView::TypeCharacter(std::string_view bytes) {
                                EDITACT_TYPING);
     InsertAtCaret(bytes, EDITACT_TYPING);
     m_pBuffer->CloseUndoGroup(this);
+    ContinueTypingRun();
 }
 
 void CTextEditView::InsertLineBreak() {
     // In overtype Enter only moves to the next line, except on the last one.
     if (m_bOvertype && m_ptCaret.y < GetLineCount() - 1) {
+        EndTypingRun();
         PutCaretAt({0, m_ptCaret.y + 1});
         return;
     }
@@ -76,8 +88,10 @@ void CTextEditView::InsertLineBreak() {
         bInserted = InsertAtCaret("\r\n", EDITACT_TYPING);
     }
     m_pBuffer->CloseUndoGroup(this);
-    if (bInserted)
-        IndentNewLine();
+    if (!bInserted)
+        return;
+    IndentNewLine();
+    ContinueTypingRun();
 }
 
 void CTextEditView::IndentNewLine() {
@@ -105,13 +119,13 @@ bool CTextEditView::InsertAtCaret(std::string_view text, int nAction) {
     return true;
 }
 
-bool CTextEditView::DeleteSelectedText() {
+bool CTextEditView::DeleteSelectedText(int nAction) {
     if (m_ptSelFrom == m_ptSelTo || !m_pBuffer)
         return false;
     TextPos ptLow, ptHigh;
     GetOrderedSelection(ptLow, ptHigh);
     PutCaretAt(ptLow);
-    m_pBuffer->DeleteRange(this, ptLow.y, ptLow.x, ptHigh.y, ptHigh.x, EDITACT_DELSEL);
+    m_pBuffer->DeleteRange(this, ptLow.y, ptLow.x, ptHigh.y, ptHigh.x, nAction);
     return true;
 }
 

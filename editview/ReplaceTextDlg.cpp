@@ -167,9 +167,11 @@ void CReplaceTextDlg::OnReplaceAll() {
     // The view is drawn once the replacements are done, not scrolled to each of them; it is
     // drawn again before the message that ends them.
     m_pView->setUpdatesEnabled(false);
+    m_pView->BeginReplaceAll();
     // A replacement that changed nothing (an empty match) would find the same match again.
     while (m_bFound && ReplaceMatch(strFind, strReplace))
         m_bFound = SelectNextMatch(strFind);
+    m_pView->EndReplaceAll();
     m_pView->setUpdatesEnabled(true);
     if (!m_bFound)
         OnNotFound();

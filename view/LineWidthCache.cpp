@@ -14,9 +14,7 @@ CLineWidthCache::CLineWidthCache() : m_arrNarrowCounts(kNarrowWidths, 0) {}
 
 void CLineWidthCache::Create(int nLines) {
     m_arrWidths.Clear(false);
-    m_arrWidths.Reserve(nLines);
-    for (int i = 0; i < nLines; ++i)
-        m_arrWidths.PushBack(WIDTH_UNSET);
+    m_arrWidths.InsertCopies(0, nLines, WIDTH_UNSET);
     m_nUnset = nLines;
     std::fill(m_arrNarrowCounts.begin(), m_arrNarrowCounts.end(), 0);
     m_mapWideCounts.clear();
@@ -72,8 +70,7 @@ void CLineWidthCache::ClearFrom(int nLine) {
 }
 
 void CLineWidthCache::InsertUnset(int nAt, int nCount) {
-    for (int i = 0; i < nCount; ++i)
-        m_arrWidths.Insert(nAt + i, WIDTH_UNSET);
+    m_arrWidths.InsertCopies(nAt, nCount, WIDTH_UNSET);
     m_nUnset += nCount;
 }
 

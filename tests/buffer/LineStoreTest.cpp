@@ -147,6 +147,62 @@ TEST(LineStore, LineStorageIsRoundedUpToSixteenBytes) {
     EXPECT_EQ(buffer.GetLineView(1), std::string(15, 'a') + "xy");
 }
 
+TEST(LineStore, LongLinesGrowRarelyAndLoadedLinesAreCopiedOnce) {
+    TempDir dir;
+    std::string strLong;
+    for (int i = 0; i < 10000; ++i)
+        strLong += static_cast<char>('a' + i % 26);
+    WriteBytes(dir.File("long.txt"), strLong + "\r\nshort");
+    InspectableBuffer buffer;
+    ASSERT_TRUE(buffer.LoadFile(dir.File("long.txt")));
+    Lines model{strLong, "short"};
+    EXPECT_FALSE(buffer.Line(0).OwnsStorage());
+
+    // A thousand characters typed into the middle grow the line's storage at most once.
+    int nEndLine, nEndChar, nGrowths = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const int nCapacity = buffer.Line(0).nCapacity;
+        buffer.RawInsertText(nullptr, 0, 5000 + i, "+", nEndLine, nEndChar);
+        nGrowths += i > 0 && buffer.Line(0).nCapacity != nCapacity;
+    }
+    model[0].insert(5000, std::string(1000, '+'));
+    EXPECT_LE(nGrowths, 1);
+    EXPECT_EQ(LinesOf(buffer), model);
+
+    // Line breaks into it, then the deletions that join it again.
+    const std::string& strLine = model[0];
+    buffer.RawInsertText(nullptr, 0, 7000, "1\r2\r\n3", nEndLine, nEndChar);
+    buffer.RawInsertText(nullptr, 2, 5, "\r", nEndLine, nEndChar);
+    EXPECT_EQ(LinesOf(buffer),
+              (Lines{strLine.substr(0, 7000) + "1", "2", "3" + strLine.substr(7000, 4),
+                     strLine.substr(7004), "short"}));
+    buffer.RawDeleteText(nullptr, 0, 7000, 2, 1);
+    buffer.RawDeleteText(nullptr, 0, 7004, 1, 0);
+    EXPECT_EQ(LinesOf(buffer), model);
+}
+
+TEST(LineStore, ManyLinesInsertedAtOnceAroundTheGapKeepTheOrder) {
+    TempDir dir;
+    WriteBytes(dir.File("ten.txt"), "0\n1\n2\n3\n4\n5\n6\n7\n8\n9");
+    CTextBuffer buffer;
+    ASSERT_TRUE(buffer.LoadFile(dir.File("ten.txt")));
+    Lines model = LinesOf(buffer);
+    // Before and behind where the last insertion left the line array's gap, in numbers that
+    // outgrow it each time.
+    for (const int nAt : {7, 2, 5000, 3, 12000}) {
+        std::string text;
+        Lines added;
+        for (int i = 0; i < 6000; ++i) {
+            added.push_back("n" + std::to_string(nAt) + "." + std::to_string(i));
+            text += added.back() + "\r\n";
+        }
+        int nEndLine, nEndChar;
+        ASSERT_TRUE(buffer.RawInsertText(nullptr, nAt, 0, text, nEndLine, nEndChar));
+        model.insert(model.begin() + nAt, added.begin(), added.end());
+        ASSERT_EQ(LinesOf(buffer), model) << nAt;
+    }
+}
+
 TEST(LineStore, NumberedMarksAreUniqueAndAnonymousOnesAreNot) {
     CTextBuffer buffer;
     FillBuffer(buffer, Lines(10, "line"));

@@ -252,51 +252,70 @@ TEST(Undo, ReadOnlyBufferNeitherUndoesNorRedoes) {
     EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
 }
 
-TEST(Undo, TheLimitDropsTheWholeOldestGroup) {
+TEST(Undo, TheLimitCountsGroupsAndKeepsOrDropsEachWhole) {
+    constexpr int kMax = CTextBuffer::kMaxUndoSteps;
+    TempDir dir;
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    // A first group of three steps, then single-step groups up to the limit.
+    // A group of three steps, then one longer than the limit (a large Replace All).
     buffer.OpenUndoGroup();
     Type(buffer, nullptr, 0, 0, "a");
     Type(buffer, nullptr, 0, 1, "b");
     Type(buffer, nullptr, 0, 2, "c");
     buffer.CloseUndoGroup(nullptr);
-    for (int i = 3; i < CTextBuffer::kMaxUndoSteps; ++i)
-        Type(buffer, nullptr, 0, i, "x");
-    ASSERT_EQ(buffer.GetUndoStepCount(), CTextBuffer::kMaxUndoSteps);
-
-    Type(buffer, nullptr, 0, CTextBuffer::kMaxUndoSteps, "y");
-    EXPECT_EQ(buffer.GetUndoStepCount(), CTextBuffer::kMaxUndoSteps - 2);
+    ASSERT_TRUE(buffer.SaveFile(dir.File("l.txt")));
+    buffer.OpenUndoGroup();
+    for (int i = 0; i < kMax + 100; ++i)
+        Type(buffer, nullptr, 0, 3 + i, "x");
+    buffer.CloseUndoGroup(nullptr);
+    const std::string strBig = "abc" + std::string(kMax + 100, 'x');
+    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 103);
     TextPos caret;
+    ASSERT_TRUE(buffer.Undo(caret)); // the long group goes back whole, to the saved text
+    EXPECT_EQ(buffer.GetLineView(0), "abc");
+    EXPECT_FALSE(buffer.IsModified());
+    ASSERT_TRUE(buffer.Redo(caret));
+
+    // Single-step groups up to the limit drop nothing.
+    for (int i = 2; i < kMax; ++i)
+        Type(buffer, nullptr, 0, 0, "y");
+    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
+    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 101 + kMax);
+    // The next group drops the oldest one whole: the saved text is now the oldest state.
+    Type(buffer, nullptr, 0, 0, "z");
+    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
+    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 100 + kMax - 1);
+    EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
+    // The long group goes as a whole too once it is the oldest, and the saved text with it.
+    Type(buffer, nullptr, 0, 0, "z");
+    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
+    EXPECT_EQ(buffer.GetUndoStepCount(), kMax);
+    EXPECT_EQ(buffer.GetSavedHistoryPos(), -1);
+
     int nUndone = 0;
     while (buffer.CanUndo()) {
-        buffer.Undo(caret);
+        ASSERT_TRUE(buffer.Undo(caret));
         ++nUndone;
     }
-    EXPECT_EQ(nUndone, CTextBuffer::kMaxUndoSteps - 2);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abc"})); // the dropped group's text stays
-    EXPECT_TRUE(buffer.IsModified());           // and the file's state is out of reach
+    EXPECT_EQ(nUndone, kMax);
+    EXPECT_EQ(buffer.GetLineView(0), strBig); // the dropped groups' text stays
+    EXPECT_TRUE(buffer.IsModified());         // and the file's state is out of reach
 }
 
-TEST(Undo, OneGroupLongerThanTheLimitKeepsItsNewestSteps) {
+TEST(Undo, NothingMergesIntoTheGroupThatEndsAtTheSavedText) {
+    TempDir dir;
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "<");
-    buffer.OpenUndoGroup();
-    const int nSteps = CTextBuffer::kMaxUndoSteps + 100;
-    for (int i = 0; i < nSteps; ++i)
-        Type(buffer, nullptr, 0, 1 + i, "x");
+    Type(buffer, nullptr, 0, 0, "a");
+    ASSERT_TRUE(buffer.SaveFile(dir.File("m.txt")));
+    buffer.OpenUndoGroup(true);
+    Type(buffer, nullptr, 0, 1, "b");
     buffer.CloseUndoGroup(nullptr);
-    EXPECT_EQ(buffer.GetUndoStepCount(), CTextBuffer::kMaxUndoSteps);
-
+    EXPECT_EQ(buffer.GetUndoGroupCount(), 2);
     TextPos caret;
     ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_FALSE(buffer.CanUndo());
-    // The steps that fell off the front stay done; the rest is undone in one go.
-    const int nKept = CTextBuffer::kMaxUndoSteps;
-    EXPECT_EQ(buffer.GetLineView(0), "<" + std::string(static_cast<size_t>(nSteps - nKept), 'x'));
-    ASSERT_TRUE(buffer.Redo(caret));
-    EXPECT_EQ(buffer.GetLineView(0), "<" + std::string(static_cast<size_t>(nSteps), 'x'));
+    EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
+    EXPECT_FALSE(buffer.IsModified());
 }
 
 TEST(Undo, SavedPositionMovesDownWithDroppedGroups) {

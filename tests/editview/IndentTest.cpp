@@ -40,6 +40,19 @@ TEST(EditIndent, TabIndentsTheLinesOfABlockAsOneGroup) {
     EXPECT_FALSE(fx.pBuffer->CanUndo());
 }
 
+TEST(EditIndent, ABlockOfMoreLinesThanTheHistoryHoldsUndoesWhole) {
+    std::string golden = "[";
+    for (int i = 0; i < 1500; ++i)
+        golden += "line " + std::to_string(i) + "\n";
+    CEditFixture fx(golden + "]|end");
+    Press(fx.view, Qt::Key_Tab);
+    EXPECT_EQ(fx.pBuffer->GetLineView(1499), "\tline 1499");
+    Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
+    for (int i = 0; i < 1500; ++i)
+        ASSERT_EQ(fx.pBuffer->GetLineView(i), "line " + std::to_string(i));
+    EXPECT_FALSE(fx.pBuffer->CanUndo());
+}
+
 TEST(EditIndent, ABlockEndingInsideALineTakesItWhole) {
     CEditFixture fx("ab\nc|[d\nef]gh");
     Press(fx.view, Qt::Key_Tab);

@@ -143,11 +143,31 @@ TEST_F(EditReplace, ReplaceAllOfATextByOneThatHoldsItEnds) {
     });
     EXPECT_EQ(fx.pBuffer->GetLineView(0), "aaaaaa");
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{NOT_FOUND_A});
-    // Six groups, two per replacement.
-    for (int i = 0; i < 6; ++i)
-        fx.view.Undo();
+    // One group for all replacements.
+    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Replace\tCtrl+Z");
+    fx.view.Undo();
     EXPECT_EQ(fx.pBuffer->GetLineView(0), "aaa");
     EXPECT_FALSE(fx.pBuffer->CanUndo());
+}
+
+TEST_F(EditReplace, AReplaceAllOfMoreMatchesThanTheHistoryHoldsUndoesWhole) {
+    std::vector<std::string> lines(600, "x a");
+    lines.insert(lines.begin(), "typed");
+    auto pBuffer = MakeBuffer(lines);
+    CProbeEditView view;
+    SetUpView(view, pBuffer.get(), 40, 10);
+    Type(view, "q");
+    lines[0] = "qtyped";
+    RunReplace(view, "a", "bb", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
+    EXPECT_EQ(pBuffer->GetLineView(600), "x bb");
+    view.Undo();
+    std::vector<std::string> after;
+    for (int i = 0; i < pBuffer->GetLineCount(); ++i)
+        after.emplace_back(pBuffer->GetLineView(i));
+    EXPECT_EQ(after, lines);
+    view.Undo(); // the typing before it is a group of its own
+    EXPECT_EQ(pBuffer->GetLineView(0), "typed");
+    EXPECT_FALSE(pBuffer->CanUndo());
 }
 
 TEST_F(EditReplace, ReplaceAllDrawsTheViewAgainBeforeItsMessage) {

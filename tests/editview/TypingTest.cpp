@@ -250,7 +250,7 @@ TEST(EditTyping, AWordAndTheSpaceBeforeItUndoTogether) {
     EXPECT_EQ(fx.State(), "|");
 }
 
-TEST(EditTyping, TypingAfterAnUndoJoinsTheGroupBeforeTheUndoneSteps) {
+TEST(EditTyping, TypingAfterAnUndoStartsAGroupOfItsOwn) {
     CEditFixture fx("|");
     Type(fx.view, "ab c");
     Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
@@ -259,7 +259,7 @@ TEST(EditTyping, TypingAfterAnUndoJoinsTheGroupBeforeTheUndoneSteps) {
     Type(fx.view, "x");
     EXPECT_FALSE(fx.pBuffer->CanRedo());
     Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "|");
+    EXPECT_EQ(fx.State(), "ab|");
 }
 
 TEST(EditTyping, AResetTurnsOvertypeOffAndIndentationOn) {

@@ -3,8 +3,12 @@
 #include "EditTestSupport.h"
 #include "resources/CommandIds.h"
 
+#include <functional>
+
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -63,20 +67,57 @@ TEST(EditUndo, ReadOnlyOrWithoutABufferUndoChangesNothing) {
     EXPECT_EQ(CommandText(view, ID_EDIT_UNDO), "&Undo\tCtrl+Z");
 }
 
-TEST(EditUndo, LettersTypedAfterAPasteJoinItsGroup) {
-    CEditFixture fx("a|b");
+TEST(EditUndo, TypingJoinsOnlyTheTypingRightBeforeIt) {
+    struct Case {
+        const char* pszBetween;
+        std::function<void(CEditFixture&)> between;
+        const char* pszAfterUndo; // after "cd", the step between, "ef" and one Undo
+    };
+    QTemporaryDir dir;
+    const std::string strSavePath = dir.filePath(QStringLiteral("t.txt")).toStdString();
     QGuiApplication::clipboard()->setText(QStringLiteral("XY"));
-    Press(fx.view, Qt::Key_V, Qt::ControlModifier);
-    Type(fx.view, "z");
-    EXPECT_EQ(fx.State(), "aXYz|b");
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Paste\tCtrl+Z");
+    CProbeEditView other;
+    // clang-format off
+    const Case cases[] = {
+        {"nothing",        [](CEditFixture&) {},                                    "ab|\nxy"},
+        {"Left, Right",    [](CEditFixture& fx) { Press(fx.view, Qt::Key_Left);
+                                                  Press(fx.view, Qt::Key_Right); }, "abcd|\nxy"},
+        {"a click",        [](CEditFixture& fx) {
+                               QTest::mouseClick(fx.view.viewport(), Qt::LeftButton,
+                                                 Qt::NoModifier, CellPoint(fx.view, 4, 0)); },
+                                                                                    "abcd|\nxy"},
+        {"Paste",          [](CEditFixture& fx) { Press(fx.view, Qt::Key_V,
+                                                        Qt::ControlModifier); },    "abcdXY|\nxy"},
+        {"Backspace",      [](CEditFixture& fx) { Press(fx.view, Qt::Key_Backspace); },
+                                                                                    "abc|\nxy"},
+        {"Undo, Redo",     [](CEditFixture& fx) { Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
+                                                  Press(fx.view, Qt::Key_Y,
+                                                        Qt::ControlModifier); },    "abcd|\nxy"},
+        {"another view",   [&](CEditFixture& fx) { SetUpView(other, fx.pBuffer.get(), 40, 10);
+                                                   other.PutCaretAt({0, 1});
+                                                   Type(other, "Q"); },             "abcd|\nQxy"},
+        {"a save",         [&](CEditFixture& fx) {
+                               ASSERT_TRUE(fx.pBuffer->SaveFile(strSavePath)); },
+                                                                                    "abcd|\nxy"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        CEditFixture fx("ab|\nxy");
+        Type(fx.view, "cd");
+        c.between(fx);
+        Type(fx.view, "ef");
+        Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(fx.State(), c.pszAfterUndo) << c.pszBetween;
+        other.AttachBuffer(nullptr);
+    }
+    // Undoing back to the save reaches the saved text.
+    CEditFixture fx("|");
+    Type(fx.view, "ab");
+    ASSERT_TRUE(fx.pBuffer->SaveFile(strSavePath));
+    Type(fx.view, "cd");
     Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "a|b");
-    // A space after the paste starts a group of its own.
-    Press(fx.view, Qt::Key_V, Qt::ControlModifier);
-    Type(fx.view, " z");
-    Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "aXY|b");
+    EXPECT_EQ(fx.State(), "ab|");
+    EXPECT_FALSE(fx.pBuffer->IsModified());
 }
 
 TEST(EditUndo, EachCommandLabelsItsGroup) {
