@@ -4,13 +4,17 @@
 #include "buffer/TextBuffer.h"
 
 #include <algorithm>
+#include <climits>
+#include <new>
 
 namespace {
 
-// The style's chunk for detection: only the first 32768 bytes decide.
-constexpr size_t kDetectionChunk = 32768;
 // Loading grows the line array by this many entries at a time.
 constexpr int kLoadGrowBy = 4096;
+
+// The loaded file's lines keep the storage rounding that edits apply.
+static_assert(LineCapacityFor(static_cast<int>(kBufferLineLimits.nMaxLength)) >
+              static_cast<int>(kBufferLineLimits.nMaxLength));
 
 } // namespace
 
@@ -33,21 +37,44 @@ FileResult CTextBuffer::LoadFile(const std::string& strPath, int nEolStyle) {
         return result;
 
     const char* pData = file.block.data();
-    const int nStyle = nEolStyle == EOL_AUTO
-                           ? DetectEolStyle(pData, std::min(file.nSize, kDetectionChunk))
-                           : nEolStyle;
+    const int nStyle = nEolStyle == EOL_AUTO ? DetectEolStyle(pData, file.nSize) : nEolStyle;
 
-    FreeLines(false);
+    // The new lines go after the old ones until all of them are in, so that a refusal
+    // takes them away again and leaves the buffer as it was.
+    const int nOld = m_arrLines.size();
+    LineLimits limits = kBufferLineLimits;
+    limits.nMaxCount -= static_cast<size_t>(nOld);
+    const char* pszRefusal = nullptr;
+    try {
+        m_arrLines.SetGrowBy(kLoadGrowBy);
+        const size_t nRoom =
+            static_cast<size_t>(nOld) +
+            static_cast<size_t>(CountLineEndCandidates(pData, file.nSize, nStyle)) + 1 +
+            kLoadGrowBy;
+        m_arrLines.Reserve(static_cast<int>(std::min<size_t>(nRoom, INT_MAX)));
+        // Lines point into the loaded block until they are first changed.
+        pszRefusal =
+            SplitLinesWithin(pData, file.nSize, nStyle, limits, [this](const char* p, size_t n) {
+                TextLine line;
+                line.pChars = const_cast<char*>(p);
+                line.nLength = static_cast<int>(n);
+                m_arrLines.PushBack(line);
+            });
+    } catch (const std::bad_alloc&) {
+        pszRefusal = REASON_NO_MEMORY;
+    }
+    if (pszRefusal) {
+        m_arrLines.Erase(nOld, m_arrLines.size() - nOld);
+        return FileResult::Failure(pszRefusal);
+    }
+
+    for (int i = 0; i < nOld; ++i) {
+        if (m_arrLines[i].OwnsStorage())
+            std::free(m_arrLines[i].pChars);
+    }
+    if (nOld > 0)
+        m_arrLines.Erase(0, nOld);
     m_loadBlock = std::move(file.block);
-    m_arrLines.SetGrowBy(kLoadGrowBy);
-    m_arrLines.Reserve(CountLineEndCandidates(pData, file.nSize, nStyle) + 1 + kLoadGrowBy);
-    // Lines point into the loaded block until they are first changed.
-    SplitLines(m_loadBlock.data(), file.nSize, nStyle, [this](const char* p, size_t n) {
-        TextLine line;
-        line.pChars = const_cast<char*>(p);
-        line.nLength = static_cast<int>(n);
-        m_arrLines.PushBack(line);
-    });
 
     m_nEolStyle = nStyle;
     m_bInitialized = true;
