@@ -329,7 +329,7 @@ void CSafeFileWriter::AppendLarge(std::string_view data) {
     Flush();
     if (m_nError != 0)
         return;
-    if (data.size() >= kChunk) {
+    if (data.size() >= kDirectWrite) {
         WriteAll(data.data(), data.size());
         return;
     }

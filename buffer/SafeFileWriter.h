@@ -48,16 +48,31 @@ public:
     // write it, and prepares that: the temporary file ("CRE" and a unique suffix) in the
     // file's directory, or the copy of the old bytes followed by the file's truncation.
     FileResult Begin(const std::string& strPath, bool bMakeBackup);
-    // Buffered; a failure is kept and reported by Commit.
+    // Buffered, except for pieces of kDirectWrite bytes or more, which are written from
+    // where they lie; a failure is kept and reported by Commit.
     void Append(std::string_view data) {
         if (data.empty())
             return;
-        if (data.size() <= kChunk - m_nBuffered) {
+        if (data.size() < kDirectWrite && data.size() <= kChunk - m_nBuffered) {
             std::memcpy(m_pBuffer.get() + m_nBuffered, data.data(), data.size());
             m_nBuffered += data.size();
         } else {
             AppendLarge(data);
         }
+    }
+    // Append(eol) and Append(line) in one step, for the many short lines of a text.
+    void AppendNextLine(std::string_view eol, std::string_view line) {
+        const size_t nBytes = eol.size() + line.size();
+        if (line.size() >= kDirectWrite || nBytes > kChunk - m_nBuffered) {
+            Append(eol);
+            Append(line);
+            return;
+        }
+        char* p = m_pBuffer.get() + m_nBuffered;
+        for (const char c : eol)
+            *p++ = c;
+        std::memcpy(p, line.data(), line.size());
+        m_nBuffered += nBytes;
     }
     // Flushes and syncs the new text. Replacing: gives the new file the old one's owner,
     // group and mode, makes the backup when asked, renames it over the target and syncs
@@ -65,6 +80,8 @@ public:
     // of the old bytes; on failure puts them back, and says where they are kept when even
     // that fails.
     FileResult Commit();
+
+    static constexpr size_t kDirectWrite = 64 << 10;
 
     // The target path with ".bak" appended.
     static std::string BackupPath(const std::string& strTarget) { return strTarget + ".bak"; }

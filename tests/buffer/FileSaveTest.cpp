@@ -548,6 +548,55 @@ TEST(FileSave, BackupKeepsTheOldFileAndReplacesAnOlderBackup) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.txt", "a.txt.bak"}));
 }
 
+TEST(FileSave, EditedLoadedTextsAreWrittenByteForByte) {
+    // Unchanged lines go out in runs straight from the loaded file; each case breaks a run
+    // in another way.
+    const auto insert = [](int nLine, int nChar, const char* text) {
+        return [=](CTextBuffer& buffer) {
+            int nEndLine, nEndChar;
+            buffer.InsertTextAt(nullptr, nLine, nChar, text, nEndLine, nEndChar, EDITACT_TYPING);
+        };
+    };
+    const auto erase = [](int nStartLine, int nStartChar, int nEndLine, int nEndChar) {
+        return [=](CTextBuffer& buffer) {
+            buffer.DeleteRange(nullptr, nStartLine, nStartChar, nEndLine, nEndChar, EDITACT_DELETE);
+        };
+    };
+    const auto none = [](CTextBuffer&) {};
+    const std::string crlf = "one\r\ntwo\r\nthree\r\nfour\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::function<void(CTextBuffer&)> edit;
+        int nStyle;
+    };
+    const Case cases[] = {
+        {"unchanged", crlf, none, EOL_AUTO},
+        {"saved as LF", crlf, none, EOL_LF},
+        {"saved as LF CR", crlf, none, EOL_LFCR},
+        {"end of a line cut", crlf, erase(1, 1, 1, 3), EOL_AUTO},
+        {"end of a line cut, saved as LF", crlf, erase(1, 1, 1, 3), EOL_LF},
+        {"a line deleted", crlf, erase(1, 0, 2, 0), EOL_AUTO},
+        {"lines joined", crlf, erase(0, 3, 1, 0), EOL_AUTO},
+        {"a line broken", crlf, insert(2, 2, "\r\n"), EOL_AUTO},
+        {"first line typed in", crlf, insert(0, 0, "x"), EOL_AUTO},
+        {"last line typed in", crlf, insert(4, 0, "x"), EOL_AUTO},
+        {"empty lines", "\r\n\r\n\r\n", insert(1, 0, "a"), EOL_LF},
+        {"carriage returns inside LF lines", "a\r\nb\rc\n\r\n", none, EOL_CRLF},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(dir.File("in.txt"), c.bytes);
+        CTextBuffer buffer;
+        ASSERT_TRUE(buffer.LoadFile(dir.File("in.txt")));
+        c.edit(buffer);
+        const int nStyle = c.nStyle == EOL_AUTO ? buffer.GetEolStyle() : c.nStyle;
+        ASSERT_TRUE(buffer.SaveFile(dir.File("out.txt"), c.nStyle));
+        EXPECT_EQ(ReadBytes(dir.File("out.txt")), TextOf(buffer, std::string(EolString(nStyle))));
+    }
+}
+
 TEST(FileSave, LargeTextsWithLongLinesRoundTrip) {
     TempDir dir;
     std::string bytes;
