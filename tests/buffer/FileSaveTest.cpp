@@ -546,6 +546,14 @@ TEST(FileSave, BackupKeepsTheOldFileAndReplacesAnOlderBackup) {
     EXPECT_FALSE(buffer.SaveFile(path));
     EXPECT_EQ(ReadBytes(path), "second first\n");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.txt", "a.txt.bak"}));
+
+    // Saved in place (the file has a second link), the copy of the old bytes is the backup.
+    ASSERT_EQ(::link(path.c_str(), dir.File("b.txt").c_str()), 0);
+    buffer.SetFileOps(nullptr);
+    ASSERT_TRUE(buffer.SaveFile(path));
+    EXPECT_EQ(ReadBytes(dir.File("b.txt")), "third second first\n");
+    EXPECT_EQ(ReadBytes(path + ".bak"), "second first\n");
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.txt", "a.txt.bak", "b.txt"}));
 }
 
 TEST(FileSave, EditedLoadedTextsAreWrittenByteForByte) {
