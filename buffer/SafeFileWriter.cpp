@@ -197,7 +197,8 @@ FileResult CSafeFileWriter::Begin(const std::string& strPath, bool bMakeBackup) 
             return Fail(EISDIR);
         return FileResult::Failure(REASON_NOT_REGULAR);
     case SaveMethod::NotWritable:
-        return Fail(EACCES);
+        // Asked again for the reason: a read-only file system is not a permission.
+        return Fail(m_ops.Access(m_strTarget, W_OK) != 0 ? errno : EACCES);
     case SaveMethod::InPlace:
         return BeginInPlace(facts.bMayWriteDirectory);
     case SaveMethod::Replace:

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -18,7 +19,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Makes one chosen call of the save fail as the system would. It also tells where the copy
-// of the old bytes of a save in place goes, and can deny one directory's write permission,
+// of the old bytes of a save in place goes, and can deny the write permission of one path,
 // which the superuser has everywhere.
 class TestOps : public CFileOps {
 public:
@@ -36,7 +37,8 @@ public:
     explicit TestOps(Step step = Step::None, int err = 0) : m_step(step), m_err(err) {}
 
     std::string strCache;
-    std::string strReadOnlyDirectory;
+    std::string strUnwritable; // a path the user may not write, and why
+    int errUnwritable = EACCES;
     std::string strTarget; // the file the Target steps fail on
 
     int MakeTemp(std::string& strTemplate) override {
@@ -71,8 +73,8 @@ public:
         return m_step == Step::Rename ? Fail() : CFileOps::Rename(from, to);
     }
     int Access(const std::string& strPath, int nMode) override {
-        if (strPath == strReadOnlyDirectory && (nMode & W_OK)) {
-            errno = EACCES;
+        if (strPath == strUnwritable && (nMode & W_OK)) {
+            errno = errUnwritable;
             return -1;
         }
         return CFileOps::Access(strPath, nMode);
@@ -278,7 +280,7 @@ TEST(FileSave, OwnerGroupModeAndLinksSurviveTheSave) {
         {"a directory the user may not write",
          false,
          [](const TempDir& dir, const std::string& path, TestOps& ops) {
-             ops.strReadOnlyDirectory = dir.path();
+             ops.strUnwritable = dir.path();
              ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
          },
          true,
@@ -398,7 +400,7 @@ TEST(FileSave, AFailedSaveInPlacePutsTheOldBytesBack) {
         buffer.InsertTextAt(nullptr, 0, 0, std::string(5000, 'n'), nEndLine, nEndChar,
                             EDITACT_PASTE);
         TestOps ops(c.step, c.step == TestOps::Step::MakeTemp ? EACCES : EIO);
-        ops.strReadOnlyDirectory = dir.path();
+        ops.strUnwritable = dir.path();
         ops.strCache = dir.File("cache/zarneditor");
         ops.strTarget = path;
         buffer.SetFileOps(&ops);
@@ -424,6 +426,22 @@ TEST(FileSave, AFailedSaveInPlacePutsTheOldBytesBack) {
             EXPECT_TRUE(kept.empty());
         }
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"cache", "doc.zarn"}));
+    }
+}
+
+TEST(FileSave, AFileTheUserMayNotWriteIsRefusedWithTheReason) {
+    TempDir dir;
+    const std::string path = dir.File("doc.zarn");
+    WriteBytes(path, "old\n");
+    for (const int err : {EACCES, EROFS}) {
+        TestOps ops;
+        ops.strUnwritable = path;
+        ops.errUnwritable = err;
+        const FileResult result = EditAndSave(path, "new ", &ops);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.strError, std::strerror(err));
+        EXPECT_EQ(ReadBytes(path), "old\n");
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"doc.zarn"});
     }
 }
 
