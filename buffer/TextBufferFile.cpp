@@ -57,7 +57,6 @@ FileResult CTextBuffer::LoadFile(const std::string& strPath, int nEolStyle) {
     limits.nMaxCount -= static_cast<size_t>(nOld);
     const char* pszRefusal = nullptr;
     try {
-        m_arrLines.SetGrowBy(kLoadGrowBy);
         const size_t nRoom =
             static_cast<size_t>(nOld) +
             static_cast<size_t>(CountLineEndCandidates(pData, file.nSize, nStyle)) + 1 +
@@ -86,6 +85,7 @@ FileResult CTextBuffer::LoadFile(const std::string& strPath, int nEolStyle) {
     if (nOld > 0)
         m_arrLines.Erase(0, nOld);
     m_loadBlock = std::move(file.block);
+    m_arrLines.SetGrowBy(kLoadGrowBy);
 
     m_nEolStyle = nStyle;
     m_bInitialized = true;
