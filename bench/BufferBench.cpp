@@ -121,6 +121,27 @@ void BM_SaveFile(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
 }
 
+// The same file with every line in storage of its own, as after pasting it whole: nothing
+// can be written straight from the loaded block.
+void BM_SaveFileOfOwnedLines(benchmark::State& state) {
+    const std::string& path = InputFile(static_cast<int>(state.range(0)));
+    CTextBuffer loaded;
+    loaded.LoadFile(path);
+    CTextBuffer buffer;
+    buffer.InitEmpty(loaded.GetEolStyle());
+    buffer.AppendToLine(0, loaded.GetLineView(0));
+    for (int i = 1; i < loaded.GetLineCount(); ++i)
+        buffer.AddLine(loaded.GetLineView(i));
+    loaded.Clear();
+    const std::string out = ScratchPath("save-owned.out");
+    for (auto _ : state) {
+        if (!buffer.SaveFile(out))
+            state.SkipWithError("save failed");
+    }
+    ::unlink(out.c_str());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
+}
+
 // 100,000 characters typed one by one, with undo recorded, into the document's middle.
 void BM_TypeCharacters(benchmark::State& state) {
     constexpr int kChars = 100'000;
@@ -160,6 +181,7 @@ BENCHMARK(BM_ReadAndCountLineFeeds)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_LoadFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteAndSync)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFile)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveFileOfOwnedLines)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeCharacters)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertLineBreaksAtLine1)->Iterations(5)->Unit(benchmark::kMillisecond);
 

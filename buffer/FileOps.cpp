@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 int CFileOps::MakeTemp(std::string& strTemplate) {
-    return ::mkstemp(strTemplate.data());
+    return ::mkostemp(strTemplate.data(), O_CLOEXEC);
 }
 
 ssize_t CFileOps::Write(int fd, const void* pData, size_t nBytes) {
@@ -20,6 +21,21 @@ int CFileOps::Sync(int fd) {
 
 int CFileOps::Rename(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str());
+}
+
+int CFileOps::Access(const std::string& strPath, int nMode) {
+    return ::faccessat(AT_FDCWD, strPath.c_str(), nMode, AT_EACCESS);
+}
+
+std::string CFileOps::CacheDirectory() {
+    // Only an absolute path counts, as the base directory convention asks.
+    const char* pszCache = std::getenv("XDG_CACHE_HOME");
+    if (pszCache && pszCache[0] == '/')
+        return std::string(pszCache) + "/zarneditor";
+    const char* pszHome = std::getenv("HOME");
+    if (pszHome && pszHome[0] == '/')
+        return std::string(pszHome) + "/.cache/zarneditor";
+    return {};
 }
 
 CFileOps& CFileOps::System() {

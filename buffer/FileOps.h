@@ -14,6 +14,12 @@ public:
     virtual ssize_t Write(int fd, const void* pData, size_t nBytes);
     virtual int Sync(int fd);
     virtual int Rename(const std::string& from, const std::string& to);
+    // Whether this process may access the path, judged by its effective ids (faccessat
+    // with AT_EACCESS).
+    virtual int Access(const std::string& strPath, int nMode);
+    // Where a save keeps the old bytes of a file whose own directory cannot take them:
+    // $XDG_CACHE_HOME/zarneditor, else $HOME/.cache/zarneditor; empty when neither is set.
+    virtual std::string CacheDirectory();
 
     // The plain POSIX implementation.
     static CFileOps& System();
@@ -30,3 +36,7 @@ struct FileResult {
     // A failure whose reason is the system's text for `err`.
     static FileResult FromErrno(int err);
 };
+
+// Reasons of refusals that have no errno of their own.
+constexpr char REASON_NOT_REGULAR[] = "not a regular file";
+constexpr char REASON_NO_MEMORY[] = "not enough memory";

@@ -14,4 +14,6 @@ struct LoadedFile {
     bool bReadOnly = false;
 };
 
+// Reads regular files only, and never waits for a writer: a FIFO, a device or a directory
+// is refused, as is a file for which memory cannot be had.
 FileResult ReadWholeFile(const std::string& strPath, LoadedFile& file);

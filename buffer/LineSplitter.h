@@ -1,6 +1,7 @@
 // Line-end styles, their detection, and the splitting of file bytes into lines.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -17,8 +18,8 @@ constexpr int EOL_LF = 2;
 // The line-end string of a concrete style.
 std::string_view EolString(int nStyle);
 
-// The style of a file judged from its first chunk: the first line feed decides; with none,
-// CR LF.
+// The style of a file: its first line feed decides, however far in it lies; with none at
+// all, CR LF.
 int DetectEolStyle(const char* pData, size_t nSize);
 
 // The number of bytes that could end a line in `nStyle` (its separator's last byte): an
@@ -74,4 +75,36 @@ void SplitLines(const char* pData, size_t nSize, int nStyle, OnLine&& onLine) {
         }
     });
     onLine(pData + nLineStart, nSize - nLineStart);
+}
+
+// The most a buffer indexed by int holds: the longest line whose storage, rounded up as
+// LineCapacityFor does, still has an int size, and as many lines as an int counts.
+struct LineLimits {
+    size_t nMaxLength;
+    size_t nMaxCount;
+};
+constexpr LineLimits kBufferLineLimits = {(INT_MAX / 16 - 1) * 16 + 15, INT_MAX};
+
+constexpr char REASON_LINE_TOO_LONG[] = "a line is longer than the editor can hold";
+constexpr char REASON_TOO_MANY_LINES[] = "it has more lines than the editor can hold";
+
+// SplitLines within limits: stops passing lines on at the first line longer than
+// limits.nMaxLength, or at the line beyond limits.nMaxCount, and returns why; nullptr when
+// every line was passed on.
+template <typename OnLine>
+const char* SplitLinesWithin(const char* pData, size_t nSize, int nStyle, const LineLimits& limits,
+                             OnLine&& onLine) {
+    const char* pszRefusal = nullptr;
+    size_t nLines = 0;
+    SplitLines(pData, nSize, nStyle, [&](const char* pLine, size_t nLength) {
+        if (pszRefusal)
+            return;
+        if (nLength > limits.nMaxLength)
+            pszRefusal = REASON_LINE_TOO_LONG;
+        else if (++nLines > limits.nMaxCount)
+            pszRefusal = REASON_TOO_MANY_LINES;
+        else
+            onLine(pLine, nLength);
+    });
+    return pszRefusal;
 }

@@ -8,7 +8,6 @@
 #include "grimlet/RecordsDb.h"
 
 #include <cstdio>
-#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -69,12 +68,8 @@ int RunDump(const GrimletArgs& args) {
 
 int RunAdd(const GrimletArgs& args) {
     LoadedFile file;
-    try {
-        if (FileResult result = ReadWholeFile(args.strFile, file); !result)
-            return Fail(args.strFile, "cannot read: " + result.strError);
-    } catch (const std::bad_alloc&) {
-        return Fail(args.strFile, "too large to read into memory");
-    }
+    if (FileResult result = ReadWholeFile(args.strFile, file); !result)
+        return Fail(args.strFile, "cannot read: " + result.strError);
     const std::string_view source(file.block.data() ? file.block.data() : "", file.nSize);
     const RecordOrigin origin = FindRecordNumber(source, args.strFile);
     if (origin.strRecord.empty())

@@ -5,6 +5,8 @@
 #include "tests/app/AppTestSupport.h"
 #include "view/PaneSplitter.h"
 
+#include <sys/stat.h>
+
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -69,10 +71,13 @@ TEST_F(StartupTest, AFileOnTheCommandLineOpensMaximisedUnderMenu129) {
 TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen) {
     const QString strMissing = TempPath("missing.zarn");
     const QString strGood = WriteFile("good.zarn", "man_start_object ornament\r\n");
-    StartApp({strMissing, strGood, m_dir.path()});
-    ASSERT_EQ(m_listMessages.size(), 2u);
+    const QString strFifo = TempPath("fifo.zarn");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0644), 0);
+    StartApp({strMissing, strGood, m_dir.path(), strFifo});
+    ASSERT_EQ(m_listMessages.size(), 3u);
     EXPECT_EQ(m_listMessages[0], "Cannot open " + strMissing + ": No such file or directory");
     EXPECT_EQ(m_listMessages[1], "Cannot open " + m_dir.path() + ": Is a directory");
+    EXPECT_EQ(m_listMessages[2], "Cannot open " + strFifo + ": not a regular file");
     ASSERT_EQ(Docs().GetDocuments().size(), 1u);
     EXPECT_EQ(Docs().GetDocuments().front()->GetTitle(), "good.zarn");
     EXPECT_TRUE(MainFrame().isVisible());

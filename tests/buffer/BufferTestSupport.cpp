@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <grp.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,7 +61,8 @@ bool RunAsOrdinaryUser(const std::function<bool()>& body) {
         throw std::runtime_error("fork failed");
     if (pid == 0) {
         const uid_t nobody = 65534;
-        if (::setresgid(nobody, nobody, nobody) != 0 || ::setresuid(nobody, nobody, nobody) != 0)
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+            ::setresuid(nobody, nobody, nobody) != 0)
             ::_exit(2);
         ::_exit(body() ? 0 : 1);
     }

@@ -1,7 +1,9 @@
 // Loading files: line-end detection, round trips byte for byte, read-only files.
 #include "BufferTestSupport.h"
 
+#include <climits>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 
 #include <gtest/gtest.h>
 
@@ -37,11 +39,17 @@ TEST(FileLoad, EveryStyleLoadsAsSpecifiedAndSavesBackByteForByte) {
          Bytes("a\0b\r\n\0\0\r\nc\0", 11),
          EOL_CRLF,
          {Bytes("a\0b", 3), Bytes("\0\0", 2), Bytes("c\0", 2)}},
-        {"first line longer than a chunk",
+        // However far the first line feed lies, it decides.
+        {"lf first line longer than a chunk",
          longLine + "\nnext\n",
+         EOL_LF,
+         {longLine, "next", ""}},
+        {"lfcr first line longer than a chunk", longLine + "\n\rz", EOL_LFCR, {longLine, "z"}},
+        {"cr only, longer than a chunk",
+         longLine + "\r" + longLine + "\r",
          EOL_CRLF,
-         {longLine + "\nnext\n"}},
-        {"lf first line longer than a chunk", longLine + "\r\nz", EOL_CRLF, {longLine, "z"}},
+         {longLine + "\r" + longLine + "\r"}},
+        {"crlf first line longer than a chunk", longLine + "\r\nz", EOL_CRLF, {longLine, "z"}},
         {"mixed line ends", "a\r\nb\nc\rd\n\re\r\n", EOL_CRLF, {"a", "b\nc\rd\n\re", ""}},
     };
     TempDir dir;
@@ -86,19 +94,25 @@ TEST(FileLoad, SeparatorsAcrossChunkBoundariesAreFound) {
     }
 }
 
-TEST(FileLoad, LineEndDetectionLooksOnlyAtTheFirstChunk) {
+TEST(FileLoad, ALongFirstLineDoesNotMixLineEndsOnSave) {
+    // The first line feed lies beyond the first 32768 bytes.
     TempDir dir;
-    WriteBytes(dir.File("late.txt"), std::string(33000, 'x') + "\nrest\n");
+    const std::string head(33000, 'x');
+    WriteBytes(dir.File("late.txt"), head + "\nrest\n");
     CTextBuffer buffer;
     ASSERT_TRUE(buffer.LoadFile(dir.File("late.txt")));
-    EXPECT_EQ(buffer.GetEolStyle(), EOL_CRLF);
-    EXPECT_EQ(buffer.GetLineCount(), 1);
+    EXPECT_EQ(buffer.GetEolStyle(), EOL_LF);
+    EXPECT_EQ(buffer.GetLineCount(), 3);
+    int nEndLine, nEndChar;
+    buffer.InsertTextAt(nullptr, 1, 0, "\r\n", nEndLine, nEndChar, EDITACT_TYPING);
+    ASSERT_TRUE(buffer.SaveFile(dir.File("late.txt")));
+    EXPECT_EQ(ReadBytes(dir.File("late.txt")), head + "\n\nrest\n");
 
     // A given style is used as it is.
     buffer.Clear();
-    ASSERT_TRUE(buffer.LoadFile(dir.File("late.txt"), EOL_LF));
-    EXPECT_EQ(buffer.GetEolStyle(), EOL_LF);
-    EXPECT_EQ(buffer.GetLineCount(), 3);
+    ASSERT_TRUE(buffer.LoadFile(dir.File("late.txt"), EOL_CRLF));
+    EXPECT_EQ(buffer.GetEolStyle(), EOL_CRLF);
+    EXPECT_EQ(buffer.GetLineCount(), 1);
 }
 
 TEST(FileLoad, EditedLoadedLinesKeepTheirNeighbours) {
@@ -116,15 +130,85 @@ TEST(FileLoad, EditedLoadedLinesKeepTheirNeighbours) {
     EXPECT_EQ(ReadBytes(dir.File("e.txt")), "abcXYZ\nf\ng\nhi\n");
 }
 
-TEST(FileLoad, FailuresLeaveTheBufferAsItWas) {
+// More than memory and swap together, made sparse so that it takes no room on disk.
+constexpr off_t kHugeFile = off_t{1} << 42;
+
+bool MemoryHoldsHugeFile() {
+    struct sysinfo info;
+    return ::sysinfo(&info) != 0 ||
+           (static_cast<double>(info.totalram) + static_cast<double>(info.totalswap)) *
+                   info.mem_unit >=
+               static_cast<double>(kHugeFile);
+}
+
+TEST(FileLoad, WhatCannotBeLoadedIsRefusedAndTheBufferKept) {
     TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    WriteBytes(dir.File("huge.txt"), "");
+    ASSERT_EQ(::truncate(dir.File("huge.txt").c_str(), kHugeFile), 0);
+    struct Case {
+        const char* name;
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", dir.File("missing.txt"), "No such file or directory"},
+        {"directory", dir.path(), "Is a directory"},
+        {"fifo without a writer", dir.File("fifo"), "not a regular file"},
+        {"endless device", "/dev/zero", "not a regular file"},
+        {"larger than memory", dir.File("huge.txt"), "not enough memory"},
+    };
     CTextBuffer buffer;
     FillBuffer(buffer, {"keep", "me"});
-    const FileResult missing = buffer.LoadFile(dir.File("missing.txt"));
-    EXPECT_FALSE(missing);
-    EXPECT_EQ(missing.strError, "No such file or directory");
-    EXPECT_FALSE(buffer.LoadFile(dir.path())); // a directory
-    EXPECT_EQ(LinesOf(buffer), (Lines{"keep", "me"}));
+    RecordingListener view;
+    buffer.AttachView(&view);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.path == dir.File("huge.txt") && MemoryHoldsHugeFile())
+            continue;
+        const FileResult result = buffer.LoadFile(c.path);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.strError, c.reason);
+        EXPECT_EQ(LinesOf(buffer), (Lines{"keep", "me"}));
+    }
+    EXPECT_TRUE(view.updates.empty());
+
+    // A file that loads replaces the lines.
+    WriteBytes(dir.File("good.txt"), "new\r\ntext");
+    ASSERT_TRUE(buffer.LoadFile(dir.File("good.txt")));
+    EXPECT_EQ(LinesOf(buffer), (Lines{"new", "text"}));
+    buffer.DetachView(&view);
+}
+
+TEST(FileLoad, LinesBeyondTheLimitsAreRefused) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int nStyle;
+        LineLimits limits;
+        const char* refusal;
+        Lines passed; // the lines passed on before the refusal
+    };
+    const Case cases[] = {
+        {"within", "ab\ncde\n", EOL_LF, {3, 3}, nullptr, {"ab", "cde", ""}},
+        {"one byte too long", "ab\ncdef\ng", EOL_LF, {3, 3}, REASON_LINE_TOO_LONG, {"ab"}},
+        {"the last line too long", "ab\ncdef", EOL_LF, {3, 3}, REASON_LINE_TOO_LONG, {"ab"}},
+        {"the line end does not count", "abc\r\nabc", EOL_CRLF, {3, 2}, nullptr, {"abc", "abc"}},
+        {"one line too many", "a\nb\nc\n", EOL_LF, {3, 3}, REASON_TOO_MANY_LINES, {"a", "b", "c"}},
+        {"the empty last line counts", "a\nb\n", EOL_LF, {1, 2}, REASON_TOO_MANY_LINES, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lines passed;
+        const char* refusal =
+            SplitLinesWithin(c.bytes.data(), c.bytes.size(), c.nStyle, c.limits,
+                             [&](const char* p, size_t n) { passed.emplace_back(p, n); });
+        EXPECT_EQ(refusal, c.refusal);
+        EXPECT_EQ(passed, c.passed);
+    }
+    // Lines of 2 GiB are beyond what the buffer indexes with an int.
+    EXPECT_LT(kBufferLineLimits.nMaxLength, size_t{1} << 31);
+    EXPECT_LE(kBufferLineLimits.nMaxCount, size_t{INT_MAX});
 }
 
 TEST(FileLoad, AFileTheUserMayNotWriteLoadsReadOnly) {

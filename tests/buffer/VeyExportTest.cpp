@@ -114,6 +114,30 @@ TEST(VeyExport, FailureToWriteLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>({"form.vey"}));
 }
 
+TEST(VeyExport, KeepsTheFileWhatItWasAndNeverReplacesOneTheUserMayNotWrite) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    CTextBuffer buffer;
+    FillBuffer(buffer, {"form 1"});
+    // Both names of the file see the export.
+    WriteBytes(dir.File("form.vey"), "atom$old\r\n");
+    ASSERT_EQ(::link(dir.File("form.vey").c_str(), dir.File("other.vey").c_str()), 0);
+    ASSERT_TRUE(buffer.ExportVey(dir.File("form.vey")));
+    EXPECT_EQ(ReadBytes(dir.File("other.vey")), "atom$form 1\r\n");
+
+    // Another user's file the user may not write, in a folder the user may write.
+    WriteBytes(dir.File("theirs.vey"), "atom$theirs\r\n");
+    ::chmod(dir.File("theirs.vey").c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0777);
+    const bool bRefused = RunAsOrdinaryUser([&] {
+        const FileResult result = buffer.ExportVey(dir.File("theirs.vey"));
+        return !result && result.strError == std::strerror(EACCES);
+    });
+    EXPECT_EQ(bRefused, ::geteuid() == 0);
+    EXPECT_EQ(ReadBytes(dir.File("theirs.vey")), "atom$theirs\r\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>({"form.vey", "other.vey", "theirs.vey"}));
+}
+
 TEST(VeyExport, PathThatCannotBeCreatedReportsWhy) {
     TempDir dir;
     WriteBytes(dir.File("plain"), "x");

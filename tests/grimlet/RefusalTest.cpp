@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,15 @@ TEST(GrimletRefusal, AnUnreadableSourceOrOutputIsReportedAndTheDatabaseKept) {
               "grimlet: " + dir.File("7.zarn") + ": cannot read: No such file or directory\n");
     const GrimletRun folder = RunGrimlet({"add", db, dir.File("")});
     EXPECT_EQ(folder.nExit, 1);
+    // A FIFO is refused at once, as source and as output.
+    const std::string fifo = dir.File("8.zarn");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const GrimletRun fromFifo = RunGrimlet({"add", db, fifo});
+    EXPECT_EQ(fromFifo.nExit, 1);
+    EXPECT_EQ(fromFifo.strErr, "grimlet: " + fifo + ": cannot read: not a regular file\n");
+    const GrimletRun toFifo = RunGrimlet({"dump", db, "1", fifo});
+    EXPECT_EQ(toFifo.nExit, 1);
+    EXPECT_EQ(toFifo.strErr, "grimlet: " + fifo + ": cannot write: not a regular file\n");
 
     const GrimletRun out = RunGrimlet({"dump", db, "1", dir.File("nowhere/1.zarn")});
     EXPECT_EQ(out.nExit, 1);

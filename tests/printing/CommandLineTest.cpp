@@ -3,6 +3,8 @@
 #include "app/CommandLineInfo.h"
 #include "tests/printing/PrintTestSupport.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -70,7 +72,7 @@ protected:
         QString strError; // standard error
     };
 
-    Run RunEditor(const QStringList& listArgs) {
+    Run RunEditor(const QStringList& listArgs, int nWaitMs = 120000) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.remove(QStringLiteral("DISPLAY"));
@@ -80,7 +82,7 @@ protected:
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(ZARN_BUILD_DIR "/zarneditor"), listArgs);
         Run run;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+        if (!process.waitForFinished(nWaitMs) || process.exitStatus() != QProcess::NormalExit) {
             ADD_FAILURE() << "zarneditor did not exit";
             process.kill();
             process.waitForFinished();
@@ -164,6 +166,19 @@ TEST_F(CommandLinePrintTest, FailuresAreToldOnStandardErrorWithANonZeroStatus) {
     EXPECT_EQ(run.nExitCode, 2);
     EXPECT_TRUE(run.strError.contains("zarneditor: /p takes one file name\nUsage: zarneditor"))
         << run.strError.toStdString();
+}
+
+TEST_F(CommandLinePrintTest, PrintingAFifoIsRefusedWithoutWaitingForAWriter) {
+    const QString strFifo = TempPath("form.zarn");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0644), 0);
+    const QString strPdf = TempPath("fifo.pdf");
+    // Far more than the program needs to start and exit; a wait for a writer never ends.
+    const Run run = RunEditor({"/pt", strFifo, strPdf}, 30000);
+    EXPECT_EQ(run.nExitCode, 1);
+    EXPECT_TRUE(
+        run.strError.contains("zarneditor: Cannot open " + strFifo + ": not a regular file"))
+        << run.strError.toStdString();
+    EXPECT_FALSE(QFile::exists(strPdf));
 }
 
 TEST_F(CommandLinePrintTest, PrintingOnTheDefaultPrinterWithoutAnyIsRefused) {
