@@ -33,6 +33,7 @@
 
 class CPaneSplitter;
 class CTextBuffer;
+struct GoToLineInput;
 class QMenu;
 class QMimeData;
 class QPaintDevice;
@@ -241,6 +242,10 @@ public:
     // Selects nLength characters from ptStart with the caret at their end.
     bool SelectFoundText(TextPos ptStart, int nLength);
 
+    // Go to Line (TextViewGoToLine.cpp): the caret to the input's line and column, that line
+    // centred when it was off screen.
+    void GoToLine(const GoToLineInput& input);
+
     // Printing (TextViewPrinting.cpp): the document in black in a font derived from the screen
     // font, long lines wrapped, "Page n/m" at the foot of every page; the printer's page range
     // when it has one, else every page. Nothing is printed when the margins leave no room for
@@ -331,6 +336,7 @@ protected:
     void OnEditRepeat(unsigned nId);
     void OnFindPrevious(unsigned nId);
     void OnUpdateEditRepeat(CCmdUI& cmdUI);
+    void OnEditGoToLine(unsigned nId);
     void OnFilePageSetup(unsigned nId);
     void OnFilePrint(unsigned nId);
     void OnFilePrintDirect(unsigned nId);
