@@ -265,6 +265,11 @@ public:
     // Pages of the running job; 0 outside a job and before pagination.
     int GetPrintPageCount() const { return static_cast<int>(m_pnPageFirstLine.size()); }
 
+signals:
+    // The caret moved. Every move, by a command, the mouse or an edit of the buffer, ends in
+    // RefreshCaret, which sends this before control goes back to the event loop.
+    void caretPositionChanged();
+
 protected:
     // Qt events, each turned into the operation above that speaks in text positions.
     bool event(QEvent* pEvent) override;
@@ -374,6 +379,7 @@ protected:
     CLineWidthCache m_LineColumns;
     CLineStateCache m_LineStates;
     TextPos m_ptCaret;
+    TextPos m_ptReportedCaret; // where caretPositionChanged last said the caret was
     int m_nStickyColumn = -1;
     TextPos m_ptSelAnchor;
     TextPos m_ptSelFrom;
