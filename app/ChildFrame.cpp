@@ -34,6 +34,8 @@ QWidget* CChildFrame::CreateView() {
     m_pDocument->AddView(pView);
     pView->installEventFilter(this);
     pView->viewport()->installEventFilter(this);
+    connect(pView, &CTextView::caretPositionChanged, this,
+            [this, pView] { emit viewCaretMoved(pView); });
     return pView;
 }
 
@@ -50,8 +52,10 @@ void CChildFrame::SetActiveView(CSampleView* pView) {
 bool CChildFrame::eventFilter(QObject* pWatched, QEvent* pEvent) {
     switch (pEvent->type()) {
     case QEvent::FocusIn:
-        if (auto* pView = qobject_cast<CSampleView*>(pWatched))
+        if (auto* pView = qobject_cast<CSampleView*>(pWatched)) {
             m_pActiveView = pView;
+            emit viewCaretMoved(pView);
+        }
         break;
     case QEvent::DragEnter:
     case QEvent::DragMove: {

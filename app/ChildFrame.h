@@ -48,6 +48,11 @@ public:
     // Three quarters of the MDI area: the size Cascade gives the window.
     QSize sizeHint() const override;
 
+signals:
+    // The caret of pView moved, or pView became the active pane: what the status bar's
+    // position pane shows for the window may have changed.
+    void viewCaretMoved(CSampleView* pView);
+
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;

@@ -12,6 +12,7 @@
 #include "app/OutputPage.h"
 #include "app/SampleApp.h"
 #include "app/SampleDoc.h"
+#include "app/SampleView.h"
 #include "resources/CommandIds.h"
 #include "resources/KeyTables.h"
 #include "resources/StringTable.h"
@@ -56,6 +57,7 @@ CMainFrame::CMainFrame(CSampleApp* pApp) : m_pApp(pApp), m_pMdiArea(new QMdiArea
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
         UpdateMenu();
         UpdateFrameTitle();
+        OnViewCaretMoved(GetActiveView());
     });
 
     m_pActions = new CCommandActions(
@@ -91,6 +93,7 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::AddChildFrame(CChildFrame* pFrame) {
     m_pMdiArea->addSubWindow(pFrame);
     connect(pFrame, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateFrameTitle);
+    connect(pFrame, &CChildFrame::viewCaretMoved, this, &CMainFrame::OnViewCaretMoved);
 }
 
 CChildFrame* CMainFrame::GetActiveFrame() const {

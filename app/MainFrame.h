@@ -15,6 +15,7 @@
 
 class CChildFrame;
 class CCommandActions;
+struct CCommandRoute;
 class CDialogDockBar;
 class COutputEdit;
 class COutputPage;
@@ -100,6 +101,10 @@ private:
     void CreateOutputBar();
     void UpdateMenu();
     void UpdateStatusPanes();
+    void UpdateStatusPane(const StatusPane& pane, const CCommandRoute& route);
+    // pView's caret moved, or pView became the active view: the position pane shows the active
+    // view's caret at once, not at the next idle update.
+    void OnViewCaretMoved(CSampleView* pView);
     void UpdateWindowList(QMenu* pMenu);
 
     void OnViewOutput(unsigned nId);

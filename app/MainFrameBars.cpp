@@ -119,17 +119,30 @@ void CMainFrame::UpdateWindowList(QMenu* pMenu) {
 void CMainFrame::UpdateStatusPanes() {
     const CCommandRoute route = CCommandRoute::FromMainFrame(this);
     for (const StatusPane& pane : m_aPanes) {
-        if (pane.nId == 0)
-            continue;
-        // A pane nobody answers for, or that its handler disables, is blank; an enabled one
-        // shows the handler's text, or else its own string.
-        CCmdUI cmdUI(pane.nId);
-        QString strText;
-        if (route.OnUpdateCmdUI(pane.nId, cmdUI) && cmdUI.IsEnabled())
-            strText = cmdUI.WasTextSet() ? QString::fromStdString(cmdUI.GetText())
-                                         : BytesToText(LoadResString(pane.nId));
-        if (pane.pLabel->text() != strText)
-            pane.pLabel->setText(strText);
+        if (pane.nId != 0)
+            UpdateStatusPane(pane, route);
+    }
+}
+
+void CMainFrame::UpdateStatusPane(const StatusPane& pane, const CCommandRoute& route) {
+    // A pane nobody answers for, or that its handler disables, is blank; an enabled one shows
+    // the handler's text, or else its own string.
+    CCmdUI cmdUI(pane.nId);
+    QString strText;
+    if (route.OnUpdateCmdUI(pane.nId, cmdUI) && cmdUI.IsEnabled())
+        strText = cmdUI.WasTextSet() ? QString::fromStdString(cmdUI.GetText())
+                                     : BytesToText(LoadResString(pane.nId));
+    if (pane.pLabel->text() != strText)
+        pane.pLabel->setText(strText);
+}
+
+void CMainFrame::OnViewCaretMoved(CSampleView* pView) {
+    if (pView != GetActiveView())
+        return;
+    const CCommandRoute route = CCommandRoute::FromMainFrame(this);
+    for (const StatusPane& pane : m_aPanes) {
+        if (pane.nId == ID_INDICATOR_POSITION)
+            UpdateStatusPane(pane, route);
     }
 }
 

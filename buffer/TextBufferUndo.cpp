@@ -22,6 +22,8 @@ constexpr unsigned kActionLabelIds[] = {
     8628, // EDITACT_REPLACE
     8623, // EDITACT_DELETE
     8629, // EDITACT_AUTOINDENT
+    8630, // EDITACT_DELETEWORD
+    8631, // EDITACT_BACKSPACEWORD
 };
 // clang-format on
 

@@ -22,6 +22,8 @@ enum EditAction : int {
     EDITACT_REPLACE = 8,
     EDITACT_DELETE = 9,
     EDITACT_AUTOINDENT = 10,
+    EDITACT_DELETEWORD = 11,
+    EDITACT_BACKSPACEWORD = 12,
 };
 
 struct UndoStep {

@@ -41,6 +41,8 @@ std::span<const CommandMapEntry<CTextEditView>> CTextEditView::GetCommandMap() {
     static const CommandMapEntry<CTextEditView> s_aEntries[] = {
         {ID_EDIT_DELETE,          ID_EDIT_DELETE,          &CTextEditView::OnEditDelete,         nullptr},
         {ID_EDIT_BACKSPACE,       ID_EDIT_BACKSPACE,       &CTextEditView::OnEditBackspace,      nullptr},
+        {ID_EDIT_DELETE_WORD,     ID_EDIT_DELETE_WORD,     &CTextEditView::OnEditDeleteWord,     nullptr},
+        {ID_EDIT_BACKSPACE_WORD,  ID_EDIT_BACKSPACE_WORD,  &CTextEditView::OnEditBackspaceWord,  nullptr},
         {ID_EDIT_TAB,             ID_EDIT_TAB,             &CTextEditView::OnEditTab,            nullptr},
         {ID_EDIT_UNTAB,           ID_EDIT_UNTAB,           &CTextEditView::OnEditUntab,          nullptr},
         {ID_EDIT_TOGGLE_OVERTYPE, ID_EDIT_TOGGLE_OVERTYPE, &CTextEditView::OnEditToggleOvertype, &CTextEditView::OnUpdateEditToggleOvertype},

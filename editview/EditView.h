@@ -39,6 +39,11 @@ public:
     void Undo();
     void Redo();
 
+    // Word deletion (EditViewWordDelete.cpp): from the caret to where Ctrl+Right / Ctrl+Left
+    // would move it, as one undo step; a selection goes as Delete / Backspace take it.
+    void DeleteWord();
+    void BackspaceWord();
+
     // Indentation (EditViewIndent.cpp).
     void Tab();
     void Untab();
@@ -106,6 +111,8 @@ protected:
     // Command handlers.
     void OnEditDelete(unsigned nId);
     void OnEditBackspace(unsigned nId);
+    void OnEditDeleteWord(unsigned nId);
+    void OnEditBackspaceWord(unsigned nId);
     void OnEditTab(unsigned nId);
     void OnEditUntab(unsigned nId);
     void OnEditToggleOvertype(unsigned nId);
@@ -152,4 +159,10 @@ private:
     bool InsertAtCaret(std::string_view text, int nAction);
     // Gives the line Enter has just made the indentation of the line above.
     void IndentNewLine();
+    // Where a word step left / right from pos ends; pos where it would not move.
+    TextPos WordStepLeftFrom(TextPos pos) const;
+    TextPos WordStepRightFrom(TextPos pos) const;
+    // Deletes ptStart .. ptEnd as one step labelled nAction, the caret at ptStart; nothing
+    // when the two are equal.
+    void DeleteBetween(TextPos ptStart, TextPos ptEnd, int nAction);
 };

@@ -43,15 +43,17 @@ constexpr unsigned ID_EDIT_SELECT_ALL        = 57642;
 constexpr unsigned ID_EDIT_UNDO              = 57643;
 constexpr unsigned ID_EDIT_REDO              = 57644;
 constexpr unsigned ID_EDIT_FIND_PREVIOUS     = 37126;
+constexpr unsigned ID_EDIT_GOTO_LINE         = 37127;
 constexpr unsigned ID_EDIT_READ_ONLY         = 32795;
 
 // Edit: the editing view's own commands.
 constexpr unsigned ID_EDIT_DELETE            = 37000;
 constexpr unsigned ID_EDIT_BACKSPACE         = 37001;
-constexpr unsigned ID_EDIT_BACKSPACE_WORD    = 37002; // bound to Ctrl+Backspace; no handler
+constexpr unsigned ID_EDIT_BACKSPACE_WORD    = 37002; // Ctrl+Backspace: back to the word boundary
 constexpr unsigned ID_EDIT_TAB               = 37003;
 constexpr unsigned ID_EDIT_UNTAB             = 37004;
 constexpr unsigned ID_EDIT_TOGGLE_OVERTYPE   = 37005;
+constexpr unsigned ID_EDIT_DELETE_WORD       = 37006; // Ctrl+Delete: on to the word boundary
 
 // Caret movement; each _EXT variant extends the selection.
 constexpr unsigned ID_MOVE_CHAR_LEFT         = 37100;

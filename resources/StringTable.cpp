@@ -34,13 +34,18 @@ constexpr std::array kStrings{
     StringEntry{8627, "Drag And Drop"},
     StringEntry{8628, "Replace"},
     StringEntry{8629, "Auto Indent"},
+    StringEntry{8630, "Delete Word"},
+    StringEntry{8631, "Backspace Word"},
     StringEntry{32804, "Properties of the active document\nDocument Properties"},
     StringEntry{32812, "Properties of active document\nProperties"},
     StringEntry{32818, "Load Hex Converter\\Hex"}, // no line feed: all of it is the prompt
     StringEntry{32821, "Insert into MAIN.IDX\tInsert"},
     StringEntry{32822, "Insert into MAIN.IDX file\nInsert"},
     StringEntry{32823, "Insert current document into MAIN.IDX\nInsert"},
+    StringEntry{37002, "Delete from the caret back to the start of the word\nBackspace Word"},
+    StringEntry{37006, "Delete from the caret to the start of the next word\nDelete Word"},
     StringEntry{37126, "Find the previous occurrence of the specified text\nFind Previous"},
+    StringEntry{37127, "Move the caret to a line and column\nGo to Line"},
     StringEntry{37900, "         "},              // 9 blanks: sizes the always blank pane
     StringEntry{37901, "Read"},
     StringEntry{37902, "                      "}, // 22 blanks: sizes the GID pane

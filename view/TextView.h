@@ -33,6 +33,7 @@
 
 class CPaneSplitter;
 class CTextBuffer;
+struct GoToLineInput;
 class QMenu;
 class QMimeData;
 class QPaintDevice;
@@ -241,6 +242,10 @@ public:
     // Selects nLength characters from ptStart with the caret at their end.
     bool SelectFoundText(TextPos ptStart, int nLength);
 
+    // Go to Line (TextViewGoToLine.cpp): the caret to the input's line and column, that line
+    // centred when it was off screen.
+    void GoToLine(const GoToLineInput& input);
+
     // Printing (TextViewPrinting.cpp): the document in black in a font derived from the screen
     // font, long lines wrapped, "Page n/m" at the foot of every page; the printer's page range
     // when it has one, else every page. Nothing is printed when the margins leave no room for
@@ -259,6 +264,11 @@ public:
     virtual void GetPageFooterText(int nPage, QString& strText);
     // Pages of the running job; 0 outside a job and before pagination.
     int GetPrintPageCount() const { return static_cast<int>(m_pnPageFirstLine.size()); }
+
+signals:
+    // The caret moved. Every move, by a command, the mouse or an edit of the buffer, ends in
+    // RefreshCaret, which sends this before control goes back to the event loop.
+    void caretPositionChanged();
 
 protected:
     // Qt events, each turned into the operation above that speaks in text positions.
@@ -331,6 +341,7 @@ protected:
     void OnEditRepeat(unsigned nId);
     void OnFindPrevious(unsigned nId);
     void OnUpdateEditRepeat(CCmdUI& cmdUI);
+    void OnEditGoToLine(unsigned nId);
     void OnFilePageSetup(unsigned nId);
     void OnFilePrint(unsigned nId);
     void OnFilePrintDirect(unsigned nId);
@@ -368,6 +379,7 @@ protected:
     CLineWidthCache m_LineColumns;
     CLineStateCache m_LineStates;
     TextPos m_ptCaret;
+    TextPos m_ptReportedCaret; // where caretPositionChanged last said the caret was
     int m_nStickyColumn = -1;
     TextPos m_ptSelAnchor;
     TextPos m_ptSelFrom;

@@ -12,6 +12,10 @@
 #include <QTimerEvent>
 
 void CTextView::RefreshCaret() {
+    if (m_ptCaret != m_ptReportedCaret) {
+        m_ptReportedCaret = m_ptCaret;
+        emit caretPositionChanged();
+    }
     QRect rcNew;
     if (m_bHasFocus && !m_bCaretSuppressed) {
         // A caret right of or below the window lies outside the client area and is not seen.

@@ -24,6 +24,7 @@ std::span<const CommandMapEntry<CTextView>> CTextView::GetCommandMap() {
         {ID_EDIT_FIND,             ID_EDIT_FIND,             &CTextView::OnEditFind,             nullptr},
         {ID_EDIT_REPEAT,           ID_EDIT_REPEAT,           &CTextView::OnEditRepeat,           &CTextView::OnUpdateEditRepeat},
         {ID_EDIT_FIND_PREVIOUS,    ID_EDIT_FIND_PREVIOUS,    &CTextView::OnFindPrevious,         &CTextView::OnUpdateEditRepeat},
+        {ID_EDIT_GOTO_LINE,        ID_EDIT_GOTO_LINE,        &CTextView::OnEditGoToLine,         nullptr},
         {ID_FILE_PAGE_SETUP,       ID_FILE_PAGE_SETUP,       &CTextView::OnFilePageSetup,        nullptr},
         {ID_FILE_PRINT,            ID_FILE_PRINT,            &CTextView::OnFilePrint,            nullptr},
         {ID_FILE_PRINT_DIRECT,     ID_FILE_PRINT_DIRECT,     &CTextView::OnFilePrintDirect,      nullptr},

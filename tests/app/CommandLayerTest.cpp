@@ -10,6 +10,8 @@
 #include "tests/app/AppTestSupport.h"
 #include "view/PaneSplitter.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QDialog>
 #include <QIcon>
@@ -116,6 +118,20 @@ TEST_F(CommandLayerTest, PromptsShowOnTheStatusBarAndToolTipsAreTheTextAfterTheL
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
     QApplication::sendEvent(ActiveView(), &arrow);
     EXPECT_TRUE(MainFrame().GetPaneText(0).startsWith(QStringLiteral("Cannot type U+2192")));
+
+    // The editor's own commands are in the document's menu with a prompt and a tool tip.
+    std::vector<unsigned> menuIds;
+    CollectIds(GetMenu(IDR_ZARNTYPE), menuIds);
+    const std::pair<unsigned, const char*> ownCommands[] = {
+        {ID_EDIT_GOTO_LINE, "Go to Line"},
+        {ID_EDIT_DELETE_WORD, "Delete Word"},
+        {ID_EDIT_BACKSPACE_WORD, "Backspace Word"},
+    };
+    for (const auto& [nId, pszToolTip] : ownCommands) {
+        EXPECT_NE(std::find(menuIds.begin(), menuIds.end(), nId), menuIds.end()) << nId;
+        EXPECT_EQ(MainFrame().GetCommandAction(nId)->toolTip(), pszToolTip);
+        EXPECT_FALSE(MainFrame().GetCommandAction(nId)->statusTip().isEmpty()) << nId;
+    }
 
     // Every prompt the table names is in the string table.
     for (const CommandInfo& info : GetCommandTable()) {

@@ -9,9 +9,11 @@
 #include "view/PaneSplitter.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -331,6 +333,79 @@ TEST_F(FramesTest, TheStatusBarPanesFollowTheActiveView) {
     EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_CAPS), "");
     EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_NUM), "");
     EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_SCRL), "");
+}
+
+TEST_F(FramesTest, ThePositionPaneFollowsEveryCaretMoveAtOnce) {
+    QByteArray bytes = "\tone two\r\nsecond line\r\nthird two\r\n";
+    for (int i = 3; i < 60; ++i)
+        bytes += "filler\r\n";
+    StartApp({WriteFile("form.zarn", bytes)});
+    CSampleView* pView = ActiveView();
+    ASSERT_NE(pView, nullptr);
+    // Each check comes straight after the event, with no event processed in between, so no
+    // idle update can have run since the caret moved.
+    const auto Position = [this] {
+        return MainFrame().GetPaneText(ID_INDICATOR_POSITION).toStdString();
+    };
+    QTest::keyClick(pView, Qt::Key_End);
+    EXPECT_EQ(Position(), "Ln 1, Col 9");
+    QTest::keyClick(pView, Qt::Key_Down);
+    EXPECT_EQ(Position(), "Ln 2, Col 12");
+    const QPoint ptCell(pView->GetMarginWidth() + 2 * pView->GetCharWidth() + 1,
+                        2 * pView->GetLineHeight() + 2);
+    QTest::mouseClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier, ptCell);
+    EXPECT_EQ(Position(), "Ln 3, Col 3");
+    QTest::keyClicks(pView, "xy");
+    EXPECT_EQ(Position(), "Ln 3, Col 5");
+    QTest::keyClick(pView, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Position(), "Ln 3, Col 3");
+
+    // Find: the dialog selects "two" on line 3, and F3 goes on round the end to line 1.
+    DriveNextModalDialog([](QWidget* pDialog) {
+        pDialog->findChild<QLineEdit*>("IDC_EDIT_FINDTEXT_8605")->setText("two");
+        QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
+    });
+    QTest::keyClick(pView, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(pView, Qt::Key_F3);
+    EXPECT_EQ(Position(), "Ln 1, Col 9");
+
+    // Go to Line, from its key in the main window.
+    bool bGoToLineShown = false;
+    DriveNextModalDialog([&bGoToLineShown](QWidget* pDialog) {
+        bGoToLineShown = pDialog->objectName() == "IDD_GOTO_LINE_8640";
+        pDialog->findChild<QLineEdit*>("IDC_LINE_8642")->setText("40");
+        pDialog->findChild<QLineEdit*>("IDC_COLUMN_8643")->setText("4");
+        QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
+    });
+    QTest::keyClick(pView, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_TRUE(bGoToLineShown);
+    EXPECT_EQ(pView->GetCaretTextPos(), (TextPos{3, 39}));
+    EXPECT_EQ(Position(), "Ln 40, Col 4");
+
+    // Another pane taking the focus shows its own caret.
+    Execute(ID_WINDOW_SPLIT);
+    // Focus moves only within the active window, which the closed dialogs left none.
+    MainFrame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&MainFrame()));
+    Pane(0, 0)->setFocus();
+    EXPECT_EQ(Position(), "Ln 40, Col 4");
+    Pane(1, 0)->PutCaretAt({1, 2});
+    EXPECT_EQ(Position(), "Ln 40, Col 4");
+    Pane(1, 0)->setFocus();
+    EXPECT_EQ(Position(), "Ln 3, Col 2");
+
+    // So does another document window becoming the active one, with the caret of the pane
+    // that then has the focus.
+    Pane(0, 1)->PutCaretAt({5, 10});
+    Pane(1, 1)->PutCaretAt({6, 11});
+    CChildFrame* pFirst = ActiveFrame();
+    App().OpenDocumentFile(WriteFile("other.zarn", "abc\r\n"));
+    EXPECT_EQ(Position(), "Ln 1, Col 1");
+    MainFrame().GetMdiArea()->setActiveSubWindow(pFirst);
+    const TextPos ptCaret = ActiveView()->GetCaretTextPos();
+    EXPECT_NE(ptCaret, (TextPos{0, 0}));
+    EXPECT_EQ(Position(),
+              "Ln " + std::to_string(ptCaret.y + 1) + ", Col " + std::to_string(ptCaret.x + 1));
 }
 
 } // namespace

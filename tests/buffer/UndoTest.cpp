@@ -190,15 +190,18 @@ TEST(Undo, LabelsNameTheGroupThatUndoOrRedoWouldActOn) {
     EXPECT_EQ(RedoLabel(buffer), "Replace");
 
     std::string label = "kept";
-    EXPECT_FALSE(buffer.GetActionLabel(11, label));
+    EXPECT_FALSE(buffer.GetActionLabel(EDITACT_BACKSPACEWORD + 1, label));
     EXPECT_EQ(label, "kept");
+    // clang-format off
     const std::pair<int, const char*> labels[] = {
         {EDITACT_UNKNOWN, "Unknown"},         {EDITACT_PASTE, "Paste"},
         {EDITACT_DELSEL, "Delete Selection"}, {EDITACT_CUT, "Cut"},
         {EDITACT_TYPING, "Typing"},           {EDITACT_BACKSPACE, "Backspace"},
         {EDITACT_INDENT, "Indent"},           {EDITACT_DRAGDROP, "Drag And Drop"},
         {EDITACT_REPLACE, "Replace"},         {EDITACT_DELETE, "Delete"},
-        {EDITACT_AUTOINDENT, "Auto Indent"}};
+        {EDITACT_AUTOINDENT, "Auto Indent"},  {EDITACT_DELETEWORD, "Delete Word"},
+        {EDITACT_BACKSPACEWORD, "Backspace Word"}};
+    // clang-format on
     for (const auto& [nAction, text] : labels) {
         EXPECT_TRUE(buffer.GetActionLabel(nAction, label));
         EXPECT_EQ(label, text);

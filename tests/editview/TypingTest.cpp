@@ -125,9 +125,67 @@ TEST(EditTyping, BackspaceRemovesThePreviousCharacterOrJoinsLines) {
     CEditFixture fx("ab|cd");
     Press(fx.view, Qt::Key_Backspace);
     EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Backspace\tCtrl+Z");
-    // Ctrl+Backspace has no command behind it.
-    Press(fx.view, Qt::Key_Backspace, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "a|cd");
+}
+
+TEST(EditTyping, CtrlBackspaceAndCtrlDeleteDeleteToTheWordBoundaryAsOneStep) {
+    constexpr Qt::Key BS = Qt::Key_Backspace;
+    constexpr Qt::Key DEL = Qt::Key_Delete;
+    struct Case {
+        const char* pszBefore;
+        Qt::Key key; // with Ctrl
+        const char* pszAfter;
+        const char* pszUndo; // the Undo item afterwards
+        bool bReadOnly = false;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"foo bar|",         BS,  "foo |",       "&Undo Backspace Word\tCtrl+Z"},
+        {"foo bar  |x",      BS,  "foo |x",      "&Undo Backspace Word\tCtrl+Z"},
+        {"foo ba|r",         BS,  "foo |r",      "&Undo Backspace Word\tCtrl+Z"},
+        {"x  +=  |y",        BS,  "x  |y",       "&Undo Backspace Word\tCtrl+Z"},
+        {"abc  \n|def",      BS,  "|def",        "&Undo Backspace Word\tCtrl+Z"},
+        {"a b\n\n|c",        BS,  "a b\n|c",     "&Undo Backspace Word\tCtrl+Z"},
+        {"|abc",             BS,  "|abc",        "&Undo\tCtrl+Z"},
+        {"a[bc]|d",          BS,  "a|d",         "&Undo Delete\tCtrl+Z"},
+        {"foo b|ar",         BS,  "foo b|ar",    "&Undo\tCtrl+Z", true},
+        {"|foo bar",         DEL, "|bar",        "&Undo Delete Word\tCtrl+Z"},
+        {"fo|o bar",         DEL, "fo|bar",      "&Undo Delete Word\tCtrl+Z"},
+        {"foo| bar",         DEL, "foo|bar",     "&Undo Delete Word\tCtrl+Z"},
+        {"a|+=b c",          DEL, "a|b c",       "&Undo Delete Word\tCtrl+Z"},
+        {"abc|\n  def",      DEL, "abc|def",     "&Undo Delete Word\tCtrl+Z"},
+        {"abc|\ndef ghi",    DEL, "abc|ghi",     "&Undo Delete Word\tCtrl+Z"},
+        {"abc|\n\nx",        DEL, "abc|x",       "&Undo Delete Word\tCtrl+Z"},
+        {"abc|\n",           DEL, "abc|",        "&Undo Delete Word\tCtrl+Z"},
+        {"abc|",             DEL, "abc|",        "&Undo\tCtrl+Z"},
+        {"[ab]|c",           DEL, "|c",          "&Undo Delete\tCtrl+Z"},
+        {"f|oo bar",         DEL, "f|oo bar",    "&Undo\tCtrl+Z", true},
+        {"f[o]|o bar",       DEL, "f[o]|o bar",  "&Undo\tCtrl+Z", true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszBefore);
+        CEditFixture fx(c.pszBefore);
+        fx.pBuffer->SetReadOnly(c.bReadOnly);
+        Press(fx.view, c.key, Qt::ControlModifier);
+        EXPECT_EQ(fx.State(), c.pszAfter);
+        EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), c.pszUndo);
+        if (std::string_view(c.pszAfter) == c.pszBefore)
+            continue;
+        // One Undo brings it all back.
+        Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
+        const GoldenText before = ParseGolden(c.pszBefore);
+        ASSERT_EQ(fx.pBuffer->GetLineCount(), static_cast<int>(before.lines.size()));
+        for (int i = 0; i < fx.pBuffer->GetLineCount(); ++i)
+            EXPECT_EQ(fx.pBuffer->GetLineView(i), before.lines[static_cast<size_t>(i)]);
+        if (before.ptSelLow != before.ptSelHigh)
+            continue;
+        // The deleted range is the one that Ctrl+Shift+Left / Right selects.
+        CEditFixture moved(c.pszBefore);
+        Press(moved.view, c.key == BS ? Qt::Key_Left : Qt::Key_Right,
+              Qt::ControlModifier | Qt::ShiftModifier);
+        Press(moved.view, Qt::Key_Delete);
+        EXPECT_EQ(moved.State(), c.pszAfter);
+    }
 }
 
 TEST(EditTyping, TypedCharactersGoInAsTheirWindows1252Bytes) {

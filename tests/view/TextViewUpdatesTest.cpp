@@ -217,7 +217,7 @@ TEST(TextViewUpdates, TheViewsKeysComeBeforeTheWindowsShortcuts) {
 
 TEST(TextViewUpdates, TheViewsKeyTableHasEveryBindingOnce) {
     const std::span<const KeyBinding> table = GetViewKeyTable();
-    EXPECT_EQ(table.size(), 70u);
+    EXPECT_EQ(table.size(), 72u);
     for (size_t i = 0; i < table.size(); ++i) {
         for (size_t j = i + 1; j < table.size(); ++j)
             EXPECT_FALSE(table[i].nKey == table[j].nKey && table[i].modifiers == table[j].modifiers)
@@ -227,6 +227,13 @@ TEST(TextViewUpdates, TheViewsKeyTableHasEveryBindingOnce) {
     EXPECT_EQ(LookupKeyBinding(table, Qt::Key_Delete, Qt::ShiftModifier), ID_EDIT_CUT);
     EXPECT_EQ(LookupKeyBinding(table, Qt::Key_F3, Qt::ShiftModifier), ID_EDIT_FIND_PREVIOUS);
     EXPECT_EQ(LookupKeyBinding(table, Qt::Key_Backspace, Qt::ControlModifier), 37002u);
+    EXPECT_EQ(LookupKeyBinding(table, Qt::Key_Delete, Qt::ControlModifier), ID_EDIT_DELETE_WORD);
+    EXPECT_EQ(LookupKeyBinding(table, Qt::Key_G, Qt::ControlModifier), ID_EDIT_GOTO_LINE);
+    // A key of both tables gives the same command in both.
+    for (const KeyBinding& binding : GetMainKeyTable()) {
+        const unsigned nId = LookupKeyBinding(table, binding.nKey, binding.modifiers);
+        EXPECT_TRUE(nId == 0 || nId == binding.nCommand) << binding.nCommand;
+    }
     EXPECT_EQ(LookupKeyBinding(table, Qt::Key_Down, Qt::ControlModifier), ID_SCROLL_LINE_DOWN);
     EXPECT_EQ(LookupKeyBinding(table, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier),
               ID_MOVE_DOC_END_EXT);
