@@ -36,6 +36,23 @@ QMessageBox::StandardButton AfxMessageBox(const QString& strText,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox::StandardButton AfxChoiceBox(const QString& strText,
+                                         const std::vector<MessageBoxButton>& buttons,
+                                         QMessageBox::Icon icon) {
+    QMessageBox::StandardButtons flags;
+    for (const MessageBoxButton& button : buttons)
+        flags |= button.nButton;
+    if (MessageBoxHook())
+        return MessageBoxHook()(strText, flags);
+    QMessageBox box(icon, QApplication::applicationName(), strText, flags,
+                    QApplication::activeWindow());
+    for (const MessageBoxButton& button : buttons)
+        box.button(button.nButton)->setText(button.strText);
+    if (!buttons.empty())
+        box.setDefaultButton(buttons.front().nButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 QString PromptFileName(QWidget* pParent, const FileDialogRequest& request) {
     if (FileDialogHook())
         return FileDialogHook()(request);

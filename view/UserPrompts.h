@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QMessageBox>
 #include <QString>
@@ -15,6 +16,18 @@ class QWidget;
 QMessageBox::StandardButton AfxMessageBox(const QString& strText,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                           QMessageBox::Icon icon = QMessageBox::Information);
+
+// A button with a text of its own that gives the answer of a standard button.
+struct MessageBoxButton {
+    QMessageBox::StandardButton nButton;
+    QString strText;
+};
+
+// A message box whose buttons read as given, the first one the default; returns the standard
+// button of the one pressed.
+QMessageBox::StandardButton AfxChoiceBox(const QString& strText,
+                                         const std::vector<MessageBoxButton>& buttons,
+                                         QMessageBox::Icon icon = QMessageBox::Question);
 
 // What a file dialog is asked for.
 struct FileDialogRequest {
