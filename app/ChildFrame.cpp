@@ -23,6 +23,7 @@ CChildFrame::CChildFrame(CSampleDoc* pDoc, QWidget* pParent)
     setWidget(m_pSplitter);
     connect(m_pSplitter, &CPaneSplitter::panesChanged, this, &CChildFrame::OnPanesChanged);
     connect(pDoc, &CSampleDoc::titleChanged, this, &CChildFrame::UpdateFrameTitle);
+    connect(pDoc, &CSampleDoc::modifiedChanged, this, &CChildFrame::UpdateFrameTitle);
     m_pSplitter->CreatePane(0, 0);
     UpdateFrameTitle();
 }
@@ -103,7 +104,7 @@ void CChildFrame::SetWindowNumber(int nWindow) {
 }
 
 void CChildFrame::UpdateFrameTitle() {
-    QString strTitle = m_pDocument->GetTitle();
+    QString strTitle = m_pDocument->GetTitleWithMark();
     if (m_nWindow > 0)
         strTitle += QStringLiteral(":%1").arg(m_nWindow);
     setWindowTitle(strTitle);

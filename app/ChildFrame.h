@@ -15,7 +15,8 @@ class CSampleDoc;
 class CSampleView;
 
 // The window opens with one view and can be split into 2 x 2 panes (Split, 57653). It shows
-// its document's title, followed by ":n" while the document has several windows.
+// its document's title, with "*" after it while the document is modified, followed by ":n"
+// while the document has several windows.
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 

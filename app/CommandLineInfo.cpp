@@ -3,6 +3,8 @@
 
 namespace {
 
+constexpr char RECOVER_OPTION[] = "--recover";
+
 CCommandLineInfo::ShellCommand PrintOptionCommand(const QString& strArg) {
     if (strArg == QLatin1String("/p") || strArg == QLatin1String("-p") ||
         strArg == QLatin1String("--print"))
@@ -20,7 +22,11 @@ bool CCommandLineInfo::IsPrintOption(const QString& strArg) {
 
 QString CCommandLineInfo::GetUsage() {
     return QStringLiteral(
-        "Usage: zarneditor [FILE...]          open the files\n"
+        "Usage: zarneditor [FILE...]          open the files; one that does not exist yet\n"
+        "                                     opens empty, to be saved under that name\n"
+        "       zarneditor --recover [FILE...]\n"
+        "                                     the same, and recover without asking the unsaved\n"
+        "                                     documents of editors that ended abnormally\n"
         "       zarneditor /p FILE            print FILE on the default printer and exit\n"
         "       zarneditor --print FILE       the same\n"
         "       zarneditor /pt FILE PRINTER   print FILE on PRINTER and exit; a PRINTER that\n"
@@ -32,9 +38,14 @@ void CCommandLineInfo::ParseCommandLine(const QStringList& listArgs) {
     m_listFiles.clear();
     m_strPrinterName.clear();
     m_strError.clear();
+    m_bRecover = false;
     QStringList listNames;
     QString strOption;
     for (const QString& strArg : listArgs) {
+        if (strArg == QLatin1String(RECOVER_OPTION)) {
+            m_bRecover = true;
+            continue;
+        }
         const ShellCommand nCommand = PrintOptionCommand(strArg);
         if (nCommand == FileOpen) {
             listNames.append(strArg);

@@ -2,8 +2,10 @@
 #include "app/DocManager.h"
 
 #include "app/ChildFrame.h"
+#include "app/FileWatch.h"
 #include "app/MainFrame.h"
 #include "app/RecentFileList.h"
+#include "app/RecoveryStore.h"
 #include "app/SampleApp.h"
 #include "app/SampleDoc.h"
 #include "resources/CommandIds.h"
@@ -15,12 +17,16 @@
 
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QTemporaryFile>
 
 namespace {
 
 constexpr char MSG_CANNOT_OPEN[] = "Cannot open %1: %2";
 constexpr char MSG_CANNOT_SAVE[] = "Cannot save %1: %2";
 constexpr char MSG_SAVE_CHANGES[] = "Save changes to %1?";
+constexpr char MSG_CANNOT_RECOVER[] = "Cannot recover %1: %2";
+// Offered beside the document type's own filter when opening.
+constexpr char FILTER_ALL_FILES[] = "All Files (*)";
 
 // Fields of the document type's string (IDR_ZARNTYPE), separated by line feeds.
 enum DocStringIndex {
@@ -38,7 +44,8 @@ QString GetDocString(DocStringIndex nIndex) {
 
 } // namespace
 
-CDocManager::CDocManager(CSampleApp& app) : m_app(app) {}
+CDocManager::CDocManager(CSampleApp& app)
+    : m_app(app), m_pFileWatch(std::make_unique<CFileWatch>(*this)) {}
 
 CDocManager::~CDocManager() {
     // The windows, and with them the views, are gone by now.
@@ -46,18 +53,70 @@ CDocManager::~CDocManager() {
         delete pDoc;
 }
 
+QString CDocManager::NextUntitledTitle() {
+    ++m_nUntitledCount;
+    return GetDocString(DOCSTR_DOC_NAME) + QString::number(m_nUntitledCount);
+}
+
 CSampleDoc* CDocManager::OnFileNew() {
     auto pDoc = std::make_unique<CSampleDoc>(this);
     if (!pDoc->OnNewDocument())
         return nullptr;
-    ++m_nUntitledCount;
-    pDoc->SetTitle(GetDocString(DOCSTR_DOC_NAME) + QString::number(m_nUntitledCount));
+    pDoc->SetTitle(NextUntitledTitle());
+    return AddDocument(std::move(pDoc));
+}
+
+CSampleDoc* CDocManager::NewDocumentForFile(const QString& strPath) {
+    auto pDoc = std::make_unique<CSampleDoc>(this);
+    if (!pDoc->OnNewDocument())
+        return nullptr;
+    pDoc->SetPathName(strPath);
+    // A file that another program makes meanwhile is one to reload.
+    pDoc->RememberFileState();
+    return AddDocument(std::move(pDoc));
+}
+
+CSampleDoc* CDocManager::OpenRecoveredDocument(const RecoveryRecord& record) {
+    const auto Failed = [&record](const FileResult& result) -> CSampleDoc* {
+        const QString& strName =
+            record.strOriginalPath.isEmpty() ? record.strTitle : record.strOriginalPath;
+        AfxMessageBox(QString::fromLatin1(MSG_CANNOT_RECOVER)
+                          .arg(strName, QString::fromStdString(result.strError)),
+                      QMessageBox::Ok, QMessageBox::Warning);
+        return nullptr;
+    };
+    // The text is read like a file, so it goes into one first.
+    QTemporaryFile textFile;
+    if (!textFile.open())
+        return Failed(FileResult::Failure(textFile.errorString().toStdString()));
+    if (FileResult result = CRecoveryStore::ExtractText(record, textFile.fileName()); !result)
+        return Failed(result);
+
+    if (CSampleDoc* pOpen =
+            record.strOriginalPath.isEmpty() ? nullptr : FindOpenDocument(record.strOriginalPath)) {
+        if (FileResult result = pOpen->ReplaceTextFromFile(textFile.fileName(), record.nEolStyle);
+            !result)
+            return Failed(result);
+        pOpen->MarkUnsaved();
+        return pOpen;
+    }
+    auto pDoc = std::make_unique<CSampleDoc>(this);
+    if (FileResult result = pDoc->OnRecoverDocument(textFile.fileName(), record.nEolStyle); !result)
+        return Failed(result);
+    if (record.strOriginalPath.isEmpty()) {
+        pDoc->SetTitle(NextUntitledTitle());
+    } else {
+        pDoc->SetPathName(record.strOriginalPath);
+        // The file as it is now is no news: the recovered text differs from it anyway.
+        pDoc->RememberFileState();
+    }
     return AddDocument(std::move(pDoc));
 }
 
 void CDocManager::OnFileOpen() {
     FileDialogRequest request;
-    request.strFilter = GetDocString(DOCSTR_FILTER);
+    request.strFilter =
+        GetDocString(DOCSTR_FILTER) + QStringLiteral(";;") + QLatin1String(FILTER_ALL_FILES);
     request.bMustExist = true;
     const QString strPath = PromptFileName(m_app.GetMainFrame(), request);
     if (!strPath.isEmpty())
@@ -86,10 +145,12 @@ CSampleDoc* CDocManager::OpenDocumentFile(const QString& strPath) {
 }
 
 bool CDocManager::DoFileSave(CSampleDoc* pDoc) {
-    // A file the user may no longer write, or that has gone, is saved under a name asked for.
+    // A file the user may no longer write is saved under a name asked for; so is one that has
+    // gone with its folder. A file that has gone from its folder is written there again.
     const QFileInfo info(pDoc->GetPathName());
-    const bool bAskName = !pDoc->GetPathName().isEmpty() && !(info.exists() && info.isWritable());
-    return DoSave(pDoc, bAskName);
+    const bool bWritable =
+        info.exists() ? info.isWritable() : QFileInfo(info.absolutePath()).isDir();
+    return DoSave(pDoc, !pDoc->GetPathName().isEmpty() && !bWritable);
 }
 
 bool CDocManager::DoSave(CSampleDoc* pDoc, bool bSaveAs) {
@@ -105,6 +166,7 @@ bool CDocManager::DoSave(CSampleDoc* pDoc, bool bSaveAs) {
         if (strPath.isEmpty())
             return false;
     }
+    const bool bExisted = QFileInfo::exists(strPath);
     const FileResult result = pDoc->OnSaveDocument(strPath);
     if (!result) {
         AfxMessageBox(QString::fromLatin1(MSG_CANNOT_SAVE)
@@ -113,9 +175,12 @@ bool CDocManager::DoSave(CSampleDoc* pDoc, bool bSaveAs) {
         return false;
     }
     const QString strFullPath = QFileInfo(strPath).absoluteFilePath();
+    // A file new on disk joins the recent files, also under the name it already had.
+    if (strFullPath != pDoc->GetPathName() || !bExisted)
+        m_app.GetRecentFileList().Add(strFullPath);
     if (strFullPath != pDoc->GetPathName()) {
         pDoc->SetPathName(strFullPath);
-        m_app.GetRecentFileList().Add(strFullPath);
+        m_pFileWatch->UpdateWatchedPaths();
     }
     return true;
 }
@@ -230,10 +295,12 @@ CSampleDoc* CDocManager::AddDocument(std::unique_ptr<CSampleDoc> pNewDoc) {
     CSampleDoc* pDoc = pNewDoc.release();
     m_lstDocs.push_back(pDoc);
     CreateNewFrame(pDoc);
+    m_pFileWatch->UpdateWatchedPaths();
     return pDoc;
 }
 
 void CDocManager::RemoveDocument(CSampleDoc* pDoc) {
     std::erase(m_lstDocs, pDoc);
     pDoc->OnCloseDocument();
+    m_pFileWatch->UpdateWatchedPaths();
 }

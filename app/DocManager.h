@@ -8,11 +8,14 @@
 #include <QString>
 
 class CChildFrame;
+class CFileWatch;
 class CSampleApp;
 class CSampleDoc;
+struct RecoveryRecord;
 
 // Every failure is told to the user in a message box; a failed save leaves the document
-// modified, under its old path and title.
+// modified, under its old path and title. The files of the open documents are watched for
+// changes made by other programs (CFileWatch).
 class CDocManager {
 public:
     explicit CDocManager(CSampleApp& app);
@@ -26,6 +29,14 @@ public:
     void OnFileOpen();
     // Opens strPath, or activates the document that already has the same file open.
     CSampleDoc* OpenDocumentFile(const QString& strPath);
+    // A new empty document that Save writes to strPath, a file that does not exist yet (in a
+    // folder that does), titled with its file name.
+    CSampleDoc* NewDocumentForFile(const QString& strPath);
+    // Opens the text of a recovery file as a modified document with the file's original path
+    // (untitled when it had none); a document that has that file open already takes the text
+    // instead, as one edit that Undo reverts. Null when it cannot be read (the user has been
+    // told why).
+    CSampleDoc* OpenRecoveredDocument(const RecoveryRecord& record);
 
     // Save: to the document's path, or through Save As when it has none.
     bool DoFileSave(CSampleDoc* pDoc);
@@ -56,13 +67,17 @@ public:
     const std::vector<CSampleDoc*>& GetDocuments() const { return m_lstDocs; }
     // The open document of strPath (same file, by canonical path), or null.
     CSampleDoc* FindOpenDocument(const QString& strPath) const;
+    CFileWatch& GetFileWatch() { return *m_pFileWatch; }
 
 private:
     // Takes the document into the open ones and shows it in a new window.
     CSampleDoc* AddDocument(std::unique_ptr<CSampleDoc> pNewDoc);
     void RemoveDocument(CSampleDoc* pDoc);
+    // "Zarn Document<n>" with the next number.
+    QString NextUntitledTitle();
 
     CSampleApp& m_app;
     std::vector<CSampleDoc*> m_lstDocs; // open documents, owned until they are closed
     int m_nUntitledCount = 0;
+    std::unique_ptr<CFileWatch> m_pFileWatch;
 };

@@ -147,7 +147,7 @@ unsigned CMainFrame::GetMenuId() const {
 void CMainFrame::UpdateFrameTitle() {
     m_strTitle = BytesToText(LoadResString(IDS_APP_TITLE));
     if (const CSampleDoc* pDoc = GetActiveDocument())
-        m_strTitle += QStringLiteral(" - ") + pDoc->GetTitle();
+        m_strTitle += QStringLiteral(" - ") + pDoc->GetTitleWithMark();
     if (windowTitle() != m_strTitle)
         setWindowTitle(m_strTitle);
 }

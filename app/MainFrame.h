@@ -71,7 +71,8 @@ public:
     // The idle update: the menu for the active window, the title, the enabled, checked and
     // text states of the commands, and the status-bar panes.
     void OnIdleUpdateCmdUI();
-    // "Zarn Editor - <title of the active document>", or "Zarn Editor" without one.
+    // "Zarn Editor - <title of the active document>" ("*" after it while the document is
+    // modified), or "Zarn Editor" without one.
     void UpdateFrameTitle();
 
     // The local files among dropped data; empty when it carries none.

@@ -7,19 +7,30 @@
 #include "app/MainFrame.h"
 #include "app/OutputEdit.h"
 #include "app/RecentFileList.h"
+#include "app/RecoveryStore.h"
+#include "app/SampleDoc.h"
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "toolbridge/LoadFromIdx.h"
 #include "view/AppPrinter.h"
+#include "view/UserPrompts.h"
 
 #include <utility>
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 
 namespace {
 
 CSampleApp* g_pTheApp = nullptr;
+
+constexpr char MSG_OFFER_RECOVERY[] =
+    "Zarn Editor ended without saving these documents:\n\n%1\nRecover opens them again, "
+    "modified; Discard deletes their unsaved text.";
+constexpr char MSG_NEVER_SAVED[] = "%1 (never saved)";
+constexpr char BUTTON_RECOVER[] = "&Recover";
+constexpr char BUTTON_DISCARD[] = "&Discard";
 
 } // namespace
 
@@ -41,6 +52,8 @@ CSampleApp::~CSampleApp() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_pDocManager.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // An editor that ends normally leaves no recovery files.
+    m_pRecoveryStore.reset();
     g_pTheApp = nullptr;
 }
 
@@ -49,20 +62,70 @@ void CSampleApp::SetProfileNames() {
     QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
 }
 
-void CSampleApp::InitInstance(const QStringList& listFiles) {
+void CSampleApp::InitInstance(const QStringList& listFiles, bool bRecover) {
     SetProfileNames();
     QApplication::setWindowIcon(LoadAppIcon());
     m_pRecentFileList->ReadList();
+    // Without a place for recovery files the editor still works, only without them.
+    m_pRecoveryStore = std::make_unique<CRecoveryStore>(
+        m_strRecoveryRoot.isEmpty() ? CRecoveryStore::DefaultRoot() : m_strRecoveryRoot);
+    m_pRecoveryStore->Open();
 
     m_pMainFrame = new CMainFrame(this);
     // Without files nothing opens: the window starts with no document.
     for (const QString& strPath : listFiles)
-        OpenDocumentFile(strPath);
+        OpenCommandLineFile(strPath);
     m_pMainFrame->show();
+    OfferRecovery(!bRecover);
     m_pMainFrame->OnIdleUpdateCmdUI();
 
     m_strPendingIdxPath.clear();
     m_strPendingGid.clear();
+}
+
+void CSampleApp::OpenCommandLineFile(const QString& strPath) {
+    // As other editors do: a name of a file still to be made, in a folder that exists.
+    const QFileInfo info(strPath);
+    if (!info.exists() && QFileInfo(info.absolutePath()).isDir())
+        m_pDocManager->NewDocumentForFile(info.absoluteFilePath());
+    else
+        OpenDocumentFile(strPath);
+}
+
+void CSampleApp::OfferRecovery(bool bAsk) {
+    const std::vector<RecoveryRecord> records = m_pRecoveryStore->TakeAbandoned();
+    if (records.empty())
+        return;
+    if (bAsk) {
+        QString strList;
+        for (const RecoveryRecord& record : records)
+            strList += (record.strOriginalPath.isEmpty()
+                            ? QString::fromLatin1(MSG_NEVER_SAVED).arg(record.strTitle)
+                            : record.strOriginalPath) +
+                       u'\n';
+        const QMessageBox::StandardButton answer =
+            AfxChoiceBox(QString::fromLatin1(MSG_OFFER_RECOVERY).arg(strList),
+                         {{QMessageBox::Yes, QString::fromLatin1(BUTTON_RECOVER)},
+                          {QMessageBox::Discard, QString::fromLatin1(BUTTON_DISCARD)}},
+                         QMessageBox::Warning);
+        // Discard deletes them; a box closed otherwise keeps them for a later start.
+        if (answer != QMessageBox::Yes) {
+            m_pRecoveryStore->Release(
+                answer == QMessageBox::Discard ? records : std::vector<RecoveryRecord>());
+            return;
+        }
+    }
+    // Each recovered text is in this editor's own recovery file before the old one goes; one
+    // that cannot be read stays for a later start.
+    std::vector<RecoveryRecord> listDone;
+    for (const RecoveryRecord& record : records) {
+        CSampleDoc* pDoc = m_pDocManager->OpenRecoveredDocument(record);
+        if (!pDoc)
+            continue;
+        pDoc->WriteRecoveryNow();
+        listDone.push_back(record);
+    }
+    m_pRecoveryStore->Release(listDone);
 }
 
 CSampleDoc* CSampleApp::OpenDocumentFile(const QString& strPath) {
@@ -154,6 +217,10 @@ void CSampleApp::OnLoadFromIdx(unsigned) {
     LoadFromIdx(m_pMainFrame, m_pMainFrame->GetOutputEdit(),
                 [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
                     SetPendingRecord(strGid, strIdxPath);
+                    // Grimlet wrote the file: a document that has it open takes that for its
+                    // own write, not for another program's change.
+                    if (CSampleDoc* pOpen = m_pDocManager->FindOpenDocument(strFile))
+                        pOpen->RememberFileState();
                     return OpenDocumentFile(strFile) != nullptr;
                 });
 }

@@ -15,6 +15,7 @@
 class CDocManager;
 class CMainFrame;
 class CRecentFileList;
+class CRecoveryStore;
 class CSampleDoc;
 
 // The one application object of the program, beside its QApplication. It is not the
@@ -27,15 +28,23 @@ public:
     CSampleApp();
     ~CSampleApp() override;
 
-    // Start-up: the settings' names, the recent files, the main window, and the files named
-    // on the command line (one that cannot be opened is reported and skipped).
-    void InitInstance(const QStringList& listFiles);
+    // Start-up: the settings' names, the recent files, the main window, the files named on
+    // the command line (one that cannot be opened is reported and skipped; one that does not
+    // exist yet opens as a new document to be saved under that name), and then the recovery
+    // files that editors which ended abnormally left: offered, or with bRecover recovered
+    // without asking.
+    void InitInstance(const QStringList& listFiles, bool bRecover = false);
     // The names the settings are kept under: ~/.config/ZarnEditor/Zarn Editor.conf.
     static void SetProfileNames();
+    // The folder under which the recovery files are kept, when not the user's application
+    // data folder (CRecoveryStore::DefaultRoot); set before InitInstance.
+    void SetRecoveryRoot(const QString& strRoot) { m_strRecoveryRoot = strRoot; }
 
     CMainFrame* GetMainFrame() const { return m_pMainFrame; }
     CDocManager& GetDocManager() { return *m_pDocManager; }
     CRecentFileList& GetRecentFileList() { return *m_pRecentFileList; }
+    // Null before start-up.
+    CRecoveryStore* GetRecoveryStore() const { return m_pRecoveryStore.get(); }
 
     // Opens strPath in a new document window, or activates the document that has it open;
     // null when it cannot be opened (the user has been told why).
@@ -56,6 +65,10 @@ public:
 private:
     static std::span<const CommandMapEntry<CSampleApp>> GetCommandMap();
 
+    // A file named on the command line: opened, or new when it does not exist yet.
+    void OpenCommandLineFile(const QString& strPath);
+    void OfferRecovery(bool bAsk);
+
     void OnFileNew(unsigned nId);
     void OnFileOpen(unsigned nId);
     void OnOpenRecentFile(unsigned nId);
@@ -70,6 +83,8 @@ private:
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     std::unique_ptr<CDocManager> m_pDocManager;
     CMainFrame* m_pMainFrame = nullptr;
+    QString m_strRecoveryRoot;
+    std::unique_ptr<CRecoveryStore> m_pRecoveryStore;
 };
 
 // The application object while there is one, else null.

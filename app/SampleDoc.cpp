@@ -6,6 +6,7 @@
 #include "app/DocPropertiesDlg.h"
 #include "app/MainFrame.h"
 #include "app/OutputEdit.h"
+#include "app/RecoveryStore.h"
 #include "app/SampleApp.h"
 #include "app/SampleView.h"
 #include "hexconv/ZarnHex.h"
@@ -22,6 +23,10 @@
 namespace {
 
 constexpr char MSG_NOW_READ_ONLY[] = "Document now read-only!";
+constexpr char LABEL_RELOAD[] = "Reload";
+// The first look at a change's recovery file: it is due a second after the change at the
+// earliest (RecoveryWriteDue).
+constexpr std::chrono::milliseconds RECOVERY_FIRST_LOOK{1000};
 
 std::string LocalPath(const QString& strPath) {
     return QFile::encodeName(strPath).toStdString();
@@ -37,10 +42,111 @@ COutputEdit* OutputEdit() {
     return pMainFrame != nullptr ? pMainFrame->GetOutputEdit() : nullptr;
 }
 
+CRecoveryStore* RecoveryStore() {
+    CSampleApp* pApp = AfxGetApp();
+    return pApp != nullptr ? pApp->GetRecoveryStore() : nullptr;
+}
+
+// Where a view stood before its text was replaced.
+struct ViewPlace {
+    CSampleView* pView;
+    TextPos ptCaret;
+    int nTopLine;
+    int nLeftColumn;
+};
+
 } // namespace
 
 void CSampleTextBuffer::SetModified(bool bModified) {
     m_pOwnerDoc->SetModifiedFlag(bModified);
+}
+
+bool CSampleTextBuffer::GetActionLabel(int nAction, std::string& label) const {
+    if (nAction != EDITACT_RELOAD)
+        return CTextBuffer::GetActionLabel(nAction, label);
+    label = LABEL_RELOAD;
+    return true;
+}
+
+bool CSampleTextBuffer::ReplaceText(const CTextBuffer& source, int nAction) {
+    const int nOld = GetLineCount();
+    const int nNew = source.GetLineCount();
+    int nHead = 0;
+    while (nHead < nOld && nHead < nNew && GetLineView(nHead) == source.GetLineView(nHead))
+        ++nHead;
+    if (nHead == nOld && nHead == nNew)
+        return false;
+    int nTail = 0;
+    while (nTail < nOld - nHead && nTail < nNew - nHead &&
+           GetLineView(nOld - 1 - nTail) == source.GetLineView(nNew - 1 - nTail))
+        ++nTail;
+
+    // The old lines nHead to nOld - nTail give way to the new ones nHead to nNew - nTail:
+    // pieces are the new lines' texts with a line break between each two.
+    TextPos ptFrom, ptTo;
+    std::vector<std::string_view> pieces;
+    if (nTail > 0) {
+        ptFrom = {0, nHead};
+        ptTo = {0, nOld - nTail};
+        for (int i = nHead; i < nNew - nTail; ++i)
+            pieces.push_back(source.GetLineView(i));
+        pieces.emplace_back();
+    } else if (nHead > 0) {
+        ptFrom = {GetLineLength(nHead - 1), nHead - 1};
+        ptTo = {GetLineLength(nOld - 1), nOld - 1};
+        pieces.emplace_back();
+        for (int i = nHead; i < nNew; ++i)
+            pieces.push_back(source.GetLineView(i));
+    } else {
+        ptTo = {GetLineLength(nOld - 1), nOld - 1};
+        for (int i = 0; i < nNew; ++i)
+            pieces.push_back(source.GetLineView(i));
+    }
+    std::string text;
+    std::vector<int> arrPieceLengths;
+    bool bPiecesHoldCr = false;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += pieces[i];
+        arrPieceLengths.push_back(static_cast<int>(pieces[i].size()));
+        bPiecesHoldCr = bPiecesHoldCr || pieces[i].find('\r') != std::string_view::npos;
+    }
+
+    // Bookmarks stay on their line numbers, which the edit may shift.
+    std::vector<uint32_t> arrFlags(static_cast<size_t>(nOld));
+    for (int i = 0; i < nOld; ++i)
+        arrFlags[static_cast<size_t>(i)] = GetLineFlags(i);
+
+    const bool bReadOnly = m_bReadOnly;
+    m_bReadOnly = false;
+    OpenUndoGroup(false);
+    if (ptFrom != ptTo)
+        DeleteRange(nullptr, ptFrom.y, ptFrom.x, ptTo.y, ptTo.x, nAction);
+    if (!text.empty()) {
+        int nEndLine = 0, nEndChar = 0;
+        if (!bPiecesHoldCr) {
+            InsertTextAt(nullptr, ptFrom.y, ptFrom.x, text, nEndLine, nEndChar, nAction);
+        } else {
+            // A carriage return inside a line would break it on the way in: the measured
+            // pieces keep it, now and on Redo.
+            RawInsertPieces(nullptr, ptFrom.y, ptFrom.x, text, arrPieceLengths, nEndLine, nEndChar);
+            RecordUndoStep(true, ptFrom, {nEndChar, nEndLine}, text, nAction);
+            m_arrUndo.back().arrPieceLengths = std::move(arrPieceLengths);
+        }
+    }
+    CloseUndoGroup(nullptr);
+    m_bReadOnly = bReadOnly;
+    m_nEolStyle = source.GetEolStyle();
+
+    for (int i = 0; i < GetLineCount(); ++i) {
+        const uint32_t dwFlags = i < nOld ? arrFlags[static_cast<size_t>(i)] : 0;
+        if (Line(i).dwFlags == dwFlags)
+            continue;
+        Line(i).dwFlags = dwFlags;
+        NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_LINEFLAGS, i);
+    }
+    return true;
 }
 
 CSampleDoc::CSampleDoc(CDocManager* pDocManager)
@@ -49,11 +155,16 @@ CSampleDoc::CSampleDoc(CDocManager* pDocManager)
         m_strGid = pApp->TakePendingGid();
         m_strIdxPath = pApp->TakePendingIdxPath();
     }
+    m_TextBuffer.AttachView(this);
+    m_timerRecovery.setSingleShot(true);
+    connect(&m_timerRecovery, &QTimer::timeout, this, &CSampleDoc::OnRecoveryTimer);
 }
 
 CSampleDoc::~CSampleDoc() {
     // A view never outlives its document; one still here would read freed lines.
     Q_ASSERT(m_lstViews.empty());
+    m_TextBuffer.DetachView(this);
+    DropRecovery();
 }
 
 LogFont CSampleDoc::InitialFont() {
@@ -76,6 +187,62 @@ void CSampleDoc::SetTitle(const QString& strTitle) {
     emit titleChanged();
 }
 
+QString CSampleDoc::GetTitleWithMark() const {
+    return m_bModified ? m_strTitle + u'*' : m_strTitle;
+}
+
+void CSampleDoc::SetModifiedFlag(bool bModified) {
+    // Every edit sets the flag again: only a change of it is news.
+    if (bModified == m_bModified)
+        return;
+    m_bModified = bModified;
+    if (bModified)
+        NoteTextChange();
+    else
+        DropRecovery();
+    emit modifiedChanged();
+}
+
+void CSampleDoc::RememberFileState() {
+    m_fileStamp = FileStamp::Of(m_strPathName);
+}
+
+FileResult CSampleDoc::ReplaceTextFromFile(const QString& strPath, int nEolStyle) {
+    CTextBuffer source;
+    if (FileResult result = source.LoadFile(LocalPath(strPath), nEolStyle); !result)
+        return result;
+    std::vector<ViewPlace> places;
+    for (CSampleView* pView : m_lstViews)
+        places.push_back({pView, pView->GetCaretTextPos(), pView->GetFirstVisibleLine(),
+                          pView->GetFirstVisibleColumn()});
+    if (!m_TextBuffer.ReplaceText(source, EDITACT_RELOAD))
+        return FileResult::Success();
+
+    const int nLastLine = m_TextBuffer.GetLineCount() - 1;
+    for (const ViewPlace& place : places) {
+        TextPos pt = place.ptCaret;
+        pt.y = std::min(pt.y, nLastLine);
+        pt.x = std::min(pt.x, m_TextBuffer.GetLineLength(pt.y));
+        place.pView->SetSelAnchor(pt);
+        place.pView->SetSelectionRange(pt, pt);
+        place.pView->PlaceCaret(pt);
+        place.pView->ScrollToTopLine(std::min(place.nTopLine, nLastLine), true);
+        place.pView->ScrollToColumn(place.nLeftColumn, true);
+    }
+    return FileResult::Success();
+}
+
+void CSampleDoc::SetTextMatchesFile(const FileStamp& stamp) {
+    m_fileStamp = stamp;
+    m_TextBuffer.TakeSavedState();
+    SetModifiedFlag(false);
+}
+
+void CSampleDoc::MarkUnsaved() {
+    m_TextBuffer.ForgetSavedState();
+    SetModifiedFlag(true);
+}
+
 void CSampleDoc::DeleteContents() {
     m_TextBuffer.Clear();
 }
@@ -91,19 +258,35 @@ bool CSampleDoc::OnNewDocument() {
 
 FileResult CSampleDoc::OnOpenDocument(const QString& strPath) {
     DeleteContents();
+    // Taken before reading: a change made while the file is read then shows as one.
+    const FileStamp stamp = FileStamp::Of(strPath);
     const FileResult result = m_TextBuffer.LoadFile(LocalPath(strPath), EOL_AUTO);
     if (!result)
         return result;
     m_strFileName = strPath;
+    m_fileStamp = stamp;
     SetModifiedFlag(false);
     return result;
 }
 
 FileResult CSampleDoc::OnSaveDocument(const QString& strPath) {
-    return m_TextBuffer.SaveFile(LocalPath(strPath), EOL_AUTO, true);
+    FileResult result = m_TextBuffer.SaveFile(LocalPath(strPath), EOL_AUTO, true);
+    if (result)
+        m_fileStamp = FileStamp::Of(strPath);
+    return result;
+}
+
+FileResult CSampleDoc::OnRecoverDocument(const QString& strTextFile, int nEolStyle) {
+    DeleteContents();
+    const FileResult result = m_TextBuffer.LoadFile(LocalPath(strTextFile), nEolStyle);
+    if (!result)
+        return result;
+    MarkUnsaved();
+    return result;
 }
 
 void CSampleDoc::OnCloseDocument() {
+    DropRecovery();
     m_bClosed = true;
     if (m_lstViews.empty())
         deleteLater();
@@ -125,6 +308,57 @@ void CSampleDoc::RemoveView(CSampleView* pView) {
     // Deferred: the view that goes last may still be on its way out of its window.
     if (m_lstViews.empty() && m_bClosed)
         deleteLater();
+}
+
+void CSampleDoc::OnBufferUpdate(CTextBufferListener*, const CChangeExtent* pExtent, uint32_t, int) {
+    // Flags and resets are no edits; every edit comes with its extent.
+    if (pExtent)
+        NoteTextChange();
+}
+
+void CSampleDoc::NoteTextChange() {
+    // Once per keystroke: only the time is taken; the timer, once running, looks at it.
+    m_tLastChange = Clock::now();
+    if (m_timerRecovery.isActive())
+        return;
+    m_tFirstUnwritten = m_tLastChange;
+    m_timerRecovery.start(RECOVERY_FIRST_LOOK);
+}
+
+void CSampleDoc::OnRecoveryTimer() {
+    const Clock::time_point tDue =
+        RecoveryWriteDue(m_tFirstUnwritten, m_tLastChange, m_lastWriteTime);
+    const Clock::time_point tNow = Clock::now();
+    if (tNow < tDue) {
+        m_timerRecovery.start(std::chrono::ceil<std::chrono::milliseconds>(tDue - tNow));
+        return;
+    }
+    WriteRecoveryNow();
+}
+
+void CSampleDoc::WriteRecoveryNow() {
+    m_timerRecovery.stop();
+    if (!m_bModified) {
+        DropRecovery();
+        return;
+    }
+    CRecoveryStore* pStore = RecoveryStore();
+    if (!pStore || !pStore->IsOpen())
+        return;
+    if (m_strRecoveryFile.isEmpty())
+        m_strRecoveryFile = pStore->NewFileName(m_strTitle);
+    // A write that fails leaves the last good one in place; the next change tries again.
+    const Clock::time_point tStart = Clock::now();
+    pStore->Write(m_strRecoveryFile, m_TextBuffer, m_strPathName, m_strTitle);
+    m_lastWriteTime = Clock::now() - tStart;
+}
+
+void CSampleDoc::DropRecovery() {
+    m_timerRecovery.stop();
+    if (m_strRecoveryFile.isEmpty())
+        return;
+    CRecoveryStore::Remove(m_strRecoveryFile);
+    m_strRecoveryFile.clear();
 }
 
 std::span<const CommandMapEntry<CSampleDoc>> CSampleDoc::GetCommandMap() {

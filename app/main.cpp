@@ -23,6 +23,6 @@ int main(int argc, char** argv) {
     if (cmdInfo.m_nShellCommand != CCommandLineInfo::FileOpen)
         return ProcessShellCommand(cmdInfo);
     CSampleApp theApp;
-    theApp.InitInstance(cmdInfo.m_listFiles);
+    theApp.InitInstance(cmdInfo.m_listFiles, cmdInfo.m_bRecover);
     return QApplication::exec();
 }

@@ -131,7 +131,8 @@ protected:
     // piece of the given lengths, so carriage returns inside the pieces stay characters.
     bool RawInsertPieces(CTextBufferListener* pSource, int nLine, int nPos, std::string_view text,
                          const std::vector<int>& arrPieceLengths, int& nEndLine, int& nEndChar);
-    void PutBackDeletedText(const UndoStep& step);
+    // Inserts a step's text at its start, by its piece lengths where it has them.
+    void InsertStepText(const UndoStep& step);
     void UpdateModifiedAfterHistoryMove();
     void DropOldestUndoGroup();
     void ResetHistory();

@@ -140,7 +140,7 @@ void CTextBuffer::RecordUndoStep(bool bInsert, TextPos ptFrom, TextPos ptTo, std
     m_nHistoryPos = static_cast<int>(m_arrUndo.size());
 }
 
-void CTextBuffer::PutBackDeletedText(const UndoStep& step) {
+void CTextBuffer::InsertStepText(const UndoStep& step) {
     int nEndLine, nEndChar;
     if (step.arrPieceLengths.empty())
         RawInsertText(nullptr, step.ptFrom.y, step.ptFrom.x, step.text, nEndLine, nEndChar);
@@ -158,7 +158,7 @@ bool CTextBuffer::Undo(TextPos& ptCaret) {
             RawDeleteText(nullptr, step.ptFrom.y, step.ptFrom.x, step.ptTo.y, step.ptTo.x);
             ptCaret = step.ptFrom;
         } else {
-            PutBackDeletedText(step);
+            InsertStepText(step);
             ptCaret = step.ptTo;
         }
         if (step.IsGroupStart() || m_nHistoryPos == 0)
@@ -175,8 +175,7 @@ bool CTextBuffer::Redo(TextPos& ptCaret) {
     do {
         const UndoStep& step = m_arrUndo[static_cast<size_t>(m_nHistoryPos)];
         if (step.IsInsert()) {
-            int nEndLine, nEndChar;
-            RawInsertText(nullptr, step.ptFrom.y, step.ptFrom.x, step.text, nEndLine, nEndChar);
+            InsertStepText(step);
             ptCaret = step.ptTo;
         } else {
             RawDeleteText(nullptr, step.ptFrom.y, step.ptFrom.x, step.ptTo.y, step.ptTo.x);

@@ -34,9 +34,9 @@ struct UndoStep {
     // The inserted or deleted text, line breaks as CR LF. Short texts (a typed character)
     // live in place, so typing costs no allocation per step.
     std::string text;
-    // Only for a deleted range whose lines themselves held carriage returns, where the
-    // CR LF text alone would split those lines when put back: the length of each line
-    // piece of the range, in order.
+    // Only for a text whose lines themselves hold carriage returns (a deleted range, or a
+    // text replaced from a file), where the CR LF text alone would split those lines when
+    // put back: the length of each line piece of the text, in order.
     std::vector<int> arrPieceLengths;
 
     bool IsInsert() const { return (dwKind & UNDOSTEP_INSERT) != 0; }

@@ -43,6 +43,23 @@ void ShowStatusPrompt(QWidget* pSource, const QString& strText) {
     QApplication::sendEvent(pSource, &tip);
 }
 
+QMessageBox::StandardButton AfxChoiceBox(const QString& strText,
+                                         const std::vector<MessageBoxButton>& buttons,
+                                         QMessageBox::Icon icon) {
+    QMessageBox::StandardButtons flags;
+    for (const MessageBoxButton& button : buttons)
+        flags |= button.nButton;
+    if (MessageBoxHook())
+        return MessageBoxHook()(strText, flags);
+    QMessageBox box(icon, QApplication::applicationName(), strText, flags,
+                    QApplication::activeWindow());
+    for (const MessageBoxButton& button : buttons)
+        box.button(button.nButton)->setText(button.strText);
+    if (!buttons.empty())
+        box.setDefaultButton(buttons.front().nButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 QString PromptFileName(QWidget* pParent, const FileDialogRequest& request) {
     if (FileDialogHook())
         return FileDialogHook()(request);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QMessageBox>
 #include <QString>
@@ -19,6 +20,18 @@ QMessageBox::StandardButton AfxMessageBox(const QString& strText,
 // Shows strText where the main window holding pSource shows its prompts, the status bar, until
 // the next prompt; it goes up the widget tree as a status tip, so no view knows the main window.
 void ShowStatusPrompt(QWidget* pSource, const QString& strText);
+
+// A button with a text of its own that gives the answer of a standard button.
+struct MessageBoxButton {
+    QMessageBox::StandardButton nButton;
+    QString strText;
+};
+
+// A message box whose buttons read as given, the first one the default; returns the standard
+// button of the one pressed.
+QMessageBox::StandardButton AfxChoiceBox(const QString& strText,
+                                         const std::vector<MessageBoxButton>& buttons,
+                                         QMessageBox::Icon icon = QMessageBox::Question);
 
 // What a file dialog is asked for.
 struct FileDialogRequest {

@@ -12,6 +12,8 @@
 
 void CAppTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
+    ASSERT_TRUE(m_recoveryDir.isValid());
+    m_strRecoveryRoot = m_recoveryDir.path();
     // Closing the test's main window must not end the test program's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
@@ -49,6 +51,7 @@ void CAppTest::TearDown() {
 
 void CAppTest::StartApp(const QStringList& listFiles) {
     m_pApp = std::make_unique<CSampleApp>();
+    m_pApp->SetRecoveryRoot(RecoveryRoot());
     m_pApp->InitInstance(listFiles);
     MainFrame().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&MainFrame()));

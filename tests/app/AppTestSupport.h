@@ -32,7 +32,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts an application as the program does, with these files on its command line.
+    // Starts an application as the program does, with these files on its command line; its
+    // recovery files are kept under RecoveryRoot(), the test's own.
     void StartApp(const QStringList& listFiles = {});
     // Takes the application down (its windows and documents) without asking anything.
     void StopApp();
@@ -67,6 +68,9 @@ protected:
 
     // Files in the test's own temporary directory.
     QString TempPath(const QString& strName) const;
+    // Where the application started by StartApp keeps its recovery files: the test's own
+    // folder unless a test points it elsewhere.
+    const QString& RecoveryRoot() const { return m_strRecoveryRoot; }
     QString WriteFile(const QString& strName, const QByteArray& bytes) const;
     static QByteArray ReadFile(const QString& strPath);
 
@@ -75,6 +79,8 @@ protected:
 
     std::unique_ptr<CSampleApp> m_pApp;
     QTemporaryDir m_dir;
+    QTemporaryDir m_recoveryDir;
+    QString m_strRecoveryRoot;
     std::vector<QString> m_listMessages;
     std::vector<FileDialogRequest> m_listFileRequests;
 

@@ -209,7 +209,7 @@ TEST_F(FileCommandsTest, OpenAsksForAZarnFileAndAnOpenFileIsActivatedNotOpenedTw
     ASSERT_EQ(m_listFileRequests.size(), 1u);
     EXPECT_FALSE(m_listFileRequests[0].bSave);
     EXPECT_TRUE(m_listFileRequests[0].bMustExist);
-    EXPECT_EQ(m_listFileRequests[0].strFilter, "Kestor Files (*.zarn)");
+    EXPECT_EQ(m_listFileRequests[0].strFilter, "Kestor Files (*.zarn);;All Files (*)");
     CSampleDoc* pFirst = ActiveDoc();
     ASSERT_NE(pFirst, nullptr);
     App().OpenDocumentFile(strSecond);

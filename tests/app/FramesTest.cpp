@@ -108,11 +108,30 @@ TEST_F(FramesTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     QTest::keyClick(ActiveView(), Qt::Key_Z);
     EXPECT_EQ(pFirst->GetActiveView()->GetLineLength(0), 4);
 
+    // The modified document has "*" after its title in both windows, the main window's title
+    // and the Window menu; saving takes it away, and Undo away from the saved text brings it
+    // back. Redo back to the saved text leaves it: the buffer only ever sets the flag.
+    EXPECT_EQ(pFirst->windowTitle(), "form.zarn*:1");
+    EXPECT_EQ(pSecond->windowTitle(), "form.zarn*:2");
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - form.zarn*");
+    emit pWindowMenu->aboutToShow();
+    EXPECT_EQ(pWindowMenu->actions().last()->text(), "&2 form.zarn*:2");
+    Execute(ID_FILE_SAVE);
+    EXPECT_EQ(pFirst->windowTitle(), "form.zarn:1");
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - form.zarn");
+    emit pWindowMenu->aboutToShow();
+    EXPECT_EQ(pWindowMenu->actions().last()->text(), "&2 form.zarn:2");
+    Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(pSecond->windowTitle(), "form.zarn*:2");
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - form.zarn*");
+    Execute(ID_EDIT_REDO);
+    EXPECT_EQ(pSecond->windowTitle(), "form.zarn*:2");
+
     // Closing one of two windows asks nothing; closing the last one asks to save.
     EXPECT_TRUE(pSecond->close());
     FlushDeletes();
     EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(pFirst->windowTitle(), "form.zarn");
+    EXPECT_EQ(pFirst->windowTitle(), "form.zarn*");
     EXPECT_EQ(pDoc->GetViews().size(), 1u);
     AnswerMessageBoxes({QMessageBox::No});
     EXPECT_TRUE(pFirst->close());

@@ -1,16 +1,20 @@
 // Start-up of the application: with and without files on the command line, files that cannot
-// be opened, the window's menu, title and parts.
+// be opened or do not exist yet, the window's menu, title and parts.
 #include "app/DialogDockBar.h"
+#include "app/RecentFileList.h"
 #include "resources/CommandIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "view/PaneSplitter.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 
 namespace {
@@ -69,18 +73,44 @@ TEST_F(StartupTest, AFileOnTheCommandLineOpensMaximisedUnderMenu129) {
 }
 
 TEST_F(StartupTest, AFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen) {
-    const QString strMissing = TempPath("missing.zarn");
+    // A file in a folder that does not exist, a folder, and a file the user may not read.
+    const QString strMissing = TempPath("nowhere/missing.zarn");
     const QString strGood = WriteFile("good.zarn", "man_start_object ornament\r\n");
     const QString strFifo = TempPath("fifo.zarn");
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0644), 0);
-    StartApp({strMissing, strGood, m_dir.path(), strFifo});
-    ASSERT_EQ(m_listMessages.size(), 3u);
-    EXPECT_EQ(m_listMessages[0], "Cannot open " + strMissing + ": No such file or directory");
-    EXPECT_EQ(m_listMessages[1], "Cannot open " + m_dir.path() + ": Is a directory");
-    EXPECT_EQ(m_listMessages[2], "Cannot open " + strFifo + ": not a regular file");
-    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    const QString strLocked = WriteFile("locked.zarn", "x\r\n");
+    ASSERT_TRUE(QFile::setPermissions(strLocked, QFileDevice::WriteOwner));
+    StartApp({strMissing, strGood, m_dir.path(), strFifo, strLocked});
+    std::vector<QString> expected = {"Cannot open " + strMissing + ": No such file or directory",
+                                     "Cannot open " + m_dir.path() + ": Is a directory",
+                                     "Cannot open " + strFifo + ": not a regular file"};
+    // The superuser reads every file.
+    if (::geteuid() != 0)
+        expected.push_back("Cannot open " + strLocked + ": Permission denied");
+    EXPECT_EQ(m_listMessages, expected);
+    ASSERT_EQ(Docs().GetDocuments().size(), ::geteuid() != 0 ? 1u : 2u);
     EXPECT_EQ(Docs().GetDocuments().front()->GetTitle(), "good.zarn");
     EXPECT_TRUE(MainFrame().isVisible());
+}
+
+TEST_F(StartupTest, AFileThatDoesNotExistYetOpensEmptyAndSaveMakesIt) {
+    const QString strNew = TempPath("new.zarn");
+    StartApp({strNew});
+    EXPECT_TRUE(m_listMessages.empty());
+    CSampleDoc* pDoc = ActiveDoc();
+    ASSERT_NE(pDoc, nullptr);
+    EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(pDoc->GetPathName(), strNew);
+    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - new.zarn");
+    EXPECT_FALSE(QFile::exists(strNew));
+
+    QTest::keyClicks(ActiveView(), "abc");
+    Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(m_listFileRequests.empty());
+    EXPECT_EQ(ReadFile(strNew), QByteArray("abc"));
+    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(App().GetRecentFileList().GetFile(0), strNew);
 }
 
 TEST_F(StartupTest, SeveralFilesOpenInTheirOwnWindowsTheLastOneActive) {
@@ -94,6 +124,7 @@ TEST_F(StartupTest, SeveralFilesOpenInTheirOwnWindowsTheLastOneActive) {
 
 TEST_F(StartupTest, TheEndOfStartUpEmptiesThePendingRecord) {
     m_pApp = std::make_unique<CSampleApp>();
+    m_pApp->SetRecoveryRoot(RecoveryRoot());
     m_pApp->SetPendingRecord("1001", "/data/MAIN.IDX");
     m_pApp->InitInstance({});
     EXPECT_TRUE(App().GetPendingGid().isEmpty());

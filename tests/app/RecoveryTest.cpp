@@ -1,0 +1,346 @@
+// Crash recovery: the recovery file of a modified document appearing after a change and going
+// on save and close, the offer at start-up (Recover, Discard), an editor running meanwhile,
+// and real editor processes killed and recovered byte for byte.
+#include "app/RecoveryStore.h"
+#include "resources/CommandIds.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <csignal>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <QTest>
+
+namespace {
+
+constexpr int WAIT_MS = 30000;
+
+class RecoveryTest : public CAppTest {
+protected:
+    QString OwnFolder() { return App().GetRecoveryStore()->GetFolder(); }
+
+    static QStringList RecoveryFiles(const QString& strFolder) {
+        QStringList list;
+        if (strFolder.isEmpty())
+            return list;
+        for (const QString& strName : QDir(strFolder).entryList({"*.recovery"}, QDir::Files))
+            list.append(strFolder + u'/' + strName);
+        return list;
+    }
+
+    // The text a recovery file holds; its header goes to pRecord.
+    static QByteArray TextOf(const QString& strFile, RecoveryRecord* pRecord = nullptr) {
+        RecoveryRecord record;
+        EXPECT_TRUE(CRecoveryStore::ReadRecord(strFile, record)) << strFile.toStdString();
+        QTemporaryFile text;
+        EXPECT_TRUE(text.open());
+        EXPECT_TRUE(CRecoveryStore::ExtractText(record, text.fileName()));
+        if (pRecord)
+            *pRecord = record;
+        return ReadFile(text.fileName());
+    }
+
+    // What this editor would leave behind if it ended now, abnormally: its folder as it is,
+    // locked by nobody.
+    QString LeaveAsCrashed(const QString& strName) {
+        const QString strCopy = RecoveryRoot() + "/editor-" + strName;
+        EXPECT_TRUE(QDir().mkdir(strCopy));
+        for (const QString& strFile : QDir(OwnFolder()).entryList(QDir::Files))
+            EXPECT_TRUE(QFile::copy(OwnFolder() + u'/' + strFile, strCopy + u'/' + strFile));
+        return strCopy;
+    }
+
+    static void Modify(CSampleDoc* pDoc, const char* pszText) {
+        int nEndLine = 0, nEndChar = 0;
+        ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, 0, 0, pszText, nEndLine, nEndChar,
+                                                       EDITACT_TYPING));
+    }
+
+    static CSampleDoc* FindDoc(CDocManager& docs, const QString& strTitle) {
+        for (CSampleDoc* pDoc : docs.GetDocuments()) {
+            if (pDoc->GetTitle() == strTitle)
+                return pDoc;
+        }
+        return nullptr;
+    }
+};
+
+TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwentyWrites) {
+    using std::chrono::milliseconds;
+    const std::chrono::steady_clock::time_point tFirst;
+    struct Case {
+        int nLastChangeMs;
+        int nLastWriteMs;
+        int nDueMs;
+    };
+    const Case cases[] = {
+        {0, 0, 1000},      // one change: a second later
+        {2500, 0, 3500},   // the typing pauses
+        {4800, 0, 5000},   // the typing goes on: five seconds after the first change
+        {4800, 100, 5000}, // a write of a tenth of a second changes nothing
+        {9000, 400, 8000}, // one of 0.4 s: twenty times that
+        {6000, 400, 7000}, // unless the typing pauses first
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RecoveryWriteDue(tFirst, tFirst + milliseconds(c.nLastChangeMs),
+                                   milliseconds(c.nLastWriteMs)),
+                  tFirst + milliseconds(c.nDueMs))
+            << c.nLastChangeMs << " " << c.nLastWriteMs;
+}
+
+TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
+    // LF line ends, a NUL and a carriage return inside lines: all kept as saving keeps them.
+    const QString strPath = WriteFile("form.zarn", QByteArray("a\0b\nc\rd\n", 8));
+    StartApp({strPath});
+    CSampleDoc* pDoc = ActiveDoc();
+    QTest::keyClick(ActiveView(), Qt::Key_X);
+    // Not at every key: the file follows once the typing pauses.
+    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(OwnFolder()).size() == 1; }, WAIT_MS));
+    const QString strFile = RecoveryFiles(OwnFolder()).front();
+    EXPECT_TRUE(QFileInfo(strFile).fileName().startsWith("form.zarn"));
+    RecoveryRecord record;
+    EXPECT_EQ(TextOf(strFile, &record), QByteArray("xa\0b\nc\rd\n", 9));
+    EXPECT_EQ(record.strOriginalPath, strPath);
+    EXPECT_EQ(record.strTitle, "form.zarn");
+    EXPECT_EQ(record.nEolStyle, EOL_LF);
+
+    Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
+    // Closed without saving, the document takes its recovery file with it.
+    QTest::keyClick(ActiveView(), Qt::Key_Y);
+    pDoc->WriteRecoveryNow();
+    EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 1);
+    AnswerMessageBoxes({QMessageBox::No});
+    Execute(ID_FILE_CLOSE);
+    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
+
+    // Typing that goes on puts the file off for a few seconds at most.
+    Execute(ID_FILE_NEW);
+    bool bWritten = false;
+    for (int i = 0; i < 60 && !bWritten; ++i) {
+        QTest::keyClick(ActiveView(), Qt::Key_A);
+        QTest::qWait(250);
+        bWritten = !RecoveryFiles(OwnFolder()).isEmpty();
+    }
+    ASSERT_TRUE(bWritten);
+    TextOf(RecoveryFiles(OwnFolder()).front(), &record);
+    EXPECT_TRUE(record.strOriginalPath.isEmpty());
+    EXPECT_EQ(record.strTitle, "Zarn Document1");
+
+    // An editor that ends normally leaves nothing behind.
+    const QString strFolder = OwnFolder();
+    StopApp();
+    EXPECT_FALSE(QFileInfo::exists(strFolder));
+    EXPECT_TRUE(QDir(RecoveryRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths) {
+    // LF CR line ends and a NUL; CR LF.
+    const QString strFirst = WriteFile("first.zarn", QByteArray("one\0\n\rtwo\n\r", 11));
+    const QString strSecond = WriteFile("second.zarn", "b\r\n");
+    StartApp({strFirst, strSecond});
+    Execute(ID_FILE_NEW);
+    Modify(FindDoc(Docs(), "first.zarn"), "x");
+    Modify(FindDoc(Docs(), "second.zarn"), "y");
+    Modify(FindDoc(Docs(), "Zarn Document1"), "new");
+    for (CSampleDoc* pDoc : Docs().GetDocuments())
+        pDoc->WriteRecoveryNow();
+    const QString strCrashed = LeaveAsCrashed("crashed");
+    StopApp();
+
+    // The first file is open again when the offer comes: it takes the recovered text.
+    AnswerMessageBoxes({QMessageBox::Yes});
+    StartApp({strFirst});
+    ASSERT_EQ(m_listMessages.size(), 1u);
+    EXPECT_TRUE(m_listMessages[0].startsWith("Zarn Editor ended without saving these documents:"));
+    for (const QString& strLine : {strFirst, strSecond, QString("Zarn Document1 (never saved)")})
+        EXPECT_TRUE(m_listMessages[0].contains("\n" + strLine + "\n")) << strLine.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(strCrashed));
+    ASSERT_EQ(Docs().GetDocuments().size(), 3u);
+    EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 3);
+
+    CSampleDoc* pFirst = FindDoc(Docs(), "first.zarn");
+    CSampleDoc* pSecond = FindDoc(Docs(), "second.zarn");
+    CSampleDoc* pNew = FindDoc(Docs(), "Zarn Document1");
+    ASSERT_TRUE(pFirst && pSecond && pNew);
+    for (CSampleDoc* pDoc : {pFirst, pSecond, pNew})
+        EXPECT_TRUE(pDoc->IsModified()) << pDoc->GetTitle().toStdString();
+    EXPECT_EQ(pFirst->GetPathName(), strFirst);
+    EXPECT_EQ(pSecond->GetPathName(), strSecond);
+    EXPECT_TRUE(pNew->GetPathName().isEmpty());
+    TextPos ptCaret;
+    ASSERT_TRUE(pFirst->GetTextBuffer().Undo(ptCaret));
+    EXPECT_EQ(LinesOf(pFirst), QStringList({QString::fromLatin1("one\0", 4), "two", ""}));
+    ASSERT_TRUE(pFirst->GetTextBuffer().Redo(ptCaret));
+
+    EXPECT_TRUE(Docs().DoFileSave(pFirst));
+    EXPECT_TRUE(Docs().DoFileSave(pSecond));
+    AnswerFileDialogs({TempPath("new.zarn")});
+    EXPECT_TRUE(Docs().DoFileSave(pNew));
+    EXPECT_EQ(ReadFile(strFirst), QByteArray("xone\0\n\rtwo\n\r", 12));
+    EXPECT_EQ(ReadFile(strSecond), QByteArray("yb\r\n"));
+    EXPECT_EQ(ReadFile(TempPath("new.zarn")), QByteArray("new"));
+    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
+}
+
+TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) {
+    // Another editor, running all along, with an unsaved document of its own.
+    CRecoveryStore other(RecoveryRoot());
+    ASSERT_TRUE(other.Open());
+    CTextBuffer theirs;
+    theirs.InitEmpty(EOL_CRLF);
+    int nEndLine = 0, nEndChar = 0;
+    theirs.InsertTextAt(nullptr, 0, 0, "theirs", nEndLine, nEndChar, EDITACT_TYPING);
+    const QString strTheirs = other.NewFileName("theirs.zarn");
+    ASSERT_TRUE(other.Write(strTheirs, theirs, "/forms/theirs.zarn", "theirs.zarn"));
+
+    const QString strMine = WriteFile("mine.zarn", "m\r\n");
+    StartApp({strMine});
+    EXPECT_TRUE(m_listMessages.empty());
+    Modify(ActiveDoc(), "z");
+    ActiveDoc()->WriteRecoveryNow();
+    const QString strCrashed = LeaveAsCrashed("crashed");
+    StopApp();
+
+    AnswerMessageBoxes({QMessageBox::Discard});
+    StartApp();
+    ASSERT_EQ(m_listMessages.size(), 1u);
+    EXPECT_TRUE(m_listMessages[0].contains("\n" + strMine + "\n"));
+    EXPECT_FALSE(m_listMessages[0].contains("theirs"));
+    EXPECT_TRUE(Docs().GetDocuments().empty());
+    EXPECT_FALSE(QFileInfo::exists(strCrashed));
+    EXPECT_EQ(TextOf(strTheirs), QByteArray("theirs"));
+    StopApp();
+    StartApp();
+    EXPECT_EQ(m_listMessages.size(), 1u);
+}
+
+// Real editors, run as their own processes on the offscreen platform with their own data
+// folder, each told apart by the files it holds open.
+class RecoveryProcessTest : public RecoveryTest {
+protected:
+    void SetUp() override {
+        RecoveryTest::SetUp();
+        ASSERT_TRUE(m_data.isValid());
+    }
+
+    void TearDown() override {
+        for (const std::unique_ptr<QProcess>& pEditor : m_listEditors)
+            Kill(*pEditor);
+        RecoveryTest::TearDown();
+    }
+
+    // Where the editors keep their recovery folders.
+    QString EditorsRoot() const { return m_data.path() + "/ZarnEditor/Zarn Editor/recovery"; }
+
+    QProcess& StartEditor(const QStringList& listArgs) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_DATA_HOME", m_data.path());
+        env.insert("XDG_CONFIG_HOME", m_data.path() + "/config");
+        auto& pEditor = m_listEditors.emplace_back(std::make_unique<QProcess>());
+        pEditor->setProcessEnvironment(env);
+        pEditor->setProcessChannelMode(QProcess::ForwardedChannels);
+        pEditor->start(QStringLiteral(ZARN_BUILD_DIR "/zarneditor"), listArgs);
+        EXPECT_TRUE(pEditor->waitForStarted());
+        return *pEditor;
+    }
+
+    static void Kill(QProcess& editor) {
+        if (editor.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(editor.processId()), SIGKILL);
+        editor.waitForFinished();
+    }
+
+    // The recovery folder of a running editor: the one whose lock it holds.
+    static QString FolderOf(const QProcess& editor) {
+        const QString strFds = QStringLiteral("/proc/%1/fd").arg(editor.processId());
+        for (const QString& strFd : QDir(strFds).entryList(QDir::Files | QDir::System)) {
+            const QString strTarget = QFile::symLinkTarget(strFds + u'/' + strFd);
+            if (strTarget.endsWith("/lock"))
+                return QFileInfo(strTarget).absolutePath();
+        }
+        return {};
+    }
+
+    // Whether a running editor watches the file at strPath: then it has the file open.
+    static bool Watches(const QProcess& editor, const QString& strPath) {
+        struct stat st;
+        if (::stat(QFile::encodeName(strPath).constData(), &st) != 0)
+            return false;
+        const QString strInode = QString::number(st.st_ino, 16);
+        const QString strInfo = QStringLiteral("/proc/%1/fdinfo").arg(editor.processId());
+        static const QRegularExpression reInode(QStringLiteral("^inotify .* ino:([0-9a-f]+) "),
+                                                QRegularExpression::MultilineOption);
+        for (const QString& strFd : QDir(strInfo).entryList(QDir::Files)) {
+            const QString strText = QString::fromLatin1(ReadFile(strInfo + u'/' + strFd));
+            for (auto it = reInode.globalMatch(strText); it.hasNext();) {
+                if (it.next().captured(1) == strInode)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    QTemporaryDir m_data;
+    std::vector<std::unique_ptr<QProcess>> m_listEditors;
+};
+
+TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNotFromAnotherOne) {
+    // LF line ends with a NUL and a carriage return inside lines; CR LF.
+    const QByteArray first("; GID 1\nnul\0here\nwith\rcr\n", 25);
+    const QByteArray second("b 1\r\nb 2\r\n");
+    const QString strFirst = WriteFile("first.zarn", first);
+    const QString strSecond = WriteFile("second.zarn", second);
+    QProcess& editor1 = StartEditor({strFirst});
+    QProcess& editor2 = StartEditor({strSecond});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Watches(editor1, strFirst); }, WAIT_MS));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Watches(editor2, strSecond); }, WAIT_MS));
+    const QString strFolder1 = FolderOf(editor1);
+    const QString strFolder2 = FolderOf(editor2);
+    ASSERT_FALSE(strFolder1.isEmpty());
+    ASSERT_NE(strFolder1, strFolder2);
+
+    // Another program deletes both files: the editors keep the texts, unsaved.
+    ASSERT_TRUE(QFile::remove(strFirst));
+    ASSERT_TRUE(QFile::remove(strSecond));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder1).size() == 1; }, WAIT_MS));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder2).size() == 1; }, WAIT_MS));
+    Kill(editor1);
+
+    // The next editor takes what the killed one left, and nothing of the one still running.
+    QProcess& editor3 = StartEditor({"--recover"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !QFileInfo::exists(strFolder1) && RecoveryFiles(FolderOf(editor3)).size() == 1;
+        },
+        WAIT_MS));
+    RecoveryRecord record;
+    EXPECT_EQ(TextOf(RecoveryFiles(FolderOf(editor3)).front(), &record), first);
+    EXPECT_EQ(record.strOriginalPath, strFirst);
+    EXPECT_EQ(RecoveryFiles(strFolder2).size(), 1);
+    EXPECT_EQ(QDir(EditorsRoot()).entryList({"editor-*"}, QDir::Dirs).size(), 2);
+
+    // Both killed now; recovered here, each document saves its file back as it was.
+    Kill(editor2);
+    Kill(editor3);
+    m_strRecoveryRoot = EditorsRoot();
+    AnswerMessageBoxes({QMessageBox::Yes});
+    StartApp();
+    ASSERT_EQ(Docs().GetDocuments().size(), 2u);
+    for (CSampleDoc* pDoc : Docs().GetDocuments()) {
+        EXPECT_TRUE(pDoc->IsModified());
+        EXPECT_TRUE(Docs().DoFileSave(pDoc));
+    }
+    EXPECT_EQ(ReadFile(strFirst), first);
+    EXPECT_EQ(ReadFile(strSecond), second);
+    EXPECT_EQ(m_listMessages.size(), 1u);
+}
+
+} // namespace
