@@ -18,6 +18,7 @@ constexpr std::array kCommands{
     CommandInfo{ID_ZARN_EXPORT_VEY,             "E&xport to Vey Zarn",         0,                       nullptr},
     CommandInfo{ID_VIEW_OUTPUT,                 "&Output",                     0,                       nullptr},
     CommandInfo{ID_KEY_F10,                     "F10",                         0,                       nullptr},
+    CommandInfo{ID_HELP_OPEN_EXAMPLE,           "Open &Example Form",          ID_HELP_OPEN_EXAMPLE,    nullptr},
     CommandInfo{ID_EDIT_DELETE,                 "&Delete\tDel",                0,                       nullptr},
     CommandInfo{ID_EDIT_FIND_PREVIOUS,          "Find Previous\tShift+F3",     ID_EDIT_FIND_PREVIOUS,   ":/zarn/toolbar/37126.png"},
     CommandInfo{ID_TOGGLE_BOOKMARK_FIRST + 0,   "Bookmark 0",                  0,                       nullptr},

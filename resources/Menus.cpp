@@ -27,6 +27,8 @@ constexpr MenuItem kView[] = {
 };
 
 constexpr MenuItem kHelpNoDoc[] = {
+    {"Open &Example Form", ID_HELP_OPEN_EXAMPLE, {}},
+    kSeparator,
     {"&About", ID_APP_ABOUT, {}},
 };
 
@@ -131,6 +133,8 @@ constexpr MenuItem kWindow[] = {
 };
 
 constexpr MenuItem kHelp[] = {
+    {"Open &Example Form", ID_HELP_OPEN_EXAMPLE, {}},
+    kSeparator,
     {"&About...", ID_APP_ABOUT, {}},
 };
 

@@ -40,6 +40,7 @@ constexpr std::array kStrings{
     StringEntry{32821, "Insert into MAIN.IDX\tInsert"},
     StringEntry{32822, "Insert into MAIN.IDX file\nInsert"},
     StringEntry{32823, "Insert current document into MAIN.IDX\nInsert"},
+    StringEntry{32840, "Open your own copy of the example form\nOpen Example Form"},
     StringEntry{37126, "Find the previous occurrence of the specified text\nFind Previous"},
     StringEntry{37900, "         "},              // 9 blanks: sizes the always blank pane
     StringEntry{37901, "Read"},
