@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/CommandRoute.h"
 #include "app/DocManager.h"
+#include "app/ExampleForm.h"
 #include "app/MainFrame.h"
 #include "app/OutputEdit.h"
 #include "app/RecentFileList.h"
@@ -155,6 +156,7 @@ std::span<const CommandMapEntry<CSampleApp>> CSampleApp::GetCommandMap() {
         {ID_FILE_PRINT_SETUP,   ID_FILE_PRINT_SETUP,   &CSampleApp::OnFilePrintSetup, nullptr},
         {ID_FILE_LOAD_FROM_IDX, ID_FILE_LOAD_FROM_IDX, &CSampleApp::OnLoadFromIdx,    nullptr},
         {ID_APP_EXIT,           ID_APP_EXIT,           &CSampleApp::OnAppExit,        nullptr},
+        {ID_HELP_OPEN_EXAMPLE,  ID_HELP_OPEN_EXAMPLE,  &CSampleApp::OnOpenExampleForm, nullptr},
     };
     // clang-format on
     return s_aEntries;
@@ -205,6 +207,18 @@ void CSampleApp::OnUpdateRecentFileMenu(CCmdUI& cmdUI) {
 void CSampleApp::OnAppAbout(unsigned) {
     CAboutDlg dlg(m_pMainFrame);
     dlg.exec();
+}
+
+void CSampleApp::OnOpenExampleForm(unsigned) {
+    // A copy open in a window is the user's work in progress: it is only brought forward.
+    const QString strCopy = GetExampleCopyPath();
+    if (m_pDocManager->FindOpenDocument(strCopy)) {
+        OpenDocumentFile(strCopy);
+        return;
+    }
+    const QString strPath = PrepareExampleCopy();
+    if (!strPath.isEmpty())
+        OpenDocumentFile(strPath);
 }
 
 void CSampleApp::OnFilePrintSetup(unsigned) {

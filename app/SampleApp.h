@@ -74,6 +74,7 @@ private:
     void OnOpenRecentFile(unsigned nId);
     void OnUpdateRecentFileMenu(CCmdUI& cmdUI);
     void OnAppAbout(unsigned nId);
+    void OnOpenExampleForm(unsigned nId);
     void OnFilePrintSetup(unsigned nId);
     void OnLoadFromIdx(unsigned nId);
     void OnAppExit(unsigned nId);

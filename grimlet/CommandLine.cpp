@@ -7,6 +7,26 @@
 const char GRIMLET_USAGE[] = "usage: grimlet dump DB RECORD OUTFILE | add [-keepComments] DB "
                              "SOURCEFILE | init DB | list DB";
 
+const char GRIMLET_HELP[] =
+    "Usage: grimlet COMMAND ARGUMENTS...\n"
+    "Moves Zarn forms between a records database (MAIN.IDX) and Zarn source files.\n"
+    "\n"
+    "  grimlet dump DB RECORD OUTFILE         write record RECORD of DB as Zarn source to\n"
+    "                                         OUTFILE; a record that does not exist gives\n"
+    "                                         a new, empty form\n"
+    "  grimlet add [-keepComments] DB SOURCE  store the form in SOURCE as its record, replacing\n"
+    "                                         an older version; comments are stripped unless\n"
+    "                                         -keepComments is given\n"
+    "  grimlet init DB                        create an empty records database\n"
+    "  grimlet list DB                        list the record numbers in DB\n"
+    "  grimlet --help | --version             show this help, or the version, and exit\n"
+    "\n"
+    "The record of a source comes from its first line, \"; GID RECORD\", or else from the\n"
+    "file's name. Exit status: 0 on success, 1 when the command failed, 2 for a wrong\n"
+    "command line.\n";
+
+const char GRIMLET_VERSION[] = "grimlet " ZARN_VERSION "\n";
+
 namespace {
 
 bool WrongCount(std::string_view command, std::string& strError) {
@@ -24,6 +44,11 @@ bool ParseCommandLine(int argc, const char* const* argv, GrimletArgs& args, std:
     }
     const std::string strCommand = words.front();
     words.erase(words.begin());
+    if ((strCommand == "--help" || strCommand == "-h" || strCommand == "--version") &&
+        words.empty()) {
+        args.nRequest = strCommand == "--version" ? GrimletRequest::Version : GrimletRequest::Help;
+        return true;
+    }
     if (strCommand == "dump") {
         if (words.size() != 3)
             return WrongCount(strCommand, strError);

@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "grimlet: %s (%s)\n", strError.c_str(), GRIMLET_USAGE);
         return 2;
     }
+    if (args.nRequest != GrimletRequest::Command) {
+        std::fputs(args.nRequest == GrimletRequest::Help ? GRIMLET_HELP : GRIMLET_VERSION, stdout);
+        return 0;
+    }
     try {
         return RunCommand(args);
     } catch (const std::exception& e) {

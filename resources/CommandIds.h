@@ -111,6 +111,7 @@ constexpr unsigned ID_PREV_PANE              = 57681;
 constexpr unsigned ID_APP_ABOUT              = 57664;
 constexpr unsigned ID_APP_EXIT               = 57665;
 constexpr unsigned ID_KEY_F10                = 32827; // bound to F10; no handler
+constexpr unsigned ID_HELP_OPEN_EXAMPLE      = 32840; // opens the user's copy of the example form
 
 // Zarn document.
 constexpr unsigned ID_DOC_PROPERTIES         = 32804; // has a prompt, but no menu item

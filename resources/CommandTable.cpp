@@ -18,6 +18,7 @@ constexpr std::array kCommands{
     CommandInfo{ID_ZARN_EXPORT_VEY,             "E&xport to Vey Zarn",         0,                       nullptr},
     CommandInfo{ID_VIEW_OUTPUT,                 "&Output",                     0,                       nullptr},
     CommandInfo{ID_KEY_F10,                     "F10",                         0,                       nullptr},
+    CommandInfo{ID_HELP_OPEN_EXAMPLE,           "Open &Example Form",          ID_HELP_OPEN_EXAMPLE,    nullptr},
     CommandInfo{ID_EDIT_DELETE,                 "&Delete\tDel",                0,                       nullptr},
     CommandInfo{ID_EDIT_BACKSPACE_WORD,         "&Backspace Word\tCtrl+Backspace", ID_EDIT_BACKSPACE_WORD, nullptr},
     CommandInfo{ID_EDIT_DELETE_WORD,            "Delete &Word\tCtrl+Del",      ID_EDIT_DELETE_WORD,     nullptr},

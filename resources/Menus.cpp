@@ -27,6 +27,8 @@ constexpr MenuItem kView[] = {
 };
 
 constexpr MenuItem kHelpNoDoc[] = {
+    {"Open &Example Form", ID_HELP_OPEN_EXAMPLE, {}},
+    kSeparator,
     {"&About", ID_APP_ABOUT, {}},
 };
 
@@ -134,6 +136,8 @@ constexpr MenuItem kWindow[] = {
 };
 
 constexpr MenuItem kHelp[] = {
+    {"Open &Example Form", ID_HELP_OPEN_EXAMPLE, {}},
+    kSeparator,
     {"&About...", ID_APP_ABOUT, {}},
 };
 

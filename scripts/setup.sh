@@ -8,6 +8,7 @@ ZARN_PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
     poppler-utils
     libx11-dev
+    scdoc dpkg-dev lintian desktop-file-utils appstream shared-mime-info
 )
 
 zarn_install_missing() {

@@ -34,7 +34,13 @@ void SetEditorDirectory(const QString& strDir) {
 }
 
 QString GetGrimletProgram() {
-    return QDir(GetEditorDirectory()).filePath(QString::fromLatin1(GRIMLET_PROGRAM_NAME));
+    const QString strName = QString::fromLatin1(GRIMLET_PROGRAM_NAME);
+    const QString strBeside = QDir(GetEditorDirectory()).filePath(strName);
+    const QFileInfo beside(strBeside);
+    if (beside.isFile() && beside.isExecutable())
+        return strBeside;
+    const QString strOnPath = QStandardPaths::findExecutable(strName);
+    return strOnPath.isEmpty() ? strBeside : strOnPath;
 }
 
 QString GetLoadDirectory(QString& strError) {

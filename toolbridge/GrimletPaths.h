@@ -9,7 +9,8 @@ QString GetEditorDirectory();
 // editor); an empty string restores the program's own.
 void SetEditorDirectory(const QString& strDir);
 
-// The program "grimlet" in the editor's directory.
+// The program "grimlet" in the editor's directory, else the one on the PATH; the one in the
+// editor's directory (which then fails to start) when there is neither.
 QString GetGrimletProgram();
 
 // Where Load from MAIN.IDX has Grimlet write a form: the editor's directory while the user

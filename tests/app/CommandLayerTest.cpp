@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -209,12 +210,17 @@ TEST_F(CommandLayerTest, TheViewsCommandsGoOnToItsDocumentWindowAndApplication) 
 TEST_F(CommandLayerTest, TheAboutBoxAndTheHexConverterOpenModally) {
     StartApp();
     QString strTitle;
-    DriveNextModalDialog([&strTitle](QWidget* pDialog) {
+    QString strVersion;
+    DriveNextModalDialog([&strTitle, &strVersion](QWidget* pDialog) {
         strTitle = pDialog->windowTitle();
+        if (const auto* pLabel = pDialog->findChild<QLabel*>("IDC_STATIC_VERSION"))
+            strVersion = pLabel->text();
         static_cast<QDialog*>(pDialog)->accept();
     });
     Execute(ID_APP_ABOUT);
     EXPECT_EQ(strTitle, "About ZarnEditor");
+    // The build's one version, as --version and the package tell it.
+    EXPECT_EQ(strVersion, "ZarnEditor Version " ZARN_VERSION);
 
     Execute(ID_FILE_NEW);
     strTitle.clear();

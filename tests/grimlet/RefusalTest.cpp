@@ -194,4 +194,22 @@ TEST(GrimletRefusal, AWrongCommandLineShowsTheUsage) {
     }
 }
 
+TEST(GrimletRefusal, HelpAndVersionAreToldOnStandardOutput) {
+    for (const char* pszHelp : {"--help", "-h"}) {
+        const GrimletRun run = RunGrimlet({pszHelp});
+        EXPECT_EQ(run.nExit, 0);
+        EXPECT_EQ(run.strOut.rfind("Usage: grimlet COMMAND", 0), 0u) << run.strOut;
+        for (const char* pszCommand :
+             {"grimlet dump DB RECORD OUTFILE", "grimlet add [-keepComments]", "grimlet init DB",
+              "grimlet list DB"})
+            EXPECT_NE(run.strOut.find(pszCommand), std::string::npos) << pszCommand;
+        EXPECT_TRUE(run.strErr.empty());
+    }
+    const GrimletRun run = RunGrimlet({"--version"});
+    EXPECT_EQ(run.nExit, 0);
+    EXPECT_EQ(run.strOut, "grimlet " ZARN_VERSION "\n");
+    // Not a command of its own beside other words.
+    EXPECT_EQ(RunGrimlet({"--version", "db"}).nExit, 2);
+}
+
 } // namespace

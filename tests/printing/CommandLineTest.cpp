@@ -1,5 +1,5 @@
-// Printing from the command line: how the options are told from file names, and the real
-// program printing a file to a PDF and exiting, or saying why it could not.
+// The command line: how the options are told from file names, and the real program printing a
+// file to a PDF and exiting, or saying why it could not, or telling its help and version.
 #include "app/CommandLineInfo.h"
 #include "tests/printing/PrintTestSupport.h"
 
@@ -28,6 +28,13 @@ TEST(CommandLineInfoTest, NamesWithoutAPrintOptionAreFilesToOpen) {
     cmdInfo = Parse({"form.zarn", "/home/me/p", "/pt/x.zarn"});
     EXPECT_EQ(cmdInfo.m_nShellCommand, CCommandLineInfo::FileOpen);
     EXPECT_EQ(cmdInfo.m_listFiles, QStringList({"form.zarn", "/home/me/p", "/pt/x.zarn"}));
+    EXPECT_FALSE(cmdInfo.m_bRecover);
+
+    // --recover stands anywhere among the names and is none of them.
+    cmdInfo = Parse({"a.zarn", "--recover", "b.zarn"});
+    EXPECT_EQ(cmdInfo.m_nShellCommand, CCommandLineInfo::FileOpen);
+    EXPECT_EQ(cmdInfo.m_listFiles, QStringList({"a.zarn", "b.zarn"}));
+    EXPECT_TRUE(cmdInfo.m_bRecover);
 }
 
 TEST(CommandLineInfoTest, PrintOptionsTakeTheirFileAndPrinterWhereverTheyStand) {
@@ -38,10 +45,44 @@ TEST(CommandLineInfoTest, PrintOptionsTakeTheirFileAndPrinterWhereverTheyStand) 
             << listArgs.join(' ').toStdString();
         EXPECT_EQ(cmdInfo.m_listFiles, QStringList({"f.zarn"}));
     }
-    const CCommandLineInfo cmdInfo = Parse({"/pt", "f.zarn", "out.pdf"});
-    EXPECT_EQ(cmdInfo.m_nShellCommand, CCommandLineInfo::FilePrintTo);
-    EXPECT_EQ(cmdInfo.m_listFiles, QStringList({"f.zarn"}));
-    EXPECT_EQ(cmdInfo.m_strPrinterName, "out.pdf");
+    for (const QStringList& listArgs :
+         {QStringList{"/pt", "f.zarn", "out.pdf"}, QStringList{"f.zarn", "-pt", "out.pdf"},
+          QStringList{"--pt", "f.zarn", "out.pdf"}}) {
+        const CCommandLineInfo cmdInfo = Parse(listArgs);
+        EXPECT_EQ(cmdInfo.m_nShellCommand, CCommandLineInfo::FilePrintTo)
+            << listArgs.join(' ').toStdString();
+        EXPECT_EQ(cmdInfo.m_listFiles, QStringList({"f.zarn"}));
+        EXPECT_EQ(cmdInfo.m_strPrinterName, "out.pdf");
+    }
+}
+
+TEST(CommandLineInfoTest, HelpVersionAndTheEndOfOptions) {
+    struct Case {
+        QStringList listArgs;
+        CCommandLineInfo::ShellCommand nCommand;
+        QStringList listFiles;
+    };
+    const Case aCases[] = {
+        {{"--help"}, CCommandLineInfo::ShowHelp, {}},
+        {{"f.zarn", "-h"}, CCommandLineInfo::ShowHelp, {}},
+        {{"/p", "-help"}, CCommandLineInfo::ShowHelp, {}},
+        {{"--version"}, CCommandLineInfo::ShowVersion, {}},
+        {{"-v", "f.zarn"}, CCommandLineInfo::ShowVersion, {}},
+        // After "--" every argument is a file, whatever it looks like.
+        {{"--", "-p", "--help", "/pt"}, CCommandLineInfo::FileOpen, {"-p", "--help", "/pt"}},
+        {{"--print", "--", "-f.zarn"}, CCommandLineInfo::FilePrint, {"-f.zarn"}},
+    };
+    for (const Case& c : aCases) {
+        const CCommandLineInfo cmdInfo = Parse(c.listArgs);
+        EXPECT_EQ(cmdInfo.m_nShellCommand, c.nCommand) << c.listArgs.join(' ').toStdString();
+        EXPECT_EQ(cmdInfo.m_listFiles, c.listFiles) << c.listArgs.join(' ').toStdString();
+    }
+    // Only these, and printing, need no window.
+    EXPECT_TRUE(CCommandLineInfo::OpensNoWindow({"f.zarn", "--version"}));
+    EXPECT_TRUE(CCommandLineInfo::OpensNoWindow({"-h"}));
+    EXPECT_TRUE(CCommandLineInfo::OpensNoWindow({"/pt", "f.zarn", "x.pdf"}));
+    EXPECT_FALSE(CCommandLineInfo::OpensNoWindow({"f.zarn", "-style", "fusion"}));
+    EXPECT_FALSE(CCommandLineInfo::OpensNoWindow({"--", "--help"}));
 }
 
 TEST(CommandLineInfoTest, APrintOptionWithTheWrongArgumentsIsAMistake) {
@@ -55,6 +96,8 @@ TEST(CommandLineInfoTest, APrintOptionWithTheWrongArgumentsIsAMistake) {
         {{"/pt", "a.zarn"}, "/pt takes a file name and a printer name"},
         {{"/pt", "a.zarn", "lp", "extra"}, "/pt takes a file name and a printer name"},
         {{"/p", "a.zarn", "/pt", "b.zarn", "lp"}, "/p and /pt cannot be given together"},
+        {{"a.zarn", "-x"}, "Unknown option 'x'."},
+        {{"--print=a.zarn"}, "Unexpected value after '--print'."},
     };
     for (const Case& c : aCases) {
         const CCommandLineInfo cmdInfo = Parse(c.listArgs);
@@ -69,7 +112,8 @@ class CommandLinePrintTest : public CPrintTest {
 protected:
     struct Run {
         int nExitCode = -1;
-        QString strError; // standard error
+        QString strOutput; // standard output
+        QString strError;  // standard error
     };
 
     Run RunEditor(const QStringList& listArgs, int nWaitMs = 120000) {
@@ -89,6 +133,7 @@ protected:
             return run;
         }
         run.nExitCode = process.exitCode();
+        run.strOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
         run.strError = QString::fromLocal8Bit(process.readAllStandardError());
         return run;
     }
@@ -179,6 +224,21 @@ TEST_F(CommandLinePrintTest, PrintingAFifoIsRefusedWithoutWaitingForAWriter) {
         run.strError.contains("zarneditor: Cannot open " + strFifo + ": not a regular file"))
         << run.strError.toStdString();
     EXPECT_FALSE(QFile::exists(strPdf));
+}
+
+TEST_F(CommandLinePrintTest, HelpAndVersionArePrintedOnStandardOutputWithoutADisplay) {
+    Run run = RunEditor({"--version"});
+    EXPECT_EQ(run.nExitCode, 0) << run.strError.toStdString();
+    EXPECT_EQ(run.strOutput, "zarneditor " ZARN_VERSION "\n");
+
+    run = RunEditor({"--help"});
+    EXPECT_EQ(run.nExitCode, 0) << run.strError.toStdString();
+    EXPECT_TRUE(run.strError.isEmpty()) << run.strError.toStdString();
+    EXPECT_TRUE(run.strOutput.startsWith("Usage: ")) << run.strOutput.toStdString();
+    // Every way of calling the program is listed.
+    for (const char* pszForm : {"[FILE...]", "/p FILE", "/pt FILE PRINTER", "-p, --print", "--pt",
+                                "-h, --help", "-v, --version"})
+        EXPECT_TRUE(run.strOutput.contains(pszForm)) << pszForm;
 }
 
 TEST_F(CommandLinePrintTest, PrintingOnTheDefaultPrinterWithoutAnyIsRefused) {

@@ -269,4 +269,36 @@ TEST(LoadDirectory, IsTheEditorDirectoryOrElseThePerUserDataDirectory) {
     SetEditorDirectory(QString());
 }
 
+TEST(GrimletProgram, IsTheOneBesideTheEditorElseTheOneOnThePath) {
+    QTemporaryDir dir;
+    const QString strEditor = dir.filePath("editor");
+    const QString strOnPath = dir.filePath("path");
+    for (const QString& strDir : {strEditor, strOnPath})
+        ASSERT_TRUE(QDir().mkpath(strDir));
+    const auto writeFile = [](const QString& strPath, bool bProgram) {
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                                        (bProgram ? QFile::ExeOwner : QFile::Permissions())));
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", strOnPath.toLocal8Bit());
+    SetEditorDirectory(strEditor);
+
+    // Neither: the one beside the editor, which then fails to start.
+    EXPECT_EQ(GetGrimletProgram(), strEditor + "/grimlet");
+    writeFile(strOnPath + "/grimlet", true);
+    EXPECT_EQ(GetGrimletProgram(), strOnPath + "/grimlet");
+    // A file that may not be run is passed over.
+    writeFile(strEditor + "/grimlet", false);
+    EXPECT_EQ(GetGrimletProgram(), strOnPath + "/grimlet");
+    writeFile(strEditor + "/grimlet", true);
+    EXPECT_EQ(GetGrimletProgram(), strEditor + "/grimlet");
+
+    qputenv("PATH", oldPath);
+    SetEditorDirectory(QString());
+}
+
 } // namespace

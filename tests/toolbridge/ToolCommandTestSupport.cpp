@@ -23,6 +23,8 @@ void CToolCommandTest::SetUp() {
 void CToolCommandTest::TearDown() {
     CAppTest::TearDown();
     SetEditorDirectory(QString());
+    if (m_oldPath)
+        qputenv("PATH", *m_oldPath);
 }
 
 QString CToolCommandTest::EditorPath(const QString& strName) const {
@@ -30,7 +32,7 @@ QString CToolCommandTest::EditorPath(const QString& strName) const {
 }
 
 void CToolCommandTest::UseFakeGrimlet(const QByteArray& script) {
-    RemoveGrimlet();
+    QFile::remove(EditorPath("grimlet"));
     QFile file(EditorPath("grimlet"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("#!/bin/sh\ncd \"$(dirname \"$0\")\" || exit 9\n" + script);
@@ -56,6 +58,9 @@ QStringList CToolCommandTest::RecordedArguments() const {
 
 void CToolCommandTest::RemoveGrimlet() {
     QFile::remove(EditorPath("grimlet"));
+    if (!m_oldPath)
+        m_oldPath = qgetenv("PATH");
+    qputenv("PATH", m_strEditorDir.toLocal8Bit());
 }
 
 QString CToolCommandTest::MakeDatabase(const QString& strName,

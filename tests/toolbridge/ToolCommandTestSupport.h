@@ -6,6 +6,9 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/toolbridge/ToolTestSupport.h"
 
+#include <optional>
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +28,8 @@ protected:
     void UseArgumentRecordingGrimlet(const QByteArray& rest = "exit 0\n");
     // The arguments that the recording grimlet was given, or an empty list if it never ran.
     QStringList RecordedArguments() const;
-    // No grimlet at all in the editor directory.
+    // No grimlet at all: none in the editor directory, and none on the PATH, which stays empty
+    // of programs until the test ends (an installed grimlet would be found there).
     void RemoveGrimlet();
 
     // A records database in the test's directory holding these forms (record, source text).
@@ -46,6 +50,7 @@ protected:
 
 private:
     QString m_strEditorDir;
+    std::optional<QByteArray> m_oldPath; // set while the PATH is hidden
 };
 
 // Runs the real grimlet to its end; its exit status.
