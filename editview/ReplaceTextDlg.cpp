@@ -134,6 +134,12 @@ void CReplaceTextDlg::OnReplace() {
 
 void CReplaceTextDlg::OnReplaceAll() {
     UpdateData(true);
+    // An empty text has no match to replace: it ends as every search that finds nothing does.
+    if (m_sFindWhat.isEmpty()) {
+        m_bFound = false;
+        OnNotFound();
+        return;
+    }
     const std::string strFind = TextToBytes(m_sFindWhat);
     if (!m_bFound) {
         m_ptMatchPos = m_ptStartPos;

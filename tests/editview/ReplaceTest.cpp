@@ -274,9 +274,10 @@ TEST_F(EditReplace, TheDialogSettingsAreRememberedHoweverItCloses) {
     EXPECT_EQ(fx.State(), "|text");
 }
 
-TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEnds) {
+TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEndsWithTheNotFoundMessage) {
     CEditFixture fx("|ab\ncd");
     RunReplace(fx.view, "", "", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
+    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"\""});
     RunReplace(fx.view, "", "x", [&](CReplaceTextDlg& dlg) {
         ReplaceAll(dlg);
         Replace(dlg);
