@@ -7,6 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/OutputEdit.h"
 #include "app/RecentFileList.h"
+#include "app/SampleDoc.h"
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "toolbridge/LoadFromIdx.h"
@@ -150,12 +151,17 @@ void CSampleApp::OnFilePrintSetup(unsigned) {
 
 void CSampleApp::OnLoadFromIdx(unsigned) {
     // The record goes to the document that opening the file constructs; when the file is
-    // open already, no document is constructed and the record waits for the next one.
-    LoadFromIdx(m_pMainFrame, m_pMainFrame->GetOutputEdit(),
-                [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
-                    SetPendingRecord(strGid, strIdxPath);
-                    return OpenDocumentFile(strFile) != nullptr;
-                });
+    // open already, that document is activated, and the record waits for the next one.
+    LoadFromIdx(
+        m_pMainFrame, m_pMainFrame->GetOutputEdit(),
+        [this](const QString& strFile) -> CTextBuffer* {
+            CSampleDoc* pDoc = m_pDocManager->FindOpenDocument(strFile);
+            return pDoc != nullptr ? &pDoc->GetTextBuffer() : nullptr;
+        },
+        [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
+            SetPendingRecord(strGid, strIdxPath);
+            return OpenDocumentFile(strFile) != nullptr;
+        });
 }
 
 void CSampleApp::OnAppExit(unsigned) {

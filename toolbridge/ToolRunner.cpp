@@ -158,7 +158,9 @@ void CToolRunner::Start() {
         &process, &QProcess::errorOccurred, &process, [this](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart) {
                 if (!m_pRun->bKilled) {
-                    ReportError(TOOL_ERR_CREATE_PROCESS, m_pRun->process.errorString());
+                    // The reason names the program that was tried.
+                    ReportError(TOOL_ERR_CREATE_PROCESS, m_strProgram + QStringLiteral(": ") +
+                                                             m_pRun->process.errorString());
                     SetResult(TOOLRUN_NOT_STARTED);
                 }
                 End();
