@@ -19,6 +19,11 @@ COutputEdit::COutputEdit(QWidget* pParent) : QPlainTextEdit(pParent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setUndoRedoEnabled(false);
+    // Tool output is mostly plain Latin text, which needs no shaping; laying it out without
+    // shaping halves the cost of a flood. Scripts that need shaping still get it.
+    QFont fontPane = font();
+    fontPane.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(fontPane);
     ApplyColours();
     UpdateMinimumHeight();
 }

@@ -47,8 +47,9 @@ private:
 
 // A line of an Output pane longer than this many characters is shown in pieces of this
 // length, each on a row of its own, so that appending to a line that never ends costs no more
-// than laying out one piece. The text itself is kept: OutputPaneText joins the pieces again.
-constexpr int OUTPUT_PIECE_CHARS = 4096;
+// than laying out one piece, and a repaint no more than a screen of pieces. The text itself is
+// kept: OutputPaneText joins the pieces again.
+constexpr int OUTPUT_PIECE_CHARS = 1024;
 // What an Output pane holds of a long output: its last lines (a piece of a long line counts as
 // one) and at most this many characters. Older text is dropped, and the pane's first line
 // then says so (OutputDroppedNote).

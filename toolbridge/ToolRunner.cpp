@@ -17,6 +17,9 @@
 #include <QTimer>
 
 static constexpr int TOOL_CHUNKS_PER_ROUND = 8;
+// The pane's cost grows with the lines appended too: a round ends after the chunk that
+// brings it this many line breaks.
+static constexpr qsizetype TOOL_LINES_PER_ROUND = 4096;
 
 static constexpr char TOOL_ERR_CREATE_PROCESS[] = "Error creating process";
 static constexpr char TOOL_ERR_READ[] = "ReadFile fialed";
@@ -232,17 +235,23 @@ void CToolRunner::QueueStep() {
 }
 
 // Reads and shows what the child has written, chunk by chunk, up to TOOL_CHUNKS_PER_ROUND
-// chunks in one append: each append costs the pane a screen of layout and a repaint, so a
-// flood goes in pieces of that size, and the events waiting meanwhile are not held up long.
+// chunks or TOOL_LINES_PER_ROUND lines in one append: each append costs the pane a screen of
+// layout and a repaint, and each line a little more, so a flood goes in pieces of that size,
+// and the events waiting meanwhile are not held up long.
 void CToolRunner::ShowNextChunks() {
     CRun& run = *m_pRun;
     QString strText;
+    qsizetype nLines = 0;
     char chunk[TOOL_CHUNK_MAX];
-    for (int i = 0; i < TOOL_CHUNKS_PER_ROUND && run.process.bytesAvailable() > 0; ++i) {
+    for (int i = 0; i < TOOL_CHUNKS_PER_ROUND && nLines < TOOL_LINES_PER_ROUND &&
+                    run.process.bytesAvailable() > 0;
+         ++i) {
         const qint64 nRead = run.process.read(chunk, TOOL_CHUNK_MAX);
         if (nRead <= 0)
             break;
-        strText += run.decoder.Decode(ShownPartOfChunk(QByteArrayView(chunk, nRead)));
+        const QByteArray shown = ShownPartOfChunk(QByteArrayView(chunk, nRead));
+        nLines += shown.count('\n');
+        strText += run.decoder.Decode(shown);
     }
     AppendOutput(strText);
 }
