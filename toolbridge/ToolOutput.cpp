@@ -63,10 +63,10 @@ enum OutputBlockKind {
     OUTPUT_BLOCK_NOTE = 2,      // the note that older text was dropped
 };
 
-// Once over a bound, text is dropped down to this far below it, so that a flood drops text
-// once in many appends rather than at each.
-constexpr int OUTPUT_KEEP_LINES = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 16;
-constexpr int OUTPUT_KEEP_CHARS = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 16;
+// Once over a bound, text is dropped down to a little below it, so that a slow stream of
+// lines does not drop one line at each append; a flood drops about what each append adds.
+constexpr int OUTPUT_KEEP_LINES = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 64;
+constexpr int OUTPUT_KEEP_CHARS = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 64;
 
 // Whether the last append to a text ended in "\r" with nothing changed since, so that a "\n"
 // opening the next append completes that line break. It belongs to the text, not to the edit,
@@ -206,6 +206,14 @@ void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText, bool bCle
     pEdit->ensureCursorVisible();
     QScrollBar* pBar = pEdit->verticalScrollBar();
     pBar->setValue(pBar->maximum());
+}
+
+void DropOutputEditText(QPlainTextEdit* pEdit) {
+    if (pEdit == nullptr)
+        return;
+    QTextDocument* pDoc = pEdit->document();
+    pDoc->setPlainText(OutputDroppedNote() + u'\n');
+    pDoc->firstBlock().setUserState(OUTPUT_BLOCK_NOTE);
 }
 
 QString OutputPaneText(const QTextDocument* pDoc, int nFrom, int nTo) {

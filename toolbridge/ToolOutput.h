@@ -68,6 +68,10 @@ QString OutputDroppedNote();
 // no undo history, so that dropped text is freed. A null edit is left alone.
 void AppendToOutputEdit(QPlainTextEdit* pEdit, const QString& strText, bool bClearFirst = false);
 
+// Drops all that the edit shows, leaving the note that older output was dropped: for a writer
+// that dropped output older than what it appends next, so that the pane shows no gap.
+void DropOutputEditText(QPlainTextEdit* pEdit);
+
 // The text of an Output pane's document from position nFrom to nTo as it was appended: the
 // pieces of a long line are joined again, and lines end in "\n". The note about dropped text
 // is a line of its own.

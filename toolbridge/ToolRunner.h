@@ -88,6 +88,7 @@ private:
     void Step();
     void QueueStep();
     void ShowNextChunks();
+    void DropPendingBeyondThePane();
     int KillChild();
     void Terminate();
     void SetResult(ToolRunResult nResult);

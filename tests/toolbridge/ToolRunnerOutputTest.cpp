@@ -1,6 +1,7 @@
 // The runner against real children: what reaches the Output pane, and in what form.
 #include "FloodText.h"
 #include "ToolTestSupport.h"
+#include "toolbridge/ToolOutput.h"
 #include "toolbridge/ToolRunner.h"
 
 #include <QFile>
@@ -31,6 +32,16 @@ TEST_F(CToolRunnerTest, FloodOfSeveralMegabytesArrivesWholeAndInOrder) {
     const std::string strExpected = FloodText(nBytes);
     EXPECT_TRUE(Shown().toStdString() == strExpected)
         << "shown " << Shown().size() << " characters of " << strExpected.size();
+}
+
+// A child that writes lines faster than the pane can take them: the pane still holds at most
+// its bound, the note above it, and the child's last lines; the run ends with the child.
+TEST_F(CToolRunnerTest, FloodOfLinesBeyondWhatThePaneKeepsEndsWithTheLastLines) {
+    RunChild({"yes:0.5", "out:the end\\n"});
+    const QTextDocument* pDoc = m_edit.document();
+    EXPECT_LE(pDoc->blockCount(), OUTPUT_MAX_LINES + 1);
+    EXPECT_EQ(pDoc->firstBlock().text(), OutputDroppedNote());
+    EXPECT_TRUE(Shown().endsWith("y\ny\nthe end\n"));
 }
 
 TEST_F(CToolRunnerTest, LastOutputOfAChildThatEndsAtOnceIsShown) {
