@@ -165,7 +165,9 @@ BENCHMARK(BM_StreamUnbrokenOutputIntoOutputPane)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
+// 2 seconds for a run of the unbounded pane this replaced; 10 seconds is the target.
 BENCHMARK(BM_StreamYesIntoOutputPane)
+    ->Arg(2)
     ->Arg(10)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
