@@ -1,6 +1,6 @@
 // Process runner benchmarks on the offscreen platform: a child floods a shown Output pane with
 // 20 MB in lines of 80 characters, with 20 MB (or less) that never break a line, or with
-// "y" lines as yes(1) writes them for 10 seconds. Measured in one run each: the throughput,
+// "y" lines as yes(1) writes them for 2 or 10 seconds. Measured in one run each: the throughput,
 // the longest time the event loop went without a round of processing, and the memory the run
 // added (resident at its end, and at its peak).
 #include "app/OutputEdit.h"

@@ -63,10 +63,10 @@ enum OutputBlockKind {
     OUTPUT_BLOCK_NOTE = 2,      // the note that older text was dropped
 };
 
-// Once over a bound, text is dropped down to a little below it, so that a slow stream of
-// lines does not drop one line at each append; a flood drops about what each append adds.
-constexpr int OUTPUT_KEEP_LINES = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 64;
-constexpr int OUTPUT_KEEP_CHARS = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 64;
+// Once over a bound, text is dropped down to this far below it: every drop ends with the
+// document compacting all its text, so a flood should drop text once in many appends.
+constexpr int OUTPUT_KEEP_LINES = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 16;
+constexpr int OUTPUT_KEEP_CHARS = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 16;
 
 // Whether the last append to a text ended in "\r" with nothing changed since, so that a "\n"
 // opening the next append completes that line break. It belongs to the text, not to the edit,

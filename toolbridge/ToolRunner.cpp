@@ -286,8 +286,8 @@ void CToolRunner::DropPendingBeyondThePane() {
     if (run.nPendingLines <= OUTPUT_MAX_LINES && run.strPending.size() <= OUTPUT_MAX_CHARS)
         return;
     // Down to a little below the bounds, so that this happens once in many rounds.
-    const qsizetype nKeepLines = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 64;
-    const qsizetype nKeepChars = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 64;
+    const qsizetype nKeepLines = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 16;
+    const qsizetype nKeepChars = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 16;
     qsizetype nDrop = 0;
     for (qsizetype nLines = run.nPendingLines; nLines > nKeepLines; --nLines)
         nDrop = run.strPending.indexOf(u'\n', nDrop) + 1;
