@@ -1,6 +1,10 @@
 // CDialogDockBar: a docking bar of the main window that hosts one page, the Output pane's.
 #include "app/DialogDockBar.h"
 
+#include <algorithm>
+
+#include <QEvent>
+#include <QLayout>
 #include <QMainWindow>
 
 CDialogDockBar::CDialogDockBar(QWidget* pParent) : QDockWidget(pParent) {
@@ -29,6 +33,7 @@ void CDialogDockBar::SetDialog(QWidget* pDialog) {
     setWidget(pDialog);
     if (pDialog != nullptr)
         pDialog->show();
+    UpdateMinimumSize();
 }
 
 Qt::DockWidgetArea CDialogDockBar::GetDockArea() const {
@@ -46,7 +51,25 @@ void CDialogDockBar::OnPlacementChanged() {
     const bool bVertical = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
     setFeatures(bVertical ? features() | QDockWidget::DockWidgetVerticalTitleBar
                           : features() & ~QDockWidget::DockWidgetVerticalTitleBar);
-    // The bar's minimum size grows to what its title band needs in one orientation and would
-    // stay so after a turn: start again from the real minimum.
-    setMinimumSize(DOCKBAR_MIN_THICKNESS, DOCKBAR_MIN_THICKNESS);
+    UpdateMinimumSize();
+}
+
+// What the title band and the page need in the present orientation, and never less than
+// DOCKBAR_MIN_THICKNESS: a minimum kept from another orientation, or left to the page alone,
+// would let the bar be dragged too thin for its page or keep it too thick after a turn.
+void CDialogDockBar::UpdateMinimumSize() {
+    // The layout's answer includes a minimum set on the bar: ask it without one.
+    setMinimumSize(0, 0);
+    const QSize sizeNeeded = layout() != nullptr ? layout()->minimumSize() : QSize();
+    const QSize sizeMin(std::max(DOCKBAR_MIN_THICKNESS, sizeNeeded.width()),
+                        std::max(DOCKBAR_MIN_THICKNESS, sizeNeeded.height()));
+    setMinimumSize(sizeMin);
+}
+
+bool CDialogDockBar::event(QEvent* pEvent) {
+    const bool bDone = QDockWidget::event(pEvent);
+    // The page's needs changed (a font, say).
+    if (pEvent->type() == QEvent::LayoutRequest)
+        UpdateMinimumSize();
+    return bDone;
 }

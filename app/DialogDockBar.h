@@ -6,15 +6,17 @@
 
 class QMainWindow;
 
-// The thinnest a docked bar may be dragged, and the smallest floating size, in pixels.
+// The thinnest a docked bar may be dragged, and the smallest floating size, in pixels; more
+// when its page needs more (the Output page needs room for one whole line of text).
 constexpr int DOCKBAR_MIN_THICKNESS = 32;
 
-// The hosted page fills the bar. Docked, the bar is resized by dragging its inner edge
-// (never thinner than DOCKBAR_MIN_THICKNESS; the frame keeps room for its central area), and
-// its title band with the close and float buttons runs along its long side: on top when docked
-// at the top or bottom, on the left when docked left or right. The close button hides the bar;
-// the float button or a double-click on the title band floats it, and a double-click on the
-// floating bar's title docks it again. Placement and size last for the run only.
+// The hosted page fills the bar. Docked, the bar is resized by dragging its inner edge (never
+// thinner than DOCKBAR_MIN_THICKNESS or than its page needs; the frame keeps room for its
+// central area), and its title band with the close and float buttons runs along its long side:
+// on top when docked at the top or bottom, on the left when docked left or right. The close
+// button hides the bar; the float button or a double-click on the title band floats it, and a
+// double-click on the floating bar's title docks it again. Placement and size last for the run
+// only.
 class CDialogDockBar : public QDockWidget {
     Q_OBJECT
 
@@ -34,6 +36,10 @@ public:
     // Where the bar is docked; Qt::NoDockWidgetArea while it floats or has no frame.
     Qt::DockWidgetArea GetDockArea() const;
 
+protected:
+    bool event(QEvent* pEvent) override;
+
 private:
     void OnPlacementChanged();
+    void UpdateMinimumSize();
 };

@@ -4,8 +4,11 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+class QMimeData;
+
 // Black text on white although read-only, no line wrapping, and an append that keeps the end
-// of the text in view.
+// of the text in view. It is never so low that a line of text would not fit whole, also with
+// the horizontal scroll bar shown.
 class COutputEdit : public QPlainTextEdit {
     Q_OBJECT
 
@@ -17,6 +20,15 @@ public:
     // each, also when a "\r\n" is split between two appends.
     void AppendOutput(const QString& strText);
 
+    // The whole text as the tools wrote it: a long line shown in pieces comes back whole.
+    QString GetOutputText() const;
+
+protected:
+    // Copying and dragging give the selected text as the tools wrote it (GetOutputText).
+    QMimeData* createMimeDataFromSelection() const override;
+    void changeEvent(QEvent* pEvent) override;
+
 private:
     void ApplyColours();
+    void UpdateMinimumHeight();
 };

@@ -227,16 +227,17 @@ void CSampleApp::OnFilePrintSetup(unsigned) {
 
 void CSampleApp::OnLoadFromIdx(unsigned) {
     // The record goes to the document that opening the file constructs; when the file is
-    // open already, no document is constructed and the record waits for the next one.
-    LoadFromIdx(m_pMainFrame, m_pMainFrame->GetOutputEdit(),
-                [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
-                    SetPendingRecord(strGid, strIdxPath);
-                    // Grimlet wrote the file: a document that has it open takes that for its
-                    // own write, not for another program's change.
-                    if (CSampleDoc* pOpen = m_pDocManager->FindOpenDocument(strFile))
-                        pOpen->RememberFileState();
-                    return OpenDocumentFile(strFile) != nullptr;
-                });
+    // open already, that document is activated, and the record waits for the next one.
+    LoadFromIdx(
+        m_pMainFrame, m_pMainFrame->GetOutputEdit(),
+        [this](const QString& strFile) -> CTextBuffer* {
+            CSampleDoc* pDoc = m_pDocManager->FindOpenDocument(strFile);
+            return pDoc != nullptr ? &pDoc->GetTextBuffer() : nullptr;
+        },
+        [this](const QString& strFile, const QString& strGid, const QString& strIdxPath) {
+            SetPendingRecord(strGid, strIdxPath);
+            return OpenDocumentFile(strFile) != nullptr;
+        });
 }
 
 void CSampleApp::OnAppExit(unsigned) {

@@ -429,7 +429,7 @@ void CSampleDoc::OnUpdateInsert(CCmdUI& cmdUI) {
 }
 
 void CSampleDoc::OnExportToVey(unsigned) {
-    ExportToVey(m_TextBuffer, m_strFileName, m_strPathName, MainFrame(), OutputEdit());
+    ExportToVey(m_TextBuffer, m_strFileName, m_strPathName, m_strTitle, MainFrame(), OutputEdit());
 }
 
 void CSampleDoc::OnUpdateIndicatorGid(CCmdUI& cmdUI) {

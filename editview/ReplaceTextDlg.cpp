@@ -155,6 +155,12 @@ void CReplaceTextDlg::OnReplace() {
 
 void CReplaceTextDlg::OnReplaceAll() {
     UpdateData(true);
+    // An empty text has no match to replace: it ends as every search that finds nothing does.
+    if (m_sFindWhat.isEmpty()) {
+        m_bFound = false;
+        OnNotFound();
+        return;
+    }
     std::string strFind, strReplace;
     if (!ConvertBothTexts(strFind, strReplace))
         return;

@@ -14,15 +14,16 @@
 
 namespace {
 
+// Every report is one line, whatever the record numbers and paths it echoes hold.
 int Succeed(const std::string& strReport) {
-    std::fprintf(stdout, "%s\n", strReport.c_str());
+    std::fprintf(stdout, "%s\n", EscapedForReport(strReport).c_str());
     // The editor shows this while grimlet runs: do not wait for the buffer to fill.
     std::fflush(stdout);
     return 0;
 }
 
 int Fail(const std::string& strFile, const std::string& strReason) {
-    std::fprintf(stderr, "grimlet: %s: %s\n", strFile.c_str(), strReason.c_str());
+    std::fprintf(stderr, "grimlet: %s\n", EscapedForReport(strFile + ": " + strReason).c_str());
     std::fflush(stderr);
     return 1;
 }

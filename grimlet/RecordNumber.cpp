@@ -119,6 +119,28 @@ std::string RecordHeader(std::string_view strRecord) {
     return "; GID " + std::string(strRecord);
 }
 
+std::string EscapedForReport(std::string_view text) {
+    static constexpr char HEX_DIGITS[] = "0123456789abcdef";
+    std::string strOut;
+    strOut.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            strOut += "\\\\";
+        else if (c == '\n')
+            strOut += "\\n";
+        else if (c == '\r')
+            strOut += "\\r";
+        else if (c == '\t')
+            strOut += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            strOut += {'\\', 'x', HEX_DIGITS[byte >> 4], HEX_DIGITS[byte & 0xf]};
+        else
+            strOut += c;
+    }
+    return strOut;
+}
+
 bool RecordNumberLess(std::string_view a, std::string_view b) {
     std::string_view restA = a;
     std::string_view restB = b;

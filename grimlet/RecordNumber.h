@@ -29,6 +29,10 @@ bool IsRecordHeader(std::string_view line);
 // The first line of a new, empty form of this record, without a line end.
 std::string RecordHeader(std::string_view strRecord);
 
+// The text as it is echoed in a report of one line: a backslash, and every control character
+// (a line break, say), written as a C escape ("\\", "\n", "\r", "\t", "\x1b").
+std::string EscapedForReport(std::string_view text);
+
 // Orders records by their numeric groups ("9" before "10", "32-9" before "32-105"),
 // then by text, so that "01" and "1" stay distinct and in a fixed order.
 bool RecordNumberLess(std::string_view a, std::string_view b);

@@ -1,5 +1,6 @@
-// The records database over SQLite: a rollback journal synced in full, one transaction per
-// operation, and the checks that keep every other file untouched.
+// The records database over SQLite: a rollback journal synced in full (also for a database
+// another program left in write-ahead-log mode), one transaction per operation, and the checks
+// that keep every other file untouched.
 #include "grimlet/RecordsDb.h"
 
 #include "grimlet/RecordNumber.h"
@@ -128,6 +129,21 @@ FileResult CRecordsDb::Open(const std::string& strPath, bool bWrite) {
         return result;
     if (!bWrite)
         return Exec("PRAGMA query_only=1", "cannot open");
+    return UseRollbackJournal();
+}
+
+// A database that another program switched to a write-ahead log is switched back before it is
+// written: the log does not work where a records file may live, on a network share.
+FileResult CRecordsDb::UseRollbackJournal() {
+    CStatement stmt(m_pDb, "PRAGMA journal_mode=DELETE");
+    if (!stmt.IsPrepared() || sqlite3_step(stmt.get()) != SQLITE_ROW)
+        return Failure("cannot set the rollback journal");
+    const auto* pszMode = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+    const std::string strMode = pszMode != nullptr ? pszMode : "";
+    if (strMode != "delete")
+        return FileResult::Failure("cannot turn its write-ahead log (journal mode \"" + strMode +
+                                   "\") back into a rollback journal while another program "
+                                   "has the database open");
     return FileResult::Success();
 }
 

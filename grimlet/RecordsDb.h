@@ -23,7 +23,8 @@ public:
 
     // Opens an existing records database; never creates a file. Anything else (a text
     // file, an empty file, another program's database) is refused untouched. A read-only
-    // handle refuses to write even when the file allows it.
+    // handle refuses to write even when the file allows it; a handle for writing turns a
+    // write-ahead log back into the rollback journal first.
     FileResult Open(const std::string& strPath, bool bWrite);
 
     // The stored source of a record; bFound is false (and strSource empty) without one.
@@ -43,6 +44,7 @@ private:
     // The failure with SQLite's reason, read before the rollback clears it; then the rollback.
     FileResult FailAndRollback(const char* pszWhat);
     FileResult PragmaInt(const char* pszSql, long long& nValue);
+    FileResult UseRollbackJournal();
 
     sqlite3* m_pDb = nullptr;
     std::string m_strPath;

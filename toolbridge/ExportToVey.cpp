@@ -14,11 +14,13 @@
 
 namespace {
 
-constexpr char VEY_INITIAL_NAME[] = "*.vey";
+constexpr char VEY_SUFFIX[] = ".vey";
 constexpr char VEY_FILTER[] = "Zarn Vey File (*.vey)";
 
 constexpr char MSG_EXPORT_TO_SELF[] = "Can not export to self.";
 constexpr char MSG_CANNOT_WRITE[] = "Cannot write %1: %2";
+constexpr char MSG_WILDCARD[] =
+    "The name %1 holds a wildcard (\"*\" or \"?\"). Please choose a file name without one.";
 constexpr char MSG_EXPORTED_TO[] = " exported to ";
 constexpr char MSG_NOTE_TRANSLATION[] =
     "\r\nNOTE! Not all commands will translate into \"real\" VeyZarn.";
@@ -39,6 +41,21 @@ QString CanonicalPath(const QString& strPath, int nHopsLeft = MAX_LINK_HOPS) {
     return strDir.isEmpty() ? QString() : QDir(strDir).filePath(info.fileName());
 }
 
+// The document's name with the Vey suffix: beside its file when it has one.
+QString VeyNameFor(const QString& strPathName, const QString& strTitle) {
+    const QString strVey = QString::fromLatin1(VEY_SUFFIX);
+    if (strPathName.isEmpty())
+        return QFileInfo(strTitle).completeBaseName() + strVey;
+    const QFileInfo info(strPathName);
+    return info.dir().filePath(info.completeBaseName() + strVey);
+}
+
+// A name that a dialog would take for a filter is no name for a file.
+bool HasWildcard(const QString& strPath) {
+    const QString strName = QFileInfo(strPath).fileName();
+    return strName.contains(u'*') || strName.contains(u'?');
+}
+
 } // namespace
 
 bool IsSameFilePath(const QString& strA, const QString& strB) {
@@ -49,12 +66,18 @@ bool IsSameFilePath(const QString& strA, const QString& strB) {
 }
 
 void ExportToVey(const CTextBuffer& buffer, const QString& strFileName, const QString& strPathName,
-                 QWidget* pParent, QPlainTextEdit* pOutput) {
+                 const QString& strTitle, QWidget* pParent, QPlainTextEdit* pOutput) {
     FileDialogRequest request;
     request.bSave = true;
-    request.strInitialPath = QString::fromLatin1(VEY_INITIAL_NAME);
+    request.strInitialPath =
+        VeyNameFor(strPathName.isEmpty() ? strFileName : strPathName, strTitle);
     request.strFilter = QString::fromLatin1(VEY_FILTER);
-    const QString strPath = PromptFileName(pParent, request);
+    QString strPath = PromptFileName(pParent, request);
+    while (HasWildcard(strPath)) {
+        AfxMessageBox(QString::fromLatin1(MSG_WILDCARD).arg(QFileInfo(strPath).fileName()),
+                      QMessageBox::Ok, QMessageBox::Warning);
+        strPath = PromptFileName(pParent, request);
+    }
     if (strPath.isEmpty())
         return;
     if (IsSameFilePath(strPath, strFileName) || IsSameFilePath(strPath, strPathName)) {

@@ -3,6 +3,7 @@
 
 #include "toolbridge/ToolOutput.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -16,7 +17,11 @@
 #include <QProcess>
 #include <QTimer>
 
-static constexpr int TOOL_CHUNKS_PER_ROUND = 8;
+// What one round of work shows at most: each append costs the pane a screen of layout and a
+// repaint, and each character and line a little more, so a flood goes in pieces of this size
+// and the events waiting meanwhile are not held up long.
+static constexpr qsizetype TOOL_CHARS_PER_ROUND = 8 * TOOL_CHUNK_MAX;
+static constexpr qsizetype TOOL_LINES_PER_ROUND = 2048;
 
 static constexpr char TOOL_ERR_CREATE_PROCESS[] = "Error creating process";
 static constexpr char TOOL_ERR_READ[] = "ReadFile fialed";
@@ -29,6 +34,11 @@ struct CToolRunner::CRun {
     QEventLoop loop;
     QTimer pollTimer;
     CToolOutputDecoder decoder;
+    // What the child wrote that is still to be shown, its line breaks, and whether older text
+    // that the pane would have dropped anyway was dropped from it.
+    QString strPending;
+    qsizetype nPendingLines = 0;
+    bool bPendingDropped = false;
     bool bStepQueued = false;
     bool bStarted = false; // the program is running: its end is its exit, not a failed start
     bool bKilled = false;  // the child's group was killed: its output no longer counts
@@ -158,7 +168,9 @@ void CToolRunner::Start() {
         &process, &QProcess::errorOccurred, &process, [this](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart) {
                 if (!m_pRun->bKilled) {
-                    ReportError(TOOL_ERR_CREATE_PROCESS, m_pRun->process.errorString());
+                    // The reason names the program that was tried.
+                    ReportError(TOOL_ERR_CREATE_PROCESS, m_strProgram + QStringLiteral(": ") +
+                                                             m_pRun->process.errorString());
                     SetResult(TOOLRUN_NOT_STARTED);
                 }
                 End();
@@ -198,7 +210,7 @@ void CToolRunner::Step() {
         Terminate();
         return;
     }
-    if (pRun->process.bytesAvailable() > 0) {
+    if (pRun->process.bytesAvailable() > 0 || !pRun->strPending.isEmpty()) {
         ShowNextChunks();
         QueueStep();
         return;
@@ -229,20 +241,62 @@ void CToolRunner::QueueStep() {
     });
 }
 
-// Reads and shows what the child has written, chunk by chunk, up to TOOL_CHUNKS_PER_ROUND
-// chunks in one append: each append costs the pane a screen of layout and a repaint, so a
-// flood goes in pieces of that size, and the events waiting meanwhile are not held up long.
+// Reads all that the child has written, so that its pace is not held to the pane's, and shows
+// the next part of it: at most TOOL_CHARS_PER_ROUND characters and TOOL_LINES_PER_ROUND lines.
+// What waits to be shown is kept within what the pane holds (OUTPUT_MAX_LINES,
+// OUTPUT_MAX_CHARS): older text would be dropped by the pane anyway, so it is dropped here,
+// together with all the pane shows, which is older still.
 void CToolRunner::ShowNextChunks() {
     CRun& run = *m_pRun;
-    QString strText;
     char chunk[TOOL_CHUNK_MAX];
-    for (int i = 0; i < TOOL_CHUNKS_PER_ROUND && run.process.bytesAvailable() > 0; ++i) {
+    while (run.process.bytesAvailable() > 0) {
         const qint64 nRead = run.process.read(chunk, TOOL_CHUNK_MAX);
         if (nRead <= 0)
             break;
-        strText += run.decoder.Decode(ShownPartOfChunk(QByteArrayView(chunk, nRead)));
+        const QString strText = run.decoder.Decode(ShownPartOfChunk(QByteArrayView(chunk, nRead)));
+        run.nPendingLines += strText.count(u'\n');
+        run.strPending += strText;
+    }
+    DropPendingBeyondThePane();
+
+    qsizetype nTake = std::min(run.strPending.size(), TOOL_CHARS_PER_ROUND);
+    qsizetype nLines = 0;
+    for (qsizetype nBreak = run.strPending.indexOf(u'\n');
+         nBreak >= 0 && nBreak < nTake && nLines < TOOL_LINES_PER_ROUND;
+         nBreak = run.strPending.indexOf(u'\n', nBreak + 1)) {
+        ++nLines;
+        if (nLines == TOOL_LINES_PER_ROUND)
+            nTake = nBreak + 1;
+    }
+    // A character of two UTF-16 units goes in one round.
+    if (nTake < run.strPending.size() && nTake > 0 && run.strPending[nTake - 1].isHighSurrogate())
+        --nTake;
+    const QString strText = run.strPending.left(nTake);
+    run.strPending.remove(0, nTake);
+    run.nPendingLines -= nLines;
+    if (run.bPendingDropped) {
+        run.bPendingDropped = false;
+        DropOutputEditText(m_pOutput);
     }
     AppendOutput(strText);
+}
+
+void CToolRunner::DropPendingBeyondThePane() {
+    CRun& run = *m_pRun;
+    if (run.nPendingLines <= OUTPUT_MAX_LINES && run.strPending.size() <= OUTPUT_MAX_CHARS)
+        return;
+    // Down to a little below the bounds, so that this happens once in many rounds.
+    const qsizetype nKeepLines = OUTPUT_MAX_LINES - OUTPUT_MAX_LINES / 16;
+    const qsizetype nKeepChars = OUTPUT_MAX_CHARS - OUTPUT_MAX_CHARS / 16;
+    qsizetype nDrop = 0;
+    for (qsizetype nLines = run.nPendingLines; nLines > nKeepLines; --nLines)
+        nDrop = run.strPending.indexOf(u'\n', nDrop) + 1;
+    nDrop = std::max(nDrop, run.strPending.size() - nKeepChars);
+    if (nDrop < run.strPending.size() && run.strPending[nDrop].isLowSurrogate())
+        ++nDrop;
+    run.strPending.remove(0, nDrop);
+    run.nPendingLines = run.strPending.count(u'\n');
+    run.bPendingDropped = true;
 }
 
 // Ends the child with its whole process group and returns 0, or the system's error code.

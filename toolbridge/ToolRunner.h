@@ -31,8 +31,8 @@ enum ToolRunResult {
 // all its output is shown, when the run was cancelled, or when a step failed; meanwhile it
 // processes the application's events, so the windows stay live and any command may run,
 // including another run: that nested run goes to its end, then the outer one goes on.
-// Results and failures reach the user only as text in the Output pane; GetResult tells the
-// caller how the run ended.
+// Results and failures reach the user only as text in the Output pane (a program that cannot be
+// started is named with the reason); GetResult tells the caller how the run ended.
 //
 // Closing the main window while runs are in progress cancels them first; nothing writes to
 // the pane once it is gone. The runs unwind only after the close event has returned, so the
@@ -88,6 +88,7 @@ private:
     void Step();
     void QueueStep();
     void ShowNextChunks();
+    void DropPendingBeyondThePane();
     int KillChild();
     void Terminate();
     void SetResult(ToolRunResult nResult);

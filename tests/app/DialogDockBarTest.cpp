@@ -11,7 +11,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -131,14 +133,23 @@ TEST_F(DialogDockBarTest, DraggingTheEdgeResizesTheBar) {
     EXPECT_EQ(m_pBar->height(), nThickness + 30);
 }
 
-TEST_F(DialogDockBarTest, CannotGetThinnerThan32Pixels) {
+// At least 32 pixels, and never so thin that the Output pane could not show one whole line,
+// also above the horizontal scroll bar of a long line.
+TEST_F(DialogDockBarTest, CannotGetTooThinForOneWholeLineOfOutput) {
+    COutputEdit* pEdit = m_pPage->GetOutputEdit();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
     DragEdge(BottomEdge(), QPoint(0, 1000));
-    EXPECT_EQ(m_pBar->height(), DOCKBAR_MIN_THICKNESS);
+    const int nThinnest = m_pBar->height();
+    EXPECT_GE(nThinnest, DOCKBAR_MIN_THICKNESS);
     EXPECT_EQ(DOCKBAR_MIN_THICKNESS, 32);
     EXPECT_TRUE(m_pBar->isVisible());
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    const QRect rcLine = pEdit->cursorRect(QTextCursor(pEdit->document()->firstBlock()));
+    EXPECT_GE(rcLine.top(), 0);
+    EXPECT_LE(rcLine.bottom(), pEdit->viewport()->rect().bottom());
     // It grows again from there.
     DragEdge(BottomEdge(), QPoint(0, -40));
-    EXPECT_EQ(m_pBar->height(), DOCKBAR_MIN_THICKNESS + 40);
+    EXPECT_EQ(m_pBar->height(), nThinnest + 40);
 }
 
 TEST_F(DialogDockBarTest, GrowthStopsWhereTheFrameKeepsRoomForItsCentre) {

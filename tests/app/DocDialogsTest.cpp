@@ -169,6 +169,22 @@ TEST_F(DocPropertiesDlgTest, CancelAfterBrowsingWritesNothing) {
     EXPECT_EQ(m_strGid, "32-105");
 }
 
+TEST_F(DocPropertiesDlgTest, EnterAfterBrowsingIsOkNotAnotherBrowse) {
+    int nAsked = 0;
+    SetFileDialogHandler([&nAsked](const FileDialogRequest&) {
+        ++nAsked;
+        return QStringLiteral("/records/MAIN.IDX");
+    });
+    m_pBrowse->setFocus();
+    QTest::keyClick(m_pBrowse, Qt::Key_Space);
+    ASSERT_EQ(nAsked, 1);
+    ASSERT_EQ(m_pIdxPath->text(), "/records/MAIN.IDX");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(nAsked, 1);
+    EXPECT_EQ(m_pDlg->result(), QDialog::Accepted);
+    EXPECT_EQ(m_strIdxPath, "/records/MAIN.IDX");
+}
+
 TEST_F(DocPropertiesDlgTest, CancelledBrowseLeavesThePathField) {
     AnswerFileDialogs(QString());
     QTest::mouseClick(m_pBrowse, Qt::LeftButton);

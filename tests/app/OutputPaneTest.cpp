@@ -3,8 +3,10 @@
 #include "app/OutputEdit.h"
 #include "app/OutputPage.h"
 #include "tests/support/PrintQString.h"
+#include "toolbridge/ToolOutput.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
 #include <QPalette>
 #include <QScrollBar>
@@ -110,6 +112,26 @@ TEST_F(OutputEditTest, DoesNotWrapLongLines) {
     EXPECT_EQ(m_edit.document()->firstBlock().layout()->lineCount(), 1);
 }
 
+// A line too long to be shown in one piece still copies as it came, and so does the whole
+// text.
+TEST_F(OutputEditTest, CopyingGivesTheTextAsTheToolWroteIt) {
+    const QString strLong = QString(OUTPUT_PIECE_CHARS, u'a') + QString(100, u'b');
+    m_edit.AppendOutput("first\r\n" + strLong + "\r\nlast");
+    ASSERT_EQ(m_edit.blockCount(), 4);
+    EXPECT_EQ(m_edit.GetOutputText(), "first\n" + strLong + "\nlast");
+    m_edit.setFocus();
+    QTest::keyClick(&m_edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&m_edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "first\n" + strLong + "\nlast");
+    // A selection within the long line.
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS - 2);
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS + 1 + 3, QTextCursor::KeepAnchor);
+    m_edit.setTextCursor(cursor);
+    m_edit.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), "aabbb");
+}
+
 // The pixels of the edit as drawn now, and how many of them are dark text pixels.
 QImage Render(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -174,6 +196,24 @@ TEST(OutputPage, EditFillsThePageWithAFivePixelMargin) {
     page.resize(250, 60);
     QApplication::processEvents();
     EXPECT_EQ(pEdit->geometry(), QRect(5, 5, 240, 50));
+}
+
+// Made as low as it may be, the page still shows one whole line, also above the horizontal
+// scroll bar that a long line brings.
+TEST(OutputPage, AtItsLeastHeightShowsOneWholeLine) {
+    COutputPage page;
+    COutputEdit* pEdit = page.GetOutputEdit();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    page.resize(300, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(page.height(), page.minimumSizeHint().height());
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    // The line is scrolled sideways to its end; its height is what counts.
+    const QRect rcLine = pEdit->cursorRect(QTextCursor(pEdit->document()->firstBlock()));
+    EXPECT_GE(rcLine.top(), 0);
+    EXPECT_LE(rcLine.bottom(), pEdit->viewport()->rect().bottom());
 }
 
 TEST(OutputPage, OpensAtTheSizeOfItsPlanAndEscapeDoesNotCloseIt) {

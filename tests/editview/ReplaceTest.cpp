@@ -326,9 +326,10 @@ TEST_F(EditReplace, TextsAreWindows1252AndOnesTheDocumentCannotHoldAreRefused) {
     EXPECT_EQ(ProfileValue("ReplaceWith").toString(), strArrow);
 }
 
-TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEnds) {
+TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEndsWithTheNotFoundMessage) {
     CEditFixture fx("|ab\ncd");
     RunReplace(fx.view, "", "", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
+    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"\""});
     RunReplace(fx.view, "", "x", [&](CReplaceTextDlg& dlg) {
         ReplaceAll(dlg);
         Replace(dlg);

@@ -76,4 +76,26 @@ TEST_F(GrimletRecordNumber, OnlyGroupsOfDigitsJoinedByDashesAreRecordNumbers) {
     EXPECT_FALSE(Exists(m_dir.File("bad.zarn")));
 }
 
+// A record number holding a line break or another control character is echoed escaped, so
+// that every report stays one line.
+TEST_F(GrimletRecordNumber, ControlCharactersAreEchoedEscapedOnOneLine) {
+    for (const auto& [record, echoed] : std::vector<std::pair<std::string, std::string>>{
+             {"12\n34", "12\\n34"},
+             {"1\r", "1\\r"},
+             {"\x1b[1m7", "\\x1b[1m7"},
+             {"5\\6", "5\\\\6"},
+         }) {
+        const GrimletRun dump = RunGrimlet({"dump", m_db, record, m_dir.File("out.zarn")});
+        EXPECT_EQ(dump.nExit, 1) << echoed;
+        EXPECT_EQ(dump.strErr, "grimlet: " + m_db + ": \"" + echoed +
+                                   "\" is not a record number (digits and '-', like 32-105)\n");
+    }
+    // A file name without a header is echoed the same way.
+    const GrimletRun add = Add("3\n4.zarn", "mat_width 1\n");
+    EXPECT_EQ(add.nExit, 1);
+    EXPECT_EQ(add.strErr.find('\n'), add.strErr.size() - 1) << add.strErr;
+    EXPECT_NE(add.strErr.find("the file name \"3\\n4\" is not a record number"), std::string::npos)
+        << add.strErr;
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 // init, add, dump and list together: byte-exact round trips, comment removal, replacement.
 #include "GrimletRunner.h"
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +105,35 @@ TEST(GrimletRoundTrip, AddingAgainReplacesTheRecordAndSaysSo) {
     EXPECT_EQ(RunGrimlet({"list", db}).strOut, "32-105\n");
     ASSERT_EQ(RunGrimlet({"dump", db, "32-105", dir.File("out.zarn")}).nExit, 0);
     EXPECT_EQ(ReadBytes(dir.File("out.zarn")), "mat_width 2\n");
+}
+
+// The file header's byte that says how the database journals: 1 rollback, 2 write-ahead log.
+int JournalFormat(const std::string& db) {
+    return ReadBytes(db).at(18);
+}
+
+TEST(GrimletRoundTrip, AWriteTurnsAWriteAheadLogBackIntoARollbackJournal) {
+    TempDir dir;
+    const std::string db = dir.File("MAIN.IDX");
+    MakeDatabase(dir, db, {"; GID 1\nmat_width 1\n"});
+    ASSERT_EQ(JournalFormat(db), 1);
+    sqlite3* pDb = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &pDb), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(pDb, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(pDb);
+    ASSERT_EQ(JournalFormat(db), 2);
+
+    // Reading leaves it as it is; writing turns it back, and leaves no log files behind.
+    EXPECT_EQ(RunGrimlet({"dump", db, "1", dir.File("out.zarn")}).nExit, 0);
+    EXPECT_EQ(JournalFormat(db), 2);
+    WriteBytes(dir.File("2.zarn"), "; GID 2\nmat_width 2\n");
+    const GrimletRun add = RunGrimlet({"add", "-keepComments", db, dir.File("2.zarn")});
+    EXPECT_EQ(add.nExit, 0) << add.strErr;
+    EXPECT_EQ(JournalFormat(db), 1);
+    EXPECT_FALSE(Exists(db + "-wal"));
+    EXPECT_FALSE(Exists(db + "-shm"));
+    EXPECT_EQ(RunGrimlet({"list", db}).strOut, "1\n2\n");
+    EXPECT_EQ(IntegrityCheck(db), "ok");
 }
 
 TEST(GrimletRoundTrip, DumpOfAMissingRecordWritesANewEmptyForm) {

@@ -38,9 +38,32 @@ TEST_F(ExportToVeyTest, ExampleFormIsWrittenExactlyAndThePaneSaysWhere) {
     ASSERT_EQ(m_listFileRequests.size(), 1u);
     const FileDialogRequest& request = m_listFileRequests[0];
     EXPECT_TRUE(request.bSave);
-    EXPECT_EQ(request.strInitialPath, "*.vey");
+    EXPECT_EQ(request.strInitialPath, TempPath("form.vey"));
     EXPECT_EQ(request.strFilter, "Zarn Vey File (*.vey)");
     EXPECT_TRUE(request.strDefaultSuffix.isEmpty());
+}
+
+TEST_F(ExportToVeyTest, OffersTheDocumentsNameAndAsksAgainForANameWithAWildcard) {
+    const QString strSource = WriteFile("order.form.zarn", "a 1\r\n");
+    StartApp({strSource});
+    AnswerFileDialogs({TempPath("*.vey"), TempPath("a?.vey"), TempPath("out.vey")});
+    Execute(ID_ZARN_EXPORT_VEY);
+    ASSERT_EQ(m_listFileRequests.size(), 3u);
+    for (const FileDialogRequest& request : m_listFileRequests)
+        EXPECT_EQ(request.strInitialPath, TempPath("order.form.vey"));
+    const QString strRefused =
+        "The name %1 holds a wildcard (\"*\" or \"?\"). Please choose a file name without one.";
+    EXPECT_EQ(m_listMessages,
+              std::vector<QString>({strRefused.arg("*.vey"), strRefused.arg("a?.vey")}));
+    EXPECT_EQ(ReadFile(TempPath("out.vey")), "atom$a 1\r\n");
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.vey"}, QDir::Files), QStringList({"out.vey"}));
+
+    // A document without a file offers its title.
+    Execute(ID_FILE_NEW);
+    m_listFileRequests.clear();
+    Execute(ID_ZARN_EXPORT_VEY);
+    ASSERT_EQ(m_listFileRequests.size(), 1u);
+    EXPECT_EQ(m_listFileRequests[0].strInitialPath, ActiveDoc()->GetTitle() + ".vey");
 }
 
 TEST_F(ExportToVeyTest, UnsavedChangesAreExportedAndTheDocumentStaysAsItWas) {

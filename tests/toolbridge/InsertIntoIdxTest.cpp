@@ -141,7 +141,8 @@ TEST_F(InsertIntoIdxTest, MissingGrimletIsReportedInThePane) {
     ASSERT_NE(OpenAsRecord(strFile, "1001", TempPath("MAIN.IDX")), nullptr);
     RemoveGrimlet();
     Execute(ID_ZARN_INSERT);
-    EXPECT_TRUE(Shown().startsWith("Error creating process\n")) << (Shown()).toStdString();
+    EXPECT_TRUE(Shown().startsWith("Error creating process\n" + EditorPath("grimlet") + ": "))
+        << (Shown()).toStdString();
 }
 
 TEST_F(InsertIntoIdxTest, DocumentThatWasNeverSavedMustBeSavedFirst) {

@@ -1,6 +1,6 @@
 // Load from MAIN.IDX end to end: the two questions, the real grimlet writing the form into the
-// editor directory, the document with its record, Grimlet failing, and record numbers that
-// hold blanks, slashes or shell characters.
+// editor directory, the document with its record, the user's work that a load must not write
+// over, Grimlet failing, and record numbers that hold blanks, slashes or shell characters.
 #include "resources/CommandIds.h"
 #include "tests/toolbridge/ToolCommandTestSupport.h"
 #include "toolbridge/GrimletPaths.h"
@@ -20,9 +20,11 @@ constexpr char LOADED[] = " loaded (if form does no exist it is created)\n";
 
 class LoadFromIdxTest : public CToolCommandTest {
 protected:
-    // The editor directory's entries other than grimlet and its argument record.
+    // The editor directory's entries other than grimlet and its argument record, hidden ones
+    // included: Grimlet's temporary file must never stay behind.
     QStringList WrittenForms() const {
-        QStringList list = QDir(EditorDir()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+        QStringList list =
+            QDir(EditorDir()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
         list.removeAll("grimlet");
         list.removeAll("args");
         return list;
@@ -92,31 +94,25 @@ TEST_F(LoadFromIdxTest, RecordThatIsNotInTheDatabaseOpensAsANewForm) {
     EXPECT_EQ(Shown(), QString("32-105") + LOADED);
 }
 
-TEST_F(LoadFromIdxTest, LoadingAnOpenRecordAgainActivatesItAndTheRecordWaitsForTheNextDocument) {
+TEST_F(LoadFromIdxTest, LoadingAnOpenRecordThatHoldsTheRecordActivatesItAndTheRecordWaits) {
     const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", "; GID 1001\nform 1\n"}});
     StartApp();
     Load(strDb, "1001");
     CSampleDoc* pLoaded = ActiveDoc();
     ASSERT_NE(pLoaded, nullptr);
-    int nEndLine = 0;
-    int nEndChar = 0;
-    ASSERT_TRUE(pLoaded->GetTextBuffer().InsertTextAt(nullptr, 1, 0, "edited ", nEndLine, nEndChar,
-                                                      EDITACT_TYPING));
     Execute(ID_FILE_NEW);
     ASSERT_NE(ActiveDoc(), pLoaded);
     EXPECT_TRUE(ActiveDoc()->GetGid().isEmpty());
 
     MainFrame().AppendOutput("between loads", true);
     Load(strDb, "1001");
+    EXPECT_TRUE(m_listMessages.empty());
     EXPECT_EQ(ActiveDoc(), pLoaded);
     EXPECT_EQ(Docs().GetDocuments().size(), 2u);
-    // The open document keeps its text; Grimlet has written the file anew, which is the
-    // editor's own write, not another program's change to ask about.
-    EXPECT_EQ(LinesOf(pLoaded)[1], "edited form 1");
-    QTest::qWait(500);
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(ReadFile(EditorPath("1001.zarn")), "; GID 1001\nform 1\n");
+    EXPECT_FALSE(pLoaded->IsModified());
+    EXPECT_FALSE(pLoaded->GetTextBuffer().CanUndo());
     EXPECT_EQ(Shown(), QString("1001") + LOADED);
+    EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
     EXPECT_EQ(App().GetPendingGid(), "1001");
     EXPECT_EQ(App().GetPendingIdxPath(), strDb);
 
@@ -124,6 +120,114 @@ TEST_F(LoadFromIdxTest, LoadingAnOpenRecordAgainActivatesItAndTheRecordWaitsForT
     EXPECT_EQ(ActiveDoc()->GetGid(), "1001");
     EXPECT_EQ(ActiveDoc()->GetIdxPath(), strDb);
     EXPECT_TRUE(App().GetPendingGid().isEmpty());
+}
+
+// Load, type, save, load again: the saved edit stays on disk whatever the answer, and Yes puts
+// the record into the document as one undoable edit, whatever its line ends.
+TEST_F(LoadFromIdxTest, LoadingAnOpenRecordWithOtherTextAsksBeforeReplacingTheText) {
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        const QString strDb = MakeDatabase(answer == QMessageBox::Yes ? "yes.idx" : "no.idx",
+                                           {{"1001", "; GID 1001\r\nform 1\r\n"}});
+        StartApp();
+        Load(strDb, "1001");
+        CSampleDoc* pDoc = ActiveDoc();
+        ASSERT_NE(pDoc, nullptr);
+        CTextBuffer& buffer = pDoc->GetTextBuffer();
+        int nEndLine = 0;
+        int nEndChar = 0;
+        ASSERT_TRUE(
+            buffer.InsertTextAt(nullptr, 1, 0, "edited ", nEndLine, nEndChar, EDITACT_TYPING));
+        ASSERT_TRUE(Docs().DoFileSave(pDoc));
+        const QByteArray saved = "; GID 1001\r\nedited form 1\r\n";
+        ASSERT_EQ(ReadFile(EditorPath("1001.zarn")), saved);
+        // Meanwhile the record changed in the database, stored with other line ends.
+        const QString strNewer = WriteFile("1001.zarn", "; GID 1001\nform 2\n");
+        ASSERT_EQ(RunGrimlet({"add", "-keepComments", strDb, strNewer}), 0);
+        Execute(ID_FILE_NEW);
+        MainFrame().AppendOutput("between loads", true);
+        m_listMessages.clear();
+
+        AnswerMessageBoxes({answer});
+        Load(strDb, "1001");
+        ASSERT_EQ(m_listMessages.size(), 1u);
+        EXPECT_TRUE(m_listMessages[0].contains("Record 1001 in the database differs from the "
+                                               "open document " +
+                                               EditorPath("1001.zarn")))
+            << m_listMessages[0].toStdString();
+        EXPECT_EQ(ActiveDoc(), pDoc);
+        EXPECT_EQ(Docs().GetDocuments().size(), 2u);
+        EXPECT_EQ(ReadFile(EditorPath("1001.zarn")), saved);
+        EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
+        if (answer == QMessageBox::No) {
+            EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "edited form 1", ""}));
+            EXPECT_FALSE(pDoc->IsModified());
+            EXPECT_EQ(Shown(), "between loads");
+        } else {
+            EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "form 2", ""}));
+            EXPECT_TRUE(pDoc->IsModified());
+            EXPECT_EQ(Shown(), QString("1001") + LOADED);
+            // Saving writes the record in the document's own line ends.
+            ASSERT_TRUE(Docs().DoFileSave(pDoc));
+            EXPECT_EQ(ReadFile(EditorPath("1001.zarn")), "; GID 1001\r\nform 2\r\n");
+            TextPos ptCaret;
+            ASSERT_TRUE(buffer.Undo(ptCaret));
+            EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "edited form 1", ""}));
+        }
+        StopApp();
+        QFile::remove(EditorPath("1001.zarn"));
+    }
+}
+
+// A form file that no document has open: the same bytes are simply opened, other bytes are
+// replaced only on Yes, which keeps them as "<name>~".
+TEST_F(LoadFromIdxTest, LoadingOverAFileWithOtherBytesAsksBeforeReplacingIt) {
+    const QByteArray record = "; GID 1001\nform 1\n";
+    const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", record}});
+    struct Case {
+        QByteArray present;
+        std::vector<QMessageBox::StandardButton> answers;
+        bool bAsked;
+        bool bReplaced;
+    };
+    for (const Case& c :
+         {Case{record, {}, false, false}, Case{"my work\n", {QMessageBox::No}, true, false},
+          Case{"my work\n", {QMessageBox::Yes}, true, true}}) {
+        const QString strFile = EditorPath("1001.zarn");
+        QFile file(strFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.present);
+        file.close();
+        StartApp();
+        MainFrame().AppendOutput("earlier output", true);
+        m_listMessages.clear();
+
+        AnswerMessageBoxes(c.answers);
+        Load(strDb, "1001");
+        ASSERT_EQ(m_listMessages.size(), c.bAsked ? 1u : 0u);
+        if (c.bAsked) {
+            EXPECT_EQ(m_listMessages[0], "The file " + strFile +
+                                             " differs from record 1001 in the database.\n\n"
+                                             "Replace the file with the record from the database? "
+                                             "The present file is kept as " +
+                                             strFile + "~.");
+        }
+        EXPECT_EQ(ReadFile(strFile), c.bReplaced ? record : c.present);
+        EXPECT_EQ(WrittenForms(), c.bReplaced ? QStringList({"1001.zarn", "1001.zarn~"})
+                                              : QStringList({"1001.zarn"}));
+        if (c.bReplaced) {
+            EXPECT_EQ(ReadFile(strFile + "~"), c.present);
+        }
+        // The file opens as it now is, with its record.
+        ASSERT_NE(ActiveDoc(), nullptr);
+        EXPECT_EQ(ActiveDoc()->GetPathName(), strFile);
+        EXPECT_EQ(ActiveDoc()->GetGid(), "1001");
+        EXPECT_FALSE(ActiveDoc()->IsModified());
+        EXPECT_EQ(Shown(),
+                  c.bAsked && !c.bReplaced ? QString("earlier output") : QString("1001") + LOADED);
+        StopApp();
+        QFile::remove(strFile);
+        QFile::remove(strFile + "~");
+    }
 }
 
 TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndAnOlderFormIsNotOpened) {
@@ -143,6 +247,7 @@ TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndAnOlderFormIsNotOpened) {
     EXPECT_TRUE(Shown().endsWith(u'\n')) << (Shown()).toStdString();
     EXPECT_FALSE(Shown().contains("loaded")) << (Shown()).toStdString();
     EXPECT_EQ(ReadFile(strStale), "; GID 1001\nstale 1\n");
+    EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
     EXPECT_EQ(ReadFile(strNotDb), "not a records database\n");
     EXPECT_TRUE(App().GetPendingGid().isEmpty());
     EXPECT_TRUE(m_listMessages.empty());
@@ -157,10 +262,12 @@ TEST_F(LoadFromIdxTest, GrimletFailingWithoutAWordIsStillReported) {
         EXPECT_EQ(Shown(), "Grimlet could not load record 1001 and gave no reason.\n")
             << script.toStdString();
         EXPECT_TRUE(Docs().GetDocuments().empty());
+        // What it wrote before it failed is gone with its temporary file.
+        EXPECT_TRUE(WrittenForms().isEmpty()) << WrittenForms().join(", ").toStdString();
     }
 }
 
-TEST_F(LoadFromIdxTest, GrimletThatCannotBeStartedIsToldInAMessageBox) {
+TEST_F(LoadFromIdxTest, GrimletThatCannotBeStartedIsToldInAMessageBoxNamingTheProgram) {
     const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", "; GID 1001\n"}});
     StartApp();
     MainFrame().AppendOutput("earlier output", false);
@@ -173,7 +280,8 @@ TEST_F(LoadFromIdxTest, GrimletThatCannotBeStartedIsToldInAMessageBox) {
     notExecutable.close();
     Load(strDb, "1001");
 
-    EXPECT_EQ(m_listMessages, std::vector<QString>(2, "Error. Cannot execute Grimlet.exe"));
+    EXPECT_EQ(m_listMessages, std::vector<QString>(2, "Error. Cannot execute Grimlet.exe\n" +
+                                                          EditorPath("grimlet")));
     EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_EQ(Shown(), "earlier output");
     EXPECT_TRUE(WrittenForms().isEmpty());
@@ -207,15 +315,18 @@ TEST_F(LoadFromIdxTest, TheRecordReachesGrimletAsOneArgumentWhateverTheFieldLetT
         EXPECT_EQ(listArgs[0], "dump");
         EXPECT_EQ(listArgs[1], strDb);
         EXPECT_EQ(listArgs[2], strRecord);
+        // Grimlet writes a file of its own beside the form's, which then takes the form's name.
         const QFileInfo outFile(listArgs[3]);
         EXPECT_EQ(outFile.absolutePath(), EditorDir());
-        EXPECT_EQ(outFile.fileName(), RecordFileName(strRecord));
+        EXPECT_TRUE(outFile.fileName().startsWith("." + RecordFileName(strRecord) + "."))
+            << outFile.fileName().toStdString();
         ASSERT_NE(ActiveDoc(), nullptr);
-        EXPECT_EQ(ActiveDoc()->GetPathName(), listArgs[3]);
+        EXPECT_EQ(ActiveDoc()->GetPathName(), EditorPath(RecordFileName(strRecord)));
         EXPECT_EQ(ActiveDoc()->GetGid(), strRecord);
         EXPECT_EQ(Shown(), strRecord + LOADED);
     }
     EXPECT_EQ(Docs().GetDocuments().size(), 5u);
+    EXPECT_EQ(WrittenForms().size(), 5);
     EXPECT_FALSE(QFile::exists(TempPath("x.zarn")));
     EXPECT_FALSE(QFile::exists(EditorPath("p")));
 }
@@ -239,6 +350,7 @@ TEST_F(LoadFromIdxTest, ClosingTheMainWindowWhileGrimletRunsCancelsTheLoad) {
     EXPECT_FALSE(CToolRunner::IsAnyRunning());
     EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_TRUE(m_listMessages.empty());
+    EXPECT_EQ(WrittenForms(), QStringList({"started"}));
     ProcessEvents();
     EXPECT_FALSE(MainFrame().isVisible());
 }

@@ -3,6 +3,9 @@
 //   wait:PATH            wait until PATH exists (the test's signal to go on)
 //   touch:PATH           create PATH (the child's signal to the test)
 //   flood:BYTES          write FloodText(BYTES) in writes of 4096 bytes, as stdio would
+//   unbroken:BYTES       write BYTES letters without a line break, in writes of 4096 bytes
+//   yes:SECONDS          write "y\n" over and over for SECONDS seconds, in writes of 8192
+//                        bytes, as yes(1) does
 //   spew                 write numbered lines in writes of 4096 bytes, never ending
 //   stdin                read standard input to its end and say how it went
 //   grandchild:PATH      start a grandchild that never ends; write "<own pid> <its pid>" to PATH
@@ -10,6 +13,7 @@
 //   args                 write each following argument as "[argument]\n" and stop
 #include "FloodText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 static std::string Unescape(std::string_view text) {
@@ -81,6 +86,31 @@ static void Flood(std::size_t nBytes) {
         WriteAll(1, std::string_view(strText).substr(i, 4096));
 }
 
+static void Unbroken(std::size_t nBytes) {
+    std::string strBlock(4096, ' ');
+    for (std::size_t i = 0; i < strBlock.size(); ++i)
+        strBlock[i] = static_cast<char>('a' + i % 26);
+    for (std::size_t nDone = 0; nDone < nBytes; nDone += strBlock.size())
+        WriteAll(1,
+                 std::string_view(strBlock).substr(0, std::min(strBlock.size(), nBytes - nDone)));
+}
+
+static void Yes(double dSeconds) {
+    std::string strBlock;
+    while (strBlock.size() < 8192)
+        strBlock += "y\n";
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        WriteAll(1, strBlock);
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9 >=
+            dSeconds)
+            return;
+    }
+}
+
 // Standard input must be at its end at once; a bound keeps an open one from hanging the test.
 static void ReadStdin() {
     std::size_t nBytes = 0;
@@ -132,6 +162,10 @@ int main(int argc, char** argv) {
             Touch(value);
         else if (cmd == "flood")
             Flood(std::stoul(value));
+        else if (cmd == "unbroken")
+            Unbroken(std::stoul(value));
+        else if (cmd == "yes")
+            Yes(std::stod(value));
         else if (cmd == "spew") {
             for (;;)
                 Flood(1 << 20);

@@ -23,6 +23,9 @@ TEST_F(CToolRunnerTest, MissingProgramReportsErrorCreatingProcessAndNothingElse)
     const QStringList listLines = ReportLines(Shown());
     ASSERT_EQ(listLines.size(), 3) << Shown().toStdString();
     EXPECT_EQ(listLines[0], "Error creating process");
+    // The reason names the program.
+    EXPECT_TRUE(listLines[1].startsWith(Path("no-such-dir/grimlet") + ": "))
+        << Shown().toStdString();
     EXPECT_TRUE(listLines[1].contains("No such file or directory")) << Shown().toStdString();
     EXPECT_EQ(listLines[2], "");
     EXPECT_FALSE(CToolRunner::IsAnyRunning());

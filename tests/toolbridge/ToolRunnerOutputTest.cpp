@@ -1,6 +1,7 @@
 // The runner against real children: what reaches the Output pane, and in what form.
 #include "FloodText.h"
 #include "ToolTestSupport.h"
+#include "toolbridge/ToolOutput.h"
 #include "toolbridge/ToolRunner.h"
 
 #include <QFile>
@@ -24,12 +25,23 @@ TEST_F(CToolRunnerTest, OutputIsAppendedAfterWhatThePaneHolds) {
     EXPECT_EQ(Shown(), "before\nafter\n");
 }
 
+// Within what the pane keeps (OUTPUT_MAX_LINES): nothing is dropped.
 TEST_F(CToolRunnerTest, FloodOfSeveralMegabytesArrivesWholeAndInOrder) {
-    constexpr std::size_t nBytes = 6 * 1024 * 1024 + 123;
+    constexpr std::size_t nBytes = 3 * 1024 * 1024 + 123;
     RunChild({QStringLiteral("flood:%1").arg(nBytes)});
     const std::string strExpected = FloodText(nBytes);
     EXPECT_TRUE(Shown().toStdString() == strExpected)
         << "shown " << Shown().size() << " characters of " << strExpected.size();
+}
+
+// A child that writes lines faster than the pane can take them: the pane still holds at most
+// its bound, the note above it, and the child's last lines; the run ends with the child.
+TEST_F(CToolRunnerTest, FloodOfLinesBeyondWhatThePaneKeepsEndsWithTheLastLines) {
+    RunChild({"yes:0.5", "out:the end\\n"});
+    const QTextDocument* pDoc = m_edit.document();
+    EXPECT_LE(pDoc->blockCount(), OUTPUT_MAX_LINES + 1);
+    EXPECT_EQ(pDoc->firstBlock().text(), OutputDroppedNote());
+    EXPECT_TRUE(Shown().endsWith("y\ny\nthe end\n"));
 }
 
 TEST_F(CToolRunnerTest, LastOutputOfAChildThatEndsAtOnceIsShown) {
