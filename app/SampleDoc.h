@@ -34,11 +34,8 @@ public:
     void SetModified(bool bModified) override;
     bool GetActionLabel(int nAction, std::string& label) const override;
 
-    // Makes the text that of source (read from a file) as one undo group of nAction: only the
-    // lines between the first and the last that differ are replaced, and lines that hold
-    // carriage returns keep them. Works on a read-only buffer too. False when the texts were
-    // already equal (then nothing is recorded).
-    bool ReplaceText(const CTextBuffer& source, int nAction);
+    // The line-end style a reloaded file brought with it.
+    void SetEolStyle(int nEolStyle) { m_nEolStyle = nEolStyle; }
     // Where the history stands now is the file's text: undoing or redoing away from here
     // marks the document modified.
     void TakeSavedState() { m_nSavedHistoryPos = m_nHistoryPos; }

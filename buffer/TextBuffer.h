@@ -80,6 +80,11 @@ public:
                       int& nEndLine, int& nEndChar, int nAction);
     bool DeleteRange(CTextBufferListener* pSource, int nStartLine, int nStartChar, int nEndLine,
                      int nEndChar, int nAction);
+    // Makes the text that of source as one undo group of nAction: only the lines between the
+    // first and the last that differ are replaced, lines that hold carriage returns keep them,
+    // and bookmarks stay on their line numbers. Works on a read-only buffer too, and keeps the
+    // buffer's line-end style. False when the texts were already equal (nothing is recorded).
+    bool ReplaceText(const CTextBuffer& source, int nAction);
     void OpenUndoGroup(bool bMerge = false);
     void CloseUndoGroup(CTextBufferListener* pSource);
     void RecordUndoStep(bool bInsert, TextPos ptFrom, TextPos ptTo, std::string_view text,

@@ -42,9 +42,9 @@ constexpr std::array kStrings{
     StringEntry{32821, "Insert into MAIN.IDX\tInsert"},
     StringEntry{32822, "Insert into MAIN.IDX file\nInsert"},
     StringEntry{32823, "Insert current document into MAIN.IDX\nInsert"},
+    StringEntry{32840, "Open your own copy of the example form\nOpen Example Form"},
     StringEntry{37002, "Delete from the caret back to the start of the word\nBackspace Word"},
     StringEntry{37006, "Delete from the caret to the start of the next word\nDelete Word"},
-    StringEntry{32840, "Open your own copy of the example form\nOpen Example Form"},
     StringEntry{37126, "Find the previous occurrence of the specified text\nFind Previous"},
     StringEntry{37127, "Move the caret to a line and column\nGo to Line"},
     StringEntry{37900, "         "},              // 9 blanks: sizes the always blank pane

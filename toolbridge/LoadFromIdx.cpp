@@ -138,28 +138,6 @@ bool BufferSavesAs(const CTextBuffer& buffer, QByteArrayView bytes) {
     return rest.empty();
 }
 
-// Replaces the whole text of the buffer by the lines of the form as one undo group, so that
-// one Undo brings the text back. The form's lines are taken whatever its line ends; the buffer
-// keeps its own. False, with nothing changed, for a read-only buffer.
-bool ReplaceBufferText(CTextBuffer& buffer, const CTextBuffer& form) {
-    if (buffer.IsReadOnly())
-        return false;
-    std::string text;
-    const int nFormLast = form.GetLineCount() - 1;
-    form.CopyRange(0, 0, nFormLast, form.GetLineLength(nFormLast), text);
-    const int nLast = buffer.GetLineCount() - 1;
-    const int nLastLength = buffer.GetLineLength(nLast);
-    int nEndLine = 0;
-    int nEndChar = 0;
-    buffer.OpenUndoGroup(false);
-    if (nLast > 0 || nLastLength > 0)
-        buffer.DeleteRange(nullptr, 0, 0, nLast, nLastLength, EDITACT_REPLACE);
-    if (!text.empty())
-        buffer.InsertTextAt(nullptr, 0, 0, text, nEndLine, nEndChar, EDITACT_REPLACE);
-    buffer.CloseUndoGroup(nullptr);
-    return true;
-}
-
 bool ReadBytes(const QString& strPath, QByteArray& bytes, QString& strError) {
     QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -206,11 +184,13 @@ FormPlacement PlaceInOpenDocument(CTextBuffer& buffer, const CDumpFile& dump,
                       QMessageBox::Ok, QMessageBox::Warning);
         return FormPlacement::Failed;
     }
-    if (!ReplaceBufferText(buffer, form)) {
+    if (buffer.IsReadOnly()) {
         AfxMessageBox(QString::fromLatin1(MSG_READ_ONLY).arg(strFile), QMessageBox::Ok,
                       QMessageBox::Warning);
         return FormPlacement::Kept;
     }
+    // One Undo brings the user's text back; the document keeps its own line ends.
+    buffer.ReplaceText(form, EDITACT_REPLACE);
     return FormPlacement::Loaded;
 }
 
