@@ -22,6 +22,13 @@ bool IsWritableDirectory(const QString& strDir) {
     return info.isDir() && info.isWritable();
 }
 
+// An installed editor finds its private library directory beside its own: the directory
+// then belongs to the system's programs (for the superuser too), not to the user's forms.
+bool IsInstalledProgramDirectory(const QString& strDir) {
+    return QFileInfo(QDir(strDir).filePath(QString::fromLatin1(ZARN_PRIVATE_LIBDIR_FROM_BINDIR)))
+        .isDir();
+}
+
 } // namespace
 
 QString GetEditorDirectory() {
@@ -45,7 +52,7 @@ QString GetGrimletProgram() {
 
 QString GetLoadDirectory(QString& strError) {
     const QString strEditorDir = GetEditorDirectory();
-    if (IsWritableDirectory(strEditorDir))
+    if (IsWritableDirectory(strEditorDir) && !IsInstalledProgramDirectory(strEditorDir))
         return strEditorDir;
     const QString strDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!strDataDir.isEmpty() && QDir().mkpath(strDataDir) && IsWritableDirectory(strDataDir))

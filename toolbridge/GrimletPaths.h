@@ -14,7 +14,8 @@ void SetEditorDirectory(const QString& strDir);
 QString GetGrimletProgram();
 
 // Where Load from MAIN.IDX has Grimlet write a form: the editor's directory while the user
-// may write there, else the per-user data directory, created if missing. Empty, with the
+// may write there and it is not an installed program's, else the per-user data directory,
+// created if missing. Empty, with the
 // reason in strError, when neither can be had.
 QString GetLoadDirectory(QString& strError);
 

@@ -378,6 +378,12 @@ TEST(LoadDirectory, IsTheEditorDirectoryOrElseThePerUserDataDirectory) {
     const QString strData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     EXPECT_EQ(GetLoadDirectory(strError), strData) << (strError).toStdString();
     EXPECT_TRUE(QFileInfo(strData).isDir());
+
+    // An installed editor's bin/ is never written, even where the superuser could.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("usr/bin") &&
+                QDir(dir.path()).mkpath("usr/lib/zarneditor"));
+    SetEditorDirectory(dir.filePath("usr/bin"));
+    EXPECT_EQ(GetLoadDirectory(strError), strData) << (strError).toStdString();
     SetEditorDirectory(QString());
 }
 
