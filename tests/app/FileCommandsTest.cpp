@@ -21,8 +21,8 @@
 
 namespace {
 
-// Makes every save fail as a directory the user may not write does: the temporary file
-// cannot be created.
+// Makes every save that needs a new file fail as it fails in a directory the user may not
+// write: the temporary file cannot be created.
 class CUnwritableDirOps : public CFileOps {
 public:
     int MakeTemp(std::string&) override {
