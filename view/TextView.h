@@ -13,6 +13,7 @@
 #include "view/LineStateCache.h"
 #include "view/LineWidthCache.h"
 #include "view/LogFont.h"
+#include "view/LongLineIndex.h"
 #include "view/PrintInfo.h"
 #include "view/SearchEngine.h"
 
@@ -86,9 +87,12 @@ public:
     void SetBaseFont(const LogFont& lf);
     const LogFont& GetBaseFont() const { return m_logFont; }
 
-    // Mapping between character indices, screen columns and client points.
+    // Mapping between character indices, screen columns and client points. On long lines the
+    // walks start from a known place near the one asked for.
     int CharToColumn(int nLine, int nChar) const;
     int ColumnToChar(int nLine, int nColumn) const;
+    // The character that covers nColumn, or the line's length when none does.
+    int CharAtColumn(int nLine, int nColumn) const;
     TextPos ClientToTextPos(QPoint pt);
     QPoint TextPosToClient(TextPos pos);
     void SnapToCharCenter(QPoint& pt);
@@ -99,6 +103,15 @@ public:
     // Colouring (TextViewColouring.cpp).
     virtual uint32_t ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks, int& nBlocks);
     uint32_t GetLineEndState(int nLine);
+    // A parser that can go on from the middle of a line lets a long line be coloured by the
+    // window that is drawn. AdvanceParsePoint moves a point of line nLine forwards to nTo and
+    // answers false when the parser cannot do that: the base's and any that overrides only
+    // ParseLine, whose lines are parsed whole. ParseLineWindow colours characters point.nPos
+    // .. nTo - 1 as ParseLine colours them within the whole line, with at most
+    // 3 * (nTo - point.nPos) + 3 blocks, the first at point.nPos.
+    virtual bool AdvanceParsePoint(int nLine, ParsePoint& point, int nTo);
+    virtual void ParseLineWindow(int nLine, const ParsePoint& point, int nTo, ColorBlock* pBlocks,
+                                 int& nBlocks);
     virtual QColor GetColorValue(int nColorIndex) const;
     virtual bool IsColorItalic(int nColorIndex) const;
     virtual bool IsColorBold(int nColorIndex) const;
@@ -107,10 +120,12 @@ public:
     void OnDraw(QPainter& dc, const QRegion& rgnUpdate);
     virtual void PaintMargin(QPainter& dc, const QRect& rc, int nLine);
     virtual void PaintLine(QPainter& dc, const QRect& rc, int nLine);
-    void PaintTextRunSel(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                         int nOffset, int nCount, TextPos ptRun);
-    void PaintTextRun(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                      int nOffset, int nCount);
+    // The runs move the pen and its screen column nPenColumn, the column of the run's first
+    // character.
+    void PaintTextRunSel(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                         const char* pText, int nOffset, int nCount, TextPos ptRun);
+    void PaintTextRun(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                      const char* pText, int nOffset, int nCount);
     // Rows nFirst to nLast, in either order; nLast -1 means to the bottom of the window.
     void InvalidateLineRange(int nFirst, int nLast);
 
@@ -291,6 +306,10 @@ protected:
     void DestroyStyleFonts();
     bool UpdateOneLineCaches(int nLine);
     void UpdateLineCountCaches(int nLine);
+    void UpdateLongLines(const CChangeExtent* pExtent, uint32_t dwHints, int nLine);
+    // The parser's point at nPos of line nLine, reached from a point kept before it; false when
+    // the parser cannot go on from the middle of a line.
+    bool FindParsePoint(int nLine, int nPos, ParsePoint& point);
     void PaintCaret(QPainter& dc, const QRegion& rgnUpdate);
 
     // Movement and mouse helpers.
@@ -364,6 +383,7 @@ protected:
     int m_nMaxLineColumns = -1;
     CLineWidthCache m_LineColumns;
     CLineStateCache m_LineStates;
+    mutable CLongLineIndex m_LongLines{TAB_WIDTH}; // a cache, filled by the const mapping too
     TextPos m_ptCaret;
     int m_nStickyColumn = -1;
     TextPos m_ptSelAnchor;
