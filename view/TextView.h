@@ -15,6 +15,7 @@
 #include "view/LogFont.h"
 #include "view/LongLineIndex.h"
 #include "view/PrintInfo.h"
+#include "view/PrintedRows.h"
 #include "view/SearchEngine.h"
 
 #include <array>
@@ -37,7 +38,6 @@ class QMimeData;
 class QPaintDevice;
 class QPrinter;
 class QScrollBar;
-class QTextLayout;
 
 // Scroll-bar requests.
 // clang-format off
@@ -357,12 +357,12 @@ protected:
     // Print helpers. BeginPrintJob starts a job on printer (its font, its drawing rectangle)
     // and fails, ending the job again, when the margins leave no room for text. LayOutPrintArea
     // places the text area and the footer band on the page; PaginateLines makes the page table
-    // for the area it placed. LayoutPrintedLine lays a non-empty line out in rows as wide as
-    // the text area.
+    // for the area it placed. WalkPrintedLine walks the rows, as wide as the text area, that a
+    // non-empty line wraps into, from `from` on.
     PrintResult BeginPrintJob(QPrinter& printer, CPrintInfo& info);
     bool LayOutPrintArea(const CPrintInfo& info);
     void PaginateLines();
-    std::unique_ptr<QTextLayout> LayoutPrintedLine(int nLine) const;
+    void WalkPrintedLine(int nLine, PrintedRowStart from, const PrintedRowVisitor& onRow);
 
     // Search helpers: where an upward search starts (the selection's start, or the caret), and
     // keeping the selection drawn while a search dialog has the focus.
@@ -438,4 +438,5 @@ protected:
     QRect m_rcPageText;                           // less the margins and the footer band
     std::vector<int> m_pnPageFirstLine;           // per page its first line; empty: no table
     std::vector<int> m_pnPageFirstRow;            // the wrapped row of that line it starts with
+    std::vector<PrintedRowStart> m_arrPageFirstRowStart; // and where that row starts
 };
