@@ -17,10 +17,16 @@ constexpr int LOOKAHEAD_LENGTH = 64;
 // starts where an item of the whole line starts, so that its items end where the line's do.
 constexpr int SHAPING_ITEM_LENGTH = 4096;
 
-QTextOption WrapOption() {
+QTextOption WrapOption(QTextOption::WrapMode mode = QTextOption::WrapAtWordBoundaryOrAnywhere) {
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(mode);
     return option;
+}
+
+// Text of ASCII letters and digits only, which offers no break between words.
+bool IsOneWord(const QString& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar ch) { return ch.unicode() < 128 && ch.isLetterOrNumber(); });
 }
 
 // The narrowest line that holds all of text.
@@ -40,7 +46,11 @@ qreal NaturalWidth(const QString& text, const QFont& font, const QPaintDevice* p
 std::unique_ptr<QTextLayout> LayOutPiece(const QString& text, int nContext, const QFont& font,
                                          const QPaintDevice* pDevice, int nWidth, qreal fTop) {
     auto pLayout = std::make_unique<QTextLayout>(text, font, pDevice);
-    pLayout->setTextOption(WrapOption());
+    // Looking for the end of the word before breaking it anywhere, the line breaker would pass
+    // over the rest of a piece that is one word for every row: it breaks anywhere at once,
+    // where it would break all the same.
+    pLayout->setTextOption(WrapOption(IsOneWord(text) ? QTextOption::WrapAnywhere
+                                                      : QTextOption::WrapAtWordBoundaryOrAnywhere));
     pLayout->beginLayout();
     // Lines as wide as the rest of the context's own text, until one ends where the rows
     // start: the first stops at the last break in the context, the next holds the rest of it,
@@ -64,6 +74,17 @@ std::unique_ptr<QTextLayout> LayOutPiece(const QString& text, int nContext, cons
     return pLayout;
 }
 
+// Whether a run of blanks in text, which starts at index nStart of the line, crosses the end of
+// one of the line's shaping items.
+bool BlankRunCrossesItemEnd(const QString& text, int nStart) {
+    for (int nEnd = (nStart / SHAPING_ITEM_LENGTH + 1) * SHAPING_ITEM_LENGTH;
+         nEnd - nStart < text.size(); nEnd += SHAPING_ITEM_LENGTH) {
+        if (text[nEnd - nStart - 1].isSpace() && text[nEnd - nStart].isSpace())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void WalkPrintedRows(const PrintedTextSource& textOf, int nLength, const QFont& font,
@@ -71,13 +92,20 @@ void WalkPrintedRows(const PrintedTextSource& textOf, int nLength, const QFont& 
                      const PrintedRowVisitor& onRow, int nPieceLength) {
     int nPiece = nPieceLength;
     while (from.nIndex < nLength) {
-        // The text before the row: back to the start of its shaping item, else a little, else
-        // none when the line breaker cannot be made to start a row exactly there.
-        int nContext = from.nIndex % SHAPING_ITEM_LENGTH;
-        if (nContext < CONTEXT_LENGTH && from.nIndex >= SHAPING_ITEM_LENGTH)
-            nContext += SHAPING_ITEM_LENGTH;
-        const int nEnd = nLength - from.nIndex > nPiece ? from.nIndex + nPiece : nLength;
-        const QString text = textOf(from.nIndex - nContext, nEnd);
+        // A piece holds a little of the text before the row. Where a run of blanks crosses the
+        // end of one of the line's shaping items, it starts at the start of that item instead,
+        // and reaches over the next one. A piece is laid out again with less text before the
+        // row, or none, when the line breaker cannot be made to start a row exactly there.
+        int nContext = std::min(CONTEXT_LENGTH, from.nIndex);
+        int nEnd = std::min(nLength, from.nIndex - nContext + nPiece);
+        QString text = textOf(from.nIndex - nContext, nEnd);
+        if (BlankRunCrossesItemEnd(text, from.nIndex - nContext)) {
+            nContext = from.nIndex % SHAPING_ITEM_LENGTH;
+            if (nContext < CONTEXT_LENGTH && from.nIndex >= SHAPING_ITEM_LENGTH)
+                nContext += SHAPING_ITEM_LENGTH;
+            nEnd = std::min(nLength, from.nIndex - nContext + 2 * SHAPING_ITEM_LENGTH);
+            text = textOf(from.nIndex - nContext, nEnd);
+        }
         std::unique_ptr<QTextLayout> pLayout;
         for (const int nTry : {nContext, std::min(CONTEXT_LENGTH, nContext), 0}) {
             pLayout =
@@ -102,7 +130,7 @@ void WalkPrintedRows(const PrintedTextSource& textOf, int nLength, const QFont& 
             int nLongest = 0;
             for (int k = nFirst; k < nRows; ++k)
                 nLongest = std::max(nLongest, pLayout->lineAt(k).textLength());
-            const int nSafeEnd = nEnd - nStart - LOOKAHEAD_LENGTH - 2 * nLongest;
+            const int nSafeEnd = nEnd - nStart - LOOKAHEAD_LENGTH - nLongest;
             nKept = nFirst;
             while (nKept < nRows &&
                    pLayout->lineAt(nKept).textStart() + pLayout->lineAt(nKept).textLength() <=

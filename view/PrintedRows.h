@@ -26,8 +26,9 @@ using PrintedRowVisitor = std::function<bool(const QTextLine& row, const Printed
 // Rows break between words, and a word wider than a row breaks inside, as one layout of the
 // whole text of nLength characters would break them into rows nWidth wide. A piece starts at a
 // row's start with a little of the text before it, which the line breaker looks back at, and of
-// its rows only those are visited whose breaks the text beyond the piece cannot move.
-constexpr int PRINTED_PIECE_LENGTH = 16384;
+// its rows only those are visited whose breaks the text beyond the piece cannot move. Laying
+// text out costs Qt more per character the longer the text, so pieces are short.
+constexpr int PRINTED_PIECE_LENGTH = 4096;
 void WalkPrintedRows(const PrintedTextSource& textOf, int nLength, const QFont& font,
                      const QPaintDevice* pDevice, int nWidth, PrintedRowStart from,
                      const PrintedRowVisitor& onRow, int nPieceLength = PRINTED_PIECE_LENGTH);
