@@ -1,6 +1,7 @@
 // The Zarn line parser: one pass over the line, no allocation.
 #include "language/ZarnParser.h"
 
+#include "language/ByteRuns.h"
 #include "language/ZarnWords.h"
 
 #include <array>
@@ -208,8 +209,7 @@ uint32_t ColourFrom(uint32_t dwState, int nWord, int i, int nStop, const char* p
         case CH_WORD:
             if (nWord == WORD_NONE)
                 nWord = OpenWordData(i);
-            while (i + 1 < nLength && CharClass(pText[i + 1]) == CH_WORD)
-                ++i;
+            i = byteruns::RunEnd(pText, i + 1, nLength, byteruns::WordBytes()) - 1;
             break;
         default:
             // A separator ends the open word; the separator itself is drawn in the state's
@@ -241,9 +241,19 @@ int OpenWordBefore(const char* pText, int r, int k, int nWord) {
         return nWord;
     if (CharClass(pText[k - 1]) != CH_WORD)
         return WORD_NONE;
+    // A word is mostly short; one that may fill the whole stretch is looked at forwards, eight
+    // bytes at a time, its start after the last byte that is not a word character.
     int s = k - 1;
-    while (s > r && CharClass(pText[s - 1]) == CH_WORD)
+    while (s > r && s > k - 64 && CharClass(pText[s - 1]) == CH_WORD)
         --s;
+    if (s > r && CharClass(pText[s - 1]) != CH_WORD)
+        return OpenWordData(s);
+    for (s = r; s < k;) {
+        const int nEnd = byteruns::RunEnd(pText, s, k, byteruns::WordBytes());
+        if (nEnd == k)
+            break;
+        s = nEnd + 1;
+    }
     if (s > r)
         return OpenWordData(s);
     return nWord != WORD_NONE ? nWord : OpenWordData(r);

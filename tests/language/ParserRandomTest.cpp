@@ -256,6 +256,13 @@ TEST(ZarnParserRandom, WindowsFromPointsColourAsTheWholeLine) {
         std::string line;
         for (int nPieces = pick(1, 6); nPieces > 0; --nPieces)
             line += maker.Make();
+        // Now and then a word far longer than any in the tables, a number or not.
+        if (pick(0, 3) == 0) {
+            std::string word(static_cast<size_t>(pick(60, 400)), "0af9"[pick(0, 3)]);
+            if (pick(0, 1) == 0)
+                word.back() = "xg."[pick(0, 2)];
+            line.insert(static_cast<size_t>(pick(0, static_cast<int>(line.size()))), word);
+        }
         const uint32_t dwIn = maker.State();
         const int nLength = static_cast<int>(line.size());
         const int nFrom = pick(0, nLength);
