@@ -1,6 +1,7 @@
 // Generated input files of the benchmarks, made once and kept under the temporary directory.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,9 +12,17 @@ class CTextBuffer;
 const std::string& ZarnLikeFile();
 // About 40 MB in 10,000,000 short lines with CR LF line ends.
 const std::string& ShortLinesFile();
+// About 100 MB of Zarn-like text in one line without a line end: atoms with numbers and
+// strings, separated by blanks and tabs, and no comment, so that every part is coloured.
+const std::string& HugeLineFile();
 // A fresh scratch path next to the generated files.
 std::string ScratchPath(const std::string& name);
 // The Zarn-like file loaded once into a buffer that lives for the whole program.
 CTextBuffer& LargeZarnDocument();
 // A new buffer with CR LF line ends holding exactly text, with an empty history.
 std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text);
+
+// Heap bytes in use as the allocator counts them, large mapped blocks included.
+size_t HeapBytesInUse();
+// Resident memory of the process.
+size_t ResidentBytes();
