@@ -13,8 +13,9 @@ namespace {
 constexpr int CONTEXT_LENGTH = 64;
 constexpr int LOOKAHEAD_LENGTH = 64;
 // Qt shapes a text in items of at most this many characters counted from the text's start,
-// and a run of blanks that hangs at a row's end stops where an item ends. A piece therefore
-// starts where an item of the whole line starts, so that its items end where the line's do.
+// and a run of blanks that hangs at a row's end stops where an item ends. A piece in which a
+// run of blanks crosses the end of one of the line's items therefore starts where that item
+// starts, so that its items end where the line's do.
 constexpr int SHAPING_ITEM_LENGTH = 4096;
 
 QTextOption WrapOption(QTextOption::WrapMode mode = QTextOption::WrapAtWordBoundaryOrAnywhere) {

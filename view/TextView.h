@@ -96,7 +96,6 @@ public:
     TextPos ClientToTextPos(QPoint pt);
     QPoint TextPosToClient(TextPos pos);
     void SnapToCharCenter(QPoint& pt);
-    void ExpandTabs(const char* pChars, int nOffset, int nCount, std::string& out) const;
 
     virtual void ResetViewState();
 

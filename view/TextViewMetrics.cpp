@@ -200,7 +200,3 @@ QPoint CTextView::TextPosToClient(TextPos pos) {
 void CTextView::SnapToCharCenter(QPoint& pt) {
     pt.rx() += GetCharWidth() / 2;
 }
-
-void CTextView::ExpandTabs(const char* pChars, int nOffset, int nCount, std::string& out) const {
-    ::ExpandTabs(pChars, nOffset, nCount, TAB_WIDTH, out);
-}
