@@ -82,9 +82,10 @@ const std::string& ShortLinesFile() {
     return path;
 }
 
-const std::string& HugeLineFile() {
-    static const std::string path = [] {
-        const std::string file = DataDir() + "/huge-line.zarn";
+const std::string& HugeLineFile(bool bTabs) {
+    auto generate = [](bool bWithTabs) {
+        const std::string file =
+            DataDir() + (bWithTabs ? "/huge-line.zarn" : "/huge-line-blanks.zarn");
         if (std::filesystem::exists(file))
             return file;
         static const char* const kAtoms[] = {"mat_width",     "mat_title",      "mat_bool_modal",
@@ -111,7 +112,7 @@ const std::string& HugeLineFile() {
                         chunk += " 0" + std::to_string(rng() % 4096) + "x";
                         break;
                     }
-                    chunk += rng() % 4 == 0 ? "\t" : " ";
+                    chunk += rng() % 4 == 0 && bWithTabs ? "\t" : " ";
                 }
                 chunk.resize(std::min(chunk.size(), 100'000'000 - nWritten));
                 out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -122,8 +123,13 @@ const std::string& HugeLineFile() {
         }
         std::filesystem::rename(partial, file);
         return file;
-    }();
-    return path;
+    };
+    if (bTabs) {
+        static const std::string withTabs = generate(true);
+        return withTabs;
+    }
+    static const std::string withBlanks = generate(false);
+    return withBlanks;
 }
 
 std::string ScratchPath(const std::string& name) {

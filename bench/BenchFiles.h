@@ -13,8 +13,9 @@ const std::string& ZarnLikeFile();
 // About 40 MB in 10,000,000 short lines with CR LF line ends.
 const std::string& ShortLinesFile();
 // About 100 MB of Zarn-like text in one line without a line end: atoms with numbers and
-// strings, separated by blanks and tabs, and no comment, so that every part is coloured.
-const std::string& HugeLineFile();
+// strings, separated by blanks and, with bTabs, tabs, and no comment, so that every part is
+// coloured.
+const std::string& HugeLineFile(bool bTabs);
 // A fresh scratch path next to the generated files.
 std::string ScratchPath(const std::string& name);
 // The Zarn-like file loaded once into a buffer that lives for the whole program.

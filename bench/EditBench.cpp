@@ -46,21 +46,25 @@ CTextBuffer& SmallDocument() {
     return *pBuffer;
 }
 
-// The 100 MB line, loaded once.
-CTextBuffer& HugeLineDocument() {
-    static const std::unique_ptr<CTextBuffer> pBuffer = [] {
-        auto p = std::make_unique<CTextBuffer>();
-        if (!p->LoadFile(HugeLineFile()))
-            std::abort();
-        return p;
-    }();
-    return *pBuffer;
+// The 100 MB line, with its tabs or with blanks for them, loaded once.
+std::unique_ptr<CTextBuffer> LoadHugeLine(bool bTabs) {
+    auto p = std::make_unique<CTextBuffer>();
+    if (!p->LoadFile(HugeLineFile(bTabs)))
+        std::abort();
+    return p;
 }
 
-// The document of a benchmark argument: its line count, 1 for the 100 MB line.
+// The document of a benchmark argument: its line count; 1 for the 100 MB line, 0 for that line
+// with blanks for its tabs.
 CTextBuffer& DocumentWithLines(int64_t nLines) {
-    if (nLines == 1)
-        return HugeLineDocument();
+    if (nLines == 1) {
+        static const std::unique_ptr<CTextBuffer> pWithTabs = LoadHugeLine(true);
+        return *pWithTabs;
+    }
+    if (nLines == 0) {
+        static const std::unique_ptr<CTextBuffer> pWithBlanks = LoadHugeLine(false);
+        return *pWithBlanks;
+    }
     return nLines == 100 ? SmallDocument() : LargeZarnDocument();
 }
 
@@ -85,8 +89,8 @@ void SendKey(QWidget& widget, Qt::Key key, const QString& text) {
     QApplication::sendEvent(&widget, &release);
 }
 
-// Argument: the document's line count. Between the timed keystrokes Backspace takes the
-// character out again, so every keystroke meets the same line.
+// Argument: the document's line count, as DocumentWithLines takes it. Between the timed
+// keystrokes Backspace takes the character out again, so every keystroke meets the same line.
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
     CTextBuffer& buffer = DocumentWithLines(state.range(0));
     auto pView = MakeView(buffer);
@@ -124,6 +128,7 @@ BENCHMARK(BM_TypeCharacterAndRepaint)
     ->Iterations(2000)
     ->Repetitions(3);
 BENCHMARK(BM_TypeCharacterAndRepaint)
+    ->Arg(0)
     ->Arg(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

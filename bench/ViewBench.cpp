@@ -187,9 +187,9 @@ double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// The 100 MB line: loading the file (the buffer's part) and showing it in a view up to the end
-// of its first paint; the heap and the resident memory that buffer and view then hold, against
-// the file's size.
+// The 100 MB line, with its tabs (argument 1) or with blanks for them (0): loading the file
+// (the buffer's part) and showing it in a view up to the end of its first paint; the heap and
+// the resident memory that buffer and view then hold, against the file's size.
 void BM_HugeLineOpenToFirstPaint(benchmark::State& state) {
     const double fFileBytes = 100'000'000.0;
     for (auto _ : state) {
@@ -197,7 +197,7 @@ void BM_HugeLineOpenToFirstPaint(benchmark::State& state) {
         const size_t nResidentBefore = ResidentBytes();
         const auto tStart = std::chrono::steady_clock::now();
         CTextBuffer buffer;
-        if (!buffer.LoadFile(HugeLineFile())) {
+        if (!buffer.LoadFile(HugeLineFile(state.range(0) == 1))) {
             state.SkipWithError("cannot load the file");
             break;
         }
@@ -215,20 +215,26 @@ void BM_HugeLineOpenToFirstPaint(benchmark::State& state) {
     }
 }
 
-CTextBuffer& HugeLineDocument() {
-    static CTextBuffer* pBuffer = [] {
+// The 100 MB line loaded once, with its tabs or with blanks for them.
+CTextBuffer& HugeLineDocument(bool bTabs) {
+    auto load = [](bool bWithTabs) {
         auto* p = new CTextBuffer;
-        if (!p->LoadFile(HugeLineFile()))
+        if (!p->LoadFile(HugeLineFile(bWithTabs)))
             std::abort();
         return p;
-    }();
-    return *pBuffer;
+    };
+    if (bTabs) {
+        static CTextBuffer* pWithTabs = load(true);
+        return *pWithTabs;
+    }
+    static CTextBuffer* pWithBlanks = load(false);
+    return *pWithBlanks;
 }
 
-// The caret put into the middle of the 100 MB line and the repaint that follows, in a view that
-// has only shown the line's start before.
+// The caret put into the middle of the 100 MB line (argument as above) and the repaint that
+// follows, in a view that has only shown the line's start before.
 void BM_HugeLineCaretToMiddle(benchmark::State& state) {
-    CTextBuffer& buffer = HugeLineDocument();
+    CTextBuffer& buffer = HugeLineDocument(state.range(0) == 1);
     const int nMiddle = buffer.GetLineLength(0) / 2;
     for (auto _ : state) {
         state.PauseTiming();
@@ -247,7 +253,7 @@ void BM_HugeLineCaretToMiddle(benchmark::State& state) {
 // The buffer's part of a key typed into the middle of the 100 MB line: the edit alone, without
 // a view. The character is taken out again outside the measurement.
 void BM_HugeLineBufferTyping(benchmark::State& state) {
-    CTextBuffer& buffer = HugeLineDocument();
+    CTextBuffer& buffer = HugeLineDocument(true);
     const int nMiddle = buffer.GetLineLength(0) / 2;
     for (auto _ : state) {
         int nEndLine = 0, nEndChar = 0;
@@ -265,7 +271,7 @@ void BM_LongLineDrawnThenDeleted(benchmark::State& state) {
     for (int i = 0; i < 100; ++i)
         text += "mat_width " + std::to_string(i) + "\r\n";
     for (int i = 0; i < 1'000'000; ++i)
-        text += "mat_title\t\"abcdefg\"";
+        text += "mat_title \"abcdefg\"";
     for (int i = 0; i < 100; ++i)
         text += "\r\nmat_height " + std::to_string(i);
     for (auto _ : state) {
@@ -330,10 +336,17 @@ BENCHMARK(BM_TabLineCaretBlink)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_HugeLineOpenToFirstPaint)
+    ->Arg(0)
+    ->Arg(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3);
-BENCHMARK(BM_HugeLineCaretToMiddle)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3);
+BENCHMARK(BM_HugeLineCaretToMiddle)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3);
 BENCHMARK(BM_HugeLineBufferTyping)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
 BENCHMARK(BM_LongLineDrawnThenDeleted)->Unit(benchmark::kMillisecond)->Iterations(1);
