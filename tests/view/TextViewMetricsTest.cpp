@@ -275,6 +275,17 @@ std::vector<int> EndColumns(std::string_view line) {
     return ends;
 }
 
+// The character nearest to a column: at the first character that reaches it, before the
+// character when the column lies at least half a tab before the character's end.
+int NearestChar(const std::vector<int>& ends, int nColumn) {
+    if (nColumn <= 0)
+        return 0;
+    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
+    if (it == ends.end())
+        return static_cast<int>(ends.size());
+    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+}
+
 // Words, blanks and tabs; with bBreaks now and then a line break.
 std::string RandomLineText(std::mt19937& rng, int nLength, bool bBreaks) {
     static const char* const s_apszPieces[] = {"word", " ", "\t", "ab\tc", "mat_width", "  "};
@@ -331,15 +342,32 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
                           std::upper_bound(ends.begin(), ends.end(), nColumn) - ends.begin())
                     << "step " << nStep << " line " << i << " column " << nColumn;
             }
-            const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
-            const int nNearest =
-                nColumn == 0 || it == ends.end()
-                    ? (nColumn == 0 ? 0 : static_cast<int>(ends.size()))
-                    : static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+            const int nNearest = NearestChar(ends, nColumn);
             ASSERT_EQ(view.ColumnToChar(i, nColumn), nNearest)
                 << "step " << nStep << " line " << i << " column " << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest) << "step " << nStep;
+
+        // The caret where the walk puts it, and a move down keeping its screen column.
+        GiveFocus(view);
+        const int nCaretLine = pick(0, view.GetLineCount() - 1);
+        const std::vector<int> ends = EndColumns(
+            std::string_view(view.GetLineText(nCaretLine), view.GetLineLength(nCaretLine)));
+        const int x = pick(0, view.GetLineLength(nCaretLine));
+        const int nCaretColumn = x == 0 ? 0 : ends[static_cast<size_t>(x) - 1];
+        view.PutCaretAt({x, nCaretLine});
+        ASSERT_EQ(view.GetCaretRect().left(),
+                  view.GetMarginWidth() +
+                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()))
+            << "step " << nStep;
+        if (nCaretLine + 1 < view.GetLineCount()) {
+            view.MoveLineDown(false);
+            const std::vector<int> below = EndColumns(std::string_view(
+                view.GetLineText(nCaretLine + 1), view.GetLineLength(nCaretLine + 1)));
+            ASSERT_EQ(view.GetCaretTextPos().x, NearestChar(below, nCaretColumn))
+                << "step " << nStep;
+        }
+        TakeFocus(view);
     }
 }
 
