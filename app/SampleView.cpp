@@ -23,6 +23,16 @@ uint32_t CSampleView::ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks
     return ParseZarnLine(dwState, GetLineText(nLine), GetLineLength(nLine), pBlocks, nBlocks);
 }
 
+bool CSampleView::AdvanceParsePoint(int nLine, ParsePoint& point, int nTo) {
+    AdvanceZarnPoint(point, GetLineText(nLine), GetLineLength(nLine), nTo);
+    return true;
+}
+
+void CSampleView::ParseLineWindow(int nLine, const ParsePoint& point, int nTo, ColorBlock* pBlocks,
+                                  int& nBlocks) {
+    ParseZarnWindow(point, GetLineText(nLine), GetLineLength(nLine), nTo, pBlocks, nBlocks);
+}
+
 CTextBuffer* CSampleView::LocateBuffer() {
     return m_pDocument ? &m_pDocument->GetTextBuffer() : m_pDocumentBuffer;
 }

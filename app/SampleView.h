@@ -23,6 +23,9 @@ public:
     static LogFont DocumentFont();
 
     uint32_t ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks, int& nBlocks) override;
+    bool AdvanceParsePoint(int nLine, ParsePoint& point, int nTo) override;
+    void ParseLineWindow(int nLine, const ParsePoint& point, int nTo, ColorBlock* pBlocks,
+                         int& nBlocks) override;
     CTextBuffer* LocateBuffer() override;
     void OnInitialUpdate() override;
 

@@ -3,14 +3,17 @@
 
 #include "buffer/TextBuffer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <random>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -81,6 +84,56 @@ const std::string& ShortLinesFile() {
     return path;
 }
 
+const std::string& HugeLineFile(bool bTabs) {
+    auto generate = [](bool bWithTabs) {
+        const std::string file =
+            DataDir() + (bWithTabs ? "/huge-line.zarn" : "/huge-line-blanks.zarn");
+        if (std::filesystem::exists(file))
+            return file;
+        static const char* const kAtoms[] = {"mat_width",     "mat_title",      "mat_bool_modal",
+                                             "mat_object_id", "mat_color_face", "man_start_object",
+                                             "yes",           "dss_list"};
+        const std::string partial = file + ".part";
+        {
+            std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+            std::mt19937 rng(7);
+            std::string chunk;
+            size_t nWritten = 0;
+            while (nWritten < 100'000'000) {
+                chunk.clear();
+                while (chunk.size() < 1'000'000) {
+                    chunk += kAtoms[rng() % std::size(kAtoms)];
+                    switch (rng() % 3) {
+                    case 0:
+                        chunk += " \"A title for field " + std::to_string(rng() % 100000) + "\"";
+                        break;
+                    case 1:
+                        chunk += " " + std::to_string(rng() % 100000);
+                        break;
+                    default:
+                        chunk += " 0" + std::to_string(rng() % 4096) + "x";
+                        break;
+                    }
+                    chunk += rng() % 4 == 0 && bWithTabs ? "\t" : " ";
+                }
+                chunk.resize(std::min(chunk.size(), 100'000'000 - nWritten));
+                out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+                nWritten += chunk.size();
+            }
+            if (!out)
+                throw std::runtime_error("cannot write " + partial);
+        }
+        std::filesystem::rename(partial, file);
+        return file;
+    };
+    if (bTabs) {
+        static const std::string withTabs = generate(true);
+        return withTabs;
+    }
+    static const std::string withBlanks = generate(false);
+    return withBlanks;
+}
+
 std::string ScratchPath(const std::string& name) {
     return DataDir() + "/" + name;
 }
@@ -117,4 +170,19 @@ double SecondsToMoveLineArray(int nLines, int nBy) {
     if (block.data()[nBytes - 1] != 1)
         std::abort();
     return std::chrono::duration<double>(tEnd - tStart).count();
+}
+
+size_t HeapBytesInUse() {
+    const struct mallinfo2 info = ::mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+size_t ResidentBytes() {
+    long nPages = 0, nResident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &nPages, &nResident) != 2)
+            nResident = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(nResident) * static_cast<size_t>(::sysconf(_SC_PAGESIZE));
 }

@@ -1,6 +1,7 @@
 // Edit view benchmark: one character typed into the middle of a document, from the key event
-// to the end of the repaint it causes, in the 2,000,000-line Zarn-like document and in a
-// 100-line document cut from it. Reports the median of the single keystrokes.
+// to the end of the repaint it causes, in the 2,000,000-line Zarn-like document, in a 100-line
+// document cut from it and into the middle of a single line of 100 MB. Reports the median of
+// the single keystrokes.
 #include "BenchFiles.h"
 #include "BenchView.h"
 #include "app/SampleView.h"
@@ -45,7 +46,30 @@ CTextBuffer& SmallDocument() {
     return *pBuffer;
 }
 
-// A shown, focused view of kColumns x kRows cells with the caret in the middle line.
+// The 100 MB line, with its tabs or with blanks for them, loaded once.
+std::unique_ptr<CTextBuffer> LoadHugeLine(bool bTabs) {
+    auto p = std::make_unique<CTextBuffer>();
+    if (!p->LoadFile(HugeLineFile(bTabs)))
+        std::abort();
+    return p;
+}
+
+// The document of a benchmark argument: its line count; 1 for the 100 MB line, 0 for that line
+// with blanks for its tabs.
+CTextBuffer& DocumentWithLines(int64_t nLines) {
+    if (nLines == 1) {
+        static const std::unique_ptr<CTextBuffer> pWithTabs = LoadHugeLine(true);
+        return *pWithTabs;
+    }
+    if (nLines == 0) {
+        static const std::unique_ptr<CTextBuffer> pWithBlanks = LoadHugeLine(false);
+        return *pWithBlanks;
+    }
+    return nLines == 100 ? SmallDocument() : LargeZarnDocument();
+}
+
+// A shown, focused view of kColumns x kRows cells with the caret in the middle line, in the
+// middle of the line when it is the only one.
 std::unique_ptr<CBenchView> MakeView(CTextBuffer& buffer) {
     auto pView = std::make_unique<CBenchView>();
     ShowViewWithCells(*pView, buffer, kColumns, kRows);
@@ -53,7 +77,7 @@ std::unique_ptr<CBenchView> MakeView(CTextBuffer& buffer) {
     QApplication::sendEvent(pView.get(), &focus);
     const int nMiddle = buffer.GetLineCount() / 2;
     pView->ScrollToTopLine(std::max(nMiddle - kRows / 2, 0), true);
-    pView->PutCaretAt({4, nMiddle});
+    pView->PutCaretAt({buffer.GetLineCount() == 1 ? buffer.GetLineLength(0) / 2 : 4, nMiddle});
     QApplication::processEvents();
     return pView;
 }
@@ -65,10 +89,10 @@ void SendKey(QWidget& widget, Qt::Key key, const QString& text) {
     QApplication::sendEvent(&widget, &release);
 }
 
-// Argument: the document's line count. Between the timed keystrokes Backspace takes the
-// character out again, so every keystroke meets the same line.
+// Argument: the document's line count, as DocumentWithLines takes it. Between the timed
+// keystrokes Backspace takes the character out again, so every keystroke meets the same line.
 void BM_TypeCharacterAndRepaint(benchmark::State& state) {
-    CTextBuffer& buffer = state.range(0) == 100 ? SmallDocument() : LargeZarnDocument();
+    CTextBuffer& buffer = DocumentWithLines(state.range(0));
     auto pView = MakeView(buffer);
     std::vector<double> arrSeconds;
     const int nLine = pView->GetCaretTextPos().y;
@@ -102,4 +126,11 @@ BENCHMARK(BM_TypeCharacterAndRepaint)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(2000)
+    ->Repetitions(3);
+BENCHMARK(BM_TypeCharacterAndRepaint)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
     ->Repetitions(3);

@@ -1,4 +1,5 @@
-// Zarn parser benchmarks: colouring with blocks, state-only parsing, word lookups.
+// Zarn parser benchmarks: colouring with blocks, state-only parsing, moving a parser point over
+// one long line, word lookups.
 #include "language/ZarnParser.h"
 #include "language/ZarnWords.h"
 
@@ -79,6 +80,7 @@ public:
     }
 
     const char* Text(const CLineSpan& span) const { return m_text.data() + span.nOffset; }
+    const std::string& AllText() const { return m_text; }
     const std::vector<CLineSpan>& Lines() const { return m_lines; }
     ColorBlock* Blocks() { return m_blocks.data(); }
     // Bytes of line text, without line ends.
@@ -137,6 +139,37 @@ void BM_LineStatesOnly(benchmark::State& state) {
     state.counters["target_MB_per_s"] = 500;
 }
 
+// The source as one line of 8 MB without comments (line ends made blanks, semicolons commas).
+const std::string& OneLongLine() {
+    static const std::string line = [] {
+        std::string text = Source().AllText();
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        std::replace(text.begin(), text.end(), ';', ',');
+        return text;
+    }();
+    return line;
+}
+
+// What the first paint far to the right of a long line does: the parser's point moved from the
+// line's start to its end, against one memchr over the same bytes.
+void BM_ParsePointOverOneLongLine(benchmark::State& state) {
+    const std::string& line = OneLongLine();
+    const int nLength = static_cast<int>(line.size());
+    for (auto _ : state) {
+        ParsePoint point;
+        AdvanceZarnPoint(point, line.data(), nLength, nLength);
+        benchmark::DoNotOptimize(point);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(line.size()));
+}
+
+void BM_MemchrOverOneLongLine(benchmark::State& state) {
+    const std::string& line = OneLongLine();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::memchr(line.data(), '\x01', line.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(line.size()));
+}
+
 // Words as the parser meets them: atoms, value words, numbers and unknown names.
 const std::vector<std::string>& SampleWords() {
     static const std::vector<std::string> words = [] {
@@ -191,6 +224,8 @@ void BM_WordLookupLinearScan(benchmark::State& state) {
 
 BENCHMARK(BM_ColourLinesWithBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LineStatesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParsePointOverOneLongLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemchrOverOneLongLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WordLookupHashed);
 BENCHMARK(BM_WordLookupLinearScan);
 

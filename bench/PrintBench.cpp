@@ -1,11 +1,13 @@
 // Printing benchmarks on the offscreen platform: paginating a form of 10,000 lines (every line
-// laid out at printer resolution), and printing it whole into a PDF file.
+// laid out at printer resolution), printing it whole into a PDF file, and printing one line of
+// 1 MB without a blank against the same bytes in lines of 100 characters.
 #include "BenchFiles.h"
 #include "app/SampleView.h"
 #include "buffer/TextBuffer.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -38,7 +40,8 @@ std::unique_ptr<CTextBuffer> MakeForm() {
 // The form in a view that is never shown, and an A4 PDF printer at printer resolution that
 // writes into a temporary directory, as the command line prints.
 struct CPrintSetUp {
-    CPrintSetUp() : pBuffer(MakeForm()), printer(QPrinter::HighResolution) {
+    explicit CPrintSetUp(std::unique_ptr<CTextBuffer> pText = MakeForm())
+        : pBuffer(std::move(pText)), printer(QPrinter::HighResolution) {
         view.SetDocumentBuffer(pBuffer.get());
         view.OnInitialUpdate();
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -91,7 +94,34 @@ void BM_PrintDocumentToPdf(benchmark::State& state) {
         nPages, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// 1,000,000 letters without a blank: one line (argument 1), or lines of 100 (argument 0).
+std::unique_ptr<CTextBuffer> MakeLetters(bool bOneLine) {
+    std::string text;
+    for (int i = 0; i < 1'000'000; ++i) {
+        if (!bOneLine && i > 0 && i % 100 == 0)
+            text += "\r\n";
+        text += static_cast<char>('a' + i % 26);
+    }
+    return BufferWithText(text);
+}
+
+void BM_PrintLettersToPdf(benchmark::State& state) {
+    CPrintSetUp job(MakeLetters(state.range(0) == 1));
+    for (auto _ : state) {
+        if (!job.view.PrintDocument(job.printer))
+            state.SkipWithError("the print failed");
+    }
+    state.counters["pages"] = job.CountPages();
+    state.counters["lines"] = job.pBuffer->GetLineCount();
+}
+
 } // namespace
 
 BENCHMARK(BM_PaginateDocument)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
 BENCHMARK(BM_PrintDocumentToPdf)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(3);
+BENCHMARK(BM_PrintLettersToPdf)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);

@@ -30,3 +30,14 @@ constexpr int CI_ATTRATOM     = 19;
 
 // Marks an uncomputed entry of a view's line-state cache. A parser never returns it.
 constexpr uint32_t LINESTATE_UNSET = 0xFFFFFFFF;
+
+// Where the parse of one line stands before character nPos, for a parser that can go on from
+// the middle of a line as if it had parsed the line from its start. dwState and nData mean what
+// that parser makes them mean, except that {0, the line's state, 0} is the start of every line.
+struct ParsePoint {
+    int nPos = 0;
+    uint32_t dwState = 0;
+    int nData = 0;
+
+    bool operator==(const ParsePoint&) const = default;
+};

@@ -1,6 +1,7 @@
 // The Zarn line parser: one pass over the line, no allocation.
 #include "language/ZarnParser.h"
 
+#include "language/ByteRuns.h"
 #include "language/ZarnWords.h"
 
 #include <array>
@@ -64,6 +65,27 @@ int FindClosingQuote(const char* pText, int nFrom, int nLength, char chQuote) {
     return nLength;
 }
 
+// The first quote or semicolon at or after nFrom and before nTo; nTo when there is none.
+// Eight bytes at a time, as these bytes are sparse in most text.
+int FindStateByte(const char* pText, int nFrom, int nTo) {
+    constexpr uint64_t ONES = 0x0101010101010101ull;
+    constexpr uint64_t HIGHS = 0x8080808080808080ull;
+    auto hasZeroByte = [](uint64_t v) { return (v - ONES) & ~v & HIGHS; };
+    int i = nFrom;
+    for (; nTo - i >= 8; i += 8) {
+        uint64_t v;
+        std::memcpy(&v, pText + i, sizeof v);
+        if (hasZeroByte(v ^ (ONES * '"')) | hasZeroByte(v ^ (ONES * '\'')) |
+            hasZeroByte(v ^ (ONES * ';')))
+            break;
+    }
+    for (; i < nTo; ++i) {
+        if (CharClass(pText[i]) > CH_WORD)
+            return i;
+    }
+    return nTo;
+}
+
 // The state-only pass: words do not matter, and the result is 0 unless the line ends in a
 // backslash, so most lines cost one comparison.
 uint32_t ParseZarnState(uint32_t dwState, const char* pText, int nLength) {
@@ -77,8 +99,7 @@ uint32_t ParseZarnState(uint32_t dwState, const char* pText, int nLength) {
             if (i < nLength)
                 dwState &= ~dwQuote;
         } else {
-            while (i < nLength && CharClass(pText[i]) <= CH_WORD)
-                ++i;
+            i = FindStateByte(pText, i, nLength);
             if (i < nLength) {
                 const uint8_t nClass = CharClass(pText[i]);
                 dwState |= nClass == CH_DQUOTE   ? PARSE_STRING
@@ -96,8 +117,6 @@ uint32_t ParseZarnState(uint32_t dwState, const char* pText, int nLength) {
 class CBlockList {
 public:
     CBlockList(ColorBlock* pBlocks, int& nBlocks) : m_pBlocks(pBlocks), m_nBlocks(nBlocks) {}
-
-    int LastPos() const { return m_nBlocks == 0 ? 0 : m_pBlocks[m_nBlocks - 1].nCharPos; }
 
     void Add(int nPos, int nColorIndex) {
         if (m_nBlocks == 0 || m_pBlocks[m_nBlocks - 1].nCharPos <= nPos)
@@ -125,38 +144,41 @@ int WordColor(const char* pText, int nLength) {
     return IsZarnNumber(pText, nLength) ? CI_NUMBER : -1;
 }
 
-// Colours the word from nStart up to nEnd. A word that a quote or a semicolon ran into already
-// has a later block, which would drop this one, so it is not even looked up.
-void AddWordBlock(CBlockList& blocks, const char* pText, int nStart, int nEnd) {
-    if (blocks.LastPos() > nStart)
-        return;
-    const int nColor = WordColor(pText + nStart, nEnd - nStart);
-    if (nColor >= 0)
-        blocks.Add(nStart, nColor);
+// The word open at a point, as ParsePoint::nData holds it: none, one that a quote or a
+// semicolon ran into (its block would start before theirs, so it is never coloured), or the
+// start of an open word plus one.
+constexpr int WORD_NONE = 0;
+constexpr int WORD_SPOILT = -1;
+
+int OpenWordData(int nStart) {
+    return nStart + 1;
 }
 
-} // namespace
+int OpenWordStart(int nData) {
+    return nData - 1;
+}
 
-uint32_t ParseZarnLine(uint32_t dwState, const char* pText, int nLength, ColorBlock* pBlocks,
-                       int& nBlocks) {
-    if (nLength <= 0)
-        return 0;
-    // Bits the parser never makes (LINESTATE_UNSET among them) must not be carried over.
-    dwState &= PARSE_ALL;
-    if (!pBlocks)
-        return ParseZarnState(dwState, pText, nLength);
-    assert(nBlocks >= 0);
+// Colours the word from nStart up to nEnd, its block not before nFloor (the window's start).
+void AddWordBlock(CBlockList& blocks, const char* pText, int nStart, int nEnd, int nFloor) {
+    const int nColor = WordColor(pText + nStart, nEnd - nStart);
+    if (nColor >= 0)
+        blocks.Add(nStart > nFloor ? nStart : nFloor, nColor);
+}
 
-    CBlockList blocks(pBlocks, nBlocks);
-    int nPending = 0;    // where the colour of the current state starts again, or -1
-    int nWordStart = -1; // start of the open word, or -1
-    int i = 0;
+// The block pass from character i, in dwState with the open word nWord, up to nStop. A whole
+// line runs from 0 to its length; a window stops at its end and then only finishes the word
+// that reaches over it, whose colour the window's last characters take.
+template <bool bWindow>
+uint32_t ColourFrom(uint32_t dwState, int nWord, int i, int nStop, const char* pText, int nLength,
+                    CBlockList& blocks) {
+    const int nFloor = i;
+    int nPending = i; // where the colour of the current state starts again, or -1
     for (;;) {
         if (nPending >= 0) {
             blocks.Add(nPending, StateColor(dwState));
             nPending = -1;
         }
-        if (i == nLength)
+        if (i >= nStop)
             break;
         if (dwState & PARSE_COMMENT) {
             blocks.Add(i, CI_COMMENT);
@@ -164,8 +186,8 @@ uint32_t ParseZarnLine(uint32_t dwState, const char* pText, int nLength, ColorBl
         }
         if (dwState & PARSE_QUOTED) {
             const uint32_t dwQuote = OpenQuoteBit(dwState);
-            i = FindClosingQuote(pText, i, nLength, dwQuote == PARSE_STRING ? '"' : '\'');
-            if (i < nLength) {
+            i = FindClosingQuote(pText, i, nStop, dwQuote == PARSE_STRING ? '"' : '\'');
+            if (i < nStop) {
                 dwState &= ~dwQuote;
                 nPending = ++i;
             }
@@ -185,25 +207,114 @@ uint32_t ParseZarnLine(uint32_t dwState, const char* pText, int nLength, ColorBl
             dwState |= PARSE_COMMENT;
             break;
         case CH_WORD:
-            if (nWordStart < 0)
-                nWordStart = i;
-            while (i + 1 < nLength && CharClass(pText[i + 1]) == CH_WORD)
-                ++i;
+            if (nWord == WORD_NONE)
+                nWord = OpenWordData(i);
+            i = byteruns::RunEnd(pText, i + 1, nLength, byteruns::WordBytes()) - 1;
             break;
         default:
             // A separator ends the open word; the separator itself is drawn in the state's
             // colour again.
-            if (nWordStart >= 0) {
-                AddWordBlock(blocks, pText, nWordStart, i);
-                nWordStart = -1;
+            if (nWord != WORD_NONE) {
+                if (nWord != WORD_SPOILT)
+                    AddWordBlock(blocks, pText, OpenWordStart(nWord), i, nFloor);
+                nWord = WORD_NONE;
                 nPending = i;
             }
             break;
         }
+        // None of the three ends an open word, but its block would come before theirs.
+        if (nWord > 0 && (dwState & PARSE_ALL))
+            nWord = WORD_SPOILT;
         ++i;
     }
-    // A word that ends the line is classified like one inside it.
-    if (nWordStart >= 0)
-        AddWordBlock(blocks, pText, nWordStart, i);
+    // A word that ends the line is classified like one inside it. A window stopped at the end
+    // of a word; the byte after it tells whether the word ends there or runs into a quote.
+    if (nWord > 0 && !(bWindow && i < nLength && CharClass(pText[i]) != CH_SEPARATOR))
+        AddWordBlock(blocks, pText, OpenWordStart(nWord), i, nFloor);
+    return dwState;
+}
+
+// The open word before character k, when no quote or semicolon lies between r and k and nWord
+// was the open word before r.
+int OpenWordBefore(const char* pText, int r, int k, int nWord) {
+    if (k == r)
+        return nWord;
+    if (CharClass(pText[k - 1]) != CH_WORD)
+        return WORD_NONE;
+    // A word is mostly short; one that may fill the whole stretch is looked at forwards, eight
+    // bytes at a time, its start after the last byte that is not a word character.
+    int s = k - 1;
+    while (s > r && s > k - 64 && CharClass(pText[s - 1]) == CH_WORD)
+        --s;
+    if (s > r && CharClass(pText[s - 1]) != CH_WORD)
+        return OpenWordData(s);
+    for (s = r; s < k;) {
+        const int nEnd = byteruns::RunEnd(pText, s, k, byteruns::WordBytes());
+        if (nEnd == k)
+            break;
+        s = nEnd + 1;
+    }
+    if (s > r)
+        return OpenWordData(s);
+    return nWord != WORD_NONE ? nWord : OpenWordData(r);
+}
+
+} // namespace
+
+uint32_t ParseZarnLine(uint32_t dwState, const char* pText, int nLength, ColorBlock* pBlocks,
+                       int& nBlocks) {
+    if (nLength <= 0)
+        return 0;
+    // Bits the parser never makes (LINESTATE_UNSET among them) must not be carried over.
+    dwState &= PARSE_ALL;
+    if (!pBlocks)
+        return ParseZarnState(dwState, pText, nLength);
+    assert(nBlocks >= 0);
+    CBlockList blocks(pBlocks, nBlocks);
+    dwState = ColourFrom<false>(dwState, WORD_NONE, 0, nLength, pText, nLength, blocks);
     return pText[nLength - 1] == '\\' ? dwState : 0;
+}
+
+void AdvanceZarnPoint(ParsePoint& point, const char* pText, int nLength, int nTo) {
+    assert(point.nPos <= nTo && nTo <= nLength);
+    uint32_t dwState = point.dwState & PARSE_ALL;
+    int nWord = point.nData;
+    int i = point.nPos;
+    while (i < nTo && !(dwState & PARSE_COMMENT)) {
+        if (dwState & PARSE_QUOTED) {
+            const uint32_t dwQuote = OpenQuoteBit(dwState);
+            i = FindClosingQuote(pText, i, nTo, dwQuote == PARSE_STRING ? '"' : '\'');
+            if (i < nTo) {
+                dwState &= ~dwQuote;
+                ++i;
+            }
+            continue;
+        }
+        // In the normal state only a quote or a semicolon changes the state; the word open
+        // before it matters only because it can no longer be coloured.
+        const int k = FindStateByte(pText, i, nTo);
+        nWord = OpenWordBefore(pText, i, k, nWord);
+        if (k == nTo) {
+            i = nTo;
+            break;
+        }
+        if (nWord != WORD_NONE)
+            nWord = WORD_SPOILT;
+        const uint8_t nClass = CharClass(pText[k]);
+        dwState |= nClass == CH_DQUOTE   ? PARSE_STRING
+                   : nClass == CH_SQUOTE ? PARSE_CHAR
+                                         : PARSE_COMMENT;
+        i = k + 1;
+    }
+    point = {nTo, dwState, nWord};
+}
+
+void ParseZarnWindow(const ParsePoint& point, const char* pText, int nLength, int nTo,
+                     ColorBlock* pBlocks, int& nBlocks) {
+    assert(0 <= point.nPos && nTo <= nLength && nBlocks >= 0);
+    if (point.nPos >= nTo)
+        return;
+    CBlockList blocks(pBlocks, nBlocks);
+    ColourFrom<true>(point.dwState & PARSE_ALL, point.nData, point.nPos, nTo, pText, nLength,
+                     blocks);
 }

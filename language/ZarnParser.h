@@ -23,3 +23,18 @@ constexpr uint32_t PARSE_CHAR    = 0x10; // inside a single-quoted literal
 // dwState holds, so the result is never LINESTATE_UNSET.
 uint32_t ParseZarnLine(uint32_t dwState, const char* pText, int nLength, ColorBlock* pBlocks,
                        int& nBlocks);
+
+// A long line is coloured piece by piece, each piece from a point of the line (ParsePoint) that
+// was reached from the line's start. pText and nLength are always the whole line, so that the
+// results are those of ParseZarnLine over it.
+//
+// Moves point, a point of this line, forwards to nTo (point.nPos <= nTo <= nLength) without
+// making blocks. Costs about one memchr over the characters passed.
+void AdvanceZarnPoint(ParsePoint& point, const char* pText, int nLength, int nTo);
+
+// Colours characters point.nPos .. nTo - 1: appends blocks at pBlocks[nBlocks] onwards, the
+// first at point.nPos and none beyond nTo, never more than 3 * (nTo - point.nPos) + 3, so that
+// each of those characters gets the colour that ParseZarnLine's blocks give it. Looks to the
+// right of nTo only as far as the end of a word that reaches over it.
+void ParseZarnWindow(const ParsePoint& point, const char* pText, int nLength, int nTo,
+                     ColorBlock* pBlocks, int& nBlocks);

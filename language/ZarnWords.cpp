@@ -1,6 +1,8 @@
 // The Zarn word tables, looked up through a hash index built at compile time.
 #include "language/ZarnWords.h"
 
+#include "language/ByteRuns.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -273,10 +275,6 @@ bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool IsHexDigit(char c) {
-    return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
 } // namespace
 
 ZarnWordTable FindZarnWord(const char* pText, int nLength) {
@@ -307,19 +305,9 @@ bool IsAttributeAtom(const char* pText, int nLength) {
 bool IsZarnNumber(const char* pText, int nLength) {
     if (!pText || nLength <= 0)
         return false;
-    if (nLength > 2 && pText[nLength - 1] == 'x') {
-        for (int i = 0; i < nLength - 1; ++i) {
-            if (!IsHexDigit(pText[i]))
-                return false;
-        }
-        return true;
-    }
+    if (nLength > 2 && pText[nLength - 1] == 'x')
+        return byteruns::RunEnd(pText, 0, nLength - 1, byteruns::HexDigitBytes()) == nLength - 1;
     if (!IsDecimalDigit(pText[0]))
         return false;
-    for (int i = 1; i < nLength; ++i) {
-        const char c = pText[i];
-        if (!IsDecimalDigit(c) && c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E')
-            return false;
-    }
-    return true;
+    return byteruns::RunEnd(pText, 1, nLength, byteruns::DecimalTailBytes()) == nLength;
 }

@@ -13,7 +13,9 @@
 #include "view/LineStateCache.h"
 #include "view/LineWidthCache.h"
 #include "view/LogFont.h"
+#include "view/LongLineIndex.h"
 #include "view/PrintInfo.h"
+#include "view/PrintedRows.h"
 #include "view/SearchEngine.h"
 #include "view/TextTransfer.h"
 
@@ -39,7 +41,6 @@ class QMimeData;
 class QPaintDevice;
 class QPrinter;
 class QScrollBar;
-class QTextLayout;
 
 // Scroll-bar requests.
 // clang-format off
@@ -89,19 +90,30 @@ public:
     void SetBaseFont(const LogFont& lf);
     const LogFont& GetBaseFont() const { return m_logFont; }
 
-    // Mapping between character indices, screen columns and client points.
+    // Mapping between character indices, screen columns and client points. On long lines the
+    // walks start from a known place near the one asked for.
     int CharToColumn(int nLine, int nChar) const;
     int ColumnToChar(int nLine, int nColumn) const;
+    // The character that covers nColumn, or the line's length when none does.
+    int CharAtColumn(int nLine, int nColumn) const;
     TextPos ClientToTextPos(QPoint pt);
     QPoint TextPosToClient(TextPos pos);
     void SnapToCharCenter(QPoint& pt);
-    void ExpandTabs(const char* pChars, int nOffset, int nCount, std::string& out) const;
 
     virtual void ResetViewState();
 
     // Colouring (TextViewColouring.cpp).
     virtual uint32_t ParseLine(uint32_t dwState, int nLine, ColorBlock* pBlocks, int& nBlocks);
     uint32_t GetLineEndState(int nLine);
+    // A parser that can go on from the middle of a line lets a long line be coloured by the
+    // window that is drawn. AdvanceParsePoint moves a point of line nLine forwards to nTo and
+    // answers false when the parser cannot do that: the base's and any that overrides only
+    // ParseLine, whose lines are parsed whole. ParseLineWindow colours characters point.nPos
+    // .. nTo - 1 as ParseLine colours them within the whole line, with at most
+    // 3 * (nTo - point.nPos) + 3 blocks, the first at point.nPos.
+    virtual bool AdvanceParsePoint(int nLine, ParsePoint& point, int nTo);
+    virtual void ParseLineWindow(int nLine, const ParsePoint& point, int nTo, ColorBlock* pBlocks,
+                                 int& nBlocks);
     virtual QColor GetColorValue(int nColorIndex) const;
     virtual bool IsColorItalic(int nColorIndex) const;
     virtual bool IsColorBold(int nColorIndex) const;
@@ -110,10 +122,12 @@ public:
     void OnDraw(QPainter& dc, const QRegion& rgnUpdate);
     virtual void PaintMargin(QPainter& dc, const QRect& rc, int nLine);
     virtual void PaintLine(QPainter& dc, const QRect& rc, int nLine);
-    void PaintTextRunSel(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                         int nOffset, int nCount, TextPos ptRun);
-    void PaintTextRun(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                      int nOffset, int nCount);
+    // The runs move the pen and its screen column nPenColumn, the column of the run's first
+    // character.
+    void PaintTextRunSel(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                         const char* pText, int nOffset, int nCount, TextPos ptRun);
+    void PaintTextRun(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                      const char* pText, int nOffset, int nCount);
     // Rows nFirst to nLast, in either order; nLast -1 means to the bottom of the window.
     void InvalidateLineRange(int nFirst, int nLast);
 
@@ -304,6 +318,10 @@ protected:
     void DestroyStyleFonts();
     bool UpdateOneLineCaches(int nLine);
     void UpdateLineCountCaches(int nLine);
+    void UpdateLongLines(const CChangeExtent* pExtent, uint32_t dwHints, int nLine);
+    // The parser's point at nPos of line nLine, reached from a point kept before it; false when
+    // the parser cannot go on from the middle of a line.
+    bool FindParsePoint(int nLine, int nPos, ParsePoint& point);
     void PaintCaret(QPainter& dc, const QRegion& rgnUpdate);
 
     // Movement and mouse helpers.
@@ -352,12 +370,12 @@ protected:
     // Print helpers. BeginPrintJob starts a job on printer (its font, its drawing rectangle)
     // and fails, ending the job again, when the margins leave no room for text. LayOutPrintArea
     // places the text area and the footer band on the page; PaginateLines makes the page table
-    // for the area it placed. LayoutPrintedLine lays a non-empty line out in rows as wide as
-    // the text area.
+    // for the area it placed. WalkPrintedLine walks the rows, as wide as the text area, that a
+    // non-empty line wraps into, from `from` on.
     PrintResult BeginPrintJob(QPrinter& printer, CPrintInfo& info);
     bool LayOutPrintArea(const CPrintInfo& info);
     void PaginateLines();
-    std::unique_ptr<QTextLayout> LayoutPrintedLine(int nLine) const;
+    void WalkPrintedLine(int nLine, PrintedRowStart from, const PrintedRowVisitor& onRow);
 
     // Search helpers: where an upward search starts (the selection's start, or the caret), and
     // keeping the selection drawn while a search dialog has the focus.
@@ -378,6 +396,7 @@ protected:
     int m_nMaxLineColumns = -1;
     CLineWidthCache m_LineColumns;
     CLineStateCache m_LineStates;
+    mutable CLongLineIndex m_LongLines{TAB_WIDTH}; // a cache, filled by the const mapping too
     TextPos m_ptCaret;
     TextPos m_ptReportedCaret; // where caretPositionChanged last said the caret was
     int m_nStickyColumn = -1;
@@ -433,4 +452,5 @@ protected:
     QRect m_rcPageText;                           // less the margins and the footer band
     std::vector<int> m_pnPageFirstLine;           // per page its first line; empty: no table
     std::vector<int> m_pnPageFirstRow;            // the wrapped row of that line it starts with
+    std::vector<PrintedRowStart> m_arrPageFirstRowStart; // and where that row starts
 };

@@ -1,10 +1,33 @@
 // CTextView: the colouring framework: line-end states on demand, colours and styles per index.
 #include "view/TextView.h"
 
+#include <algorithm>
+
 #include <QPalette>
 
 uint32_t CTextView::ParseLine(uint32_t, int, ColorBlock*, int&) {
     return 0;
+}
+
+bool CTextView::AdvanceParsePoint(int, ParsePoint&, int) {
+    return false;
+}
+
+void CTextView::ParseLineWindow(int, const ParsePoint&, int, ColorBlock*, int&) {
+    // Like ParseLine, the base colours nothing.
+}
+
+bool CTextView::FindParsePoint(int nLine, int nPos, ParsePoint& point) {
+    const uint32_t dwLineState = GetLineEndState(nLine - 1);
+    point = m_LongLines.ParsePointBefore(nLine, GetLineLength(nLine), dwLineState, nPos);
+    // On to nPos, keeping a point at every stop on the way for the next time.
+    do {
+        const int nTo = std::min(CLongLineIndex::NextParseStop(point.nPos), nPos);
+        if (!AdvanceParsePoint(nLine, point, nTo))
+            return false;
+        m_LongLines.StoreParsePoint(nLine, dwLineState, point);
+    } while (point.nPos < nPos);
+    return true;
 }
 
 uint32_t CTextView::GetLineEndState(int nLine) {

@@ -3,6 +3,7 @@
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "view/MarginIcons.h"
+#include "view/TabMapping.h"
 #include "view/TextView.h"
 
 #include <algorithm>
@@ -92,23 +93,46 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
         return;
     }
 
+    // Only the characters that reach the row are parsed and drawn: from the one that covers
+    // the first visible column to the one after the last, partly visible, column.
     const char* pText = GetLineText(nLine);
-    m_arrBlocks.resize(static_cast<size_t>(n) * 3);
-    int nBlocks = 0;
-    const uint32_t dwState =
-        ParseLine(GetLineEndState(nLine - 1), nLine, m_arrBlocks.data(), nBlocks);
-    m_LineStates.Store(nLine, dwState);
+    const int nCells = rc.width() / cx + 2;
+    int nFrom = 0;
+    int nTo = n;
+    if (m_nFirstVisibleColumn > 0 || n > nCells) {
+        nFrom = CharAtColumn(nLine, m_nFirstVisibleColumn);
+        nTo = std::min(CharAtColumn(nLine, m_nFirstVisibleColumn + nCells) + 1, n);
+    }
+    int nPenColumn = nFrom > 0 ? CharToColumn(nLine, nFrom) : 0;
 
-    QPoint ptPen(rc.left() - cx * m_nFirstVisibleColumn, rc.top());
+    // A long line is coloured by its window, from the parser's point at the window's start;
+    // others are parsed whole, which also keeps the state their end hands on.
+    int nBlocks = 0;
+    ParsePoint point;
+    if (CLongLineIndex::IsLong(n) && FindParsePoint(nLine, nFrom, point)) {
+        m_arrBlocks.resize(static_cast<size_t>(nTo - nFrom) * 3 + 3);
+        ParseLineWindow(nLine, point, nTo, m_arrBlocks.data(), nBlocks);
+    } else {
+        m_arrBlocks.resize(static_cast<size_t>(n) * 3);
+        const uint32_t dwState =
+            ParseLine(GetLineEndState(nLine - 1), nLine, m_arrBlocks.data(), nBlocks);
+        m_LineStates.Store(nLine, dwState);
+    }
+
+    QPoint ptPen(rc.left() + cx * (nPenColumn - m_nFirstVisibleColumn), rc.top());
     dc.setBackground(GetColorValue(CI_TEXTBACK));
     // One piece per block, characters before the first block in the normal text colour. A
-    // block's start is clamped to the line, so a parser's stray position cannot reach past it.
-    auto paintPiece = [&](int nColorIndex, int nFrom, int nTo) {
-        nFrom = std::clamp(nFrom, 0, n);
-        nTo = std::clamp(nTo, 0, n);
+    // block's start is clamped to the window, so a parser's stray position cannot reach past
+    // the line.
+    auto paintPiece = [&](int nColorIndex, int nPieceFrom, int nPieceTo) {
+        nPieceFrom = std::clamp(nPieceFrom, nFrom, nTo);
+        nPieceTo = std::clamp(nPieceTo, nFrom, nTo);
+        if (nPieceFrom >= nPieceTo)
+            return;
         dc.setPen(GetColorValue(nColorIndex));
         m_pRowFont = &GetStyleFont(IsColorItalic(nColorIndex), IsColorBold(nColorIndex));
-        PaintTextRunSel(dc, ptPen, rc, pText, nFrom, nTo - nFrom, {nFrom, nLine});
+        PaintTextRunSel(dc, ptPen, nPenColumn, rc, pText, nPieceFrom, nPieceTo - nPieceFrom,
+                        {nPieceFrom, nLine});
     };
     if (nBlocks == 0) {
         paintPiece(CI_NORMALTEXT, 0, n);
@@ -120,6 +144,9 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
                        m_arrBlocks[static_cast<size_t>(i)].nCharPos, nEnd);
         }
     }
+    // A parser that is given whole long lines needs a list as long as the line: it is not kept.
+    if (m_arrBlocks.capacity() > static_cast<size_t>(CLongLineIndex::MIN_LENGTH) * 3)
+        std::vector<ColorBlock>().swap(m_arrBlocks);
 
     QRect r = rc;
     if (ptPen.x() > r.left())
@@ -134,12 +161,12 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
     }
 }
 
-void CTextView::PaintTextRunSel(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                                int nOffset, int nCount, TextPos ptRun) {
+void CTextView::PaintTextRunSel(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                                const char* pText, int nOffset, int nCount, TextPos ptRun) {
     if (nCount <= 0)
         return;
     if (!IsSelectionVisible()) {
-        PaintTextRun(dc, ptPen, rcClip, pText, nOffset, nCount);
+        PaintTextRun(dc, ptPen, nPenColumn, rcClip, pText, nOffset, nCount);
         return;
     }
     auto cutAt = [&](TextPos ptEnd) {
@@ -153,25 +180,26 @@ void CTextView::PaintTextRunSel(QPainter& dc, QPoint& ptPen, const QRect& rcClip
     const int b = cutAt(ptLow);
     const int e = cutAt(ptHigh);
     if (b > 0)
-        PaintTextRun(dc, ptPen, rcClip, pText, nOffset, b);
+        PaintTextRun(dc, ptPen, nPenColumn, rcClip, pText, nOffset, b);
     if (b < e) {
         const QBrush brOldBack = dc.background();
         const QPen penOld = dc.pen();
         dc.setBackground(GetColorValue(CI_SELBACK));
         dc.setPen(GetColorValue(CI_SELTEXT));
-        PaintTextRun(dc, ptPen, rcClip, pText, nOffset + b, e - b);
+        PaintTextRun(dc, ptPen, nPenColumn, rcClip, pText, nOffset + b, e - b);
         dc.setBackground(brOldBack);
         dc.setPen(penOld);
     }
     if (e < nCount)
-        PaintTextRun(dc, ptPen, rcClip, pText, nOffset + e, nCount - e);
+        PaintTextRun(dc, ptPen, nPenColumn, rcClip, pText, nOffset + e, nCount - e);
 }
 
-void CTextView::PaintTextRun(QPainter& dc, QPoint& ptPen, const QRect& rcClip, const char* pText,
-                             int nOffset, int nCount) {
+void CTextView::PaintTextRun(QPainter& dc, QPoint& ptPen, int& nPenColumn, const QRect& rcClip,
+                             const char* pText, int nOffset, int nCount) {
     if (nCount <= 0)
         return;
-    ExpandTabs(pText, nOffset, nCount, m_strExpanded);
+    // Tab stops fall where they fall in the whole line: the run starts at the pen's column.
+    ExpandTabsAt(pText + nOffset, nCount, nPenColumn, TAB_WIDTH, m_strExpanded);
     const int cx = GetCharWidth();
     const int nLength = static_cast<int>(m_strExpanded.size());
     const int nRoom = rcClip.right() + 1 - ptPen.x();
@@ -196,6 +224,7 @@ void CTextView::PaintTextRun(QPainter& dc, QPoint& ptPen, const QRect& rcClip, c
             dc.restore();
     }
     ptPen.rx() += cx * nLength;
+    nPenColumn += nLength;
 }
 
 void CTextView::InvalidateLineRange(int nFirst, int nLast) {

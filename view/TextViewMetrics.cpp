@@ -42,7 +42,7 @@ int CTextView::GetLineDisplayWidth(int nLine) {
         if (nWidth >= 0)
             return nWidth;
     }
-    const int nWidth = ::CharToColumn(GetLineText(nLine), GetLineLength(nLine), TAB_WIDTH);
+    const int nWidth = CharToColumn(nLine, GetLineLength(nLine));
     if (bCached)
         m_LineColumns.Set(nLine, nWidth);
     return nWidth;
@@ -128,11 +128,54 @@ void CTextView::SetBaseFont(const LogFont& lf) {
 }
 
 int CTextView::CharToColumn(int nLine, int nChar) const {
-    return ::CharToColumn(GetLineText(nLine), std::min(nChar, GetLineLength(nLine)), TAB_WIDTH);
+    const int nLength = GetLineLength(nLine);
+    nChar = std::min(nChar, nLength);
+    if (CLongLineIndex::IsLong(nLength))
+        return m_LongLines.CharToColumn(nLine, GetLineText(nLine), nLength, nChar);
+    return ::CharToColumn(GetLineText(nLine), nChar, TAB_WIDTH);
 }
 
 int CTextView::ColumnToChar(int nLine, int nColumn) const {
-    return ::ColumnToChar(GetLineText(nLine), GetLineLength(nLine), nColumn, TAB_WIDTH);
+    const int nLength = GetLineLength(nLine);
+    if (CLongLineIndex::IsLong(nLength))
+        return m_LongLines.ColumnToChar(nLine, GetLineText(nLine), nLength, nColumn);
+    return ::ColumnToChar(GetLineText(nLine), nLength, nColumn, TAB_WIDTH);
+}
+
+int CTextView::CharAtColumn(int nLine, int nColumn) const {
+    const int nLength = GetLineLength(nLine);
+    if (CLongLineIndex::IsLong(nLength))
+        return m_LongLines.CharAtColumn(nLine, GetLineText(nLine), nLength, nColumn);
+    return ::CharAtColumn(GetLineText(nLine), nLength, nColumn, TAB_WIDTH);
+}
+
+void CTextView::UpdateLongLines(const CChangeExtent* pExtent, uint32_t dwHints, int nLine) {
+    // Flags changed, or a reset that forgets everything anyway: the text is the same.
+    if (!(dwHints & HINT_WIDTH))
+        return;
+    if (!pExtent) {
+        if (dwHints & HINT_ONELINE)
+            m_LongLines.Forget(nLine);
+        else
+            m_LongLines.ForgetFrom(std::max(nLine, 0));
+        return;
+    }
+    const TextPos ptFrom = pExtent->ptFrom;
+    const TextPos ptTo = pExtent->ptTo;
+    const bool bInserted = dynamic_cast<const CInsertExtent*>(pExtent) != nullptr;
+    if (ptFrom.y == ptTo.y) {
+        const int nCount = ptTo.x - ptFrom.x;
+        m_LongLines.OnTextReplaced(ptFrom.y, ptFrom.x, bInserted ? 0 : nCount,
+                                   bInserted ? nCount : 0, GetLineText(ptFrom.y),
+                                   GetLineLength(ptFrom.y));
+        return;
+    }
+    // The first line kept its characters before the change; the lines after it moved.
+    m_LongLines.Truncate(ptFrom.y, ptFrom.x, GetLineLength(ptFrom.y));
+    if (bInserted)
+        m_LongLines.InsertLines(ptFrom.y + 1, ptTo.y - ptFrom.y);
+    else
+        m_LongLines.RemoveLines(ptFrom.y + 1, ptTo.y - ptFrom.y);
 }
 
 TextPos CTextView::ClientToTextPos(QPoint pt) {
@@ -145,7 +188,7 @@ TextPos CTextView::ClientToTextPos(QPoint pt) {
     int nColumn = (pt.x() - GetMarginWidth()) / GetCharWidth() + m_nFirstVisibleColumn;
     if (nColumn < 0)
         nColumn = 0;
-    return {::CharAtColumn(GetLineText(y), GetLineLength(y), nColumn, TAB_WIDTH), y};
+    return {CharAtColumn(y, nColumn), y};
 }
 
 QPoint CTextView::TextPosToClient(TextPos pos) {
@@ -156,8 +199,4 @@ QPoint CTextView::TextPosToClient(TextPos pos) {
 
 void CTextView::SnapToCharCenter(QPoint& pt) {
     pt.rx() += GetCharWidth() / 2;
-}
-
-void CTextView::ExpandTabs(const char* pChars, int nOffset, int nCount, std::string& out) const {
-    ::ExpandTabs(pChars, nOffset, nCount, TAB_WIDTH, out);
 }

@@ -3,6 +3,7 @@
 #include "view/Cp1252.h"
 #include "view/GlyphFont.h"
 #include "view/PageSetupDlg.h"
+#include "view/TabMapping.h"
 #include "view/TextView.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
-#include <QTextLayout>
+#include <QTextLine>
 
 namespace {
 
@@ -35,14 +36,10 @@ QString PrintableText(const std::string& expanded) {
     return strText;
 }
 
-// The top of wrapped row nRow of a laid-out line, relative to the line's top; nRow equal to
-// the row count gives the line's height. Rounding each boundary the same way makes the rows of
-// a line split over two pages add up to the height its pagination counted.
-int RowTop(const QTextLayout& layout, int nRow) {
-    if (nRow < layout.lineCount())
-        return static_cast<int>(std::lround(layout.lineAt(nRow).y()));
-    const QTextLine last = layout.lineAt(layout.lineCount() - 1);
-    return static_cast<int>(std::lround(last.y() + last.height()));
+// The top of a row, or the bottom of the last, rounded: rounding each boundary the same way
+// makes the rows of a line split over two pages add up to the height its pagination counted.
+int RowBoundary(qreal fTop) {
+    return static_cast<int>(std::lround(fTop));
 }
 
 QString PagesText(int nPages) {
@@ -96,6 +93,7 @@ bool CTextView::PaginateDocument(const CPrintInfo& info) {
     if (!LayOutPrintArea(info)) {
         m_pnPageFirstLine.clear();
         m_pnPageFirstRow.clear();
+        m_arrPageFirstRowStart.clear();
         return false;
     }
     PaginateLines();
@@ -105,42 +103,53 @@ bool CTextView::PaginateDocument(const CPrintInfo& info) {
 void CTextView::PaginateLines() {
     m_pnPageFirstLine.clear();
     m_pnPageFirstRow.clear();
+    m_arrPageFirstRowStart.clear();
     const int yTop = m_rcPageText.top();
     const int yBottom = yTop + m_rcPageText.height();
-    auto startPage = [this](int nLine, int nRow) {
+    auto startPage = [this](int nLine, int nRow, PrintedRowStart start) {
         m_pnPageFirstLine.push_back(nLine);
         m_pnPageFirstRow.push_back(nRow);
+        m_arrPageFirstRowStart.push_back(start);
     };
-    startPage(0, 0);
+    startPage(0, 0, {});
     // A line breaks to the next page when its bottom would pass the text area's (a line that
     // ends exactly on it still fits). A line taller than a whole page starts a page and goes
     // on over as many pages as its rows need.
     int y = yTop;
     const int nLines = GetLineCount();
+    std::vector<PrintedRowStart> arrRows; // the rows of the line, then where its last ends
     for (int i = 0; i < nLines; ++i) {
-        // Measured as MeasurePrintedLine does, keeping the layout for a line split over pages.
-        const std::unique_ptr<QTextLayout> pLayout =
-            GetLineLength(i) == 0 ? nullptr : LayoutPrintedLine(i);
-        const int h = pLayout ? RowTop(*pLayout, pLayout->lineCount()) : m_cyPrintLine;
+        // Measured as MeasurePrintedLine does, keeping where the rows start for a line split
+        // over pages.
+        arrRows.clear();
+        int h = m_cyPrintLine;
+        if (GetLineLength(i) > 0) {
+            WalkPrintedLine(i, {}, [&arrRows](const QTextLine& row, const PrintedRowStart& start) {
+                arrRows.push_back(start);
+                arrRows.push_back({-1, start.fTop + row.height()});
+                return true;
+            });
+            h = RowBoundary(arrRows.back().fTop);
+        }
         if (y + h <= yBottom) {
             y += h;
             continue;
         }
         if (h <= m_rcPageText.height()) {
-            startPage(i, 0);
+            startPage(i, 0, {});
             y = yTop + h;
             continue;
         }
         // Taller than the text area, so not empty (an empty line is one row, and the area
-        // holds at least one): its layout is at hand.
+        // holds at least one): its rows are at hand, each followed by its bottom.
         if (y > yTop) {
-            startPage(i, 0);
+            startPage(i, 0, {});
             y = yTop;
         }
-        for (int nRow = 0; nRow < pLayout->lineCount(); ++nRow) {
-            const int hRow = RowTop(*pLayout, nRow + 1) - RowTop(*pLayout, nRow);
+        for (size_t k = 0; k < arrRows.size(); k += 2) {
+            const int hRow = RowBoundary(arrRows[k + 1].fTop) - RowBoundary(arrRows[k].fTop);
             if (y + hRow > yBottom && y > yTop) {
-                startPage(i, nRow);
+                startPage(i, static_cast<int>(k / 2), arrRows[k]);
                 y = yTop;
             }
             y += hRow;
@@ -148,32 +157,31 @@ void CTextView::PaginateLines() {
     }
 }
 
-std::unique_ptr<QTextLayout> CTextView::LayoutPrintedLine(int nLine) const {
+void CTextView::WalkPrintedLine(int nLine, PrintedRowStart from, const PrintedRowVisitor& onRow) {
     Q_ASSERT(m_pPrinterFont && m_pPrintDevice);
-    std::string expanded;
-    ExpandTabs(GetLineText(nLine), 0, GetLineLength(nLine), expanded);
-    auto pLayout =
-        std::make_unique<QTextLayout>(PrintableText(expanded), *m_pPrinterFont, m_pPrintDevice);
-    // Rows break between words; a word wider than a row breaks inside, so none is cut off.
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    pLayout->setTextOption(option);
-    pLayout->beginLayout();
-    qreal y = 0;
-    for (QTextLine row = pLayout->createLine(); row.isValid(); row = pLayout->createLine()) {
-        row.setLineWidth(m_rcPageText.width());
-        row.setPosition(QPointF(0, y));
-        y += row.height();
-    }
-    pLayout->endLayout();
-    return pLayout;
+    // The printed text is the line with its tabs expanded, so its indices are screen columns.
+    auto textOf = [this, nLine](int nFrom, int nTo) {
+        const int nChar = CharAtColumn(nLine, nFrom);
+        const int nColumn = CharToColumn(nLine, nChar);
+        const int nEnd = std::min(CharAtColumn(nLine, nTo - 1) + 1, GetLineLength(nLine));
+        std::string expanded;
+        ExpandTabsAt(GetLineText(nLine) + nChar, nEnd - nChar, nColumn, TAB_WIDTH, expanded);
+        return PrintableText(expanded.substr(static_cast<size_t>(nFrom - nColumn),
+                                             static_cast<size_t>(nTo - nFrom)));
+    };
+    WalkPrintedRows(textOf, GetLineDisplayWidth(nLine), *m_pPrinterFont, m_pPrintDevice,
+                    m_rcPageText.width(), from, onRow);
 }
 
 int CTextView::MeasurePrintedLine(int nLine) {
     if (GetLineLength(nLine) == 0)
         return m_cyPrintLine;
-    const std::unique_ptr<QTextLayout> pLayout = LayoutPrintedLine(nLine);
-    return RowTop(*pLayout, pLayout->lineCount());
+    qreal fBottom = 0;
+    WalkPrintedLine(nLine, {}, [&fBottom](const QTextLine& row, const PrintedRowStart& start) {
+        fBottom = start.fTop + row.height();
+        return true;
+    });
+    return RowBoundary(fBottom);
 }
 
 void CTextView::OnPrepareDC(CPrintInfo& info) {
@@ -205,23 +213,31 @@ void CTextView::OnPrint(QPainter& dc, CPrintInfo& info) {
             y += m_cyPrintLine;
             continue;
         }
-        const std::unique_ptr<QTextLayout> pLayout = LayoutPrintedLine(i);
-        const int nFromRow = i == nFirstLine ? nFirstRow : 0;
-        const int nToRow = i == nEndLine ? nEndRow : pLayout->lineCount();
-        const int yFrom = RowTop(*pLayout, nFromRow);
-        const int h = RowTop(*pLayout, nToRow) - yFrom;
-        // Only this page's rows go into it. A row taller than the whole text area (a tiny
-        // area) is cut off at its bottom; other rows keep every bit of ink.
-        const bool bClip = y + h > yBottom;
-        if (bClip) {
-            dc.save();
-            dc.setClipRect(QRect(m_rcPage.left(), y, m_rcPage.width(), yBottom - y));
-        }
-        for (int nRow = nFromRow; nRow < nToRow; ++nRow)
-            pLayout->lineAt(nRow).draw(&dc, QPointF(m_rcPageText.left(), y - yFrom));
-        if (bClip)
-            dc.restore();
-        y += h;
+        // Only this page's rows are laid out and go into it. A row taller than the whole text
+        // area (a tiny area) is cut off at its bottom; other rows keep every bit of ink.
+        const PrintedRowStart from =
+            i == nFirstLine ? m_arrPageFirstRowStart[nIndex] : PrintedRowStart();
+        const int nToRow = i == nEndLine ? nEndRow - (i == nFirstLine ? nFirstRow : 0) : -1;
+        const int yFrom = RowBoundary(from.fTop);
+        const int yLine = y;
+        int nRows = 0;
+        qreal fBottom = from.fTop;
+        WalkPrintedLine(i, from, [&](const QTextLine& row, const PrintedRowStart& start) {
+            if (nRows == nToRow)
+                return false;
+            fBottom = start.fTop + row.height();
+            const bool bClip = yLine + RowBoundary(fBottom) - yFrom > yBottom;
+            if (bClip) {
+                dc.save();
+                dc.setClipRect(QRect(m_rcPage.left(), yLine, m_rcPage.width(), yBottom - yLine));
+            }
+            row.draw(&dc, QPointF(m_rcPageText.left(), yLine - yFrom));
+            if (bClip)
+                dc.restore();
+            ++nRows;
+            return true;
+        });
+        y += RowBoundary(fBottom) - yFrom;
     }
 }
 
@@ -246,6 +262,7 @@ void CTextView::OnEndPrinting() {
     m_pPrintDevice = nullptr;
     m_pnPageFirstLine.clear();
     m_pnPageFirstRow.clear();
+    m_arrPageFirstRowStart.clear();
     m_cyPrintLine = 0;
 }
 

@@ -77,6 +77,12 @@ void CTextView::UpdateHorzScrollBar(bool bPositionOnly) {
     if (!bPositionOnly) {
         const int nVisible = GetVisibleColumnCount();
         const int nColumns = GetMaxLineColumns();
+        // Nothing could scroll the text back into sight once every line fits.
+        if (nVisible >= nColumns && m_nFirstVisibleColumn > 0) {
+            m_nFirstVisibleColumn = 0;
+            InvalidateAll();
+            RefreshCaret();
+        }
         pBar->setRange(0, std::max(nColumns - nVisible, 0));
         pBar->setPageStep(std::max(nVisible, 1));
         pBar->setSingleStep(1);

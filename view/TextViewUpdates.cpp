@@ -45,6 +45,7 @@ void CTextView::ResetViewState() {
     m_nMaxLineColumns = -1;
     m_LineColumns.Free();
     m_LineStates.Free();
+    m_LongLines.Clear();
     m_ptCaret = {};
     m_nStickyColumn = -1;
     m_ptSelAnchor = {};
@@ -169,6 +170,7 @@ void CTextView::OnBufferUpdate(CTextBufferListener*, const CChangeExtent* pExten
         UpdateHorzScrollBar(false);
         return;
     }
+    UpdateLongLines(pExtent, dwHints, nLine);
     if (dwHints & HINT_ONELINE) {
         const bool bLinesAfterKept = UpdateOneLineCaches(nLine);
         InvalidateLineRange(nLine, bLinesAfterKept ? nLine : -1);

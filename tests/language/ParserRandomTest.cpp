@@ -232,4 +232,85 @@ TEST(ZarnParserRandom, StateOnlyPassFollowsTheDrawingPassThroughADocument) {
     EXPECT_GT(nCarried, 1000);
 }
 
+// The colour each character gets from blocks: that of the last block at or before it, normal
+// text before the first.
+std::vector<int> CharColours(const std::vector<ColorBlock>& blocks, int nLength) {
+    std::vector<int> colours(static_cast<size_t>(nLength), CI_NORMALTEXT);
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        const int nEnd = k + 1 < blocks.size() ? blocks[k + 1].nCharPos : nLength;
+        for (int i = std::max(blocks[k].nCharPos, 0); i < std::min(nEnd, nLength); ++i)
+            colours[static_cast<size_t>(i)] = blocks[k].nColorIndex;
+    }
+    return colours;
+}
+
+// A window of a line, coloured from a point reached in a few hops from the line's start, gives
+// its characters the colours the whole line's parse gives them.
+TEST(ZarnParserRandom, WindowsFromPointsColourAsTheWholeLine) {
+    CLineMaker maker(5150);
+    std::mt19937 rng(77);
+    auto pick = [&rng](int nFrom, int nTo) {
+        return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
+    };
+    for (int nCase = 0; nCase < 20000; ++nCase) {
+        std::string line;
+        for (int nPieces = pick(1, 6); nPieces > 0; --nPieces)
+            line += maker.Make();
+        // Now and then a word far longer than any in the tables, a number or not.
+        if (pick(0, 3) == 0) {
+            std::string word(static_cast<size_t>(pick(60, 400)), "0af9"[pick(0, 3)]);
+            if (pick(0, 1) == 0)
+                word.back() = "xg."[pick(0, 2)];
+            line.insert(static_cast<size_t>(pick(0, static_cast<int>(line.size()))), word);
+        }
+        const uint32_t dwIn = maker.State();
+        const int nLength = static_cast<int>(line.size());
+        const int nFrom = pick(0, nLength);
+        const int nTo = pick(nFrom, nLength);
+        SCOPED_TRACE(testing::Message() << "state " << dwIn << " window " << nFrom << ".." << nTo
+                                        << " line \"" << line << '"');
+
+        ParsePoint point{0, dwIn, 0};
+        for (int nHops = pick(0, 3); nHops > 0; --nHops)
+            AdvanceZarnPoint(point, line.data(), nLength, pick(point.nPos, nFrom));
+        AdvanceZarnPoint(point, line.data(), nLength, nFrom);
+        ParsePoint direct{0, dwIn, 0};
+        AdvanceZarnPoint(direct, line.data(), nLength, nFrom);
+        ASSERT_TRUE(point == direct) << point.nPos << " " << point.dwState << " " << point.nData
+                                     << " / " << direct.dwState << " " << direct.nData;
+
+        const int nCapacity = 3 * (nTo - nFrom) + 3;
+        std::vector<ColorBlock> window(static_cast<size_t>(nCapacity + GUARD), SENTINEL);
+        int nBlocks = 0;
+        ParseZarnWindow(point, line.data(), nLength, nTo, window.data(), nBlocks);
+        ASSERT_LE(nBlocks, nCapacity);
+        for (size_t k = static_cast<size_t>(nBlocks); k < window.size(); ++k)
+            ASSERT_EQ(window[k], SENTINEL);
+        window.resize(static_cast<size_t>(nBlocks));
+        if (nFrom < nTo) {
+            ASSERT_GT(nBlocks, 0);
+            EXPECT_EQ(window.front().nCharPos, nFrom);
+        }
+        for (size_t k = 0; k < window.size(); ++k) {
+            EXPECT_LE(window[k].nCharPos, nTo);
+            if (k > 0) {
+                EXPECT_LE(window[k - 1].nCharPos, window[k].nCharPos);
+            }
+        }
+
+        const CParseResult whole = ParseLine(dwIn, line);
+        const std::vector<int> expected = CharColours(whole.blocks, nLength);
+        const std::vector<int> colours = CharColours(window, nLength);
+        EXPECT_EQ(std::vector<int>(colours.begin() + nFrom, colours.begin() + nTo),
+                  std::vector<int>(expected.begin() + nFrom, expected.begin() + nTo));
+
+        // The point at the line's end holds the state the line hands on.
+        ParsePoint end = point;
+        AdvanceZarnPoint(end, line.data(), nLength, nLength);
+        EXPECT_EQ(!line.empty() && line.back() == '\\' ? end.dwState : 0u, whole.dwState);
+        if (HasFailure())
+            return;
+    }
+}
+
 } // namespace

@@ -191,10 +191,18 @@ TEST(ZarnWords, NumberForms) {
 TEST(ZarnWords, NumberTestAgreesWithTheSyntaxOnRandomWords) {
     const std::string alphabet = "0123456789abcdefABCDEFxXeE+-._g";
     std::mt19937 rng(77);
+    // Long words too, mostly of hexadecimal or of decimal digits, so that long numbers come up.
+    const std::string aDigits[] = {"0123456789abcdefABCDEF", "0123456789.eE+-"};
     for (int nCase = 0; nCase < 40000; ++nCase) {
-        std::string word(std::uniform_int_distribution<size_t>(1, 7)(rng), '0');
-        for (char& c : word)
-            c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+        const bool bLong = nCase % 2 == 1;
+        const std::string& digits = aDigits[rng() % 2];
+        std::string word(std::uniform_int_distribution<size_t>(1, bLong ? 60 : 7)(rng), '0');
+        for (char& c : word) {
+            const std::string& from = bLong && rng() % 32 != 0 ? digits : alphabet;
+            c = from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
+        }
+        if (bLong && rng() % 2 == 0)
+            word.back() = 'x';
         EXPECT_EQ(IsZarnNumber(word.data(), Length(word)), MatchesNumberSyntax(word)) << word;
     }
 }

@@ -4,6 +4,10 @@
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 
+#include <algorithm>
+#include <random>
+#include <string>
+
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -270,6 +274,98 @@ TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
                          QColor(255 - view.GetColorValue(CI_EMPTYAREA).red(),
                                 255 - view.GetColorValue(CI_EMPTYAREA).green(),
                                 255 - view.GetColorValue(CI_EMPTYAREA).blue())));
+}
+
+// Far right on long lines, the colours come from text far to their left: a string opened
+// before a tab-laden stretch, a comment, and a hexadecimal number that is one long word.
+TEST(TextViewDrawing, ALineScrolledFarRightKeepsColoursThatBeganFarToItsLeft) {
+    std::string strString = "mat_title \"";
+    std::string strComment = "yes ; ";
+    while (strString.size() < 30000) {
+        strString += "ab\tcd; ";
+        strComment += "mat_width 100\t";
+    }
+    strString += "\" mat_width 100";
+    const std::string strHex = std::string(30000, 'f') + "x";
+    auto pBuffer = MakeBuffer({strString, strComment, strHex});
+    CProbeSampleView view;
+    SetUpView(view, pBuffer.get(), 30, 4);
+    const int nColumn = view.CharToColumn(0, 25000);
+    view.ScrollToColumn(nColumn, true);
+    QImage image = Render(view);
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 30), QColor(255, 0, 0)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 1, 30), QColor(128, 128, 128)));
+    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 1, 30), QColor(0, 0, 255)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 2, 30), QColor(255, 0, 255)));
+
+    // At the string's end the atom and the number after it have their own colours again.
+    view.ScrollToColumn(view.GetLineDisplayWidth(0) - 20, true);
+    image = Render(view);
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(0, 0, 255)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(255, 0, 255)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(255, 0, 0)));
+}
+
+// The Zarn view with its long lines parsed whole: what windowed colouring must look like.
+class CWholeLineView : public CProbeSampleView {
+public:
+    bool AdvanceParsePoint(int, ParsePoint&, int) override { return false; }
+};
+
+// Zarn-like text with strings, literals, comments, numbers, escapes and tabs.
+std::string RandomZarnText(std::mt19937& rng, int nLength) {
+    static const char* const s_apszPieces[] = {
+        "mat_width", " ",    "\t",  "\"", "'",    "\\", "100", "0FFx", "ffx",   "yes",
+        "abc",       " \"a", "1e3", "  ", "\t\t", "x",  "_",   ".",    "mat_u", "man_end_object"};
+    std::string text;
+    while (static_cast<int>(text.size()) < nLength) {
+        text += s_apszPieces[rng() % std::size(s_apszPieces)];
+        if (rng() % 3000 == 0)
+            text += ';';
+    }
+    return text;
+}
+
+TEST(TextViewDrawing, LongLinesDrawAsTheWholeLinesParseColoursThem) {
+    std::mt19937 rng(4711);
+    auto pick = [&rng](int nFrom, int nTo) {
+        return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
+    };
+    auto pBuffer = MakeBuffer({RandomZarnText(rng, 20000), "mat_title \"short\"",
+                               RandomZarnText(rng, 12000) + "\\", RandomZarnText(rng, 16000)});
+    CProbeSampleView view;
+    CWholeLineView reference;
+    for (CProbeSampleView* pView :
+         {static_cast<CProbeSampleView*>(&view), static_cast<CProbeSampleView*>(&reference)}) {
+        SetUpView(*pView, pBuffer.get(), 50, 6);
+        pView->m_bShowSelectionInactive = true;
+    }
+    for (int nStep = 0; nStep < 60; ++nStep) {
+        if (nStep % 3 == 0) {
+            const int nLine = pick(0, view.GetLineCount() - 1);
+            const int nChar = pick(0, view.GetLineLength(nLine));
+            int nEndLine = 0, nEndChar = 0;
+            if (pick(0, 1) == 0)
+                pBuffer->InsertTextAt(nullptr, nLine, nChar, RandomZarnText(rng, pick(1, 5)),
+                                      nEndLine, nEndChar, EDITACT_TYPING);
+            else
+                pBuffer->DeleteRange(nullptr, nLine, nChar, nLine,
+                                     std::min(nChar + pick(1, 5), view.GetLineLength(nLine)),
+                                     EDITACT_DELETE);
+        }
+        const int nLine = pick(0, view.GetLineCount() - 1);
+        const int nColumn =
+            std::max(view.CharToColumn(nLine, pick(0, view.GetLineLength(nLine))) - pick(0, 30), 0);
+        const TextPos ptFrom{pick(0, view.GetLineLength(nLine)), nLine};
+        const TextPos ptTo{pick(0, view.GetLineLength(nLine)), nLine};
+        for (CProbeSampleView* pView :
+             {static_cast<CProbeSampleView*>(&view), static_cast<CProbeSampleView*>(&reference)}) {
+            pView->ScrollToColumn(nColumn, true);
+            pView->SetSelectionRange(ptFrom, ptTo);
+        }
+        ASSERT_EQ(view.GetFirstVisibleColumn(), reference.GetFirstVisibleColumn());
+        ASSERT_TRUE(Render(view) == Render(reference)) << "step " << nStep;
+    }
 }
 
 } // namespace

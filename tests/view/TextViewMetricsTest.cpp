@@ -1,6 +1,12 @@
 // The text view's metrics, position mapping and per-line caches, driven on real widgets.
 #include "ViewTestSupport.h"
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -256,6 +262,113 @@ TEST(TextViewMetrics, ResetFreesTheCachesAndMetrics) {
     EXPECT_EQ(view.m_nStickyColumn, -1);
     EXPECT_EQ(view.GetTabWidth(), 4);
     EXPECT_EQ(view.GetBuffer(), pBuffer.get()); // the buffer is kept
+}
+
+// The end column of every character of a line, walked one by one.
+std::vector<int> EndColumns(std::string_view line) {
+    std::vector<int> ends;
+    int c = 0;
+    for (const char ch : line) {
+        c = ch == '\t' ? c + 4 - c % 4 : c + 1;
+        ends.push_back(c);
+    }
+    return ends;
+}
+
+// The character nearest to a column: at the first character that reaches it, before the
+// character when the column lies at least half a tab before the character's end.
+int NearestChar(const std::vector<int>& ends, int nColumn) {
+    if (nColumn <= 0)
+        return 0;
+    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
+    if (it == ends.end())
+        return static_cast<int>(ends.size());
+    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+}
+
+// Words, blanks and tabs; with bBreaks now and then a line break.
+std::string RandomLineText(std::mt19937& rng, int nLength, bool bBreaks) {
+    static const char* const s_apszPieces[] = {"word", " ", "\t", "ab\tc", "mat_width", "  "};
+    std::string text;
+    while (static_cast<int>(text.size()) < nLength) {
+        text += s_apszPieces[rng() % std::size(s_apszPieces)];
+        if (bBreaks && rng() % 200 == 0)
+            text += "\r\n";
+    }
+    return text;
+}
+
+TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits) {
+    std::mt19937 rng(99);
+    auto pick = [&rng](int nFrom, int nTo) {
+        return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
+    };
+    auto pBuffer = MakeBuffer(
+        {"short", RandomLineText(rng, 30000, false), "x\ty", RandomLineText(rng, 20000, false)});
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 40, 6);
+    for (int nStep = 0; nStep < 300; ++nStep) {
+        // Typing and deleting in one line mostly; now and then a paste or a cut over lines.
+        const int nLine = pick(0, view.GetLineCount() - 1);
+        const int nChar = pick(0, view.GetLineLength(nLine));
+        const bool bLarge = pick(0, 9) == 0;
+        if (pick(0, 1) == 0) {
+            Insert(*pBuffer, nLine, nChar, RandomLineText(rng, pick(1, bLarge ? 9000 : 3), bLarge));
+        } else {
+            const int nLastLine = bLarge ? std::min(nLine + 1, view.GetLineCount() - 1) : nLine;
+            const int nEnd = nLastLine == nLine
+                                 ? std::min(nChar + pick(1, 3), view.GetLineLength(nLine))
+                                 : pick(0, view.GetLineLength(nLastLine));
+            Delete(*pBuffer, {nChar, nLine}, {nEnd, nLastLine});
+        }
+
+        int nWidest = 0;
+        for (int i = 0; i < view.GetLineCount(); ++i) {
+            const std::vector<int> ends =
+                EndColumns(std::string_view(view.GetLineText(i), view.GetLineLength(i)));
+            const int nWidth = ends.empty() ? 0 : ends.back();
+            nWidest = std::max(nWidest, nWidth);
+            ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth) << "step " << nStep << " line " << i;
+            const int x = pick(0, view.GetLineLength(i));
+            ASSERT_EQ(view.CharToColumn(i, x), x == 0 ? 0 : ends[static_cast<size_t>(x) - 1])
+                << "step " << nStep << " line " << i << " char " << x;
+            // The character covering a column, as a click finds it, and the nearest one.
+            const int nColumn = pick(0, nWidth + 3);
+            view.ScrollToColumn(nColumn, true);
+            const QPoint pt(view.GetMarginWidth(),
+                            (i - view.GetFirstVisibleLine()) * view.GetLineHeight());
+            if (i >= view.GetFirstVisibleLine() && i < view.GetFirstVisibleLine() + 6) {
+                ASSERT_EQ(view.ClientToTextPos(pt).x,
+                          std::upper_bound(ends.begin(), ends.end(), nColumn) - ends.begin())
+                    << "step " << nStep << " line " << i << " column " << nColumn;
+            }
+            const int nNearest = NearestChar(ends, nColumn);
+            ASSERT_EQ(view.ColumnToChar(i, nColumn), nNearest)
+                << "step " << nStep << " line " << i << " column " << nColumn;
+        }
+        ASSERT_EQ(view.GetMaxLineColumns(), nWidest) << "step " << nStep;
+
+        // The caret where the walk puts it, and a move down keeping its screen column.
+        GiveFocus(view);
+        const int nCaretLine = pick(0, view.GetLineCount() - 1);
+        const std::vector<int> ends = EndColumns(
+            std::string_view(view.GetLineText(nCaretLine), view.GetLineLength(nCaretLine)));
+        const int x = pick(0, view.GetLineLength(nCaretLine));
+        const int nCaretColumn = x == 0 ? 0 : ends[static_cast<size_t>(x) - 1];
+        view.PutCaretAt({x, nCaretLine});
+        ASSERT_EQ(view.GetCaretRect().left(),
+                  view.GetMarginWidth() +
+                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()))
+            << "step " << nStep;
+        if (nCaretLine + 1 < view.GetLineCount()) {
+            view.MoveLineDown(false);
+            const std::vector<int> below = EndColumns(std::string_view(
+                view.GetLineText(nCaretLine + 1), view.GetLineLength(nCaretLine + 1)));
+            ASSERT_EQ(view.GetCaretTextPos().x, NearestChar(below, nCaretColumn))
+                << "step " << nStep;
+        }
+        TakeFocus(view);
+    }
 }
 
 } // namespace

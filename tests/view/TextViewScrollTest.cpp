@@ -53,6 +53,33 @@ TEST(TextViewScroll, ADocumentThatFitsForcesTheFirstLineBackToZero) {
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
 }
 
+// As the first line does vertically: after the window widened, or the long line went in
+// another view, the text would otherwise stay scrolled out of sight behind a disabled bar.
+TEST(TextViewScroll, WhenEveryLineFitsTheFirstColumnGoesBackToZero) {
+    auto pBuffer = MakeBuffer({"short", std::string(60, 'x'), "end"});
+    CProbeView view;
+    CProbeView other;
+    SetUpView(view, pBuffer.get(), 20, 5);
+    SetUpView(other, pBuffer.get(), 20, 5);
+    for (int nCase = 0; nCase < 2; ++nCase) {
+        SCOPED_TRACE(nCase == 0 ? "widened" : "deleted in the other view");
+        view.ScrollToColumn(30, true);
+        QApplication::processEvents();
+        ASSERT_TRUE(view.m_rcPendingPaint.isNull());
+        if (nCase == 0) {
+            view.resize(view.size() + QSize(60 * view.GetCharWidth(), 0));
+        } else {
+            pBuffer->DeleteRange(&other, 1, 0, 1, 60, EDITACT_DELETE);
+        }
+        EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
+        EXPECT_EQ(view.m_rcPendingPaint, view.viewport()->rect()); // a full repaint
+        EXPECT_FALSE(view.horizontalScrollBar()->isEnabled());
+        EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
+        if (nCase == 0)
+            view.resize(view.size() - QSize(60 * view.GetCharWidth(), 0));
+    }
+}
+
 TEST(TextViewScroll, TheBottomRequestLeavesOneEmptyRowBelowTheLastLine) {
     auto pBuffer = MakeNumberedBuffer(100);
     CProbeView view;
