@@ -9,6 +9,9 @@
 CSampleView::CSampleView(QWidget* pParent) : CTextEditView(pParent) {}
 
 CSampleView::~CSampleView() {
+    // A view on its way out tells nobody of its caret: the frame that listens may already be
+    // half destroyed.
+    blockSignals(true);
     // The buffer belongs to the document, which may go as soon as its last view has left it.
     DetachBuffer();
     if (m_pDocument)
