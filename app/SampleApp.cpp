@@ -10,17 +10,22 @@
 #include "app/RecentFileList.h"
 #include "app/RecoveryStore.h"
 #include "app/SampleDoc.h"
+#include "app/SampleView.h"
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
 #include "toolbridge/LoadFromIdx.h"
 #include "view/AppPrinter.h"
+#include "view/FontZoom.h"
 #include "view/UserPrompts.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QApplication>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFontDialog>
+#include <QSettings>
 
 namespace {
 
@@ -32,6 +37,12 @@ constexpr char MSG_OFFER_RECOVERY[] =
 constexpr char MSG_NEVER_SAVED[] = "%1 (never saved)";
 constexpr char BUTTON_RECOVER[] = "&Recover";
 constexpr char BUTTON_DISCARD[] = "&Discard";
+
+constexpr char SETTINGS_EDITOR[] = "Editor";
+constexpr char KEY_LINE_NUMBERS[] = "LineNumbers";
+constexpr char KEY_FONT_FACE[] = "FontFace";
+constexpr char KEY_FONT_SIZE[] = "FontSize"; // points
+constexpr char FONT_DIALOG_TITLE[] = "Font";
 
 } // namespace
 
@@ -67,6 +78,7 @@ void CSampleApp::InitInstance(const QStringList& listFiles, bool bRecover) {
     SetProfileNames();
     QApplication::setWindowIcon(LoadAppIcon());
     m_pRecentFileList->ReadList();
+    ReadEditorSettings();
     // Without a place for recovery files the editor still works, only without them.
     m_pRecoveryStore = std::make_unique<CRecoveryStore>(
         m_strRecoveryRoot.isEmpty() ? CRecoveryStore::DefaultRoot() : m_strRecoveryRoot);
@@ -146,6 +158,48 @@ QString CSampleApp::TakePendingIdxPath() {
     return std::exchange(m_strPendingIdxPath, QString());
 }
 
+void CSampleApp::ReadEditorSettings() {
+    QSettings settings;
+    settings.beginGroup(QString::fromLatin1(SETTINGS_EDITOR));
+    m_bShowLineNumbers = settings.value(QString::fromLatin1(KEY_LINE_NUMBERS), true).toBool();
+    // A size that is not a number, or no face, leaves the initial font.
+    m_strFontFace = settings.value(QString::fromLatin1(KEY_FONT_FACE)).toString();
+    bool bNumber = false;
+    m_nFontPoints = settings.value(QString::fromLatin1(KEY_FONT_SIZE)).toInt(&bNumber);
+    if (!bNumber || m_nFontPoints <= 0)
+        m_strFontFace.clear();
+    m_nFontPoints = std::clamp(m_nFontPoints, MIN_ZOOM_POINTS, MAX_ZOOM_POINTS);
+}
+
+void CSampleApp::SetLineNumbersShown(bool bShow) {
+    m_bShowLineNumbers = bShow;
+    QSettings settings;
+    settings.beginGroup(QString::fromLatin1(SETTINGS_EDITOR));
+    settings.setValue(QString::fromLatin1(KEY_LINE_NUMBERS), bShow);
+    for (CSampleDoc* pDoc : m_pDocManager->GetDocuments()) {
+        for (CSampleView* pView : pDoc->GetViews())
+            pView->SetShowLineNumbers(bShow);
+    }
+}
+
+LogFont CSampleApp::GetEditorFont() const {
+    if (m_strFontFace.isEmpty())
+        return CSampleDoc::InitialFont();
+    return FontAtPoints(m_strFontFace, m_nFontPoints, ScreenDpi());
+}
+
+void CSampleApp::SetEditorFont(const QString& strFace, int nPoints) {
+    m_strFontFace = strFace;
+    m_nFontPoints = std::clamp(nPoints, MIN_ZOOM_POINTS, MAX_ZOOM_POINTS);
+    QSettings settings;
+    settings.beginGroup(QString::fromLatin1(SETTINGS_EDITOR));
+    settings.setValue(QString::fromLatin1(KEY_FONT_FACE), m_strFontFace);
+    settings.setValue(QString::fromLatin1(KEY_FONT_SIZE), m_nFontPoints);
+    const LogFont lf = GetEditorFont();
+    for (CSampleDoc* pDoc : m_pDocManager->GetDocuments())
+        pDoc->SetFont(lf);
+}
+
 std::span<const CommandMapEntry<CSampleApp>> CSampleApp::GetCommandMap() {
     // clang-format off
     static const CommandMapEntry<CSampleApp> s_aEntries[] = {
@@ -157,6 +211,8 @@ std::span<const CommandMapEntry<CSampleApp>> CSampleApp::GetCommandMap() {
         {ID_FILE_LOAD_FROM_IDX, ID_FILE_LOAD_FROM_IDX, &CSampleApp::OnLoadFromIdx,    nullptr},
         {ID_APP_EXIT,           ID_APP_EXIT,           &CSampleApp::OnAppExit,        nullptr},
         {ID_HELP_OPEN_EXAMPLE,  ID_HELP_OPEN_EXAMPLE,  &CSampleApp::OnOpenExampleForm, nullptr},
+        {ID_VIEW_LINE_NUMBERS,  ID_VIEW_LINE_NUMBERS,  &CSampleApp::OnViewLineNumbers, &CSampleApp::OnUpdateViewLineNumbers},
+        {ID_VIEW_FONT,          ID_VIEW_FONT,          &CSampleApp::OnViewFont,       nullptr},
     };
     // clang-format on
     return s_aEntries;
@@ -242,4 +298,30 @@ void CSampleApp::OnLoadFromIdx(unsigned) {
 
 void CSampleApp::OnAppExit(unsigned) {
     m_pMainFrame->close();
+}
+
+void CSampleApp::OnViewLineNumbers(unsigned) {
+    SetLineNumbersShown(!m_bShowLineNumbers);
+}
+
+void CSampleApp::OnUpdateViewLineNumbers(CCmdUI& cmdUI) {
+    cmdUI.SetCheck(m_bShowLineNumbers ? 1 : 0);
+}
+
+void CSampleApp::OnViewFont(unsigned) {
+    const LogFont lf = GetEditorFont();
+    const int nDpi = ScreenDpi();
+    QFont fontInitial = MakeFont(lf);
+    fontInitial.setPointSize(FontPointSize(lf, nDpi));
+    bool bOk = false;
+    const QFont font =
+        QFontDialog::getFont(&bOk, fontInitial, m_pMainFrame,
+                             QString::fromLatin1(FONT_DIALOG_TITLE), QFontDialog::MonospacedFonts);
+    if (!bOk)
+        return;
+    // A size the dialog gives in pixels only is taken in points at the screen's resolution.
+    const int nPoints = font.pointSize() > 0
+                            ? font.pointSize()
+                            : FontPointSize({font.family(), -font.pixelSize()}, nDpi);
+    SetEditorFont(font.family(), nPoints);
 }

@@ -4,6 +4,7 @@
 
 #include "view/CmdUI.h"
 #include "view/CommandMap.h"
+#include "view/LogFont.h"
 
 #include <memory>
 #include <span>
@@ -58,6 +59,15 @@ public:
     QString TakePendingGid();
     QString TakePendingIdxPath();
 
+    // Settings of every document's views, kept in the settings group "Editor". The line
+    // numbers are shown unless the user hid them.
+    bool IsLineNumbersShown() const { return m_bShowLineNumbers; }
+    void SetLineNumbersShown(bool bShow);
+    // The font every document starts with and zooms from: the user's choice, else
+    // CSampleDoc::InitialFont(). Setting it gives it to every open document, whose zoom stays.
+    LogFont GetEditorFont() const;
+    void SetEditorFont(const QString& strFace, int nPoints);
+
     bool OnCmdMsg(unsigned nId);
     bool OnUpdateCmdUI(unsigned nId, CCmdUI& cmdUI);
     bool HasCommandHandler(unsigned nId) const;
@@ -78,6 +88,11 @@ private:
     void OnFilePrintSetup(unsigned nId);
     void OnLoadFromIdx(unsigned nId);
     void OnAppExit(unsigned nId);
+    void OnViewLineNumbers(unsigned nId);
+    void OnUpdateViewLineNumbers(CCmdUI& cmdUI);
+    void OnViewFont(unsigned nId);
+
+    void ReadEditorSettings();
 
     QString m_strPendingGid;
     QString m_strPendingIdxPath;
@@ -86,6 +101,9 @@ private:
     CMainFrame* m_pMainFrame = nullptr;
     QString m_strRecoveryRoot;
     std::unique_ptr<CRecoveryStore> m_pRecoveryStore;
+    bool m_bShowLineNumbers = true;
+    QString m_strFontFace; // empty: the initial font
+    int m_nFontPoints = 0;
 };
 
 // The application object while there is one, else null.

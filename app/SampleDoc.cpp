@@ -13,6 +13,7 @@
 #include "resources/CommandIds.h"
 #include "toolbridge/ExportToVey.h"
 #include "toolbridge/InsertIntoIdx.h"
+#include "view/FontZoom.h"
 #include "view/UserPrompts.h"
 
 #include <algorithm>
@@ -69,7 +70,8 @@ bool CSampleTextBuffer::GetActionLabel(int nAction, std::string& label) const {
 }
 
 CSampleDoc::CSampleDoc(CDocManager* pDocManager)
-    : m_TextBuffer(this), m_lfFont(InitialFont()), m_pDocManager(pDocManager) {
+    : m_TextBuffer(this), m_lfFont(AfxGetApp() ? AfxGetApp()->GetEditorFont() : InitialFont()),
+      m_pDocManager(pDocManager) {
     if (CSampleApp* pApp = AfxGetApp()) {
         m_strGid = pApp->TakePendingGid();
         m_strIdxPath = pApp->TakePendingIdxPath();
@@ -92,6 +94,21 @@ LogFont CSampleDoc::InitialFont() {
     lf.nHeight = 17;
     lf.nWeight = FW_NORMAL;
     return lf;
+}
+
+void CSampleDoc::SetFont(const LogFont& lf) {
+    m_lfFont = lf;
+    m_nZoomSteps = ClampZoomSteps(FontPointSize(m_lfFont, ScreenDpi()), m_nZoomSteps);
+    for (CSampleView* pView : m_lstViews) {
+        pView->SetBaseFont(m_lfFont);
+        pView->SetZoomSteps(m_nZoomSteps);
+    }
+}
+
+void CSampleDoc::SetZoomSteps(int nSteps) {
+    m_nZoomSteps = ClampZoomSteps(FontPointSize(m_lfFont, ScreenDpi()), nSteps);
+    for (CSampleView* pView : m_lstViews)
+        pView->SetZoomSteps(m_nZoomSteps);
 }
 
 void CSampleDoc::SetPathName(const QString& strPath) {
@@ -294,6 +311,7 @@ std::span<const CommandMapEntry<CSampleDoc>> CSampleDoc::GetCommandMap() {
         {ID_FILE_CLOSE,         ID_FILE_CLOSE,         &CSampleDoc::OnFileClose,     nullptr},
         {ID_FILE_SAVE,          ID_FILE_SAVE,          &CSampleDoc::OnFileSave,      nullptr},
         {ID_FILE_SAVE_AS,       ID_FILE_SAVE_AS,       &CSampleDoc::OnFileSaveAs,    nullptr},
+        {ID_VIEW_ZOOM_IN,       ID_VIEW_ZOOM_RESET,    &CSampleDoc::OnViewZoom,      &CSampleDoc::OnUpdateViewZoom},
     };
     // clang-format on
     return s_aEntries;
@@ -366,4 +384,20 @@ void CSampleDoc::OnFileSaveAs(unsigned) {
 
 void CSampleDoc::OnFileClose(unsigned) {
     m_pDocManager->OnFileClose(this);
+}
+
+void CSampleDoc::OnViewZoom(unsigned nId) {
+    if (nId == ID_VIEW_ZOOM_RESET)
+        SetZoomSteps(0);
+    else
+        SetZoomSteps(m_nZoomSteps + (nId == ID_VIEW_ZOOM_IN ? 1 : -1));
+}
+
+void CSampleDoc::OnUpdateViewZoom(CCmdUI& cmdUI) {
+    // Each is enabled while it would change something.
+    const unsigned nId = cmdUI.GetId();
+    int nTarget = 0;
+    if (nId != ID_VIEW_ZOOM_RESET)
+        nTarget = m_nZoomSteps + (nId == ID_VIEW_ZOOM_IN ? 1 : -1);
+    cmdUI.Enable(ClampZoomSteps(FontPointSize(m_lfFont, ScreenDpi()), nTarget) != m_nZoomSteps);
 }

@@ -59,11 +59,16 @@ public:
     explicit CSampleDoc(CDocManager* pDocManager);
     ~CSampleDoc() override;
 
-    // The font every document starts with, and every view of it shows its text in.
+    // The font every document starts with unless the user chose another (View > Font).
     static LogFont InitialFont();
 
     CSampleTextBuffer& GetTextBuffer() { return m_TextBuffer; }
+    // The font of the document's views, which show it zoomed by the document's zoom steps
+    // (points; FontZoom.h). Setting the font keeps the zoom, within its bounds.
     const LogFont& GetFont() const { return m_lfFont; }
+    void SetFont(const LogFont& lf);
+    int GetZoomSteps() const { return m_nZoomSteps; }
+    void SetZoomSteps(int nSteps);
     CDocManager* GetDocManager() const { return m_pDocManager; }
 
     // The properties: File Name (the path the document was opened from; empty for a new
@@ -158,9 +163,12 @@ private:
     void OnFileSave(unsigned nId);
     void OnFileSaveAs(unsigned nId);
     void OnFileClose(unsigned nId);
+    void OnViewZoom(unsigned nId);
+    void OnUpdateViewZoom(CCmdUI& cmdUI);
 
     CSampleTextBuffer m_TextBuffer;
     LogFont m_lfFont;
+    int m_nZoomSteps = 0;
     QString m_strFileName;
     QString m_strIdxPath;
     QString m_strGid;

@@ -3,6 +3,7 @@
 #include "app/SampleView.h"
 
 #include "app/CommandRoute.h"
+#include "app/SampleApp.h"
 #include "app/SampleDoc.h"
 #include "language/ZarnParser.h"
 
@@ -43,6 +44,14 @@ CTextBuffer* CSampleView::LocateBuffer() {
 void CSampleView::OnInitialUpdate() {
     CTextEditView::OnInitialUpdate();
     SetBaseFont(m_pDocument ? m_pDocument->GetFont() : DocumentFont());
+    // A document's views show its zoom, the line numbers as the user wants them and the
+    // caret's line; a view without one (a preview, a benchmark) shows the text alone.
+    if (!m_pDocument)
+        return;
+    SetZoomSteps(m_pDocument->GetZoomSteps());
+    SetHighlightCurrentLine(true);
+    if (const CSampleApp* pApp = AfxGetApp())
+        SetShowLineNumbers(pApp->IsLineNumbersShown());
 }
 
 bool CSampleView::RouteCommand(unsigned nId) {

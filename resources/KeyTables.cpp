@@ -109,6 +109,9 @@ constexpr KeyBinding kMainKeys[] = {
     {Qt::Key_Return,    kAlt,       ID_ZARN_PROPERTIES},
     {Qt::Key_X,         kCtrl,      ID_EDIT_CUT},
     {Qt::Key_Z,         kCtrl,      ID_EDIT_UNDO},
+    {Qt::Key_Plus,      kCtrl,      ID_VIEW_ZOOM_IN},
+    {Qt::Key_Equal,     kCtrl,      ID_VIEW_ZOOM_IN},
+    {Qt::Key_Minus,     kCtrl,      ID_VIEW_ZOOM_OUT},
 };
 // clang-format on
 

@@ -20,10 +20,17 @@ constexpr MenuItem kFileNoDoc[] = {
     {"E&xit",                       ID_APP_EXIT,           {}},
 };
 
+// Line Numbers and Font are settings of every document, so they are there without one too.
 constexpr MenuItem kView[] = {
-    {"&Toolbar",    ID_VIEW_TOOLBAR,    {}},
-    {"&Status Bar", ID_VIEW_STATUS_BAR, {}},
-    {"&Output",     ID_VIEW_OUTPUT,     {}},
+    {"&Toolbar",          ID_VIEW_TOOLBAR,      {}},
+    {"&Status Bar",       ID_VIEW_STATUS_BAR,   {}},
+    {"&Output",           ID_VIEW_OUTPUT,       {}},
+    kSeparator,
+    {"&Line Numbers",     ID_VIEW_LINE_NUMBERS, {}},
+    {"Zoom &In\tCtrl++",  ID_VIEW_ZOOM_IN,      {}},
+    {"Zoom O&ut\tCtrl+-", ID_VIEW_ZOOM_OUT,     {}},
+    {"&Reset Zoom",       ID_VIEW_ZOOM_RESET,   {}},
+    {"&Font...",          ID_VIEW_FONT,         {}},
 };
 
 constexpr MenuItem kHelpNoDoc[] = {

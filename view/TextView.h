@@ -55,6 +55,11 @@ constexpr int SB_BOTTOM        = 7;
 constexpr int SB_ENDSCROLL     = 8;
 // clang-format on
 
+// The view's own colours beyond those of the colour blocks: the caret line's background and the
+// line numbers.
+constexpr int CI_CURRENTLINE = 20;
+constexpr int CI_LINENUMBER = 21;
+
 class CTextView : public QAbstractScrollArea, public CTextBufferListener {
     Q_OBJECT
 
@@ -83,12 +88,20 @@ public:
     int GetLineHeight();
     int GetCharWidth();
     int GetTabWidth() const { return TAB_WIDTH; }
-    int GetMarginWidth() const { return MARGIN_WIDTH; }
+    // Everything left of the text: the line-number column, when shown, and the selection margin.
+    int GetMarginWidth() { return GetLineNumberWidth() + MARGIN_WIDTH; }
+    // The line-number column: 0 while it is hidden, which it is unless the owner shows it.
+    int GetLineNumberWidth();
+    void SetShowLineNumbers(bool bShow);
+    bool IsShowingLineNumbers() const { return m_bShowLineNumbers; }
     int GetVisibleLineCount();
     int GetVisibleColumnCount();
     int GetMaxLineColumns();
     void SetBaseFont(const LogFont& lf);
     const LogFont& GetBaseFont() const { return m_logFont; }
+    // The screen shows the base font zoomed by nSteps points (FontZoom.h); printing does not.
+    void SetZoomSteps(int nSteps);
+    int GetZoomSteps() const { return m_nZoomSteps; }
 
     // Mapping between character indices, screen columns and client points. On long lines the
     // walks start from a known place near the one asked for.
@@ -121,6 +134,11 @@ public:
     // Drawing (TextViewDrawing.cpp). Rows are composed in m_pLineBitmap and copied to dc.
     void OnDraw(QPainter& dc, const QRegion& rgnUpdate);
     virtual void PaintMargin(QPainter& dc, const QRect& rc, int nLine);
+    virtual void PaintLineNumber(QPainter& dc, const QRect& rc, int nLine);
+    // The caret's line is tinted while the owner wants it, the view has the focus and nothing
+    // is selected.
+    void SetHighlightCurrentLine(bool bHighlight);
+    bool IsCurrentLineTinted(int nLine) const;
     virtual void PaintLine(QPainter& dc, const QRect& rc, int nLine);
     // The runs move the pen and its screen column nPenColumn, the column of the run's first
     // character.
@@ -316,6 +334,12 @@ protected:
     void ScrollPanesToLine(int nLine);
     void ScrollPanesToColumn(int nColumn);
     void DestroyStyleFonts();
+    // The cell size changed: every measure made from it is made again.
+    void OnFontChanged();
+    // The text moved sideways: the columns that fit, the bar, the caret and the picture follow.
+    void OnMarginWidthChanged();
+    // Repaints the rows whose tint IsCurrentLineTinted no longer gives as painted.
+    void UpdateCurrentLineTint();
     bool UpdateOneLineCaches(int nLine);
     void UpdateLineCountCaches(int nLine);
     void UpdateLongLines(const CChangeExtent* pExtent, uint32_t dwHints, int nLine);
@@ -388,6 +412,7 @@ protected:
     int m_nFirstVisibleLine = 0;
     int m_nFirstVisibleColumn = 0;
     LogFont m_logFont;
+    int m_nZoomSteps = 0;
     std::array<std::unique_ptr<CGlyphFont>, 4> m_apStyleFonts; // plain, bold, italic, both
     int m_cyLine = -1;
     int m_cxChar = -1;
@@ -411,6 +436,10 @@ protected:
     std::unique_ptr<QPixmap> m_pMarginImages;
     std::unique_ptr<QCursor> m_pMarginCursor; // loaded on the first move over the margin
     std::span<const KeyBinding> m_accelTable;
+    bool m_bShowLineNumbers = false;
+    int m_nLineNumberDigits = 0; // of the line count the column was last laid out for
+    bool m_bHighlightCurrentLine = false;
+    int m_nTintedLine = -1; // the line painted tinted last, -1 for none
 
     // Drawing scratch: the font selected for the row's current piece, the row's blocks and
     // the last expanded run.

@@ -16,6 +16,7 @@ void CTextView::RefreshCaret() {
         m_ptReportedCaret = m_ptCaret;
         emit caretPositionChanged();
     }
+    UpdateCurrentLineTint();
     QRect rcNew;
     if (m_bHasFocus && !m_bCaretSuppressed) {
         // A caret right of or below the window lies outside the client area and is not seen.
@@ -132,6 +133,7 @@ void CTextView::SetSelectionRange(TextPos ptFrom, TextPos ptTo) {
     }
     m_ptSelFrom = ptFrom;
     m_ptSelTo = ptTo;
+    UpdateCurrentLineTint();
 }
 
 void CTextView::OnSetCursor(QPoint pt) {

@@ -79,6 +79,22 @@ QColor CTextView::GetColorValue(int nColorIndex) const {
         return QColor(128, 0, 128);
     case CI_ATTRATOM:
         return QColor(0, 0, 255);
+    case CI_CURRENTLINE: {
+        // A faint shade of the window's background towards the highlight colour, light enough
+        // for every text colour to read on it.
+        const QColor crBase = palette().color(QPalette::Base);
+        const QColor crTowards = palette().color(QPalette::Highlight);
+        auto mix = [](int a, int b) { return (a * 90 + b * 10) / 100; };
+        return QColor(mix(crBase.red(), crTowards.red()), mix(crBase.green(), crTowards.green()),
+                      mix(crBase.blue(), crTowards.blue()));
+    }
+    case CI_LINENUMBER: {
+        // Half way from the margin's background to its text: present, but quieter than text.
+        const QColor crBack = palette().color(QPalette::Button);
+        const QColor crText = palette().color(QPalette::ButtonText);
+        return QColor((crBack.red() + crText.red()) / 2, (crBack.green() + crText.green()) / 2,
+                      (crBack.blue() + crText.blue()) / 2);
+    }
     default: // 12 to 17 and every index outside the table
         return QColor(255, 0, 0);
     }

@@ -7,6 +7,7 @@
 #include "view/TextView.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -30,7 +31,9 @@ void CTextView::OnDraw(QPainter& dc, const QRegion& rgnUpdate) {
         m_pLineBitmap = std::make_unique<QPixmap>(QSize(rcClient.width(), h) * fRatio);
         m_pLineBitmap->setDevicePixelRatio(fRatio);
     }
-    const QRect rcMargin(0, 0, GetMarginWidth(), h);
+    const int cxNumbers = GetLineNumberWidth();
+    const QRect rcNumbers(0, 0, cxNumbers, h);
+    const QRect rcMargin(cxNumbers, 0, MARGIN_WIDTH, h);
     const QRect rcText(GetMarginWidth(), 0, rcClient.width() - GetMarginWidth(), h);
 
     // Rows outside the region to repaint would be clipped away entirely: they are skipped.
@@ -41,6 +44,8 @@ void CTextView::OnDraw(QPainter& dc, const QRegion& rgnUpdate) {
         {
             QPainter dcRow(m_pLineBitmap.get());
             const int nRowLine = nLine < nLines ? nLine : -1;
+            if (cxNumbers > 0)
+                PaintLineNumber(dcRow, rcNumbers, nRowLine);
             PaintMargin(dcRow, rcMargin, nRowLine);
             PaintLine(dcRow, rcText, nRowLine);
         }
@@ -76,6 +81,40 @@ void CTextView::PaintMargin(QPainter& dc, const QRect& rc, int nLine) {
     dc.drawPixmap(ptIcon, *m_pMarginImages, rcCell);
 }
 
+void CTextView::PaintLineNumber(QPainter& dc, const QRect& rc, int nLine) {
+    dc.fillRect(rc, GetColorValue(CI_MARGIN));
+    if (nLine < 0)
+        return;
+    char szNumber[16];
+    const int nLength = std::snprintf(szNumber, sizeof szNumber, "%d", nLine + 1);
+    // Right-aligned, half a cell of padding after it.
+    const int cx = GetCharWidth();
+    const QPoint ptCell(rc.right() + 1 - cx / 2 - nLength * cx, rc.top());
+    GetStyleFont(false, false)
+        .DrawCells(dc, ptCell, szNumber, nLength, cx, GetColorValue(CI_LINENUMBER));
+}
+
+void CTextView::SetHighlightCurrentLine(bool bHighlight) {
+    m_bHighlightCurrentLine = bHighlight;
+    UpdateCurrentLineTint();
+}
+
+bool CTextView::IsCurrentLineTinted(int nLine) const {
+    return m_bHighlightCurrentLine && m_bHasFocus && nLine == m_ptCaret.y &&
+           m_ptSelFrom == m_ptSelTo;
+}
+
+void CTextView::UpdateCurrentLineTint() {
+    const int nTinted = IsCurrentLineTinted(m_ptCaret.y) ? m_ptCaret.y : -1;
+    if (nTinted == m_nTintedLine)
+        return;
+    if (m_nTintedLine >= 0)
+        InvalidateLineRange(m_nTintedLine, m_nTintedLine);
+    if (nTinted >= 0)
+        InvalidateLineRange(nTinted, nTinted);
+    m_nTintedLine = nTinted;
+}
+
 void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
     if (nLine == -1) {
         dc.fillRect(rc, GetColorValue(CI_EMPTYAREA));
@@ -83,13 +122,16 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
     }
     const int n = GetLineLength(nLine);
     const int cx = GetCharWidth();
+    // The caret line's tint lies under the text, in place of both backgrounds.
+    const bool bTinted = IsCurrentLineTinted(nLine);
+    const QColor crEmpty = GetColorValue(bTinted ? CI_CURRENTLINE : CI_EMPTYAREA);
     if (n == 0) {
         QRect r = rc;
         if (IsSelectionVisible() && IsInOrderedSelection({0, nLine})) {
             dc.fillRect(QRect(r.left(), r.top(), cx, r.height()), GetColorValue(CI_SELBACK));
             r.setLeft(r.left() + cx);
         }
-        dc.fillRect(r, GetColorValue(CI_EMPTYAREA));
+        dc.fillRect(r, crEmpty);
         return;
     }
 
@@ -120,7 +162,7 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
     }
 
     QPoint ptPen(rc.left() + cx * (nPenColumn - m_nFirstVisibleColumn), rc.top());
-    dc.setBackground(GetColorValue(CI_TEXTBACK));
+    dc.setBackground(GetColorValue(bTinted ? CI_CURRENTLINE : CI_TEXTBACK));
     // One piece per block, characters before the first block in the normal text colour. A
     // block's start is clamped to the window, so a parser's stray position cannot reach past
     // the line.
@@ -157,7 +199,7 @@ void CTextView::PaintLine(QPainter& dc, const QRect& rc, int nLine) {
             r.setLeft(r.left() + cx);
         }
         if (r.left() < rc.right() + 1)
-            dc.fillRect(r, GetColorValue(CI_EMPTYAREA));
+            dc.fillRect(r, crEmpty);
     }
 }
 

@@ -1,8 +1,10 @@
 // CTextView: line access, fonts and measuring, the display-width cache and the mapping
 // between character indices, screen columns and client points.
 #include "buffer/TextBuffer.h"
+#include "view/FontZoom.h"
 #include "view/TabMapping.h"
 #include "view/TextView.h"
+#include "view/ViewGutter.h"
 
 #include <algorithm>
 
@@ -70,7 +72,8 @@ CGlyphFont& CTextView::GetStyleFont(bool bItalic, bool bBold) {
     if (!pSlot) {
         m_logFont.bItalic = bItalic;
         m_logFont.nWeight = bBold ? FW_BOLD : FW_NORMAL;
-        pSlot = std::make_unique<CGlyphFont>(MakeFont(m_logFont));
+        pSlot = std::make_unique<CGlyphFont>(
+            MakeFont(ZoomFont(m_logFont, m_nZoomSteps, std::max(logicalDpiY(), 1))));
     }
     return *pSlot;
 }
@@ -114,6 +117,17 @@ int CTextView::GetVisibleColumnCount() {
 
 void CTextView::SetBaseFont(const LogFont& lf) {
     m_logFont = lf;
+    OnFontChanged();
+}
+
+void CTextView::SetZoomSteps(int nSteps) {
+    if (nSteps == m_nZoomSteps)
+        return;
+    m_nZoomSteps = nSteps;
+    OnFontChanged();
+}
+
+void CTextView::OnFontChanged() {
     m_nVisibleLines = -1;
     m_nVisibleColumns = -1;
     m_cxChar = -1;
@@ -122,6 +136,25 @@ void CTextView::SetBaseFont(const LogFont& lf) {
     DestroyStyleFonts();
     // The width and state caches are in columns and states: a font does not change them.
     UpdateVertScrollBar(false);
+    UpdateHorzScrollBar(false);
+    RefreshCaret();
+    InvalidateAll();
+}
+
+int CTextView::GetLineNumberWidth() {
+    return m_bShowLineNumbers ? LineNumberColumnWidth(GetLineCount(), GetCharWidth()) : 0;
+}
+
+void CTextView::SetShowLineNumbers(bool bShow) {
+    if (bShow == m_bShowLineNumbers)
+        return;
+    m_bShowLineNumbers = bShow;
+    m_nLineNumberDigits = LineNumberDigits(GetLineCount());
+    OnMarginWidthChanged();
+}
+
+void CTextView::OnMarginWidthChanged() {
+    m_nVisibleColumns = -1;
     UpdateHorzScrollBar(false);
     RefreshCaret();
     InvalidateAll();

@@ -1,9 +1,11 @@
 // CTextView: scrolling: the two scroll bars, their requests, keeping the caret in view and
 // keeping the panes of a splitter in step.
+#include "resources/CommandIds.h"
 #include "view/PaneSplitter.h"
 #include "view/TextView.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -187,6 +189,12 @@ void CTextView::wheelEvent(QWheelEvent* pEvent) {
     pEvent->accept();
     if (nSteps == 0)
         return;
+    // Ctrl with the wheel zooms, as the zoom commands do, wherever the view's owner takes them.
+    if (pEvent->modifiers() & Qt::ControlModifier) {
+        for (int i = 0; i < std::abs(nSteps); ++i)
+            RouteCommand(nSteps > 0 ? ID_VIEW_ZOOM_IN : ID_VIEW_ZOOM_OUT);
+        return;
+    }
     const int nLast = std::max(GetLineCount() - 1, 0);
     const int nTarget = m_nFirstVisibleLine - nSteps * QApplication::wheelScrollLines();
     ScrollPanesToLine(std::clamp(nTarget, 0, nLast));

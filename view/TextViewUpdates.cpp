@@ -3,6 +3,7 @@
 #include "buffer/TextBuffer.h"
 #include "resources/KeyTables.h"
 #include "view/TextView.h"
+#include "view/ViewGutter.h"
 
 #include <algorithm>
 
@@ -58,6 +59,7 @@ void CTextView::ResetViewState() {
     EndMouseSelection();
     m_bDragPending = false;
     m_bHasAnonBookmarks = false;
+    m_nTintedLine = -1;
     // The content may be entirely new: nothing of the old picture stays.
     InvalidateAll();
     RefreshCaret();
@@ -165,11 +167,13 @@ void CTextView::UpdateLineCountCaches(int nLine) {
 void CTextView::OnBufferUpdate(CTextBufferListener*, const CChangeExtent* pExtent, uint32_t dwHints,
                                int nLine) {
     if (dwHints & HINT_RESET) {
+        m_nLineNumberDigits = LineNumberDigits(GetLineCount());
         ResetViewState();
         UpdateVertScrollBar(false);
         UpdateHorzScrollBar(false);
         return;
     }
+
     UpdateLongLines(pExtent, dwHints, nLine);
     if (dwHints & HINT_ONELINE) {
         const bool bLinesAfterKept = UpdateOneLineCaches(nLine);
@@ -203,6 +207,13 @@ void CTextView::OnBufferUpdate(CTextBufferListener*, const CChangeExtent* pExten
         m_nMaxLineColumns = -1;
         if (!m_bHorzScrollFrozen)
             UpdateHorzScrollBar(false);
+    }
+    // A line count with another number of digits widens or narrows the line-number column.
+    const int nDigits = LineNumberDigits(GetLineCount());
+    if (nDigits != m_nLineNumberDigits) {
+        m_nLineNumberDigits = nDigits;
+        if (m_bShowLineNumbers)
+            OnMarginWidthChanged();
     }
 }
 
