@@ -25,6 +25,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QSettings>
 
 namespace {
@@ -311,8 +312,8 @@ void CSampleApp::OnUpdateViewLineNumbers(CCmdUI& cmdUI) {
 void CSampleApp::OnViewFont(unsigned) {
     const LogFont lf = GetEditorFont();
     const int nDpi = ScreenDpi();
-    QFont fontInitial = MakeFont(lf);
-    fontInitial.setPointSize(FontPointSize(lf, nDpi));
+    // The family the face resolves to, which the dialog lists ("Courier New" is an alias).
+    const QFont fontInitial(QFontInfo(MakeFont(lf)).family(), FontPointSize(lf, nDpi));
     bool bOk = false;
     const QFont font =
         QFontDialog::getFont(&bOk, fontInitial, m_pMainFrame,

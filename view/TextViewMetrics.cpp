@@ -86,8 +86,11 @@ void CTextView::DestroyStyleFonts() {
 
 void CTextView::MeasureFont() {
     const QFontMetrics metrics(GetStyleFont(false, false).Font());
-    // A zero height or width would make every division by them fail.
-    m_cyLine = std::max(metrics.height(), 1);
+    // A zero height or width would make every division by them fail. Some fonts draw the
+    // underscore below their descent (DejaVu Sans Mono at most sizes): the row covers it, or
+    // the next row would paint over it.
+    const int cyUnderscore = metrics.ascent() + metrics.boundingRect(QLatin1Char('_')).bottom() + 1;
+    m_cyLine = std::max({metrics.height(), cyUnderscore, 1});
     m_cxChar = std::max(metrics.horizontalAdvance(QLatin1Char('X')), 1);
 }
 
