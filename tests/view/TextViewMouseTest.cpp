@@ -179,26 +179,36 @@ TEST(TextViewMouse, ADoubleClickSelectsTheWordOnThatSideOfTheBlank) {
 }
 
 TEST(TextViewMouse, MarginClicksSelectWholeLines) {
-    CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
-    Click(fx.view, Margin(fx.view, 1));
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\n]|line 2\nline 3");
-    Click(fx.view, Margin(fx.view, 3));
-    EXPECT_EQ(fx.State(), "line 0\nline 1\nline 2\n[line 3]|");
-    // Dragging in the margin spans lines, in either direction from the first one.
-    LeftDown(fx.view, Margin(fx.view, 1));
-    EXPECT_TRUE(fx.view.m_bSelectLines);
-    DragTo(fx.view, Margin(fx.view, 2));
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\n|line 2\n]line 3");
-    DragTo(fx.view, Margin(fx.view, 0));
-    EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
-    LeftUp(fx.view, Margin(fx.view, 0));
-    EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
-    LeftDown(fx.view, Margin(fx.view, 1));
-    LeftUp(fx.view, Margin(fx.view, 2));
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\nline 2\n]|line 3");
-    // Ctrl+click in the margin selects the whole document.
-    Click(fx.view, Margin(fx.view, 2), Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "[line 0\nline 1\nline 2\nline 3]|");
+    // The line-number column, when shown, takes clicks as the margin does: points at both
+    // ends of the two, in turn.
+    for (const bool bNumbers : {false, true}) {
+        SCOPED_TRACE(bNumbers ? "line numbers" : "margin");
+        CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
+        fx.view.SetShowLineNumbers(bNumbers);
+        const auto Margin = [&fx, bNumbers](int y) {
+            const QPoint pt = ::Margin(fx.view, y);
+            return bNumbers ? QPoint(y % 2 ? 1 : fx.view.GetMarginWidth() - 2, pt.y()) : pt;
+        };
+        Click(fx.view, Margin(1));
+        EXPECT_EQ(fx.State(), "line 0\n[line 1\n]|line 2\nline 3");
+        Click(fx.view, Margin(3));
+        EXPECT_EQ(fx.State(), "line 0\nline 1\nline 2\n[line 3]|");
+        // Dragging in the margin spans lines, in either direction from the first one.
+        LeftDown(fx.view, Margin(1));
+        EXPECT_TRUE(fx.view.m_bSelectLines);
+        DragTo(fx.view, Margin(2));
+        EXPECT_EQ(fx.State(), "line 0\n[line 1\n|line 2\n]line 3");
+        DragTo(fx.view, Margin(0));
+        EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
+        LeftUp(fx.view, Margin(0));
+        EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
+        LeftDown(fx.view, Margin(1));
+        LeftUp(fx.view, Margin(2));
+        EXPECT_EQ(fx.State(), "line 0\n[line 1\nline 2\n]|line 3");
+        // Ctrl+click in the margin selects the whole document.
+        Click(fx.view, Margin(2), Qt::ControlModifier);
+        EXPECT_EQ(fx.State(), "[line 0\nline 1\nline 2\nline 3]|");
+    }
 }
 
 TEST(TextViewMouse, DraggingFromTheMarginIntoTheTextGoesOnByCharacters) {
