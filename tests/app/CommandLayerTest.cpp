@@ -93,6 +93,10 @@ TEST_F(CommandLayerTest, TheShortcutsAreTheMainKeyTables) {
               QKeySequence(Qt::SHIFT | Qt::Key_F6));
     EXPECT_EQ(MainFrame().GetCommandAction(ID_ZARN_INSERT)->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_TRUE(MainFrame().GetCommandAction(ID_FILE_CLOSE)->shortcuts().isEmpty());
+    EXPECT_EQ(MainFrame().GetCommandAction(ID_VIEW_ZOOM_IN)->shortcuts(),
+              QList<QKeySequence>(
+                  {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
+    EXPECT_TRUE(MainFrame().GetCommandAction(ID_VIEW_ZOOM_RESET)->shortcuts().isEmpty());
 }
 
 TEST_F(CommandLayerTest, PromptsShowOnTheStatusBarAndToolTipsAreTheTextAfterTheLineFeed) {
@@ -127,6 +131,11 @@ TEST_F(CommandLayerTest, PromptsShowOnTheStatusBarAndToolTipsAreTheTextAfterTheL
         {ID_EDIT_GOTO_LINE, "Go to Line"},
         {ID_EDIT_DELETE_WORD, "Delete Word"},
         {ID_EDIT_BACKSPACE_WORD, "Backspace Word"},
+        {ID_VIEW_LINE_NUMBERS, "Line Numbers"},
+        {ID_VIEW_ZOOM_IN, "Zoom In"},
+        {ID_VIEW_ZOOM_OUT, "Zoom Out"},
+        {ID_VIEW_ZOOM_RESET, "Reset Zoom"},
+        {ID_VIEW_FONT, "Font"},
     };
     for (const auto& [nId, pszToolTip] : ownCommands) {
         EXPECT_NE(std::find(menuIds.begin(), menuIds.end(), nId), menuIds.end()) << nId;
