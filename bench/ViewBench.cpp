@@ -1,9 +1,9 @@
 // Text view benchmarks on the offscreen platform: a full repaint of 120 x 50 cells of Zarn
-// text, the line-end state of the last line of 2,000,000 lines, a line break inserted at line 1
-// with a view attached, typing with the repaint that follows, a paste of a million lines
-// near the top of ten million with a view attached, and long lines: an 80 KB line of tabs
-// repainted and blinking, a 100 MB line opened and walked through, and the memory a long
-// line leaves behind once deleted.
+// text (without and with line numbers and the caret line's tint), the line-end state of the
+// last line of 2,000,000 lines, a line break inserted at line 1 with a view attached, typing
+// with the repaint that follows, a paste of a million lines near the top of ten million with a
+// view attached, and long lines: an 80 KB line of tabs repainted and blinking, a 100 MB line
+// opened and walked through, and the memory a long line leaves behind once deleted.
 #include "BenchFiles.h"
 #include "BenchView.h"
 #include "app/SampleView.h"
@@ -27,6 +27,7 @@ class CBenchView : public CSampleView {
 public:
     using CSampleView::m_LineStates;
     using CSampleView::m_rcPendingPaint;
+    using CSampleView::OnSetFocus;
 };
 
 constexpr int kColumns = 120;
@@ -41,9 +42,19 @@ std::unique_ptr<CBenchView> MakeView(CTextBuffer& buffer, int nFirstLine) {
     return pView;
 }
 
-// The view's own drawing of every row into an image of the client area's size.
+// The view's own drawing of every row into an image of the client area's size; with argument
+// 1 the same window shows the line numbers (in place of some text columns) and, focused, tints
+// the caret's line, which is on screen.
 void BM_FullRepaint(benchmark::State& state) {
+    const bool bGutter = state.range(0) == 1;
     auto pView = MakeView(LargeZarnDocument(), 1'000'000);
+    if (bGutter) {
+        pView->SetShowLineNumbers(true);
+        pView->SetHighlightCurrentLine(true);
+        pView->OnSetFocus();
+        pView->PlaceCaret({0, 1'000'010});
+        QApplication::processEvents();
+    }
     QImage image(pView->viewport()->size(), QImage::Format_RGB32);
     const QRegion rgnAll(pView->viewport()->rect());
     for (auto _ : state) {
@@ -302,6 +313,8 @@ void BM_LongLineDrawnThenDeleted(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_FullRepaint)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);

@@ -25,6 +25,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <QAbstractScrollArea>
@@ -438,6 +440,11 @@ protected:
     std::span<const KeyBinding> m_accelTable;
     bool m_bShowLineNumbers = false;
     int m_nLineNumberDigits = 0; // of the line count the column was last laid out for
+    // Line numbers as painted, one cell per line, so that a repaint copies them instead of
+    // drawing their glyphs again; valid for the cell size and colours they were painted with.
+    std::unordered_map<int, QPixmap> m_mapNumberCells;
+    QSize m_sizeNumberCell;
+    std::pair<QRgb, QRgb> m_rgbNumberColours; // background, digits
     bool m_bHighlightCurrentLine = false;
     int m_nTintedLine = -1; // the line painted tinted last, -1 for none
 

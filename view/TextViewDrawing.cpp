@@ -82,16 +82,38 @@ void CTextView::PaintMargin(QPainter& dc, const QRect& rc, int nLine) {
 }
 
 void CTextView::PaintLineNumber(QPainter& dc, const QRect& rc, int nLine) {
-    dc.fillRect(rc, GetColorValue(CI_MARGIN));
-    if (nLine < 0)
+    const QColor crBack = GetColorValue(CI_MARGIN);
+    if (nLine < 0) {
+        dc.fillRect(rc, crBack);
         return;
-    char szNumber[16];
-    const int nLength = std::snprintf(szNumber, sizeof szNumber, "%d", nLine + 1);
-    // Right-aligned, half a cell of padding after it.
-    const int cx = GetCharWidth();
-    const QPoint ptCell(rc.right() + 1 - cx / 2 - nLength * cx, rc.top());
-    GetStyleFont(false, false)
-        .DrawCells(dc, ptCell, szNumber, nLength, cx, GetColorValue(CI_LINENUMBER));
+    }
+    const QColor crNumber = GetColorValue(CI_LINENUMBER);
+    const std::pair<QRgb, QRgb> rgbColours(crBack.rgba(), crNumber.rgba());
+    if (rc.size() != m_sizeNumberCell || rgbColours != m_rgbNumberColours) {
+        m_mapNumberCells.clear();
+        m_sizeNumberCell = rc.size();
+        m_rgbNumberColours = rgbColours;
+    }
+    // The cells of lines long scrolled away are dropped now and then, all at once.
+    if (m_mapNumberCells.size() > static_cast<size_t>(4 * GetVisibleLineCount() + 64))
+        m_mapNumberCells.clear();
+    auto it = m_mapNumberCells.find(nLine);
+    if (it == m_mapNumberCells.end()) {
+        const qreal fRatio = m_pLineBitmap ? m_pLineBitmap->devicePixelRatio() : 1.0;
+        QPixmap cell(rc.size() * fRatio);
+        cell.setDevicePixelRatio(fRatio);
+        cell.fill(crBack);
+        char szNumber[16];
+        const int nLength = std::snprintf(szNumber, sizeof szNumber, "%d", nLine + 1);
+        // Right-aligned, half a cell of padding after it.
+        const int cx = GetCharWidth();
+        QPainter dcCell(&cell);
+        GetStyleFont(false, false)
+            .DrawCells(dcCell, QPoint(rc.width() - cx / 2 - nLength * cx, 0), szNumber, nLength, cx,
+                       crNumber);
+        it = m_mapNumberCells.emplace(nLine, std::move(cell)).first;
+    }
+    dc.drawPixmap(rc.topLeft(), it->second);
 }
 
 void CTextView::SetHighlightCurrentLine(bool bHighlight) {

@@ -136,6 +136,7 @@ void CTextView::OnFontChanged() {
     m_cxChar = -1;
     m_cyLine = -1;
     m_pLineBitmap.reset();
+    m_mapNumberCells.clear();
     DestroyStyleFonts();
     // The width and state caches are in columns and states: a font does not change them.
     UpdateVertScrollBar(false);

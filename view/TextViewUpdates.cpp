@@ -229,6 +229,7 @@ void CTextView::resizeEvent(QResizeEvent* pEvent) {
 void CTextView::OnSize() {
     m_rcPendingPaint &= viewport()->rect();
     m_pLineBitmap.reset();
+    m_mapNumberCells.clear();
     m_nVisibleLines = -1;
     m_nVisibleColumns = -1;
     UpdateVertScrollBar(false);
