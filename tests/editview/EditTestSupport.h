@@ -1,10 +1,11 @@
-// Helpers of the edit view tests: a probe edit view, golden fixtures on it, command states, and
-// synthesized drag-and-drop events.
+// Helpers of the edit view tests: a probe edit view, golden edits driven by key scripts,
+// command states, and synthesized drag-and-drop events.
 #pragma once
 
 #include "GoldenText.h"
 #include "editview/EditView.h"
 
+#include <span>
 #include <string>
 
 class QMimeData;
@@ -25,9 +26,27 @@ using CEditFixture = TGoldenFixture<CProbeEditView>;
 // What the view's update handler says about nId.
 bool IsEnabled(CTextView& view, unsigned nId);
 std::string CommandText(CTextView& view, unsigned nId);
+// The Undo item that names this group ("" for none): "&Undo Typing\tCtrl+Z".
+std::string UndoItem(const std::string& strGroup);
+// The buffer's lines.
+std::vector<std::string> LinesOf(const CTextBuffer& buffer);
 
-// Types text into the widget as key presses.
-void Type(QWidget& widget, const QString& text);
+// Runs a key script on the widget: key names as QKeySequence spells them ("Ctrl+Z", "Del",
+// "Shift+Tab"), separated by blanks; text between double quotes is typed as it stands.
+void Keys(QWidget& widget, std::string_view script);
+
+// One golden edit: the text before, a key script on it, the text after.
+struct EditCase {
+    const char* pszBefore;
+    const char* pszKeys;
+    const char* pszAfter;
+    const char* pszUndo = nullptr; // the group the Undo item names afterwards; null: unchecked
+    int nUndos = -1; // Undos that bring the text before back with nothing left; -1: unchecked
+    const char* pszClipIn = nullptr;  // UTF-8 text put on the clipboard first
+    const char* pszClipOut = nullptr; // the clipboard's text afterwards
+    bool bReadOnly = false;
+};
+void RunEditCases(std::span<const EditCase> cases);
 
 // Drags pData over the view to pt and drops it there, as the platform's drag loop would:
 // enter, one move, drop. Answers the effect the drop was accepted with, or Qt::IgnoreAction.
