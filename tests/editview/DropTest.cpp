@@ -13,12 +13,6 @@
 
 namespace {
 
-std::unique_ptr<QMimeData> TextData(const QString& text) {
-    auto pData = std::make_unique<QMimeData>();
-    pData->setText(text);
-    return pData;
-}
-
 // An edit view whose drag loop is a synthesized drop on m_pTarget (itself when null) at
 // m_ptDrop; a null point cancels the drag.
 class CDragView : public CProbeEditView {
@@ -65,69 +59,83 @@ bool SendDrag(CTextView& view, bool bEnter, QPoint pt, const QMimeData* pData) {
     return event.isAccepted();
 }
 
-TEST(EditDrop, TextFromOutsideIsInsertedWhereItIsDroppedAndSelected) {
-    CEditFixture fx("ab|cd\nef");
-    const auto pData = TextData(QString::fromUtf8("X\nY\xC3\xA9\xE2\x82\xAC"));
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 1)), Qt::MoveAction);
-    EXPECT_EQ(fx.State(), "abcd\ne[X\nY\xE9\x80]|f");
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
-    EXPECT_FALSE(fx.view.IsDropCaretShown());
-    // Ctrl asks for a copy; a source that only copies gets a copy without it.
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 0, 0),
-                     Qt::CopyAction | Qt::MoveAction, Qt::ControlModifier),
-              Qt::CopyAction);
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 0, 0), Qt::CopyAction),
-              Qt::CopyAction);
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "X");
-}
-
-TEST(EditDrop, DataWithoutTextOrWithCharactersTheDocumentCannotHoldIsRefused) {
+TEST(EditDrop, TextFromOutsideGoesInWhereItIsDroppedOrIsRefusedWhole) {
+    constexpr Qt::DropActions BOTH = Qt::CopyAction | Qt::MoveAction;
+    struct Case {
+        const char* pszText; // UTF-8; null: an image without text
+        Qt::DropActions possible;
+        Qt::KeyboardModifiers keys;
+        bool bReadOnly;
+        Qt::DropAction result;
+        const char* pszAfter;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"X\nY\xC3\xA9\xE2\x82\xAC", BOTH, Qt::NoModifier, false, Qt::MoveAction, "abcd\ne[X\nY\xE9\x80]|f"},
+        // Ctrl asks for a copy; a source that only copies gets a copy without it.
+        {"X",  BOTH,           Qt::ControlModifier, false, Qt::CopyAction,   "abcd\ne[X]|f"},
+        {"X",  Qt::CopyAction, Qt::NoModifier,      false, Qt::CopyAction,   "abcd\ne[X]|f"},
+        {"X",  BOTH,           Qt::NoModifier,      true,  Qt::IgnoreAction, "ab|cd\nef"},
+        {nullptr, BOTH,        Qt::NoModifier,      false, Qt::IgnoreAction, "ab|cd\nef"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszText ? c.pszText : "image");
+        CEditFixture fx("ab|cd\nef");
+        fx.pBuffer->SetModified(false);
+        fx.pBuffer->SetReadOnly(c.bReadOnly);
+        QMimeData data;
+        if (c.pszText)
+            data.setText(QString::fromUtf8(c.pszText));
+        else
+            data.setData(QStringLiteral("image/png"), QByteArray("png"));
+        EXPECT_EQ(DropOn(fx.view, &data, CellPoint(fx.view, 1, 1), c.possible, c.keys), c.result);
+        EXPECT_EQ(fx.State(), c.pszAfter);
+        EXPECT_FALSE(fx.view.IsDropCaretShown());
+        EXPECT_EQ(fx.pBuffer->IsModified(), c.result != Qt::IgnoreAction);
+        if (c.result != Qt::IgnoreAction) {
+            EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
+        }
+    }
+    // A text with a character the document cannot hold is refused whole.
     CMessageLog log;
-    CEditFixture fx("ab|cd");
-    fx.pBuffer->SetModified(false);
+    CEditFixture fx("|");
     QMimeData data;
-    data.setData(QStringLiteral("image/png"), QByteArray("png"));
-    EXPECT_FALSE(SendDrag(fx.view, true, CellPoint(fx.view, 1, 0), &data));
+    data.setText(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92"));
+    EXPECT_EQ(DropOn(fx.view, &data, CellPoint(fx.view, 0, 0)), Qt::IgnoreAction);
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{"Cannot drop U+2192 (\xE2\x86\x92): not in "
+                                                       "the document's encoding, Windows-1252."});
+    // An image is refused from the drag's entry on, a text on a read-only view from its first
+    // move on.
+    QMimeData image;
+    image.setData(QStringLiteral("image/png"), QByteArray("png"));
+    EXPECT_FALSE(SendDrag(fx.view, true, CellPoint(fx.view, 0, 0), &image));
     EXPECT_FALSE(fx.view.IsDropCaretShown());
-    EXPECT_FALSE(fx.view.OnDrop(&data, CellPoint(fx.view, 1, 0)));
-    // A text is refused whole.
-    const auto pData = TextData(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92"));
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 0)), Qt::IgnoreAction);
-    EXPECT_EQ(log.Messages(),
-              std::vector<std::string>{"Cannot drop U+2192 (\xE2\x86\x92): not in the "
-                                       "document's encoding, Windows-1252."});
-    EXPECT_EQ(fx.State(), "ab|cd");
-    EXPECT_FALSE(fx.pBuffer->IsModified());
-    EXPECT_FALSE(fx.view.IsDropCaretShown());
-}
-
-TEST(EditDrop, AReadOnlyViewAnswersNoneFromTheFirstMoveOn) {
-    CEditFixture fx("ab|cd");
+    EXPECT_FALSE(fx.view.OnDrop(&image, CellPoint(fx.view, 0, 0)));
     fx.pBuffer->SetReadOnly(true);
-    const auto pData = TextData(QStringLiteral("x"));
-    const QPoint pt = CellPoint(fx.view, 3, 0);
-    EXPECT_TRUE(SendDrag(fx.view, true, pt, pData.get()));
+    data.setText(QStringLiteral("x"));
+    EXPECT_TRUE(SendDrag(fx.view, true, CellPoint(fx.view, 0, 0), &data));
     EXPECT_TRUE(fx.view.IsDropCaretShown());
-    EXPECT_FALSE(SendDrag(fx.view, false, pt, pData.get()));
+    EXPECT_FALSE(SendDrag(fx.view, false, CellPoint(fx.view, 0, 0), &data));
     EXPECT_FALSE(fx.view.IsDropCaretShown());
-    EXPECT_FALSE(fx.view.OnDrop(pData.get(), pt));
-    EXPECT_EQ(fx.State(), "ab|cd");
-    EXPECT_EQ(DropOn(fx.view, pData.get(), pt), Qt::IgnoreAction);
+    EXPECT_FALSE(fx.view.OnDrop(&data, CellPoint(fx.view, 0, 0)));
+    EXPECT_EQ(fx.State(), "|");
 }
 
 TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaretUntilALeaveOrAReset) {
     CEditFixture fx("abcdef\nghij|kl");
     GiveFocus(fx.view);
     EXPECT_FALSE(fx.view.GetCaretRect().isEmpty());
-    const auto pData = TextData(QStringLiteral("x"));
-    fx.view.OnDragEnter(pData.get(), CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
+    QMimeData data;
+    data.setText(QStringLiteral("x"));
+    fx.view.OnDragEnter(&data, CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
     EXPECT_TRUE(fx.view.IsDropCaretShown());
     EXPECT_TRUE(fx.view.GetCaretRect().isEmpty());
     EXPECT_EQ(fx.view.m_ptDropCaret, (TextPos{2, 0}));
     EXPECT_EQ(fx.view.GetDropCaretRect(),
               QRect(fx.view.TextPosToClient({2, 0}), QSize(2, fx.view.GetLineHeight())));
     EXPECT_TRUE(IsFilled(Render(fx.view), fx.view.GetDropCaretRect(), QColor(Qt::gray)));
-    fx.view.OnDragOver(pData.get(), CellPoint(fx.view, 5, 1), Qt::NoModifier, Qt::MoveAction);
+    fx.view.OnDragOver(&data, CellPoint(fx.view, 5, 1), Qt::NoModifier, Qt::MoveAction);
     EXPECT_EQ(fx.view.m_ptDropCaret, (TextPos{5, 1}));
     // Leaving puts the caret back where it was.
     fx.view.OnDragLeave();
@@ -136,7 +144,7 @@ TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaretUntilALeaveOrAReset) 
     EXPECT_EQ(fx.State(), "abcdef\nghij|kl");
     EXPECT_FALSE(fx.view.GetCaretRect().isEmpty());
     // A reset forgets the drop caret and the caret it saved.
-    fx.view.OnDragEnter(pData.get(), CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
+    fx.view.OnDragEnter(&data, CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
     fx.pBuffer->InitEmpty(EOL_CRLF);
     EXPECT_FALSE(fx.view.IsDropCaretShown());
     EXPECT_TRUE(fx.view.GetDropCaretRect().isEmpty());
@@ -165,12 +173,13 @@ TEST(EditDrop, DraggingNearAnEdgeScrollsOneStepPerMove) {
     CProbeEditView view;
     SetUpView(view, pBuffer.get(), 20, 10);
     view.ScrollToTopLine(3, true);
-    const auto pData = TextData(QStringLiteral("x"));
+    QMimeData data;
+    data.setText(QStringLiteral("x"));
     const int nMiddleX = CellPoint(view, 10, 0).x();
     // Moves go to the widget that accepted the drag's entry.
-    ASSERT_TRUE(SendDrag(view, true, QPoint(nMiddleX, 50), pData.get()));
+    ASSERT_TRUE(SendDrag(view, true, QPoint(nMiddleX, 50), &data));
     for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(SendDrag(view, false, QPoint(nMiddleX, 4), pData.get()));
+        EXPECT_TRUE(SendDrag(view, false, QPoint(nMiddleX, 4), &data));
         EXPECT_EQ(view.GetFirstVisibleLine(), std::max(2 - i, 0));
     }
     auto scrollAt = [&](int x, int y) {
