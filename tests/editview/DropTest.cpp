@@ -94,7 +94,7 @@ TEST(EditDrop, TextFromOutsideGoesInWhereItIsDroppedOrIsRefusedWhole) {
         EXPECT_FALSE(fx.view.IsDropCaretShown());
         EXPECT_EQ(fx.pBuffer->IsModified(), c.result != Qt::IgnoreAction);
         if (c.result != Qt::IgnoreAction) {
-            EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
         }
     }
     // A text with a character the document cannot hold is refused whole.
@@ -234,7 +234,7 @@ TEST(EditDrop, DraggedTextMovesOrCopiesWithinTheDocumentInOneStep) {
         EXPECT_EQ(fx.State(), c.pszAfter);
         EXPECT_FALSE(fx.view.IsDragSourceActive());
         if (c.nUndos > 0) {
-            EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
         }
         Press(fx.view, Qt::Key_Z, Qt::ControlModifier, c.nUndos);
         EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(c.pszBefore).lines);
@@ -269,8 +269,8 @@ TEST(EditDrop, AMoveToAnotherDocumentIsAGroupInEachAndFromAReadOnlyOneACopy) {
             continue;
         }
         EXPECT_EQ(source.State(), "a|d");
-        EXPECT_EQ(CommandText(source.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
-        EXPECT_EQ(CommandText(target.view, ID_EDIT_UNDO), UndoItem("Drag And Drop"));
+        EXPECT_EQ(CommandUI(source.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
+        EXPECT_EQ(CommandUI(target.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
         Keys(target.view, "Ctrl+Z");
         EXPECT_EQ(target.pBuffer->GetLineView(0), "xy");
         EXPECT_EQ(source.pBuffer->GetLineView(0), "ad");

@@ -12,16 +12,10 @@
 
 #include <gtest/gtest.h>
 
-bool IsEnabled(CTextView& view, unsigned nId) {
+CCmdUI CommandUI(CTextView& view, unsigned nId) {
     CCmdUI cmdUI(nId);
     view.RouteUpdateCmdUI(nId, cmdUI);
-    return cmdUI.IsEnabled();
-}
-
-std::string CommandText(CTextView& view, unsigned nId) {
-    CCmdUI cmdUI(nId);
-    view.RouteUpdateCmdUI(nId, cmdUI);
-    return cmdUI.GetText();
+    return cmdUI;
 }
 
 std::string UndoItem(const std::string& strGroup) {
@@ -35,26 +29,36 @@ std::vector<std::string> LinesOf(const CTextBuffer& buffer) {
     return lines;
 }
 
-void Keys(QWidget& widget, std::string_view script) {
-    size_t i = 0;
-    while (i < script.size()) {
-        if (script[i] == ' ') {
-            ++i;
-        } else if (script[i] == '"') {
-            const size_t nEnd = script.find('"', i + 1);
-            QTest::keyClicks(&widget, QString::fromUtf8(script.substr(i + 1, nEnd - i - 1)));
-            i = nEnd + 1;
+void Keys(CTextView& view, std::string_view script) {
+    for (size_t i = 0, nEnd = 0; i < script.size(); i = nEnd + 1) {
+        nEnd = std::min(script.find(script[i] == '"' ? '"' : ' ', i + 1), script.size());
+        const std::string_view step = script.substr(i, nEnd - i);
+        if (step[0] == '"') {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                          QString::fromUtf8(step.substr(1)));
+            QApplication::sendEvent(&view, &key);
+            ++nEnd;
+        } else if (step == "ro" || step == "rw") {
+            view.GetBuffer()->SetReadOnly(step == "ro");
+        } else if (step[0] == '@') {
+            const size_t nComma = step.find(',');
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                              CellPoint(view, std::stoi(std::string(step.substr(1, nComma))),
+                                        std::stoi(std::string(step.substr(nComma + 1)))));
         } else {
-            const size_t nEnd = std::min(script.find(' ', i), script.size());
-            const QString name = QString::fromUtf8(script.substr(i, nEnd - i));
-            const QKeySequence keys = QKeySequence::fromString(name, QKeySequence::PortableText);
-            if (keys.count() != 1 || keys[0].key() == Qt::Key_unknown)
-                ADD_FAILURE() << "no such key: " << name.toStdString();
-            else
-                QTest::keyClick(&widget, keys[0].key(), keys[0].keyboardModifiers());
-            i = nEnd;
+            const QKeySequence keys =
+                QKeySequence::fromString(QString::fromUtf8(step), QKeySequence::PortableText);
+            ASSERT_TRUE(keys.count() == 1 && keys[0].key() != Qt::Key_unknown) << step;
+            QTest::keyClick(&view, keys[0].key(), keys[0].keyboardModifiers());
         }
     }
+}
+
+void ExpectUndoneTo(CEditFixture& fx, int nUndos, std::string_view golden) {
+    fx.pBuffer->SetReadOnly(false);
+    Press(fx.view, Qt::Key_Z, Qt::ControlModifier, nUndos);
+    EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(golden).lines);
+    EXPECT_FALSE(fx.pBuffer->CanUndo());
 }
 
 void RunEditCases(std::span<const EditCase> cases) {
@@ -63,21 +67,16 @@ void RunEditCases(std::span<const EditCase> cases) {
         if (c.pszClipIn)
             QGuiApplication::clipboard()->setText(QString::fromUtf8(c.pszClipIn));
         CEditFixture fx(c.pszBefore);
-        fx.pBuffer->SetReadOnly(c.bReadOnly);
         Keys(fx.view, c.pszKeys);
         EXPECT_EQ(fx.State(), c.pszAfter);
         if (c.pszUndo) {
-            EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem(c.pszUndo));
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem(c.pszUndo));
         }
         if (c.pszClipOut) {
             EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(c.pszClipOut));
         }
-        if (c.nUndos < 0)
-            continue;
-        fx.pBuffer->SetReadOnly(false);
-        Press(fx.view, Qt::Key_Z, Qt::ControlModifier, c.nUndos);
-        EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(c.pszBefore).lines);
-        EXPECT_FALSE(fx.pBuffer->CanUndo());
+        if (c.nUndos >= 0)
+            ExpectUndoneTo(fx, c.nUndos, c.pszBefore);
     }
 }
 

@@ -151,7 +151,7 @@ TEST_F(EditReplace, GoldenCases) {
         EXPECT_EQ(ProfileValue("FindWhat").toString(), strFind);
         EXPECT_EQ(ProfileValue("ReplaceWith").toString(), strReplace);
         if (c.nUndos > 0) {
-            EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Replace"));
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Replace"));
         }
         Press(fx.view, Qt::Key_Z, Qt::ControlModifier, c.nUndos);
         EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(c.pszBefore).lines);
@@ -163,9 +163,9 @@ TEST_F(EditReplace, ReplacingTheSelectionLeavesTheNewTextSelectedInTwoUndoGroups
     CEditFixture fx("a[bc]|d\nx");
     EXPECT_TRUE(fx.view.ReplaceSelectedText("XYZ"));
     EXPECT_EQ(fx.State(), "a[XYZ]|d\nx");
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Replace"));
+    EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Replace"));
     fx.view.Undo();
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), UndoItem("Delete Selection"));
+    EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Delete Selection"));
     fx.view.Undo();
     EXPECT_EQ(fx.pBuffer->GetLineView(0), "abcd");
     EXPECT_FALSE(fx.pBuffer->CanUndo());
