@@ -36,10 +36,13 @@ QStringList PdfContent::RowsOfPage(int nPage) const {
     return rows;
 }
 
-const PdfWord* PdfContent::Find(const QString& strText) const {
-    const auto it = std::find_if(words.begin(), words.end(),
-                                 [&](const PdfWord& word) { return word.strText == strText; });
-    return it == words.end() ? nullptr : &*it;
+QRectF PdfContent::Box(const QString& strText) const {
+    for (const PdfWord& word : words) {
+        if (word.strText == strText)
+            return word.rc;
+    }
+    ADD_FAILURE() << "no word " << strText.toStdString() << " printed";
+    return {};
 }
 
 PdfContent ReadPdf(const QString& strPath) {
@@ -126,10 +129,6 @@ PdfContent CPrintTest::PrintAndRead(const std::vector<std::string>& lines) {
     const PrintResult result = PrintLines(lines, strPdf);
     EXPECT_TRUE(result.bOk) << result.strError.toStdString();
     return ReadPdf(strPdf);
-}
-
-void CPrintTest::SetMargins(int nLeft, int nRight, int nTop, int nBottom) {
-    WritePageMargins({nLeft, nRight, nTop, nBottom});
 }
 
 double CPrintTest::ExpectedRowHeight() const {

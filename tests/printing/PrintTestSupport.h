@@ -8,13 +8,11 @@
 #include "tests/view/ViewTestSupport.h"
 #include "view/PageSetupDlg.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <QRectF>
 #include <QSizeF>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -27,18 +25,18 @@ struct PdfWord {
     QString strText;
 };
 
-// What a PDF file holds: the size of each page and every word on them, page by page, row by
-// row, left to right.
+// What a PDF file holds: the size of each page and every word on them.
 struct PdfContent {
     std::vector<QSizeF> pages;
     std::vector<PdfWord> words;
 
     int PageCount() const { return static_cast<int>(pages.size()); }
+    // The page's words row by row, left to right, as they lie on the sheet.
     std::vector<PdfWord> WordsOfPage(int nPage) const;
     // The page's text rows (words of about the same top joined by one blank), top to bottom.
     QStringList RowsOfPage(int nPage) const;
-    // The first word with this text, or null.
-    const PdfWord* Find(const QString& strText) const;
+    // The first word with this text; fails the test when there is none.
+    QRectF Box(const QString& strText) const;
 };
 
 // The PDF read back through pdftotext; fails the test when it cannot be read.
@@ -60,13 +58,12 @@ protected:
     void TearDown() override;
 
     // Prints lines as the editor's view prints them, on an A4 PDF printer at printer
-    // resolution. fromPage > 0 asks for the range fromPage .. toPage.
+    // resolution. nFromPage > 0 asks for the range nFromPage .. nToPage.
     PrintResult PrintLines(const std::vector<std::string>& lines, const QString& strPdf,
                            int nFromPage = 0, int nToPage = 0);
     // The same, read back.
     PdfContent PrintAndRead(const std::vector<std::string>& lines);
 
-    static void SetMargins(int nLeft, int nRight, int nTop, int nBottom);
     QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
 
     // The height of a printed row in points: the screen font's cell (17 pixels) at half its

@@ -90,26 +90,6 @@ QString RandomText(std::mt19937& rng, int nLength) {
     return text;
 }
 
-// The rows, or from the first that differs on, so that a failure shows where it starts.
-testing::AssertionResult SameRows(const std::vector<Row>& rows, const std::vector<Row>& expected,
-                                  const QString& text) {
-    size_t k = 0;
-    while (k < rows.size() && k < expected.size() && rows[k] == expected[k])
-        ++k;
-    if (k == rows.size() && k == expected.size())
-        return testing::AssertionSuccess();
-    auto describe = [&text](const std::vector<Row>& list, size_t i) {
-        if (i >= list.size())
-            return std::string("none");
-        const Row& row = list[i];
-        return testing::PrintToString(row) + " \"" +
-               text.mid(row.nStart, row.nLength).toStdString() + '"';
-    };
-    return testing::AssertionFailure()
-           << "row " << k << ": " << describe(rows, k) << ", expected " << describe(expected, k)
-           << "; the row before: " << describe(expected, k - 1);
-}
-
 TEST(PrintedRows, PiecesBreakIntoTheRowsOfTheWholeLine) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -127,12 +107,12 @@ TEST(PrintedRows, PiecesBreakIntoTheRowsOfTheWholeLine) {
         ASSERT_GT(whole.size(), 2u);
         const int nPiece =
             rng() % 3 == 0 ? PRINTED_PIECE_LENGTH : 100 + static_cast<int>(rng() % 900);
-        EXPECT_TRUE(SameRows(RowsInPieces(text, font, &printer, nWidth, {}, nPiece), whole, text));
+        EXPECT_EQ(RowsInPieces(text, font, &printer, nWidth, {}, nPiece), whole);
         // From a row in the middle, as a page that starts inside the line does.
         const size_t k = rng() % whole.size();
-        EXPECT_TRUE(SameRows(
+        EXPECT_EQ(
             RowsInPieces(text, font, &printer, nWidth, {whole[k].nStart, whole[k].fTop}, nPiece),
-            std::vector<Row>(whole.begin() + static_cast<std::ptrdiff_t>(k), whole.end()), text));
+            std::vector<Row>(whole.begin() + static_cast<std::ptrdiff_t>(k), whole.end()));
         if (HasFailure())
             return;
     }
