@@ -41,19 +41,18 @@ TEST_F(PrintPagesTest, TheTextLiesWithinTheMarginsAndTheFooterCentredAboveTheBot
         SCOPED_TRACE(c.fLeft);
         if (c.fLeft != 10)
             WritePageMargins(c.margins);
-        const PageMargins read = ReadPageMargins();
-        EXPECT_EQ(read, (PageMargins{std::max(c.margins.nLeft, 0), c.margins.nRight,
-                                     std::max(c.margins.nTop, 0), c.margins.nBottom}));
+        EXPECT_EQ(ReadPageMargins(), (PageMargins{std::max(c.margins.nLeft, 0), c.margins.nRight,
+                                                  std::max(c.margins.nTop, 0), c.margins.nBottom}));
         const PdfContent pdf = PrintAndRead({"first second", Words(0, 200)});
         ASSERT_EQ(pdf.PageCount(), 1);
-        EXPECT_NEAR(pdf.pages[0].width(), A4_WIDTH, 1.0);
-        EXPECT_NEAR(pdf.pages[0].height(), A4_HEIGHT, 1.0);
+        EXPECT_NEAR(pdf.sizes[0].width(), A4_WIDTH, 1.0);
+        EXPECT_NEAR(pdf.sizes[0].height(), A4_HEIGHT, 1.0);
         const QRectF rcFirst = pdf.Box("first");
         EXPECT_NEAR(rcFirst.left(), MillimetresToPoints(c.fLeft), 0.5);
         EXPECT_NEAR(rcFirst.top(), MillimetresToPoints(c.fTop), BOX_SLACK);
         // The wrapped line stays between the left and the right margin.
         double xRightmost = 0;
-        for (const PdfWord& word : pdf.WordsOfPage(1)) {
+        for (const PdfWord& word : pdf.pages[0]) {
             EXPECT_GE(word.rc.left(), MillimetresToPoints(c.fLeft) - 0.5);
             xRightmost = std::max(xRightmost, word.rc.right());
         }
@@ -152,7 +151,7 @@ TEST_F(PrintPagesTest, PagesAreFilledToTheBottomEmptyLinesIncluded) {
         EXPECT_EQ(BodyRows(pdf), expected);
         // One more row would pass the text area's bottom.
         const double yTextBottom = A4_HEIGHT - MillimetresToPoints(10) - 1.5 * ExpectedRowHeight();
-        const std::vector<PdfWord> page1 = pdf.WordsOfPage(1);
+        const std::vector<PdfWord>& page1 = pdf.pages[0];
         const double yLastRowBottom = page1[page1.size() - 3].rc.top() + ExpectedRowHeight();
         const double yTextLines = bEmptyLines ? 2 * ExpectedRowHeight() : ExpectedRowHeight();
         EXPECT_LE(yLastRowBottom, yTextBottom + 0.5);

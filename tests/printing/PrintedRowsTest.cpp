@@ -3,6 +3,7 @@
 #include "view/PrintedRows.h"
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include <QFont>
@@ -13,18 +14,8 @@
 
 namespace {
 
-struct Row {
-    int nStart;
-    int nLength;
-    qreal fTop;
-    qreal fHeight;
-
-    bool operator==(const Row&) const = default;
-};
-
-void PrintTo(const Row& row, std::ostream* os) {
-    *os << "(" << row.nStart << "+" << row.nLength << " at " << row.fTop << ")";
-}
+// A row: its first character's index, its length, its top and its height.
+using Row = std::tuple<int, int, qreal, qreal>;
 
 std::vector<Row> WholeLineRows(const QString& text, const QFont& font, const QPaintDevice* pDevice,
                                int nWidth) {
@@ -43,7 +34,7 @@ std::vector<Row> WholeLineRows(const QString& text, const QFont& font, const QPa
     std::vector<Row> rows;
     for (int k = 0; k < layout.lineCount(); ++k) {
         const QTextLine row = layout.lineAt(k);
-        rows.push_back({row.textStart(), row.textLength(), row.y(), row.height()});
+        rows.emplace_back(row.textStart(), row.textLength(), row.y(), row.height());
     }
     return rows;
 }
@@ -54,7 +45,7 @@ std::vector<Row> RowsInPieces(const QString& text, const QFont& font, const QPai
     WalkPrintedRows([&text](int nFrom, int nTo) { return text.mid(nFrom, nTo - nFrom); },
                     static_cast<int>(text.size()), font, pDevice, nWidth, from,
                     [&rows](const QTextLine& row, const PrintedRowStart& start) {
-                        rows.push_back({start.nIndex, row.textLength(), start.fTop, row.height()});
+                        rows.emplace_back(start.nIndex, row.textLength(), start.fTop, row.height());
                         return true;
                     },
                     nPiece);
@@ -110,9 +101,9 @@ TEST(PrintedRows, PiecesBreakIntoTheRowsOfTheWholeLine) {
         EXPECT_EQ(RowsInPieces(text, font, &printer, nWidth, {}, nPiece), whole);
         // From a row in the middle, as a page that starts inside the line does.
         const size_t k = rng() % whole.size();
-        EXPECT_EQ(
-            RowsInPieces(text, font, &printer, nWidth, {whole[k].nStart, whole[k].fTop}, nPiece),
-            std::vector<Row>(whole.begin() + static_cast<std::ptrdiff_t>(k), whole.end()));
+        EXPECT_EQ(RowsInPieces(text, font, &printer, nWidth,
+                               {std::get<0>(whole[k]), std::get<2>(whole[k])}, nPiece),
+                  std::vector<Row>(whole.begin() + static_cast<std::ptrdiff_t>(k), whole.end()));
         if (HasFailure())
             return;
     }
