@@ -140,17 +140,10 @@ const EditCase CLIPBOARD[] = {
 };
 // clang-format on
 
-TEST(EditKeys, Typing) {
-    RunEditCases(TYPING);
-}
-TEST(EditKeys, WordDeletion) {
-    RunEditCases(WORD_DELETE);
-}
-TEST(EditKeys, Indentation) {
-    RunEditCases(INDENT);
-}
-TEST(EditKeys, Clipboard) {
-    RunEditCases(CLIPBOARD);
+TEST(EditKeys, GoldenCases) {
+    using Table = std::span<const EditCase>;
+    for (const Table table : std::initializer_list<Table>{TYPING, WORD_DELETE, INDENT, CLIPBOARD})
+        RunEditCases(table);
 }
 
 TEST(EditKeys, WordDeletionRemovesWhatCtrlShiftArrowsSelect) {

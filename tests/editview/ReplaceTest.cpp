@@ -185,16 +185,14 @@ TEST_F(EditReplace, ReplacingTheSelectionLeavesTheNewTextSelectedInTwoUndoGroups
     EXPECT_EQ(lines.State(), "[a]|-d");
     // Replace opens no dialog on a read-only buffer.
     QObject context;
-    bool bDialogShown = false;
-    QTimer::singleShot(0, &context, [&] {
+    QTimer::singleShot(0, &context, [] {
         if (QWidget* pModal = QApplication::activeModalWidget()) {
-            bDialogShown = true;
+            ADD_FAILURE() << "a dialog opened";
             pModal->close();
         }
     });
     lines.view.OnCmdMsg(ID_EDIT_REPLACE);
     QApplication::processEvents();
-    EXPECT_FALSE(bDialogShown);
 }
 
 TEST_F(EditReplace, AReplaceAllOfManyMatchesDrawsBeforeItsMessageAndUndoesWhole) {
