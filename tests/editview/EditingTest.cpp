@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -264,7 +265,9 @@ TEST(EditKeys, PasteWithoutTextDeletesTheSelectionAndAfterALineBreakAddsNoIndent
     // The last step is a typed line break, and an empty text may not indent after it.
     CEditFixture fx("  ab|");
     Keys(fx.view, "Ins Return Ins");
-    QGuiApplication::clipboard()->setText(QString());
+    auto* pEmpty = new QMimeData; // a text, but an empty one
+    pEmpty->setText(QString());
+    QGuiApplication::clipboard()->setMimeData(pEmpty);
     fx.view.Paste();
     EXPECT_EQ(fx.State(), "  ab\n|");
     EXPECT_EQ(fx.pBuffer->GetUndoStepCount(), 1);
