@@ -39,6 +39,7 @@ const EditCase TYPING[] = {
     {"    ab|c",   "Return Ctrl+Z",         "    ab\n|c",     "Typing", 1},
     {"\t x|",      "Enter",                 "\t x\n\t |"},
     {"abc|",       "Return",                "abc\n|",        "Typing", 1},
+    {"ab|",        "\"cd\" Return Ctrl+Z",  "abcd|",          "Typing", 1},
     {"  a[bc]|d",  "Return",                "  a\n  |d"},
     {"|  abc",     "Return",                "\n|  abc"},
     {"\xA0x|",     "Return",                "\xA0x\n|"},
