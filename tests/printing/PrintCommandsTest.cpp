@@ -113,12 +113,7 @@ TEST_F(PrintCommandsTest, PageSetupShowsTheMarginsAndStoresThemOnlyOnOk) {
     EXPECT_FALSE(QSettings().contains(QStringLiteral("TextEdit/PageSetup/LeftMargin")));
     WritePageMargins({1100, 1200, 1300, 1450});
     RunPageSetup({11, 12, 13, 14.5}, {12.5, 20, 15, 30.25}, QDialogButtonBox::Ok);
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("TextEdit/PageSetup"));
-    EXPECT_EQ(settings.value("LeftMargin").toInt(), 1250);
-    EXPECT_EQ(settings.value("RightMargin").toInt(), 2000);
-    EXPECT_EQ(settings.value("TopMargin").toInt(), 1500);
-    EXPECT_EQ(settings.value("BottomMargin").toInt(), 3025);
+    EXPECT_EQ(ReadPageMargins(), (PageMargins{1250, 2000, 1500, 3025}));
     RunPageSetup({12.5, 20, 15, 30.25}, {50, 50, 50, 50}, QDialogButtonBox::Cancel);
     EXPECT_EQ(ReadPageMargins(), (PageMargins{1250, 2000, 1500, 3025}));
 }
