@@ -13,12 +13,6 @@
 
 namespace {
 
-std::unique_ptr<QMimeData> TextData(const QString& text) {
-    auto pData = std::make_unique<QMimeData>();
-    pData->setText(text);
-    return pData;
-}
-
 // An edit view whose drag loop is a synthesized drop on m_pTarget (itself when null) at
 // m_ptDrop; a null point cancels the drag.
 class CDragView : public CProbeEditView {
@@ -55,84 +49,93 @@ void DragFrom(CTextView& view, QPoint pt) {
     SendMouse(view, QEvent::MouseButtonRelease, pt, Qt::NoButton);
 }
 
-TEST(EditDrop, TextFromOutsideIsInsertedWhereItIsDroppedAndSelected) {
-    CEditFixture fx("ab|cd\nef");
-    const auto pData = TextData(QString::fromUtf8("X\nY\xC3\xA9\xE2\x82\xAC"));
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 1)), Qt::MoveAction);
-    EXPECT_EQ(fx.State(), "abcd\ne[X\nY\xE9\x80]|f");
-    EXPECT_EQ(fx.pBuffer->GetLineCount(), 3);
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Drag And Drop\tCtrl+Z");
-    EXPECT_FALSE(fx.view.IsDropCaretShown());
-    // Ctrl asks for a copy; a source that only copies gets a copy without it.
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 0, 0),
-                     Qt::CopyAction | Qt::MoveAction, Qt::ControlModifier),
-              Qt::CopyAction);
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 0, 0), Qt::CopyAction),
-              Qt::CopyAction);
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "X");
+// Sends a drag's entry or one of its moves at pt to the view; answers whether it was taken.
+bool SendDrag(CTextView& view, bool bEnter, QPoint pt, const QMimeData* pData) {
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(pt, actions, pData, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(pt, actions, pData, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent& event = bEnter ? enter : move;
+    QApplication::sendEvent(view.viewport(), &event);
+    return event.isAccepted();
 }
 
-TEST(EditDrop, DataWithoutTextIsRefusedFromTheStart) {
-    CEditFixture fx("ab|cd");
-    QMimeData data;
-    data.setData(QStringLiteral("image/png"), QByteArray("png"));
-    QDragEnterEvent enter(CellPoint(fx.view, 1, 0), Qt::CopyAction | Qt::MoveAction, &data,
-                          Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(fx.view.viewport(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-    EXPECT_FALSE(fx.view.IsDropCaretShown());
-    EXPECT_FALSE(fx.view.OnDrop(&data, CellPoint(fx.view, 1, 0)));
-    EXPECT_EQ(fx.State(), "ab|cd");
-}
-
-TEST(EditDrop, TextWithACharacterTheDocumentCannotHoldIsRefusedWhole) {
+TEST(EditDrop, TextFromOutsideGoesInWhereItIsDroppedOrIsRefusedWhole) {
+    constexpr Qt::DropActions BOTH = Qt::CopyAction | Qt::MoveAction;
+    struct Case {
+        const char* pszText; // UTF-8; null: an image without text
+        Qt::DropActions possible;
+        Qt::KeyboardModifiers keys;
+        bool bReadOnly;
+        Qt::DropAction result;
+        const char* pszAfter;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"X\nY\xC3\xA9\xE2\x82\xAC", BOTH, Qt::NoModifier, false, Qt::MoveAction, "abcd\ne[X\nY\xE9\x80]|f"},
+        // Ctrl asks for a copy; a source that only copies gets a copy without it.
+        {"X",  BOTH,           Qt::ControlModifier, false, Qt::CopyAction,   "abcd\ne[X]|f"},
+        {"X",  Qt::CopyAction, Qt::NoModifier,      false, Qt::CopyAction,   "abcd\ne[X]|f"},
+        {"X",  BOTH,           Qt::NoModifier,      true,  Qt::IgnoreAction, "ab|cd\nef"},
+        {nullptr, BOTH,        Qt::NoModifier,      false, Qt::IgnoreAction, "ab|cd\nef"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszText ? c.pszText : "image");
+        CEditFixture fx("ab|cd\nef");
+        fx.pBuffer->SetModified(false);
+        fx.pBuffer->SetReadOnly(c.bReadOnly);
+        QMimeData data;
+        if (c.pszText)
+            data.setText(QString::fromUtf8(c.pszText));
+        else
+            data.setData(QStringLiteral("image/png"), QByteArray("png"));
+        EXPECT_EQ(DropOn(fx.view, &data, CellPoint(fx.view, 1, 1), c.possible, c.keys), c.result);
+        EXPECT_EQ(fx.State(), c.pszAfter);
+        EXPECT_FALSE(fx.view.IsDropCaretShown());
+        EXPECT_EQ(fx.pBuffer->IsModified(), c.result != Qt::IgnoreAction);
+        if (c.result != Qt::IgnoreAction) {
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
+        }
+    }
+    // A text with a character the document cannot hold is refused whole.
     CMessageLog log;
-    CEditFixture fx("ab|cd");
-    fx.pBuffer->SetModified(false);
-    const auto pData = TextData(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92"));
-    EXPECT_EQ(DropOn(fx.view, pData.get(), CellPoint(fx.view, 1, 0)), Qt::IgnoreAction);
-    EXPECT_EQ(log.Messages(),
-              std::vector<std::string>{"Cannot drop U+2192 (\xE2\x86\x92): not in the "
-                                       "document's encoding, Windows-1252."});
-    EXPECT_EQ(fx.State(), "ab|cd");
-    EXPECT_FALSE(fx.pBuffer->IsModified());
+    CEditFixture fx("|");
+    QMimeData data;
+    data.setText(QString::fromUtf8("x\xE2\x82\xAC\ny \xE2\x86\x92"));
+    EXPECT_EQ(DropOn(fx.view, &data, CellPoint(fx.view, 0, 0)), Qt::IgnoreAction);
+    EXPECT_EQ(log.Messages(), std::vector<std::string>{"Cannot drop U+2192 (\xE2\x86\x92): not in "
+                                                       "the document's encoding, Windows-1252."});
+    // An image is refused from the drag's entry on, a text on a read-only view from its first
+    // move on.
+    QMimeData image;
+    image.setData(QStringLiteral("image/png"), QByteArray("png"));
+    EXPECT_FALSE(SendDrag(fx.view, true, CellPoint(fx.view, 0, 0), &image));
     EXPECT_FALSE(fx.view.IsDropCaretShown());
-}
-
-TEST(EditDrop, AReadOnlyViewAnswersNoneFromTheFirstMoveOn) {
-    CEditFixture fx("ab|cd");
+    EXPECT_FALSE(fx.view.OnDrop(&image, CellPoint(fx.view, 0, 0)));
     fx.pBuffer->SetReadOnly(true);
-    const auto pData = TextData(QStringLiteral("x"));
-    const QPoint pt = CellPoint(fx.view, 3, 0);
-    QDragEnterEvent enter(pt, Qt::CopyAction | Qt::MoveAction, pData.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(fx.view.viewport(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
+    data.setText(QStringLiteral("x"));
+    EXPECT_TRUE(SendDrag(fx.view, true, CellPoint(fx.view, 0, 0), &data));
     EXPECT_TRUE(fx.view.IsDropCaretShown());
-    QDragMoveEvent move(pt, Qt::CopyAction | Qt::MoveAction, pData.get(), Qt::LeftButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(fx.view.viewport(), &move);
-    EXPECT_FALSE(move.isAccepted());
+    EXPECT_FALSE(SendDrag(fx.view, false, CellPoint(fx.view, 0, 0), &data));
     EXPECT_FALSE(fx.view.IsDropCaretShown());
-    EXPECT_FALSE(fx.view.OnDrop(pData.get(), pt));
-    EXPECT_EQ(fx.State(), "ab|cd");
-    EXPECT_EQ(DropOn(fx.view, pData.get(), pt), Qt::IgnoreAction);
+    EXPECT_FALSE(fx.view.OnDrop(&data, CellPoint(fx.view, 0, 0)));
+    EXPECT_EQ(fx.State(), "|");
 }
 
-TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaret) {
+TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaretUntilALeaveOrAReset) {
     CEditFixture fx("abcdef\nghij|kl");
     GiveFocus(fx.view);
     EXPECT_FALSE(fx.view.GetCaretRect().isEmpty());
-    const auto pData = TextData(QStringLiteral("x"));
-    fx.view.OnDragEnter(pData.get(), CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
+    QMimeData data;
+    data.setText(QStringLiteral("x"));
+    fx.view.OnDragEnter(&data, CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
     EXPECT_TRUE(fx.view.IsDropCaretShown());
     EXPECT_TRUE(fx.view.GetCaretRect().isEmpty());
     EXPECT_EQ(fx.view.m_ptDropCaret, (TextPos{2, 0}));
     EXPECT_EQ(fx.view.GetDropCaretRect(),
               QRect(fx.view.TextPosToClient({2, 0}), QSize(2, fx.view.GetLineHeight())));
-    const QImage image = Render(fx.view);
-    EXPECT_TRUE(IsFilled(image, fx.view.GetDropCaretRect(), QColor(Qt::gray)));
-    fx.view.OnDragOver(pData.get(), CellPoint(fx.view, 5, 1), Qt::NoModifier, Qt::MoveAction);
+    EXPECT_TRUE(IsFilled(Render(fx.view), fx.view.GetDropCaretRect(), QColor(Qt::gray)));
+    fx.view.OnDragOver(&data, CellPoint(fx.view, 5, 1), Qt::NoModifier, Qt::MoveAction);
     EXPECT_EQ(fx.view.m_ptDropCaret, (TextPos{5, 1}));
     // Leaving puts the caret back where it was.
     fx.view.OnDragLeave();
@@ -140,14 +143,8 @@ TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaret) {
     EXPECT_TRUE(fx.view.GetDropCaretRect().isEmpty());
     EXPECT_EQ(fx.State(), "abcdef\nghij|kl");
     EXPECT_FALSE(fx.view.GetCaretRect().isEmpty());
-    TakeFocus(fx.view);
-}
-
-TEST(EditDrop, AResetForgetsTheDropCaretAndTheCaretItSaved) {
-    CEditFixture fx("abcdef\nghij|kl");
-    GiveFocus(fx.view);
-    const auto pData = TextData(QStringLiteral("x"));
-    fx.view.OnDragEnter(pData.get(), CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
+    // A reset forgets the drop caret and the caret it saved.
+    fx.view.OnDragEnter(&data, CellPoint(fx.view, 2, 0), Qt::NoModifier, Qt::MoveAction);
     fx.pBuffer->InitEmpty(EOL_CRLF);
     EXPECT_FALSE(fx.view.IsDropCaretShown());
     EXPECT_TRUE(fx.view.GetDropCaretRect().isEmpty());
@@ -160,7 +157,6 @@ TEST(EditDrop, AResetForgetsTheDropCaretAndTheCaretItSaved) {
 TEST(EditDrop, ADropCaretLeftOfTheVisibleColumnsIsHidden) {
     CEditFixture fx("\tabcdefghijklmnopqrstuvwxyz\nx|", 10, 5);
     fx.view.ScrollToColumn(3, true);
-    const auto pData = TextData(QStringLiteral("x"));
     // The margin point maps to character 0, whose column 0 is scrolled away.
     fx.view.ShowDropCaret(QPoint(2, 2));
     EXPECT_TRUE(fx.view.IsDropCaretShown());
@@ -177,88 +173,79 @@ TEST(EditDrop, DraggingNearAnEdgeScrollsOneStepPerMove) {
     CProbeEditView view;
     SetUpView(view, pBuffer.get(), 20, 10);
     view.ScrollToTopLine(3, true);
-    const auto pData = TextData(QStringLiteral("x"));
+    QMimeData data;
+    data.setText(QStringLiteral("x"));
     const int nMiddleX = CellPoint(view, 10, 0).x();
     // Moves go to the widget that accepted the drag's entry.
-    QDragEnterEvent enter(QPoint(nMiddleX, 50), Qt::MoveAction, pData.get(), Qt::LeftButton,
-                          Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
+    ASSERT_TRUE(SendDrag(view, true, QPoint(nMiddleX, 50), &data));
     for (int i = 0; i < 5; ++i) {
-        QDragMoveEvent move(QPoint(nMiddleX, 4), Qt::MoveAction, pData.get(), Qt::LeftButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &move);
-        EXPECT_TRUE(move.isAccepted());
+        EXPECT_TRUE(SendDrag(view, false, QPoint(nMiddleX, 4), &data));
         EXPECT_EQ(view.GetFirstVisibleLine(), std::max(2 - i, 0));
     }
-    view.OnDragScroll(QPoint(nMiddleX, view.viewport()->height() - 5), Qt::NoModifier,
-                      Qt::MoveAction);
+    auto scrollAt = [&](int x, int y) {
+        view.OnDragScroll({x, y}, Qt::NoModifier, Qt::MoveAction);
+    };
+    scrollAt(nMiddleX, view.viewport()->height() - 5);
     EXPECT_EQ(view.GetFirstVisibleLine(), 1);
     EXPECT_TRUE(view.IsDropCaretShown());
-    view.OnDragScroll(QPoint(view.viewport()->width() - 5, 50), Qt::NoModifier, Qt::MoveAction);
-    view.OnDragScroll(QPoint(view.viewport()->width() - 1, 50), Qt::NoModifier, Qt::MoveAction);
+    scrollAt(view.viewport()->width() - 5, 50);
+    scrollAt(view.viewport()->width() - 1, 50);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 2);
-    view.OnDragScroll(QPoint(view.GetMarginWidth() + 4, 50), Qt::NoModifier, Qt::MoveAction);
+    scrollAt(view.GetMarginWidth() + 4, 50);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 1);
     // Away from the edges nothing scrolls.
-    view.OnDragScroll(QPoint(view.GetMarginWidth() + 5, 50), Qt::NoModifier, Qt::MoveAction);
-    view.OnDragScroll(QPoint(nMiddleX, 5), Qt::NoModifier, Qt::MoveAction);
+    scrollAt(view.GetMarginWidth() + 5, 50);
+    scrollAt(nMiddleX, 5);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 1);
     EXPECT_EQ(view.GetFirstVisibleLine(), 1);
     view.OnDragLeave();
 }
 
-TEST(EditDrop, AMoveWithinTheDocumentUndoesInOneStep) {
-    CDragFixture fx("one [two]| three");
-    fx.view.m_ptDrop = CellPoint(fx.view, 14, 0);
-    DragFrom(fx.view, CellPoint(fx.view, 5, 0));
-    EXPECT_EQ(fx.view.m_effects, Qt::CopyAction | Qt::MoveAction);
-    EXPECT_EQ(fx.view.m_strDragged, QStringLiteral("two"));
-    EXPECT_EQ(fx.State(), "one  three[two]|");
-    EXPECT_FALSE(fx.view.IsDragSourceActive());
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Drag And Drop\tCtrl+Z");
-    Press(fx.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "one two three");
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-}
-
-TEST(EditDrop, HoldingCtrlCopiesAndTheSourceTextStays) {
-    CDragFixture fx("one [two]| three");
-    fx.view.m_ptDrop = CellPoint(fx.view, 0, 0);
-    fx.view.m_dropKeys = Qt::ControlModifier;
-    DragFrom(fx.view, CellPoint(fx.view, 5, 0));
-    EXPECT_EQ(fx.State(), "[two]|one two three");
-}
-
-TEST(EditDrop, DroppingOntoTheDraggedTextOnlyMovesTheCaret) {
-    CDragFixture fx("one [two]| three");
-    fx.view.m_ptDrop = CellPoint(fx.view, 5, 0);
-    DragFrom(fx.view, CellPoint(fx.view, 4, 0));
-    EXPECT_EQ(fx.State(), "one t|wo three");
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-}
-
-TEST(EditDrop, ADropBeforeTheDraggedTextStillRemovesExactlyThatText) {
-    CDragFixture fx("ab[cd]|");
-    fx.view.m_ptDrop = CellPoint(fx.view, 0, 0);
-    DragFrom(fx.view, CellPoint(fx.view, 2, 0));
-    EXPECT_EQ(fx.State(), "[cd]|ab");
-    // Lines dropped on an earlier line move the dragged range down.
-    CDragFixture fx2("x\nab\ncd[e\nf]|g");
-    fx2.view.m_ptDrop = CellPoint(fx2.view, 0, 0);
-    DragFrom(fx2.view, CellPoint(fx2.view, 2, 2));
-    EXPECT_EQ(fx2.State(), "[e\nf]|x\nab\ncdg");
-    Press(fx2.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(fx2.pBuffer->GetLineCount(), 4);
-    EXPECT_EQ(fx2.pBuffer->GetLineView(2), "cde");
+TEST(EditDrop, DraggedTextMovesOrCopiesWithinTheDocumentInOneStep) {
+    struct Case {
+        const char* pszBefore;
+        QPoint ptFrom, ptDrop; // cells
+        Qt::KeyboardModifiers dropKeys;
+        const char* pszAfter;
+        int nUndos; // that bring the text back
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"one [two]| three",   {5, 0},  {14, 0}, Qt::NoModifier,      "one  three[two]|",      1},
+        {"one [two]| three",   {5, 0},  {0, 0},  Qt::ControlModifier, "[two]|one two three",   1},
+        // Onto the dragged text only the caret moves.
+        {"one [two]| three",   {4, 0},  {5, 0},  Qt::NoModifier,      "one t|wo three",        0},
+        // A drop before the dragged text still removes exactly that text.
+        {"ab[cd]|",            {2, 0},  {0, 0},  Qt::NoModifier,      "[cd]|ab",               1},
+        {"x\nab\ncd[e\nf]|g",  {2, 2},  {0, 0},  Qt::NoModifier,      "[e\nf]|x\nab\ncdg",     1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszBefore);
+        CDragFixture fx(c.pszBefore);
+        fx.view.m_ptDrop = CellPoint(fx.view, c.ptDrop.x(), c.ptDrop.y());
+        fx.view.m_dropKeys = c.dropKeys;
+        DragFrom(fx.view, CellPoint(fx.view, c.ptFrom.x(), c.ptFrom.y()));
+        EXPECT_EQ(fx.view.m_effects, Qt::CopyAction | Qt::MoveAction);
+        const std::string_view before = c.pszBefore;
+        const size_t nLow = before.find('[');
+        EXPECT_EQ(fx.view.m_strDragged.toStdString(),
+                  before.substr(nLow + 1, before.find(']') - nLow - 1));
+        EXPECT_EQ(fx.State(), c.pszAfter);
+        EXPECT_FALSE(fx.view.IsDragSourceActive());
+        if (c.nUndos > 0) {
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
+        }
+        Press(fx.view, Qt::Key_Z, Qt::ControlModifier, c.nUndos);
+        EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(c.pszBefore).lines);
+        EXPECT_FALSE(fx.pBuffer->CanUndo());
+    }
 }
 
 TEST(EditDrop, ACancelledDragAfterALineBreakAddsNoIndentation) {
     // The last step is a typed line break (overtype on the last line does not indent).
     CDragFixture fx("  ab\n  cd|");
-    fx.view.m_bOvertype = true;
-    Press(fx.view, Qt::Key_Return);
-    fx.view.m_bOvertype = false;
+    Keys(fx.view, "Ins Return Ins");
     fx.view.PutCaretAt({4, 1});
     fx.view.SetSelectionRange({2, 1}, {4, 1});
     DragFrom(fx.view, CellPoint(fx.view, 3, 1));
@@ -267,33 +254,29 @@ TEST(EditDrop, ACancelledDragAfterALineBreakAddsNoIndentation) {
     EXPECT_EQ(fx.pBuffer->GetUndoStepCount(), 1);
 }
 
-TEST(EditDrop, AMoveToAnotherDocumentIsAGroupInEachBuffer) {
-    CDragFixture source("a[bc]|d");
-    CEditFixture target("xy|");
-    source.view.m_pTarget = &target.view;
-    source.view.m_ptDrop = CellPoint(target.view, 1, 0);
-    DragFrom(source.view, CellPoint(source.view, 1, 0));
-    EXPECT_EQ(source.State(), "a|d");
-    EXPECT_EQ(target.State(), "x[bc]|y");
-    EXPECT_EQ(CommandText(source.view, ID_EDIT_UNDO), "&Undo Drag And Drop\tCtrl+Z");
-    EXPECT_EQ(CommandText(target.view, ID_EDIT_UNDO), "&Undo Drag And Drop\tCtrl+Z");
-    Press(target.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(target.pBuffer->GetLineView(0), "xy");
-    EXPECT_EQ(source.pBuffer->GetLineView(0), "ad");
-    Press(source.view, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(source.pBuffer->GetLineView(0), "abcd");
-}
-
-TEST(EditDrop, TextThatCannotBeRemovedIsOnlyCopiedAway) {
-    CDragFixture source("a[bc]|d");
-    CEditFixture target("xy|");
-    source.pBuffer->SetReadOnly(true);
-    source.view.m_pTarget = &target.view;
-    source.view.m_ptDrop = CellPoint(target.view, 2, 0);
-    DragFrom(source.view, CellPoint(source.view, 1, 0));
-    EXPECT_EQ(source.view.m_effects, Qt::DropActions(Qt::CopyAction));
-    EXPECT_EQ(target.State(), "xy[bc]|");
-    EXPECT_EQ(source.State(), "a[bc]|d");
+TEST(EditDrop, AMoveToAnotherDocumentIsAGroupInEachAndFromAReadOnlyOneACopy) {
+    for (const bool bReadOnly : {false, true}) {
+        CDragFixture source("a[bc]|d");
+        CEditFixture target("xy|");
+        source.pBuffer->SetReadOnly(bReadOnly);
+        source.view.m_pTarget = &target.view;
+        source.view.m_ptDrop = CellPoint(target.view, 1, 0);
+        DragFrom(source.view, CellPoint(source.view, 1, 0));
+        EXPECT_EQ(target.State(), "x[bc]|y");
+        if (bReadOnly) {
+            EXPECT_EQ(source.view.m_effects, Qt::DropActions(Qt::CopyAction));
+            EXPECT_EQ(source.State(), "a[bc]|d");
+            continue;
+        }
+        EXPECT_EQ(source.State(), "a|d");
+        EXPECT_EQ(CommandUI(source.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
+        EXPECT_EQ(CommandUI(target.view, ID_EDIT_UNDO).GetText(), UndoItem("Drag And Drop"));
+        Keys(target.view, "Ctrl+Z");
+        EXPECT_EQ(target.pBuffer->GetLineView(0), "xy");
+        EXPECT_EQ(source.pBuffer->GetLineView(0), "ad");
+        Keys(source.view, "Ctrl+Z");
+        EXPECT_EQ(source.pBuffer->GetLineView(0), "abcd");
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "editview/ReplaceTextDlg.h"
 #include "resources/CommandIds.h"
 
+#include <map>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,225 +28,198 @@ protected:
     CMessageLog m_log;
 };
 
-const std::string NOT_FOUND_A = "Cannot find string\"a\"";
+constexpr const char* FIND_WHAT = "IDC_EDIT_FINDTEXT_8605";
+constexpr const char* REPLACE_WITH = "IDC_EDIT_REPLACE_WITH_8609";
+constexpr const char* WHOLE_WORD = "IDC_EDIT_WHOLE_WORD_8603";
+constexpr const char* MATCH_CASE = "IDC_EDIT_MATCH_CASE_8604";
+constexpr const char* IN_SELECTION = "IDC_EDIT_SCOPE_SELECTION_8613";
+constexpr const char* WHOLE_FILE = "IDC_EDIT_SCOPE_WHOLEFILE_8614";
+constexpr const char* FIND_NEXT = "IDC_EDIT_SKIP_8610";
+constexpr const char* REPLACE = "IDC_EDIT_REPLACE_8607";
+constexpr const char* REPLACE_ALL = "IDC_EDIT_REPLACE_ALL_8608";
 
 QVariant ProfileValue(const char* pszName) {
     return QSettings().value(QStringLiteral("TextEdit/Replace/") + QLatin1String(pszName));
 }
 
-QLineEdit& FindWhatEdit(QWidget& dlg) {
-    return Control<QLineEdit>(dlg, "IDC_EDIT_FINDTEXT_8605");
+QLineEdit& Edit(QWidget& dlg, const char* pszName) {
+    return Control<QLineEdit>(dlg, pszName);
 }
-QLineEdit& ReplaceWithEdit(QWidget& dlg) {
-    return Control<QLineEdit>(dlg, "IDC_EDIT_REPLACE_WITH_8609");
-}
+
 void Click(QWidget& dlg, const char* pszButton) {
-    QTest::mouseClick(&Control<QPushButton>(dlg, pszButton), Qt::LeftButton);
-}
-void FindNext(QWidget& dlg) {
-    Click(dlg, "IDC_EDIT_SKIP_8610");
-}
-void Replace(QWidget& dlg) {
-    Click(dlg, "IDC_EDIT_REPLACE_8607");
-}
-void ReplaceAll(QWidget& dlg) {
-    Click(dlg, "IDC_EDIT_REPLACE_ALL_8608");
+    QTest::mouseClick(&Control<QAbstractButton>(dlg, pszButton), Qt::LeftButton);
 }
 
 // Ctrl+H, the two texts, then fn on the open dialog; the dialog is cancelled afterwards.
 void RunReplace(CTextView& view, const QString& strFind, const QString& strReplace,
                 std::function<void(CReplaceTextDlg&)> fn) {
     WhenModalShows<CReplaceTextDlg>([=](CReplaceTextDlg& dlg) {
-        FindWhatEdit(dlg).setText(strFind);
-        ReplaceWithEdit(dlg).setText(strReplace);
+        Edit(dlg, FIND_WHAT).setText(strFind);
+        Edit(dlg, REPLACE_WITH).setText(strReplace);
         fn(dlg);
     });
-    Press(view, Qt::Key_H, Qt::ControlModifier);
+    Keys(view, "Ctrl+H");
+}
+
+void ReplaceAll(CTextView& view, const QString& strFind, const QString& strReplace) {
+    RunReplace(view, strFind, strReplace, [](CReplaceTextDlg& dlg) { Click(dlg, REPLACE_ALL); });
 }
 
 } // namespace
+
+TEST_F(EditReplace, GoldenCases) {
+    struct Case {
+        const char* pszBefore;
+        const char* pszFind; // UTF-8, as the two texts below
+        const char* pszReplace;
+        // Presses in the dialog: Find Next, Replace, replace All, Enter in Find what, and
+        // toggles of Whole word and match Case.
+        const char* pszPresses;
+        const char* pszAfter;
+        std::string strMessages; // the message boxes shown, one a line
+        int nUndos;              // that bring the text before back
+    };
+    const std::string NO_ARROW = " U+2192 (\xE2\x86\x92): not in the document's encoding, "
+                                 "Windows-1252.";
+    const std::string NOT_TWO = "Cannot find string\"two\"";
+    const std::string CANNOT_REPLACE = "Cannot replace with" + NO_ARROW;
+    // clang-format off
+    const Case cases[] = {
+        // A replacement that holds the text searched for ends all the same, in one group.
+        {"|aaa",          "a",   "aa", "A",   "aaaa[aa]|",       "Cannot find string\"a\"", 1},
+        // Without a selection from the caret to the end of the file, without going round.
+        {"a b\na |b a",   "a",   "X",  "A",   "a b\na b [X]|",   "Cannot find string\"a\"", 1},
+        // In a selection the scope's end moves with the replacements on its line.
+        {"\n\nxxxx[QQ\nyy\nzz\nxQQxxx]|xx\nQQ", "QQ", "12345", "A",
+         "\n\nxxxx[12345\nyy\nzz\nx12345xxx]|xx\nQQ",             "Cannot find string\"QQ\"", 1},
+        {"[abc\nabc abc xx]|xabc", "abc", "ABCDE", "A", "[ABCDE\nABCDE ABCDE xx]|xabc",
+                                                                   "Cannot find string\"abc\"", 1},
+        {"|Cat cat category cat_ cat", "cat", "dog", "WCA", "Cat dog category cat_ [dog]|",
+                                                                   "Cannot find string\"cat\"", 1},
+        // The first Replace only finds; each replacement is two groups.
+        {"|one two one two", "two", "2", "R",   "one [two]| one two", "",                     0},
+        {"|one two one two", "two", "2", "RR",  "one 2 one [two]|",   "",                     2},
+        {"|one two one two", "two", "2", "RRRR", "one 2 one [2]|", NOT_TWO + "\n" + NOT_TWO, 4},
+        // Find Next resumes one character after the match start, and after the last match
+        // at the top; Enter presses it.
+        {"|aaa",          "aa",  "",   "F",    "[aa]|a",         "",                           0},
+        {"|aaa",          "aa",  "",   "FE",   "a[aa]|",         "",                           0},
+        {"|aaa",          "aa",  "",   "FFFF", "[aa]|a",         "Cannot find string\"aa\"",   0},
+        {"|ab\ncd",       "",    "",   "AR",   "|ab\ncd",        "Cannot find string\"\"",     0},
+        {"|ab\ncd",       "",    "x",  "A",    "|ab\ncd",        "Cannot find string\"\"",     0},
+        // Texts are Windows-1252; one the document cannot hold is refused whole.
+        {"|EUR \x80",     "EUR", "\xE2\x82\xAC", "A", "[\x80]| \x80", "Cannot find string\"EUR\"", 1},
+        {"|\x80 \x80",    "\xE2\x82\xAC", "\xE2\x86\x92", "FRA", "[\x80]| \x80",
+                                                         CANNOT_REPLACE + "\n" + CANNOT_REPLACE, 0},
+        {"|\x80",         "\xE2\x86\x92", "",  "F",    "|\x80",  "Cannot search for" + NO_ARROW, 0},
+    };
+    // clang-format on
+    const std::map<char, const char*> buttons{
+        {'F', FIND_NEXT}, {'R', REPLACE}, {'A', REPLACE_ALL}, {'W', WHOLE_WORD}, {'C', MATCH_CASE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pszBefore << " / " << c.pszPresses);
+        m_log.Clear();
+        QSettings().remove(QStringLiteral("TextEdit/Replace"));
+        CEditFixture fx(c.pszBefore);
+        const GoldenText after = ParseGolden(c.pszAfter);
+        const bool bInSelection = std::string_view(c.pszBefore).find('[') != std::string::npos;
+        const QString strFind = QString::fromUtf8(c.pszFind);
+        const QString strReplace = QString::fromUtf8(c.pszReplace);
+        RunReplace(fx.view, strFind, strReplace, [&](CReplaceTextDlg& dlg) {
+            EXPECT_EQ(Control<QRadioButton>(dlg, IN_SELECTION).isEnabled(), bInSelection);
+            EXPECT_EQ(Control<QRadioButton>(dlg, IN_SELECTION).isChecked(), bInSelection);
+            EXPECT_NE(Control<QRadioButton>(dlg, WHOLE_FILE).isChecked(), bInSelection);
+            for (const char press : std::string_view(c.pszPresses)) {
+                if (press == 'E')
+                    QTest::keyClick(&Edit(dlg, FIND_WHAT), Qt::Key_Return);
+                else
+                    Click(dlg, buttons.at(press));
+            }
+            EXPECT_TRUE(dlg.isVisible());
+            // Not found again, the next search starts at the scope's start.
+            if (bInSelection) {
+                EXPECT_EQ(dlg.m_ptStartPos, after.ptSelLow);
+                EXPECT_EQ(dlg.m_ptRangeEnd, after.ptSelHigh);
+            }
+        });
+        EXPECT_EQ(fx.State(), c.pszAfter);
+        std::string strMessages;
+        for (const std::string& strMessage : m_log.Messages())
+            strMessages += (strMessages.empty() ? "" : "\n") + strMessage;
+        EXPECT_EQ(strMessages, c.strMessages);
+        // The profile keeps the texts, characters the document cannot hold included.
+        EXPECT_EQ(ProfileValue("FindWhat").toString(), strFind);
+        EXPECT_EQ(ProfileValue("ReplaceWith").toString(), strReplace);
+        if (c.nUndos > 0) {
+            EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Replace"));
+        }
+        Press(fx.view, Qt::Key_Z, Qt::ControlModifier, c.nUndos);
+        EXPECT_EQ(LinesOf(*fx.pBuffer), ParseGolden(c.pszBefore).lines);
+        EXPECT_FALSE(fx.pBuffer->CanUndo());
+    }
+}
 
 TEST_F(EditReplace, ReplacingTheSelectionLeavesTheNewTextSelectedInTwoUndoGroups) {
     CEditFixture fx("a[bc]|d\nx");
     EXPECT_TRUE(fx.view.ReplaceSelectedText("XYZ"));
     EXPECT_EQ(fx.State(), "a[XYZ]|d\nx");
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Replace\tCtrl+Z");
+    EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Replace"));
     fx.view.Undo();
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Delete Selection\tCtrl+Z");
+    EXPECT_EQ(CommandUI(fx.view, ID_EDIT_UNDO).GetText(), UndoItem("Delete Selection"));
     fx.view.Undo();
     EXPECT_EQ(fx.pBuffer->GetLineView(0), "abcd");
     EXPECT_FALSE(fx.pBuffer->CanUndo());
-
-    // A selection made from right to left, over a line break.
+    // A selection made from right to left, over a line break; with nothing, one group.
     CEditFixture lines("a|[b\nc]d");
     EXPECT_TRUE(lines.view.ReplaceSelectedText("-"));
     EXPECT_EQ(lines.State(), "a[-]|d");
-}
-
-TEST_F(EditReplace, ReplacingWithNothingRemovesTheMatchAndRecordsOneGroup) {
-    CEditFixture fx("a[bc]|d");
-    EXPECT_TRUE(fx.view.ReplaceSelectedText(""));
-    EXPECT_EQ(fx.State(), "a|d");
-    fx.view.Undo();
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "abcd");
-}
-
-TEST_F(EditReplace, WithoutASelectionOrOnAReadOnlyBufferNothingIsReplaced) {
-    CEditFixture fx("ab|cd");
-    EXPECT_FALSE(fx.view.ReplaceSelectedText("x"));
-    EXPECT_EQ(fx.State(), "ab|cd");
-    CEditFixture readOnly("a[bc]|d");
-    readOnly.pBuffer->SetReadOnly(true);
-    EXPECT_FALSE(readOnly.view.ReplaceSelectedText("x"));
-    EXPECT_EQ(readOnly.State(), "a[bc]|d");
-
+    EXPECT_TRUE(lines.view.ReplaceSelectedText(""));
+    EXPECT_EQ(lines.State(), "a|d");
+    lines.view.Undo();
+    EXPECT_EQ(lines.State(), "a-|d");
+    // Without a selection or on a read-only buffer nothing is replaced.
+    EXPECT_FALSE(lines.view.ReplaceSelectedText("x"));
+    Keys(lines.view, "Home Shift+Right");
+    lines.pBuffer->SetReadOnly(true);
+    EXPECT_FALSE(lines.view.ReplaceSelectedText("x"));
+    EXPECT_EQ(lines.State(), "[a]|-d");
     // Replace opens no dialog on a read-only buffer.
     QObject context;
-    bool bDialogShown = false;
-    QTimer::singleShot(0, &context, [&] {
+    QTimer::singleShot(0, &context, [] {
         if (QWidget* pModal = QApplication::activeModalWidget()) {
-            bDialogShown = true;
+            ADD_FAILURE() << "a dialog opened";
             pModal->close();
         }
     });
-    readOnly.view.OnCmdMsg(ID_EDIT_REPLACE);
+    lines.view.OnCmdMsg(ID_EDIT_REPLACE);
     QApplication::processEvents();
-    EXPECT_FALSE(bDialogShown);
 }
 
-TEST_F(EditReplace, TheFirstReplacePressOnlyFindsAndTheNextReplacesAndFindsOn) {
-    CEditFixture fx("|one two one two");
-    RunReplace(fx.view, "two", "2", [&](CReplaceTextDlg& dlg) {
-        Replace(dlg);
-        EXPECT_EQ(fx.State(), "one [two]| one two");
-        Replace(dlg);
-        EXPECT_EQ(fx.State(), "one 2 one [two]|");
-        Replace(dlg);
-        EXPECT_EQ(fx.State(), "one 2 one [2]|");
-        EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"two\""});
-        EXPECT_TRUE(dlg.isVisible());
-        EXPECT_FALSE(dlg.m_bFound);
-    });
-    // Each replacement is two groups: the new text goes, then the old comes back.
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Replace\tCtrl+Z");
-    fx.view.Undo();
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "one 2 one ");
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Delete Selection\tCtrl+Z");
-    fx.view.Undo();
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "one 2 one two");
-}
-
-TEST_F(EditReplace, ReplaceAllOfATextByOneThatHoldsItEnds) {
-    CEditFixture fx("|aaa");
-    RunReplace(fx.view, "a", "aa", [&](CReplaceTextDlg& dlg) {
-        ReplaceAll(dlg);
-        EXPECT_TRUE(dlg.isVisible());
-    });
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "aaaaaa");
-    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{NOT_FOUND_A});
-    // One group for all replacements.
-    EXPECT_EQ(CommandText(fx.view, ID_EDIT_UNDO), "&Undo Replace\tCtrl+Z");
-    fx.view.Undo();
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "aaa");
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-}
-
-TEST_F(EditReplace, AReplaceAllOfMoreMatchesThanTheHistoryHoldsUndoesWhole) {
+TEST_F(EditReplace, AReplaceAllOfManyMatchesDrawsBeforeItsMessageAndUndoesWhole) {
     std::vector<std::string> lines(600, "x a");
     lines.insert(lines.begin(), "typed");
     auto pBuffer = MakeBuffer(lines);
     CProbeEditView view;
     SetUpView(view, pBuffer.get(), 40, 10);
-    Type(view, "q");
+    Keys(view, "\"q\"");
     lines[0] = "qtyped";
-    RunReplace(view, "a", "bb", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
-    EXPECT_EQ(pBuffer->GetLineView(600), "x bb");
-    view.Undo();
-    std::vector<std::string> after;
-    for (int i = 0; i < pBuffer->GetLineCount(); ++i)
-        after.emplace_back(pBuffer->GetLineView(i));
-    EXPECT_EQ(after, lines);
-    view.Undo(); // the typing before it is a group of its own
-    EXPECT_EQ(pBuffer->GetLineView(0), "typed");
-    EXPECT_FALSE(pBuffer->CanUndo());
-}
-
-TEST_F(EditReplace, ReplaceAllDrawsTheViewAgainBeforeItsMessage) {
-    std::vector<std::string> lines(200, "x a");
-    auto pBuffer = MakeBuffer(lines);
-    CProbeEditView view;
-    SetUpView(view, pBuffer.get(), 40, 10);
     bool bDrawnAtMessage = false;
     SetMessageBoxHandler([&](const QString&, QMessageBox::StandardButtons) {
         bDrawnAtMessage = view.updatesEnabled() && view.viewport()->updatesEnabled();
         return QMessageBox::Ok;
     });
-    RunReplace(view, "a", "b", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
+    ReplaceAll(view, "a", "bb");
     EXPECT_TRUE(bDrawnAtMessage);
-    EXPECT_EQ(pBuffer->GetLineView(199), "x b");
+    EXPECT_EQ(pBuffer->GetLineView(600), "x bb");
     // The last replacement is in view.
-    EXPECT_EQ(view.GetCaretTextPos(), TextPos(3, 199));
-    EXPECT_GT(view.GetFirstVisibleLine(), 180);
-}
-
-TEST_F(EditReplace, FindNextResumesOneCharacterAfterTheMatchStart) {
-    CEditFixture fx("|aaa");
-    RunReplace(fx.view, "aa", "", [&](CReplaceTextDlg& dlg) {
-        FindNext(dlg);
-        EXPECT_EQ(fx.State(), "[aa]|a");
-        FindNext(dlg);
-        EXPECT_EQ(fx.State(), "a[aa]|");
-        FindNext(dlg);
-        EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"aa\""});
-        // Without a selection scope the next search starts at the top.
-        FindNext(dlg);
-        EXPECT_EQ(fx.State(), "[aa]|a");
-        // Enter presses Find Next and keeps the dialog open.
-        QTest::keyClick(&FindWhatEdit(dlg), Qt::Key_Return);
-        EXPECT_EQ(fx.State(), "a[aa]|");
-        EXPECT_TRUE(dlg.isVisible());
-    });
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "aaa");
-}
-
-TEST_F(EditReplace, WithoutASelectionOnlyTheWholeFileFromTheCaretIsOffered) {
-    CEditFixture fx("a b\na |b a");
-    RunReplace(fx.view, "a", "X", [&](CReplaceTextDlg& dlg) {
-        EXPECT_FALSE(Control<QRadioButton>(dlg, "IDC_EDIT_SCOPE_SELECTION_8613").isEnabled());
-        EXPECT_TRUE(Control<QRadioButton>(dlg, "IDC_EDIT_SCOPE_WHOLEFILE_8614").isChecked());
-        ReplaceAll(dlg);
-    });
-    // From the caret to the end, without going round.
-    EXPECT_EQ(fx.State(), "a b\na b [X]|");
-    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{NOT_FOUND_A});
-}
-
-TEST_F(EditReplace, ReplaceAllInASelectionKeepsTheScopeAroundTheReplacedText) {
-    CEditFixture fx("\n\nxxxx[QQ\nyy\nzz\nxQQxxx]|xx\nQQ");
-    RunReplace(fx.view, "QQ", "12345", [&](CReplaceTextDlg& dlg) {
-        EXPECT_TRUE(Control<QRadioButton>(dlg, "IDC_EDIT_SCOPE_SELECTION_8613").isChecked());
-        ReplaceAll(dlg);
-        // Not found again, the next search starts at the scope's start.
-        EXPECT_EQ(dlg.m_ptStartPos, TextPos(4, 2));
-    });
-    // The end moved by the three characters added on its line; the caret is back at it.
-    EXPECT_EQ(fx.State(), "\n\nxxxx[12345\nyy\nzz\nx12345xxx]|xx\nQQ");
-}
-
-TEST_F(EditReplace, TheScopeEndMovesWithReplacementsOnItsLine) {
-    // The scope ends at column 10 of its last line; the match at 11 lies outside, and stays
-    // outside as the replacements before it push both it and the scope's end along.
-    CEditFixture fx("[abc\nabc abc xx]|xabc");
-    RunReplace(fx.view, "abc", "ABCDE", [&](CReplaceTextDlg& dlg) {
-        ReplaceAll(dlg);
-        EXPECT_EQ(dlg.m_ptRangeEnd, TextPos(14, 1));
-    });
-    EXPECT_EQ(fx.pBuffer->GetLineView(1), "ABCDE ABCDE xxxabc");
-    TextPos ptLow, ptHigh;
-    fx.view.GetOrderedSelection(ptLow, ptHigh);
-    EXPECT_EQ(ptLow, TextPos(0, 0));
-    EXPECT_EQ(ptHigh, TextPos(14, 1));
+    EXPECT_EQ(view.GetCaretTextPos(), TextPos(4, 600));
+    EXPECT_GT(view.GetFirstVisibleLine(), 580);
+    // More matches than the history holds still undo whole; the typing before is its own group.
+    view.Undo();
+    EXPECT_EQ(LinesOf(*pBuffer), lines);
+    view.Undo();
+    EXPECT_EQ(pBuffer->GetLineView(0), "typed");
+    EXPECT_FALSE(pBuffer->CanUndo());
 }
 
 TEST_F(EditReplace, TheScopeFollowsEditsMadeThroughAnotherView) {
@@ -264,89 +239,33 @@ TEST_F(EditReplace, TheDialogSettingsAreRememberedHoweverItCloses) {
     settings.setValue(QStringLiteral("TextEdit/Replace/ReplaceWith"), QStringLiteral("new"));
     CEditFixture fx("|text");
     WhenModalShows<CReplaceTextDlg>([&](CReplaceTextDlg& dlg) {
-        EXPECT_TRUE(Control<QCheckBox>(dlg, "IDC_EDIT_MATCH_CASE_8604").isChecked());
-        EXPECT_FALSE(Control<QCheckBox>(dlg, "IDC_EDIT_WHOLE_WORD_8603").isChecked());
-        EXPECT_EQ(ReplaceWithEdit(dlg).text(), QStringLiteral("new"));
-        EXPECT_EQ(FindWhatEdit(dlg).text(), QString());
-        EXPECT_FALSE(Control<QPushButton>(dlg, "IDC_EDIT_SKIP_8610").isEnabled());
-        EXPECT_TRUE(Control<QPushButton>(dlg, "IDC_EDIT_REPLACE_8607").isEnabled());
-        QTest::keyClicks(&FindWhatEdit(dlg), "typed");
-        EXPECT_TRUE(Control<QPushButton>(dlg, "IDC_EDIT_SKIP_8610").isEnabled());
-        QTest::mouseClick(&Control<QCheckBox>(dlg, "IDC_EDIT_WHOLE_WORD_8603"), Qt::LeftButton);
+        EXPECT_TRUE(Control<QCheckBox>(dlg, MATCH_CASE).isChecked());
+        EXPECT_FALSE(Control<QCheckBox>(dlg, WHOLE_WORD).isChecked());
+        EXPECT_EQ(Edit(dlg, REPLACE_WITH).text(), QStringLiteral("new"));
+        EXPECT_EQ(Edit(dlg, FIND_WHAT).text(), QString());
+        EXPECT_FALSE(Control<QPushButton>(dlg, FIND_NEXT).isEnabled());
+        EXPECT_TRUE(Control<QPushButton>(dlg, REPLACE).isEnabled());
+        QTest::keyClicks(&Edit(dlg, FIND_WHAT), "typed");
+        EXPECT_TRUE(Control<QPushButton>(dlg, FIND_NEXT).isEnabled());
+        Click(dlg, WHOLE_WORD);
         Click(dlg, "IDCANCEL_2");
         EXPECT_FALSE(dlg.isVisible());
     });
-    Press(fx.view, Qt::Key_H, Qt::ControlModifier);
+    Keys(fx.view, "Ctrl+H");
     EXPECT_EQ(ProfileValue("FindWhat").toString(), QStringLiteral("typed"));
     EXPECT_EQ(ProfileValue("ReplaceWith").toString(), QStringLiteral("new"));
     EXPECT_EQ(ProfileValue("MatchCase").toInt(), 1);
     EXPECT_EQ(ProfileValue("WholeWord").toInt(), 1);
-
     // The next dialog shows them; Escape also keeps what was typed.
     WhenModalShows<CReplaceTextDlg>([&](CReplaceTextDlg& dlg) {
-        EXPECT_EQ(FindWhatEdit(dlg).text(), QStringLiteral("typed"));
-        ReplaceWithEdit(dlg).setText(QStringLiteral("other"));
+        EXPECT_EQ(Edit(dlg, FIND_WHAT).text(), QStringLiteral("typed"));
+        Edit(dlg, REPLACE_WITH).setText(QStringLiteral("other"));
         QTest::keyClick(&dlg, Qt::Key_Escape);
         EXPECT_FALSE(dlg.isVisible());
     });
-    Press(fx.view, Qt::Key_H, Qt::ControlModifier);
+    Keys(fx.view, "Ctrl+H");
     EXPECT_EQ(ProfileValue("ReplaceWith").toString(), QStringLiteral("other"));
     EXPECT_EQ(fx.State(), "|text");
-}
-
-TEST_F(EditReplace, TextsAreWindows1252AndOnesTheDocumentCannotHoldAreRefused) {
-    const QString strEuro = QString::fromUtf8("\xE2\x82\xAC");
-    const QString strArrow = QString::fromUtf8("\xE2\x86\x92");
-    CEditFixture fx("|EUR \x80");
-    RunReplace(fx.view, "EUR", strEuro, [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "\x80 \x80");
-    fx.view.PutCaretAt({0, 0});
-    RunReplace(fx.view, strEuro, strArrow, [&](CReplaceTextDlg& dlg) {
-        FindNext(dlg);
-        EXPECT_EQ(fx.State(), "[\x80]| \x80");
-        m_log.Clear();
-        Replace(dlg);
-        ReplaceAll(dlg);
-        FindWhatEdit(dlg).setText(strArrow);
-        FindNext(dlg);
-    });
-    const std::string strNoSuch = ": not in the document's encoding, Windows-1252.";
-    EXPECT_EQ(m_log.Messages(),
-              (std::vector<std::string>{"Cannot replace with U+2192 (\xE2\x86\x92)" + strNoSuch,
-                                        "Cannot replace with U+2192 (\xE2\x86\x92)" + strNoSuch,
-                                        "Cannot search for U+2192 (\xE2\x86\x92)" + strNoSuch}));
-    EXPECT_EQ(fx.State(), "[\x80]| \x80");
-    // Only the one replacement made can be undone: two groups.
-    fx.view.Undo();
-    fx.view.Undo();
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "EUR \x80");
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-    // The profile keeps the characters themselves.
-    EXPECT_EQ(ProfileValue("FindWhat").toString(), strArrow);
-    EXPECT_EQ(ProfileValue("ReplaceWith").toString(), strArrow);
-}
-
-TEST_F(EditReplace, ReplaceAllOfAnEmptyTextChangesNothingAndEndsWithTheNotFoundMessage) {
-    CEditFixture fx("|ab\ncd");
-    RunReplace(fx.view, "", "", [&](CReplaceTextDlg& dlg) { ReplaceAll(dlg); });
-    EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"\""});
-    RunReplace(fx.view, "", "x", [&](CReplaceTextDlg& dlg) {
-        ReplaceAll(dlg);
-        Replace(dlg);
-    });
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "ab");
-    EXPECT_EQ(fx.pBuffer->GetLineView(1), "cd");
-    EXPECT_FALSE(fx.pBuffer->CanUndo());
-}
-
-TEST_F(EditReplace, WholeWordsAndCaseNarrowWhatIsReplaced) {
-    CEditFixture fx("|Cat cat category cat_ cat");
-    RunReplace(fx.view, "cat", "dog", [&](CReplaceTextDlg& dlg) {
-        QTest::mouseClick(&Control<QCheckBox>(dlg, "IDC_EDIT_WHOLE_WORD_8603"), Qt::LeftButton);
-        QTest::mouseClick(&Control<QCheckBox>(dlg, "IDC_EDIT_MATCH_CASE_8604"), Qt::LeftButton);
-        ReplaceAll(dlg);
-    });
-    EXPECT_EQ(fx.pBuffer->GetLineView(0), "Cat dog category cat_ dog");
 }
 
 TEST_F(EditReplace, TheDialogHasTheControlsAndTabOrderOfItsForm) {
@@ -358,25 +277,17 @@ TEST_F(EditReplace, TheDialogHasTheControlsAndTabOrderOfItsForm) {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Replace"));
     EXPECT_EQ(dlg.objectName(), QStringLiteral("IDD_EDIT_REPLACE_8602"));
     // No OK button: Find Next is the default.
-    EXPECT_TRUE(Control<QPushButton>(dlg, "IDC_EDIT_SKIP_8610").isDefault());
+    EXPECT_TRUE(Control<QPushButton>(dlg, FIND_NEXT).isDefault());
     EXPECT_EQ(dlg.findChild<QPushButton*>(QStringLiteral("IDOK_1")), nullptr);
     std::vector<std::string> texts;
-    for (const char* pszName :
-         {"IDC_EDIT_SKIP_8610", "IDC_EDIT_REPLACE_8607", "IDC_EDIT_REPLACE_ALL_8608", "IDCANCEL_2"})
+    for (const char* pszName : {FIND_NEXT, REPLACE, REPLACE_ALL, "IDCANCEL_2"})
         texts.push_back(Control<QPushButton>(dlg, pszName).text().toStdString());
     EXPECT_EQ(texts,
               (std::vector<std::string>{"&Find Next", "&Replace", "Replace &All", "Cancel"}));
-    const std::vector<std::string> expected{"IDC_EDIT_FINDTEXT_8605",
-                                            "IDC_EDIT_REPLACE_WITH_8609",
-                                            "IDC_EDIT_WHOLE_WORD_8603",
-                                            "IDC_EDIT_MATCH_CASE_8604",
-                                            "IDC_EDIT_SCOPE_SELECTION_8613",
-                                            "IDC_EDIT_SCOPE_WHOLEFILE_8614",
-                                            "IDC_EDIT_SKIP_8610",
-                                            "IDC_EDIT_REPLACE_8607",
-                                            "IDC_EDIT_REPLACE_ALL_8608",
-                                            "IDCANCEL_2"};
-    EXPECT_EQ(TabOrder(FindWhatEdit(dlg)), expected);
+    EXPECT_EQ(
+        TabOrder(Edit(dlg, FIND_WHAT)),
+        (std::vector<std::string>{FIND_WHAT, REPLACE_WITH, WHOLE_WORD, MATCH_CASE, IN_SELECTION,
+                                  WHOLE_FILE, FIND_NEXT, REPLACE, REPLACE_ALL, "IDCANCEL_2"}));
     for (QAbstractButton* pButton : dlg.findChildren<QAbstractButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width())
             << pButton->objectName().toStdString();

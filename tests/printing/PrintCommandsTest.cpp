@@ -5,12 +5,13 @@
 #include "tests/printing/PrintTestSupport.h"
 #include "view/AppPrinter.h"
 
+#include <array>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
-#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -19,6 +20,9 @@
 #include <QTimer>
 
 namespace {
+
+constexpr const char* MARGIN_FIELDS[] = {"IDC_LEFT_MARGIN", "IDC_RIGHT_MARGIN", "IDC_TOP_MARGIN",
+                                         "IDC_BOTTOM_MARGIN"};
 
 class PrintCommandsTest : public CAppTest {
 protected:
@@ -54,114 +58,36 @@ protected:
         ASSERT_NE(ActiveView(), nullptr);
     }
 
+    // Page Setup, its margin fields checked against `shown` (millimetres), then set to `set`
+    // and the dialog closed with `button`.
+    void RunPageSetup(std::array<double, 4> shown, std::array<double, 4> set,
+                      QDialogButtonBox::StandardButton button) {
+        DriveNextModalDialog([=](QWidget* pDialog) {
+            EXPECT_EQ(pDialog->windowTitle(), "Page Setup");
+            for (size_t i = 0; i < 4; ++i) {
+                const char* pszName = MARGIN_FIELDS[i];
+                auto* pField = pDialog->findChild<QDoubleSpinBox*>(QLatin1String(pszName));
+                ASSERT_NE(pField, nullptr) << pszName;
+                EXPECT_DOUBLE_EQ(pField->value(), shown[i]) << pszName;
+                pField->setValue(set[i]);
+            }
+            pDialog->findChild<QDialogButtonBox*>()->button(button)->click();
+        });
+        Execute(ID_FILE_PAGE_SETUP);
+    }
+
     // The print dialogs shown, and the PDF file they choose; empty: they are cancelled.
     std::vector<PrintDialogKind> m_listDialogs;
     QString m_strDialogChoice;
 };
 
-QDoubleSpinBox* MarginField(QWidget* pDialog, const char* pszName) {
-    auto* pField = pDialog->findChild<QDoubleSpinBox*>(QLatin1String(pszName));
-    EXPECT_NE(pField, nullptr) << pszName;
-    return pField;
-}
-
-void SetMarginFields(QWidget* pDialog, double fLeft, double fRight, double fTop, double fBottom) {
-    MarginField(pDialog, "IDC_LEFT_MARGIN")->setValue(fLeft);
-    MarginField(pDialog, "IDC_RIGHT_MARGIN")->setValue(fRight);
-    MarginField(pDialog, "IDC_TOP_MARGIN")->setValue(fTop);
-    MarginField(pDialog, "IDC_BOTTOM_MARGIN")->setValue(fBottom);
-}
-
-void ClickButton(QWidget* pDialog, QDialogButtonBox::StandardButton which) {
-    auto* pButtons = pDialog->findChild<QDialogButtonBox*>();
-    ASSERT_NE(pButtons, nullptr);
-    pButtons->button(which)->click();
-}
-
-TEST_F(PrintCommandsTest, PrintingCommandsNeedADocumentButPrintSetupDoesNot) {
+TEST_F(PrintCommandsTest, PrintSetupChoosesThePrinterForPrintingWithoutADialog) {
+    // Printing commands need a document; Print Setup does not.
     StartApp();
     EXPECT_TRUE(MainFrame().QueryCommandUI(ID_FILE_PRINT_SETUP).IsEnabled());
     for (unsigned nId :
          {ID_FILE_PAGE_SETUP, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
         EXPECT_FALSE(MainFrame().QueryCommandUI(nId).IsEnabled()) << nId;
-    StopApp();
-
-    OpenNumberedLines(3);
-    for (unsigned nId : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT_SETUP, ID_FILE_PRINT,
-                         ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
-        EXPECT_TRUE(MainFrame().QueryCommandUI(nId).IsEnabled()) << nId;
-}
-
-TEST_F(PrintCommandsTest, PageSetupShowsTheMarginsAndStoresThemOnlyOnOk) {
-    WritePageMargins({1100, 1200, 1300, 1450});
-    OpenNumberedLines(3);
-    DriveNextModalDialog([](QWidget* pDialog) {
-        EXPECT_EQ(pDialog->windowTitle(), "Page Setup");
-        EXPECT_DOUBLE_EQ(MarginField(pDialog, "IDC_LEFT_MARGIN")->value(), 11.0);
-        EXPECT_DOUBLE_EQ(MarginField(pDialog, "IDC_RIGHT_MARGIN")->value(), 12.0);
-        EXPECT_DOUBLE_EQ(MarginField(pDialog, "IDC_TOP_MARGIN")->value(), 13.0);
-        EXPECT_DOUBLE_EQ(MarginField(pDialog, "IDC_BOTTOM_MARGIN")->value(), 14.5);
-        SetMarginFields(pDialog, 12.5, 20, 15, 30.25);
-        ClickButton(pDialog, QDialogButtonBox::Ok);
-    });
-    Execute(ID_FILE_PAGE_SETUP);
-    QSettings settings;
-    settings.beginGroup(QStringLiteral("TextEdit/PageSetup"));
-    EXPECT_EQ(settings.value("LeftMargin").toInt(), 1250);
-    EXPECT_EQ(settings.value("RightMargin").toInt(), 2000);
-    EXPECT_EQ(settings.value("TopMargin").toInt(), 1500);
-    EXPECT_EQ(settings.value("BottomMargin").toInt(), 3025);
-
-    DriveNextModalDialog([](QWidget* pDialog) {
-        SetMarginFields(pDialog, 50, 50, 50, 50);
-        ClickButton(pDialog, QDialogButtonBox::Cancel);
-    });
-    Execute(ID_FILE_PAGE_SETUP);
-    EXPECT_EQ(ReadPageMargins(), (PageMargins{1250, 2000, 1500, 3025}));
-}
-
-TEST_F(PrintCommandsTest, PageSetupWithoutStoredMarginsOffersTenMillimetres) {
-    OpenNumberedLines(1);
-    DriveNextModalDialog([](QWidget* pDialog) {
-        for (const char* pszName :
-             {"IDC_LEFT_MARGIN", "IDC_RIGHT_MARGIN", "IDC_TOP_MARGIN", "IDC_BOTTOM_MARGIN"})
-            EXPECT_DOUBLE_EQ(MarginField(pDialog, pszName)->value(), 10.0) << pszName;
-        ClickButton(pDialog, QDialogButtonBox::Cancel);
-    });
-    Execute(ID_FILE_PAGE_SETUP);
-    EXPECT_FALSE(QSettings().contains(QStringLiteral("TextEdit/PageSetup/LeftMargin")));
-}
-
-TEST_F(PrintCommandsTest, PrintAsksThePrintDialogAndPrintsWhereItChose) {
-    OpenNumberedLines(300);
-    m_strDialogChoice = TempPath("printed.pdf");
-    Execute(ID_FILE_PRINT);
-    EXPECT_EQ(m_listDialogs, std::vector<PrintDialogKind>({PrintDialogKind::Print}));
-    EXPECT_TRUE(m_listMessages.empty());
-    const PdfContent pdf = ReadPdf(m_strDialogChoice);
-    ASSERT_EQ(pdf.PageCount(), 3);
-    EXPECT_EQ(pdf.RowsOfPage(1).first(), "line0");
-    EXPECT_EQ(pdf.RowsOfPage(3).last(), "Page 3/3");
-}
-
-TEST_F(PrintCommandsTest, CancellingThePrintDialogPrintsNothing) {
-    OpenNumberedLines(3);
-    Execute(ID_FILE_PRINT);
-    EXPECT_EQ(m_listDialogs.size(), 1u);
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_TRUE(QDir(m_dir.path()).entryList({"*.pdf"}).isEmpty());
-}
-
-TEST_F(PrintCommandsTest, CtrlPOpensThePrintDialog) {
-    OpenNumberedLines(3);
-    ActiveView()->setFocus();
-    QTest::keyClick(ActiveView(), Qt::Key_P, Qt::ControlModifier);
-    ProcessEvents();
-    EXPECT_EQ(m_listDialogs, std::vector<PrintDialogKind>({PrintDialogKind::Print}));
-}
-
-TEST_F(PrintCommandsTest, PrintSetupChoosesThePrinterThatPrintingWithoutADialogUses) {
-    StartApp();
     m_strDialogChoice = TempPath("chosen.pdf");
     Execute(ID_FILE_PRINT_SETUP);
     EXPECT_EQ(m_listDialogs, std::vector<PrintDialogKind>({PrintDialogKind::PrintSetup}));
@@ -169,6 +95,9 @@ TEST_F(PrintCommandsTest, PrintSetupChoosesThePrinterThatPrintingWithoutADialogU
     StopApp();
 
     OpenNumberedLines(5);
+    for (unsigned nId : {ID_FILE_PAGE_SETUP, ID_FILE_PRINT_SETUP, ID_FILE_PRINT,
+                         ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+        EXPECT_TRUE(MainFrame().QueryCommandUI(nId).IsEnabled()) << nId;
     Execute(ID_FILE_PRINT_DIRECT);
     EXPECT_EQ(m_listDialogs.size(), 1u) << "printing without a dialog showed one";
     EXPECT_TRUE(m_listMessages.empty());
@@ -177,31 +106,40 @@ TEST_F(PrintCommandsTest, PrintSetupChoosesThePrinterThatPrintingWithoutADialogU
     EXPECT_EQ(pdf.RowsOfPage(1).size(), 6);
 }
 
-TEST_F(PrintCommandsTest, PrintingWithoutADialogOrAPrinterSaysWhatToDo) {
-    OpenNumberedLines(3);
+TEST_F(PrintCommandsTest, PageSetupShowsTheMarginsAndStoresThemOnlyOnOk) {
+    OpenNumberedLines(1);
+    // Without stored margins it offers 10 mm.
+    RunPageSetup({10, 10, 10, 10}, {50, 50, 50, 50}, QDialogButtonBox::Cancel);
+    EXPECT_FALSE(QSettings().contains(QStringLiteral("TextEdit/PageSetup/LeftMargin")));
+    WritePageMargins({1100, 1200, 1300, 1450});
+    RunPageSetup({11, 12, 13, 14.5}, {12.5, 20, 15, 30.25}, QDialogButtonBox::Ok);
+    EXPECT_EQ(ReadPageMargins(), (PageMargins{1250, 2000, 1500, 3025}));
+    RunPageSetup({12.5, 20, 15, 30.25}, {50, 50, 50, 50}, QDialogButtonBox::Cancel);
+    EXPECT_EQ(ReadPageMargins(), (PageMargins{1250, 2000, 1500, 3025}));
+}
+
+TEST_F(PrintCommandsTest, PrintAsksThePrintDialogAndPrintsWhereItChose) {
+    OpenNumberedLines(300);
+    // Without a printer, printing without a dialog says what to do.
     Execute(ID_FILE_PRINT_DIRECT);
     EXPECT_EQ(m_listMessages, std::vector<QString>({"No printer is installed. Choose a printer or "
                                                     "a PDF file in Print Setup."}));
-}
-
-TEST_F(PrintCommandsTest, APrintThatCannotBeMadeIsReported) {
-    OpenNumberedLines(3);
-    WritePageMargins({11000, 11000, 1000, 1000});
-    m_strDialogChoice = TempPath("margins.pdf");
-    Execute(ID_FILE_PRINT);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"The page margins leave no room for text. "
-                                                    "Make them smaller in Page Setup."}));
-    EXPECT_FALSE(QFile::exists(m_strDialogChoice));
-
+    // Ctrl+P opens the dialog; cancelled, nothing is printed.
     m_listMessages.clear();
-    WritePageMargins({});
-    m_strDialogChoice = TempPath("no-such-folder/out.pdf");
+    ActiveView()->setFocus();
+    QTest::keyClick(ActiveView(), Qt::Key_P, Qt::ControlModifier);
+    ProcessEvents();
+    EXPECT_EQ(m_listDialogs, std::vector<PrintDialogKind>({PrintDialogKind::Print}));
+    EXPECT_TRUE(QDir(m_dir.path()).entryList({"*.pdf"}).isEmpty());
+    m_strDialogChoice = TempPath("printed.pdf");
     Execute(ID_FILE_PRINT);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"Cannot print to " + m_strDialogChoice + "."}));
-}
-
-TEST_F(PrintCommandsTest, PrintPreviewShowsThePagesAPrintWouldHave) {
-    OpenNumberedLines(300);
+    EXPECT_EQ(m_listDialogs.size(), 2u);
+    EXPECT_TRUE(m_listMessages.empty());
+    const PdfContent pdf = ReadPdf(m_strDialogChoice);
+    ASSERT_EQ(pdf.PageCount(), 3);
+    EXPECT_EQ(pdf.RowsOfPage(1).first(), "line0");
+    EXPECT_EQ(pdf.RowsOfPage(3).last(), "Page 3/3");
+    // Print Preview shows the pages a print would have, without a print dialog.
     int nPreviewPages = -1;
     DriveNextModalDialog([&nPreviewPages](QWidget* pDialog) {
         if (auto* pPreview = pDialog->findChild<QPrintPreviewWidget*>())
@@ -211,12 +149,17 @@ TEST_F(PrintCommandsTest, PrintPreviewShowsThePagesAPrintWouldHave) {
     Execute(ID_FILE_PRINT_PREVIEW);
     EXPECT_EQ(nPreviewPages, 3);
     EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_TRUE(m_listDialogs.empty());
+    EXPECT_EQ(m_listDialogs.size(), 2u);
 }
 
-TEST_F(PrintCommandsTest, PrintPreviewWithMarginsThatLeaveNoRoomSaysSoInstead) {
+TEST_F(PrintCommandsTest, APrintOrPreviewThatCannotBeMadeIsReported) {
     OpenNumberedLines(3);
-    WritePageMargins({1000, 1000, 15000, 15000});
+    const QString strNoRoom = "The page margins leave no room for text. Make them smaller in "
+                              "Page Setup.";
+    WritePageMargins({11000, 11000, 1000, 1000});
+    m_strDialogChoice = TempPath("margins.pdf");
+    Execute(ID_FILE_PRINT);
+    EXPECT_FALSE(QFile::exists(m_strDialogChoice));
     // A preview that opened all the same is closed again, so that the test goes on.
     QTimer guard;
     QObject::connect(&guard, &QTimer::timeout, [] {
@@ -227,8 +170,13 @@ TEST_F(PrintCommandsTest, PrintPreviewWithMarginsThatLeaveNoRoomSaysSoInstead) {
     });
     guard.start(20);
     Execute(ID_FILE_PRINT_PREVIEW);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"The page margins leave no room for text. "
-                                                    "Make them smaller in Page Setup."}));
+    EXPECT_EQ(m_listMessages, std::vector<QString>({strNoRoom, strNoRoom}));
+
+    m_listMessages.clear();
+    WritePageMargins({});
+    m_strDialogChoice = TempPath("no-such-folder/out.pdf");
+    Execute(ID_FILE_PRINT);
+    EXPECT_EQ(m_listMessages, std::vector<QString>({"Cannot print to " + m_strDialogChoice + "."}));
 }
 
 } // namespace

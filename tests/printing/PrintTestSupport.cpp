@@ -9,24 +9,11 @@
 #include <QSettings>
 #include <QXmlStreamReader>
 
-std::vector<PdfWord> PdfContent::WordsOfPage(int nPage) const {
-    std::vector<PdfWord> result;
-    std::copy_if(words.begin(), words.end(), std::back_inserter(result),
-                 [nPage](const PdfWord& word) { return word.nPage == nPage; });
-    // pdftotext guesses a reading order; the tests want the rows as they lie on the sheet.
-    std::stable_sort(result.begin(), result.end(), [](const PdfWord& a, const PdfWord& b) {
-        if (std::abs(a.rc.top() - b.rc.top()) > 1.0)
-            return a.rc.top() < b.rc.top();
-        return a.rc.left() < b.rc.left();
-    });
-    return result;
-}
-
 QStringList PdfContent::RowsOfPage(int nPage) const {
     QStringList rows;
     double yRow = -1000;
-    for (const PdfWord& word : WordsOfPage(nPage)) {
-        if (std::abs(word.rc.top() - yRow) > 1.0 || rows.isEmpty()) {
+    for (const PdfWord& word : pages.at(static_cast<size_t>(nPage - 1))) {
+        if (std::abs(word.rc.top() - yRow) > 1.0) {
             rows.append(word.strText);
             yRow = word.rc.top();
         } else {
@@ -36,10 +23,15 @@ QStringList PdfContent::RowsOfPage(int nPage) const {
     return rows;
 }
 
-const PdfWord* PdfContent::Find(const QString& strText) const {
-    const auto it = std::find_if(words.begin(), words.end(),
-                                 [&](const PdfWord& word) { return word.strText == strText; });
-    return it == words.end() ? nullptr : &*it;
+QRectF PdfContent::Box(const QString& strText) const {
+    for (const std::vector<PdfWord>& page : pages) {
+        for (const PdfWord& word : page) {
+            if (word.strText == strText)
+                return word.rc;
+        }
+    }
+    ADD_FAILURE() << "no word " << strText.toStdString() << " printed";
+    return {};
 }
 
 PdfContent ReadPdf(const QString& strPath) {
@@ -56,22 +48,27 @@ PdfContent ReadPdf(const QString& strPath) {
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        const QXmlStreamAttributes attrs = xml.attributes();
         auto number = [&](const char* pszName) {
-            return attrs.value(QLatin1String(pszName)).toDouble();
+            return xml.attributes().value(QLatin1String(pszName)).toDouble();
         };
         if (xml.name() == QLatin1String("page")) {
-            content.pages.emplace_back(number("width"), number("height"));
+            content.sizes.emplace_back(number("width"), number("height"));
+            content.pages.emplace_back();
         } else if (xml.name() == QLatin1String("word")) {
-            PdfWord word;
-            word.nPage = content.PageCount();
-            word.rc = QRectF(QPointF(number("xMin"), number("yMin")),
-                             QPointF(number("xMax"), number("yMax")));
-            word.strText = xml.readElementText();
-            content.words.push_back(word);
+            const QRectF rc(QPointF(number("xMin"), number("yMin")),
+                            QPointF(number("xMax"), number("yMax")));
+            content.pages.back().push_back({rc, xml.readElementText()});
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    // pdftotext guesses a reading order; the tests want the rows as they lie on the sheet.
+    for (std::vector<PdfWord>& page : content.pages) {
+        std::stable_sort(page.begin(), page.end(), [](const PdfWord& a, const PdfWord& b) {
+            if (std::abs(a.rc.top() - b.rc.top()) > 1.0)
+                return a.rc.top() < b.rc.top();
+            return a.rc.left() < b.rc.left();
+        });
+    }
     return content;
 }
 
@@ -84,11 +81,8 @@ std::vector<std::string> NumberedLines(int nLines) {
 
 std::string Words(int nFirst, int nCount) {
     std::string text;
-    for (int i = nFirst; i < nFirst + nCount; ++i) {
-        if (!text.empty())
-            text += ' ';
-        text += "word" + std::to_string(1000 + i);
-    }
+    for (int i = nFirst; i < nFirst + nCount; ++i)
+        text += (text.empty() ? "word" : " word") + std::to_string(1000 + i);
     return text;
 }
 
@@ -126,10 +120,6 @@ PdfContent CPrintTest::PrintAndRead(const std::vector<std::string>& lines) {
     const PrintResult result = PrintLines(lines, strPdf);
     EXPECT_TRUE(result.bOk) << result.strError.toStdString();
     return ReadPdf(strPdf);
-}
-
-void CPrintTest::SetMargins(int nLeft, int nRight, int nTop, int nBottom) {
-    WritePageMargins({nLeft, nRight, nTop, nBottom});
 }
 
 double CPrintTest::ExpectedRowHeight() const {
