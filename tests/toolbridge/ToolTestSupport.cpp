@@ -1,22 +1,19 @@
-// Helpers of the runner's tests: the test child, a pane with a scratch directory, signals.
+// Helpers of the tool bridge tests.
 #include "ToolTestSupport.h"
 
-#include "toolbridge/ToolRunner.h"
+#include "app/OutputEdit.h"
+#include "resources/CommandIds.h"
+#include "toolbridge/GrimletPaths.h"
 
 #include <memory>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
 #include <QTimer>
-
-CToolRunnerTest::CToolRunnerTest() {
-    EXPECT_TRUE(m_dir.isValid());
-}
-
-void CToolRunnerTest::RunChild(const QStringList& listSteps) {
-    CToolRunner runner(TOOL_CHILD, listSteps, &m_edit);
-    runner.Run();
-}
 
 void WhenShown(QPlainTextEdit& edit, const QString& strText, std::function<void()> fn) {
     auto pConnection = std::make_shared<QMetaObject::Connection>();
@@ -59,4 +56,90 @@ bool HasEnded(pid_t pid) {
         usleep(1000);
     }
     return false;
+}
+
+int RunGrimlet(const QStringList& listArguments) {
+    QProcess process;
+    process.start(GRIMLET, listArguments);
+    process.waitForFinished(-1);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+void CToolCommandTest::SetUp() {
+    CAppTest::SetUp();
+    ASSERT_TRUE(QDir().mkpath(EditorPath("")));
+    ASSERT_TRUE(QFile::link(GRIMLET, EditorPath("grimlet")));
+    SetEditorDirectory(TempPath("editor"));
+}
+
+void CToolCommandTest::TearDown() {
+    CAppTest::TearDown();
+    SetEditorDirectory(QString());
+    if (m_oldPath)
+        qputenv("PATH", *m_oldPath);
+}
+
+void CToolCommandTest::UseFakeGrimlet(const QByteArray& script) {
+    QFile::remove(EditorPath("grimlet"));
+    WriteFile("editor/grimlet", "#!/bin/sh\ncd \"$(dirname \"$0\")\" || exit 9\n" + script);
+    ASSERT_TRUE(QFile::setPermissions(EditorPath("grimlet"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void CToolCommandTest::UseArgumentRecordingGrimlet(const QByteArray& rest) {
+    UseFakeGrimlet("for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > args\n" + rest);
+}
+
+QStringList CToolCommandTest::RecordedArguments() const {
+    QStringList list;
+    for (const QByteArray& line : ReadFile(EditorPath("args")).split('\n')) {
+        if (line.startsWith('[') && line.endsWith(']'))
+            list.append(QString::fromUtf8(line.mid(1, line.size() - 2)));
+    }
+    return list;
+}
+
+void CToolCommandTest::RemoveGrimlet() {
+    QFile::remove(EditorPath("grimlet"));
+    if (!m_oldPath)
+        m_oldPath = qgetenv("PATH");
+    qputenv("PATH", TempPath("editor").toLocal8Bit());
+}
+
+QString CToolCommandTest::MakeDatabase(const QString& strName,
+                                       const std::vector<std::pair<QString, QByteArray>>& forms) {
+    const QString strDb = TempPath(strName);
+    EXPECT_EQ(RunGrimlet({"init", strDb}), 0);
+    QDir().mkpath(TempPath("forms-of-" + strName));
+    for (const auto& [strRecord, source] : forms) {
+        const QString strSource =
+            WriteFile("forms-of-" + strName + "/" + strRecord + ".zarn", source);
+        EXPECT_EQ(RunGrimlet({"add", "-keepComments", strDb, strSource}), 0);
+    }
+    return strDb;
+}
+
+QByteArray CToolCommandTest::DumpRecord(const QString& strDb, const QString& strRecord) {
+    QFile::remove(TempPath("dumped.zarn"));
+    EXPECT_EQ(RunGrimlet({"dump", strDb, strRecord, TempPath("dumped.zarn")}), 0);
+    return ReadFile(TempPath("dumped.zarn"));
+}
+
+void CToolCommandTest::AnswerRecordNumber(const QString& strRecord, bool bOk) {
+    DriveNextModalDialog([strRecord, bOk](QWidget* pDialog) {
+        auto* pField = pDialog->findChild<QLineEdit*>("IDC_NUMBER_1004");
+        ASSERT_NE(pField, nullptr);
+        pField->setText(strRecord);
+        pDialog->findChild<QPushButton*>(bOk ? "IDOK_1" : "IDCANCEL_2")->click();
+    });
+}
+
+void CToolCommandTest::Load(const QString& strDb, const QString& strRecord) {
+    AnswerFileDialogs({strDb});
+    AnswerRecordNumber(strRecord);
+    Execute(ID_FILE_LOAD_FROM_IDX);
+}
+
+QString CToolCommandTest::Shown() {
+    return MainFrame().GetOutputEdit()->toPlainText();
 }
