@@ -47,10 +47,7 @@ TEST_F(LoadFromIdxTest, CancellingEitherQuestionOrAnEmptyNumberDoesNothing) {
 
     EXPECT_FALSE(QFile::exists(EditorPath("ran")));
     EXPECT_TRUE(WrittenForms().isEmpty());
-    EXPECT_EQ(Shown(), "earlier output");
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_TRUE(App().GetPendingGid().isEmpty());
+    EXPECT_EQ(State(), "pane: earlier output");
     ASSERT_EQ(m_listFileRequests.size(), 3u);
     const FileDialogRequest& request = m_listFileRequests.front();
     EXPECT_FALSE(request.bSave);
@@ -64,22 +61,17 @@ TEST_F(LoadFromIdxTest, CancellingEitherQuestionOrAnEmptyNumberDoesNothing) {
 TEST_F(LoadFromIdxTest, RecordOpensAsADocumentWithItsGidAndDatabase) {
     const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", "; GID 1001\nmat_width 100\n"}});
     Start();
-    for (const auto& [strRecord, listLines] :
-         {std::pair{QString("1001"), QStringList{"; GID 1001", "mat_width 100", ""}},
-          std::pair{QString("32-105"), QStringList{"; GID 32-105", ""}}}) {
+    for (const auto& [strRecord, listLines, strDocs] :
+         {std::tuple{QString("1001"), QStringList{"; GID 1001", "mat_width 100", ""},
+                     QString("*editor/1001.zarn 1001 MAIN.IDX\n")},
+          std::tuple{QString("32-105"), QStringList{"; GID 32-105", ""},
+                     QString("editor/1001.zarn 1001 MAIN.IDX\n*editor/32-105.zarn 32-105 "
+                             "MAIN.IDX\n")}}) {
         Load(strDb, strRecord);
-        CSampleDoc* pDoc = ActiveDoc();
-        ASSERT_NE(pDoc, nullptr);
-        EXPECT_EQ(pDoc->GetPathName(), EditorPath(strRecord + ".zarn"));
-        EXPECT_EQ(pDoc->GetFileName(), EditorPath(strRecord + ".zarn"));
-        EXPECT_EQ(LinesOf(pDoc), listLines);
-        EXPECT_FALSE(pDoc->IsModified());
-        EXPECT_EQ(pDoc->GetGid(), strRecord);
-        EXPECT_EQ(pDoc->GetIdxPath(), strDb);
-        EXPECT_TRUE(App().GetPendingGid().isEmpty());
-        EXPECT_TRUE(App().GetPendingIdxPath().isEmpty());
-        EXPECT_EQ(Shown(), strRecord + LOADED);
-        EXPECT_TRUE(m_listMessages.empty());
+        EXPECT_EQ(State(), strDocs + "pane: " + strRecord + LOADED);
+        ASSERT_NE(ActiveDoc(), nullptr);
+        EXPECT_EQ(ActiveDoc()->GetFileName(), EditorPath(strRecord + ".zarn"));
+        EXPECT_EQ(LinesOf(ActiveDoc()), listLines);
         MainFrame().OnIdleUpdateCmdUI();
         EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_GID), strRecord);
         EXPECT_TRUE(MainFrame().QueryCommandUI(ID_ZARN_INSERT).IsEnabled());
@@ -94,24 +86,17 @@ TEST_F(LoadFromIdxTest, LoadingAnOpenRecordThatHoldsTheRecordActivatesItAndTheRe
     CSampleDoc* pLoaded = ActiveDoc();
     ASSERT_NE(pLoaded, nullptr);
     Execute(ID_FILE_NEW);
-    ASSERT_NE(ActiveDoc(), pLoaded);
-    EXPECT_TRUE(ActiveDoc()->GetGid().isEmpty());
-
     MainFrame().AppendOutput("between loads", true);
+    const QString strLoaded = "editor/1001.zarn 1001 MAIN.IDX\n";
+    EXPECT_EQ(State(), strLoaded + "*Zarn Document1  \npane: between loads");
     Load(strDb, "1001");
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(ActiveDoc(), pLoaded);
-    EXPECT_EQ(Docs().GetDocuments().size(), 2u);
-    EXPECT_FALSE(pLoaded->IsModified());
+    EXPECT_EQ(State(),
+              "*" + strLoaded + "Zarn Document1  \nwaiting 1001 MAIN.IDX\npane: 1001" + LOADED);
     EXPECT_FALSE(pLoaded->GetTextBuffer().CanUndo());
-    EXPECT_EQ(Shown(), QString("1001") + LOADED);
     EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
-    EXPECT_EQ(App().GetPendingGid(), "1001");
-    EXPECT_EQ(App().GetPendingIdxPath(), strDb);
     Execute(ID_FILE_NEW);
-    EXPECT_EQ(ActiveDoc()->GetGid(), "1001");
-    EXPECT_EQ(ActiveDoc()->GetIdxPath(), strDb);
-    EXPECT_TRUE(App().GetPendingGid().isEmpty());
+    EXPECT_EQ(State(),
+              strLoaded + "Zarn Document1  \n*Zarn Document2 1001 MAIN.IDX\npane: 1001" + LOADED);
 }
 
 // Load, type, save, load again: the saved edit stays on disk whatever the answer, and Yes puts
@@ -142,19 +127,20 @@ TEST_F(LoadFromIdxTest, LoadingAnOpenRecordWithOtherTextAsksBeforeReplacingTheTe
 
         AnswerMessageBoxes({answer});
         Load(strDb, "1001");
-        ASSERT_EQ(m_listMessages.size(), 1u);
-        EXPECT_TRUE(m_listMessages[0].startsWith("Record 1001 in the database differs from the "
-                                                 "open document " +
-                                                 EditorPath("1001.zarn") + ".\n\n"))
-            << m_listMessages[0].toStdString();
-        EXPECT_EQ(ActiveDoc(), pDoc);
-        EXPECT_EQ(Docs().GetDocuments().size(), 2u);
+        EXPECT_EQ(State(), "*editor/1001.zarn 1001 " + QFileInfo(strDb).fileName() +
+                               (bYes ? " modified" : "") + "\nZarn Document1  \nwaiting 1001 " +
+                               QFileInfo(strDb).fileName() +
+                               "\nmessage: Record 1001 in the database differs "
+                               "from the open document " +
+                               EditorPath("1001.zarn") +
+                               ".\n\nReplace the document's text with the record from the "
+                               "database? Undo brings the present text back; the file changes "
+                               "only when the document is saved.\npane: " +
+                               (bYes ? "1001" + QString(LOADED) : "between loads"));
         EXPECT_EQ(ReadFile(EditorPath("1001.zarn")), saved);
         EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
         EXPECT_EQ(LinesOf(pDoc),
                   QStringList({"; GID 1001", bYes ? "form 2" : "edited form 1", ""}));
-        EXPECT_EQ(pDoc->IsModified(), bYes);
-        EXPECT_EQ(Shown(), bYes ? QString("1001") + LOADED : QString("between loads"));
         if (bYes) {
             // Saving writes the record in the document's own line ends.
             ASSERT_TRUE(Docs().DoFileSave(pDoc));
@@ -185,23 +171,19 @@ TEST_F(LoadFromIdxTest, LoadingOverAFileWithOtherBytesAsksBeforeReplacingIt) {
         m_listMessages.clear();
         AnswerMessageBoxes(answers);
         Load(strDb, "1001");
-        EXPECT_EQ(m_listMessages,
-                  std::vector<QString>(bAsked, "The file " + strFile +
-                                                   " differs from record 1001 in the database.\n\n"
-                                                   "Replace the file with the record from the "
-                                                   "database? The present file is kept as " +
-                                                   strFile + "~."));
+        const QString strAsked = "message: The file " + strFile +
+                                 " differs from record 1001 in the database.\n\nReplace the file "
+                                 "with the record from the database? The present file is kept as " +
+                                 strFile + "~.\n";
+        // The file opens as it now is, with its record.
+        EXPECT_EQ(State(),
+                  "*editor/1001.zarn 1001 MAIN.IDX\n" + (bAsked ? strAsked : "") + "pane: " +
+                      (bAsked && !bReplaced ? "earlier output" : "1001" + QString(LOADED)));
         EXPECT_EQ(ReadFile(strFile), bReplaced ? record : present);
         EXPECT_EQ(WrittenForms(), bReplaced ? QStringList({"1001.zarn", "1001.zarn~"})
                                             : QStringList({"1001.zarn"}));
         EXPECT_EQ(ReadFile(strFile + "~"), bReplaced ? present : QByteArray());
-        // The file opens as it now is, with its record.
-        ASSERT_NE(ActiveDoc(), nullptr);
-        EXPECT_EQ(ActiveDoc()->GetPathName(), strFile);
-        EXPECT_EQ(ActiveDoc()->GetGid(), "1001");
-        EXPECT_FALSE(ActiveDoc()->IsModified());
-        EXPECT_EQ(Shown(),
-                  bAsked && !bReplaced ? QString("earlier output") : "1001" + QString(LOADED));
+
         StopApp();
         QFile::remove(strFile);
         QFile::remove(strFile + "~");
@@ -215,23 +197,19 @@ TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndNoFormOpens) {
     const QString strNotDb = WriteFile("notes.idx", "not a records database\n");
     Start();
     Load(strNotDb, "1001");
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_TRUE(Shown().startsWith("grimlet: " + strNotDb + ": ")) << Shown().toStdString();
+    EXPECT_TRUE(State().startsWith("pane: grimlet: " + strNotDb + ": ")) << Shown().toStdString();
     EXPECT_TRUE(Shown().endsWith(u'\n')) << Shown().toStdString();
     EXPECT_FALSE(Shown().contains("loaded")) << Shown().toStdString();
     EXPECT_EQ(ReadFile(strStale), "; GID 1001\nstale 1\n");
     EXPECT_EQ(WrittenForms(), QStringList({"1001.zarn"}));
     EXPECT_EQ(ReadFile(strNotDb), "not a records database\n");
-    EXPECT_TRUE(App().GetPendingGid().isEmpty());
-    EXPECT_TRUE(m_listMessages.empty());
 
     QFile::remove(strStale);
     for (const QByteArray script : {"exit 3\n", "kill -KILL $$\n"}) {
         UseFakeGrimlet("printf '; GID 1001\\n' > \"$4\"\n" + script);
         Load(strNotDb, "1001");
-        EXPECT_EQ(Shown(), "Grimlet could not load record 1001 and gave no reason.\n")
+        EXPECT_EQ(State(), "pane: Grimlet could not load record 1001 and gave no reason.\n")
             << script.toStdString();
-        EXPECT_TRUE(Docs().GetDocuments().empty());
         EXPECT_TRUE(WrittenForms().isEmpty()) << WrittenForms().join(", ").toStdString();
     }
 }
@@ -244,10 +222,9 @@ TEST_F(LoadFromIdxTest, GrimletThatCannotBeStartedIsToldInAMessageBoxNamingThePr
     Load(strDb, "1001");
     WriteFile("editor/grimlet", "#!/bin/sh\n");
     Load(strDb, "1001");
-    EXPECT_EQ(m_listMessages, std::vector<QString>(2, "Error. Cannot execute Grimlet.exe\n" +
-                                                          EditorPath("grimlet")));
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_EQ(Shown(), "earlier output");
+    const QString strCannot =
+        "message: Error. Cannot execute Grimlet.exe\n" + EditorPath("grimlet");
+    EXPECT_EQ(State(), strCannot + "\n" + strCannot + "\npane: earlier output");
     EXPECT_TRUE(WrittenForms().isEmpty());
 }
 
@@ -257,9 +234,9 @@ TEST_F(LoadFromIdxTest, RecordsWithBlanksOrSlashesReachGrimletWholeAndNoFileLeav
     for (const QString strRecord : {"12 34", "../1001", "10/01", "/tmp/1001"}) {
         Load(strDb, strRecord);
         // Grimlet names the record it refuses, exactly as it was given.
+        EXPECT_TRUE(State().startsWith("pane: grimlet: ")) << State().toStdString();
         EXPECT_TRUE(Shown().contains("\"" + strRecord + "\" is not a record number"))
             << Shown().toStdString();
-        EXPECT_TRUE(Docs().GetDocuments().empty()) << strRecord.toStdString();
     }
     EXPECT_TRUE(WrittenForms().isEmpty()) << WrittenForms().join(", ").toStdString();
     EXPECT_FALSE(QFile::exists(TempPath("1001.zarn")));
@@ -310,8 +287,7 @@ TEST_F(LoadFromIdxTest, ClosingTheMainWindowWhileGrimletRunsCancelsTheLoad) {
     Load(strDb, "1001");
     EXPECT_FALSE(poll.isActive());
     EXPECT_FALSE(CToolRunner::IsAnyRunning());
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_TRUE(m_listMessages.empty());
+    EXPECT_EQ(State(), "pane: ");
     EXPECT_EQ(WrittenForms(), QStringList({"started"}));
     ProcessEvents();
     EXPECT_FALSE(MainFrame().isVisible());

@@ -143,3 +143,23 @@ void CToolCommandTest::Load(const QString& strDb, const QString& strRecord) {
 QString CToolCommandTest::Shown() {
     return MainFrame().GetOutputEdit()->toPlainText();
 }
+
+QString CToolCommandTest::State() {
+    const auto relative = [this](const QString& strPath) {
+        return QDir(m_dir.path()).relativeFilePath(strPath);
+    };
+    QString strState;
+    for (CSampleDoc* pDoc : Docs().GetDocuments())
+        strState += QString("%1%2 %3 %4%5\n")
+                        .arg(pDoc == ActiveDoc() ? "*" : "",
+                             pDoc->GetPathName().isEmpty() ? pDoc->GetTitle()
+                                                           : relative(pDoc->GetPathName()),
+                             pDoc->GetGid(), relative(pDoc->GetIdxPath()),
+                             pDoc->IsModified() ? " modified" : "");
+    if (!App().GetPendingGid().isEmpty() || !App().GetPendingIdxPath().isEmpty())
+        strState +=
+            "waiting " + App().GetPendingGid() + " " + relative(App().GetPendingIdxPath()) + "\n";
+    for (const QString& strMessage : m_listMessages)
+        strState += "message: " + strMessage + "\n";
+    return strState + "pane: " + Shown();
+}

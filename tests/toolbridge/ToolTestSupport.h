@@ -63,6 +63,10 @@ protected:
     // Runs Load from MAIN.IDX with these answers to its two questions.
     void Load(const QString& strDb, const QString& strRecord);
     QString Shown();
+    // What the application shows, a line each: its documents in order (the active one marked
+    // "*"; its file, record and database relative to the test's directory; "modified"), the
+    // record waiting for the next new document, the messages shown, then the Output pane.
+    QString State();
 
 private:
     std::optional<QByteArray> m_oldPath; // set while the PATH is hidden
