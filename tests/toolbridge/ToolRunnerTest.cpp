@@ -27,28 +27,16 @@ struct RunCase {
 };
 
 TEST_F(CToolRunnerTest, WhatTheChildWritesIsShownInOrderAndInItsPlainForm) {
-    const QStringList listArgs = {"two words",
-                                  "\"double\"",
-                                  "'single'",
-                                  "a;b",
-                                  "$(touch oops)",
-                                  "`touch oops`",
-                                  "*",
-                                  "",
-                                  "back\\slash",
-                                  "tab\there",
-                                  "D:\\PROGRA~1\\\\grimlet.exe"};
-    QString strArgs;
-    for (const QString& strArg : listArgs)
-        strArgs += "[" + strArg + "]\n";
     // clang-format off
+    const QStringList listArgs = {"two words", "\"double\"", "'single'", "a;b", "$(touch oops)",
+        "`touch oops`", "*", "", "back\\slash", "tab\there", "D:\\PROGRA~1\\\\grimlet.exe"};
     const RunCase cases[] = {
         {{"out:one\\n", "err:two\\n", "out:three\\n", "err:four\\n", "out:five\\n"},
          "one\ntwo\nthree\nfour\nfive\n"},
         {{}, "kept\nas it was", {}, "kept\nas it was"},
         {{"out:after\\n"}, "before\nafter\n", {}, "before\n"},
         {{"no-such-step"}, "unknown step: no-such-step\n"},
-        {QStringList{"args"} + listArgs, strArgs},
+        {QStringList{"args"} + listArgs, "[" + listArgs.join("]\n[") + "]\n"},
         {{"touch:made-here"}, ""},
         // The child sees the end of its input at once.
         {{"stdin", "out:then on\\n"}, "stdin: end after 0 bytes\nthen on\n"},
@@ -145,16 +133,12 @@ TEST_F(CToolRunnerTest, ResultTellsHowTheRunEnded) {
     CToolRunner crashed("/bin/sh", {"-c", "kill -KILL $$"}, &m_edit);
     crashed.Run();
     EXPECT_EQ(crashed.GetResult(), TOOLRUN_FAILED);
-    CToolRunner cancelled(TOOL_CHILD, {"out:ready\\n", "hang"}, &m_edit);
-    WhenShown(m_edit, "ready", [&cancelled] { cancelled.Cancel(); });
-    cancelled.Run();
-    EXPECT_EQ(cancelled.GetResult(), TOOLRUN_CANCELLED);
     // Cancelled before it runs, a run ends as soon as it starts.
     CToolRunner early(TOOL_CHILD, {"hang"}, &m_edit);
     early.Cancel();
     early.Run();
     EXPECT_EQ(early.GetResult(), TOOLRUN_CANCELLED);
-    EXPECT_EQ(Shown(), "ready\n" + CANCELLED + CANCELLED);
+    EXPECT_EQ(Shown(), CANCELLED);
     // A runner used again starts afresh.
     succeeded.Run();
     succeeded.Run();
@@ -165,12 +149,9 @@ TEST_F(CToolRunnerTest, CancelEndsTheChildAndTheGrandchildItLeftRunning) {
     CToolRunner runner(TOOL_CHILD, {"grandchild:" + Path("pids"), "out:ready\\n", "hang"}, &m_edit);
     WhenShown(m_edit, "ready", [&runner] { runner.Cancel(); });
     runner.Run();
+    EXPECT_EQ(runner.GetResult(), TOOLRUN_CANCELLED);
     EXPECT_EQ(Shown(), "ready\n" + CANCELLED);
-    pid_t pidChild = 0;
-    pid_t pidGrandchild = 0;
-    ASSERT_TRUE(ReadPids(Path("pids"), pidChild, pidGrandchild));
-    EXPECT_TRUE(HasEnded(pidChild));
-    EXPECT_TRUE(HasEnded(pidGrandchild));
+    EXPECT_TRUE(HaveEnded(Path("pids")));
     EXPECT_FALSE(CToolRunner::IsAnyRunning());
 
     // Also one that never stops writing.
@@ -279,11 +260,7 @@ int QuitDuringRun(const QString& strPids) {
     CToolRunner runner(TOOL_CHILD, {"grandchild:" + strPids, "out:ready\\n", "hang"}, &edit);
     WhenShown(edit, "ready", [] { QCoreApplication::exit(0); });
     runner.Run();
-    pid_t pidChild = 0;
-    pid_t pidGrandchild = 0;
-    if (!ReadPids(strPids, pidChild, pidGrandchild))
-        return 2;
-    if (!HasEnded(pidChild) || !HasEnded(pidGrandchild))
+    if (!HaveEnded(strPids))
         return 3;
     return edit.toPlainText() == "ready\n" + CANCELLED ? 0 : 4;
 }
@@ -312,10 +289,7 @@ TEST_F(CToolRunnerTest, GrimletsReportReachesThePane) {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("my forms"));
     const QString strDb = Path("my forms/MAIN.IDX");
     const QString strSource = Path("my forms/1234 copy.zarn");
-    QFile source(strSource);
-    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
-    source.write("; GID 1234\nform 1 ; a comment kept\n");
-    source.close();
+    TouchFile(strSource, "; GID 1234\nform 1 ; a comment kept\n");
     CToolRunner(GRIMLET, {"init", strDb}, &m_edit).Run();
     ASSERT_TRUE(QFile::exists(strDb)) << Shown().toStdString();
     m_edit.clear();

@@ -26,36 +26,33 @@ void WhenShown(QPlainTextEdit& edit, const QString& strText, std::function<void(
                                     });
 }
 
-void TouchFile(const QString& strPath) {
+void TouchFile(const QString& strPath, const QByteArray& bytes) {
     QFile file(strPath);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
-bool ReadPids(const QString& strPath, pid_t& pidChild, pid_t& pidGrandchild) {
-    QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QList<QByteArray> listPids = file.readAll().trimmed().split(' ');
+bool HaveEnded(const QString& strPids) {
+    QFile file(strPids);
+    const QList<QByteArray> listPids =
+        file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split(' ') : QList<QByteArray>();
     if (listPids.size() != 2)
         return false;
-    pidChild = listPids[0].toInt();
-    pidGrandchild = listPids[1].toInt();
-    return pidChild > 0 && pidGrandchild > 0;
-}
-
-bool HasEnded(pid_t pid) {
-    // A killed process is gone a moment after the kill; a zombie is no longer running.
-    for (int i = 0; i < 10000; ++i) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            return true;
-        const QByteArray line = stat.readAll();
-        const qsizetype nAfterName = line.lastIndexOf(')');
-        if (nAfterName >= 0 && line.mid(nAfterName + 2, 1) == "Z")
-            return true;
-        usleep(1000);
+    for (const QByteArray& pid : listPids) {
+        // A killed process is gone a moment after the kill; a zombie is no longer running.
+        int nTries = 0;
+        for (;; usleep(1000)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid.toInt()));
+            if (pid.toInt() <= 0 || ++nTries > 10000)
+                return false;
+            if (!stat.open(QIODevice::ReadOnly))
+                break;
+            const QByteArray line = stat.readAll();
+            if (line.mid(line.lastIndexOf(')') + 2, 1) == "Z")
+                break;
+        }
     }
-    return false;
+    return true;
 }
 
 int RunGrimlet(const QStringList& listArguments) {

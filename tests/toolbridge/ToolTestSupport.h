@@ -27,11 +27,11 @@ protected:
 
 // Calls fn from the event loop, as a command would run, once the edit's text first holds strText.
 void WhenShown(QPlainTextEdit& edit, const QString& strText, std::function<void()> fn);
-void TouchFile(const QString& strPath);
-// The two process ids that the child's "grandchild:" step wrote into strPath.
-bool ReadPids(const QString& strPath, pid_t& pidChild, pid_t& pidGrandchild);
-// Whether the process has ended (gone, or a zombie nobody reaped yet), waiting for it a while.
-bool HasEnded(pid_t pid);
+// Creates the file with these bytes.
+void TouchFile(const QString& strPath, const QByteArray& bytes = {});
+// Whether the child and grandchild whose ids the child's "grandchild:" step wrote into strPids
+// have ended (gone, or zombies nobody reaped yet), waiting for them a while.
+bool HaveEnded(const QString& strPids);
 // Runs the real grimlet to its end; its exit status.
 int RunGrimlet(const QStringList& listArguments);
 
