@@ -118,30 +118,27 @@ TEST_F(GrimletTest, TheHeaderElseTheFileNameNamesTheRecord) {
             "\"; GID <record>\" header and the file name \"3\\n4\" is not a record number\n");
 }
 
-TEST_F(GrimletTest, AddingAgainReplacesTheRecordAndSaysSo) {
+// Adding again replaces the record; dumping one that is missing writes a new, empty form over
+// the output file. Each says so.
+TEST_F(GrimletTest, ReplacingAndDumpingSayWhatTheyDid) {
     ASSERT_EQ(Add("32-105.zarn", "mat_width 1\n").nExit, 0);
     const GrimletRun second = Add("32-105.zarn", "mat_width 2 ; wider\n", true);
     EXPECT_EQ(second.nExit, 0);
     EXPECT_EQ(second.strOut, "Record 32-105 replaced in " + m_db + " from " + File("32-105.zarn") +
                                  " (comments removed)\n");
     EXPECT_EQ(List(), "32-105\n");
-    EXPECT_EQ(Dump("32-105"), "mat_width 2\n");
-}
-
-TEST_F(GrimletTest, DumpOfAMissingRecordWritesANewEmptyForm) {
-    ASSERT_EQ(Add("1.zarn", "; GID 1\nmat_width 1\n").nExit, 0);
-    // An existing output file is replaced.
-    WriteBytes(File("1234.zarn"), "old text\n");
-    const GrimletRun run = RunGrimlet({"dump", m_db, "1234", File("1234.zarn")});
-    EXPECT_EQ(run.nExit, 0) << run.strErr;
-    EXPECT_EQ(run.strOut, "Record 1234 is not in " + m_db + ": a new, empty form was written to " +
-                              File("1234.zarn") + "\n");
-    EXPECT_EQ(ReadBytes(File("1234.zarn")), "; GID 1234\n");
-    EXPECT_EQ(List(), "1\n");
-
-    const GrimletRun found = RunGrimlet({"dump", m_db, "1", File("1.zarn")});
-    EXPECT_EQ(found.strOut, "Record 1 written to " + File("1.zarn") + "\n");
-    EXPECT_EQ(ReadBytes(File("1.zarn")), "; GID 1\nmat_width 1\n");
+    for (const auto& [record, report, dumped] :
+         {std::tuple<std::string, std::string, std::string>{
+              "1234", "Record 1234 is not in " + m_db + ": a new, empty form was written to ",
+              "; GID 1234\n"},
+          {"32-105", "Record 32-105 written to ", "mat_width 2\n"}}) {
+        WriteBytes(File("out.zarn"), "old text\n");
+        const GrimletRun run = RunGrimlet({"dump", m_db, record, File("out.zarn")});
+        EXPECT_EQ(run.nExit, 0) << run.strErr;
+        EXPECT_EQ(run.strOut, report + File("out.zarn") + "\n");
+        EXPECT_EQ(ReadBytes(File("out.zarn")), dumped);
+    }
+    EXPECT_EQ(List(), "32-105\n");
 }
 
 // Byte 18 of the file header says how the database journals: 1 rollback, 2 write-ahead log.

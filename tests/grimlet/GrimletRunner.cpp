@@ -11,7 +11,8 @@
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args, int fdOut, int fdErr) {
+// Starts grimlet with these arguments, its output going to these files or else nowhere.
+pid_t Spawn(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::vector<std::string> words{ZARN_BUILD_DIR "/grimlet"};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -20,8 +21,9 @@ pid_t Spawn(const std::vector<std::string>& args, int fdOut, int fdErr) {
     argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(fdOut, STDOUT_FILENO);
-        ::dup2(fdErr, STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(out ? ::fileno(out) : null, STDOUT_FILENO);
+        ::dup2(err ? ::fileno(err) : null, STDERR_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -49,17 +51,14 @@ GrimletRun RunGrimlet(const std::vector<std::string>& args) {
     if (!out || !err)
         throw std::runtime_error("tmpfile failed");
     GrimletRun run;
-    run.nExit = WaitForExit(Spawn(args, ::fileno(out), ::fileno(err)));
+    run.nExit = WaitForExit(Spawn(args, out, err));
     run.strOut = ReadAndClose(out);
     run.strErr = ReadAndClose(err);
     return run;
 }
 
 pid_t StartGrimlet(const std::vector<std::string>& args) {
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t pid = Spawn(args, null, null);
-    ::close(null);
-    return pid;
+    return Spawn(args, nullptr, nullptr);
 }
 
 int WaitForExit(pid_t pid) {
