@@ -85,10 +85,7 @@ TEST_F(ExportToVeyTest, OffersTheDocumentsNameAndAsksAgainForANameWithAWildcard)
 TEST_F(ExportToVeyTest, UnsavedChangesAreExportedAndTheDocumentStaysAsItWas) {
     const QString strSource = StartWithForm("a 1\r\n\t; indented\r\n");
     CSampleDoc* pDoc = ActiveDoc();
-    int nEndLine = 0;
-    int nEndChar = 0;
-    ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, 0, 0, "    \r\nb 2\r\n", nEndLine,
-                                                   nEndChar, EDITACT_TYPING));
+    Type(pDoc, 0, "    \r\nb 2\r\n");
     const QStringList listLines = LinesOf(pDoc);
     Export(TempPath("form.vey"));
     EXPECT_EQ(ReadFile(TempPath("form.vey")),

@@ -23,13 +23,6 @@ protected:
         ASSERT_NE(App().OpenDocumentFile(strPath), nullptr);
         MainFrame().AppendOutput("earlier output", true);
     }
-    // Puts strText at the start of line nLine, as typing would.
-    static void Type(CSampleDoc* pDoc, int nLine, const std::string& strText) {
-        int nEndLine = 0;
-        int nEndChar = 0;
-        ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, nLine, 0, strText, nEndLine,
-                                                       nEndChar, EDITACT_TYPING));
-    }
     // Runs Insert with these answers to the message boxes; the messages shown.
     std::vector<QString> Insert(std::vector<QMessageBox::StandardButton> answers = {},
                                 unsigned nId = ID_ZARN_INSERT) {

@@ -111,10 +111,7 @@ TEST_F(LoadFromIdxTest, LoadingAnOpenRecordWithOtherTextAsksBeforeReplacingTheTe
         CSampleDoc* pDoc = ActiveDoc();
         ASSERT_NE(pDoc, nullptr);
         CTextBuffer& buffer = pDoc->GetTextBuffer();
-        int nEndLine = 0;
-        int nEndChar = 0;
-        ASSERT_TRUE(
-            buffer.InsertTextAt(nullptr, 1, 0, "edited ", nEndLine, nEndChar, EDITACT_TYPING));
+        Type(pDoc, 1, "edited ");
         ASSERT_TRUE(Docs().DoFileSave(pDoc));
         const QByteArray saved = "; GID 1001\r\nedited form 1\r\n";
         ASSERT_EQ(ReadFile(EditorPath("1001.zarn")), saved);
@@ -191,7 +188,8 @@ TEST_F(LoadFromIdxTest, LoadingOverAFileWithOtherBytesAsksBeforeReplacingIt) {
 }
 
 // Grimlet's report is shown, or a line saying it gave none; neither what an earlier load left
-// behind nor what Grimlet wrote before it failed passes for a form.
+// behind nor what Grimlet wrote before it failed passes for a form. A grimlet that cannot be
+// started is told in a message box.
 TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndNoFormOpens) {
     const QString strStale = WriteFile("editor/1001.zarn", "; GID 1001\nstale 1\n");
     const QString strNotDb = WriteFile("notes.idx", "not a records database\n");
@@ -212,23 +210,19 @@ TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndNoFormOpens) {
             << script.toStdString();
         EXPECT_TRUE(WrittenForms().isEmpty()) << WrittenForms().join(", ").toStdString();
     }
-}
-
-// A grimlet that is missing or may not be run: a message box names the program.
-TEST_F(LoadFromIdxTest, GrimletThatCannotBeStartedIsToldInAMessageBoxNamingTheProgram) {
-    const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", "; GID 1001\n"}});
-    Start();
+    // A grimlet that is missing or may not be run: a message box names the program.
+    MainFrame().AppendOutput("earlier output", true);
     RemoveGrimlet();
-    Load(strDb, "1001");
+    Load(strNotDb, "1001");
     WriteFile("editor/grimlet", "#!/bin/sh\n");
-    Load(strDb, "1001");
+    Load(strNotDb, "1001");
     const QString strCannot =
         "message: Error. Cannot execute Grimlet.exe\n" + EditorPath("grimlet");
     EXPECT_EQ(State(), strCannot + "\n" + strCannot + "\npane: earlier output");
     EXPECT_TRUE(WrittenForms().isEmpty());
 }
 
-TEST_F(LoadFromIdxTest, RecordsWithBlanksOrSlashesReachGrimletWholeAndNoFileLeavesTheDirectory) {
+TEST_F(LoadFromIdxTest, RecordsReachGrimletWholeAndNoFileLeavesTheDirectory) {
     const QString strDb = MakeDatabase("MAIN.IDX", {{"1001", "; GID 1001\n"}});
     StartApp();
     for (const QString strRecord : {"12 34", "../1001", "10/01", "/tmp/1001"}) {
@@ -242,18 +236,16 @@ TEST_F(LoadFromIdxTest, RecordsWithBlanksOrSlashesReachGrimletWholeAndNoFileLeav
     EXPECT_FALSE(QFile::exists(TempPath("1001.zarn")));
     EXPECT_FALSE(QFile::exists(EditorPath("10/01.zarn")));
     EXPECT_FALSE(QFile::exists("/tmp/1001.zarn"));
-}
 
-TEST_F(LoadFromIdxTest, TheRecordReachesGrimletAsOneArgumentWhateverTheFieldLetThrough) {
-    // A grimlet that takes any record and writes its form where it is told.
+    // Whatever the field lets through reaches Grimlet as one argument. This grimlet takes any
+    // record and writes its form where it is told.
     UseArgumentRecordingGrimlet("printf '; GID any\\n' > \"$4\"\n");
-    const QString strDb = WriteFile("my db.idx", "");
-    StartApp();
+    const QString strAnyDb = WriteFile("my db.idx", "");
     for (const QString strRecord : {" 12 ?-3 ", "../x", "a/b\"'*`", "$(touch p)", "%2F"}) {
-        Load(strDb, strRecord);
+        Load(strAnyDb, strRecord);
         const QStringList listArgs = RecordedArguments();
         ASSERT_EQ(listArgs.size(), 4) << listArgs.join("|").toStdString();
-        EXPECT_EQ(listArgs.mid(0, 3), QStringList({"dump", strDb, strRecord}));
+        EXPECT_EQ(listArgs.mid(0, 3), QStringList({"dump", strAnyDb, strRecord}));
         // Grimlet writes a file of its own beside the form's, which then takes the form's name.
         const QFileInfo outFile(listArgs[3]);
         EXPECT_EQ(outFile.absolutePath(), TempPath("editor"));

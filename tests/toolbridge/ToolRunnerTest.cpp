@@ -1,5 +1,5 @@
-// The runner against real children and the real grimlet: what reaches the Output pane and in
-// what form, how a run ended, cancelling, nesting, and a pane or window that goes away.
+// The runner against real children: what reaches the Output pane and in what form, how a run
+// ended, cancelling, nesting, and a pane or window that goes away.
 #include "toolbridge/ToolRunner.h"
 
 #include "FloodText.h"
@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -281,31 +280,6 @@ TEST_F(CToolRunnerTest, KeptOutputIsWhatTheRunShowsAlsoWithoutAPane) {
     shown.Run();
     EXPECT_EQ(Shown(), "three\n");
     EXPECT_EQ(shown.GetKeptOutput(), "");
-}
-
-// Insert's "grimlet add -keepComments" on paths with blanks: the report, or the error from
-// grimlet's standard error, reaches the pane.
-TEST_F(CToolRunnerTest, GrimletsReportReachesThePane) {
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("my forms"));
-    const QString strDb = Path("my forms/MAIN.IDX");
-    const QString strSource = Path("my forms/1234 copy.zarn");
-    TouchFile(strSource, "; GID 1234\nform 1 ; a comment kept\n");
-    CToolRunner(GRIMLET, {"init", strDb}, &m_edit).Run();
-    ASSERT_TRUE(QFile::exists(strDb)) << Shown().toStdString();
-    m_edit.clear();
-    CToolRunner(GRIMLET, {"add", "-keepComments", strDb, strSource}, &m_edit).Run();
-    EXPECT_FALSE(Shown().isEmpty());
-    EXPECT_TRUE(Shown().endsWith(u'\n')) << Shown().toStdString();
-    EXPECT_FALSE(Shown().startsWith("grimlet:")) << Shown().toStdString();
-    m_edit.clear();
-    CToolRunner(GRIMLET, {"list", strDb}, &m_edit).Run();
-    EXPECT_EQ(Shown(), "1234\n");
-
-    m_edit.clear();
-    CToolRunner(GRIMLET, {"add", "-keepComments", Path("missing.idx"), Path("1234.zarn")}, &m_edit)
-        .Run();
-    EXPECT_TRUE(Shown().startsWith("grimlet: ")) << Shown().toStdString();
-    EXPECT_TRUE(Shown().endsWith(u'\n')) << Shown().toStdString();
 }
 
 } // namespace

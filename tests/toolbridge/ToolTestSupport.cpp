@@ -160,3 +160,10 @@ QString CToolCommandTest::State() {
         strState += "message: " + strMessage + "\n";
     return strState + "pane: " + Shown();
 }
+
+void CToolCommandTest::Type(CSampleDoc* pDoc, int nLine, const std::string& strText) {
+    int nEndLine = 0;
+    int nEndChar = 0;
+    ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, nLine, 0, strText, nEndLine, nEndChar,
+                                                   EDITACT_TYPING));
+}

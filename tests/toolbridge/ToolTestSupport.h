@@ -63,6 +63,8 @@ protected:
     // Runs Load from MAIN.IDX with these answers to its two questions.
     void Load(const QString& strDb, const QString& strRecord);
     QString Shown();
+    // Puts strText at the start of line nLine, as typing would.
+    static void Type(CSampleDoc* pDoc, int nLine, const std::string& strText);
     // What the application shows, a line each: its documents in order (the active one marked
     // "*"; its file, record and database relative to the test's directory; "modified"), the
     // record waiting for the next new document, the messages shown, then the Output pane.
