@@ -115,8 +115,9 @@ TEST_F(LoadFromIdxTest, LoadingAnOpenRecordWithOtherTextAsksBeforeReplacingTheTe
         ASSERT_TRUE(Docs().DoFileSave(pDoc));
         const QByteArray saved = "; GID 1001\r\nedited form 1\r\n";
         ASSERT_EQ(ReadFile(EditorPath("1001.zarn")), saved);
-        // Meanwhile the record changed in the database, stored with other line ends.
-        const QString strNewer = WriteFile("1001.zarn", "; GID 1001\nform 2\n");
+        // Meanwhile the record changed in the database, stored with the same line ends or others.
+        const QString strNewer =
+            WriteFile("1001.zarn", bYes ? "; GID 1001\nform 2\n" : "; GID 1001\r\nform 2\r\n");
         ASSERT_EQ(RunGrimlet({"add", "-keepComments", strDb, strNewer}), 0);
         Execute(ID_FILE_NEW);
         MainFrame().AppendOutput("between loads", true);
@@ -164,6 +165,10 @@ TEST_F(LoadFromIdxTest, LoadingOverAFileWithOtherBytesAsksBeforeReplacingIt) {
         const bool bAsked = !answers.empty();
         const bool bReplaced = bAsked && answers[0] == QMessageBox::Yes;
         WriteFile("editor/1001.zarn", present);
+        // The form keeps the permissions of the file it replaces.
+        const auto permissions =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        ASSERT_TRUE(QFile::setPermissions(strFile, permissions));
         Start();
         m_listMessages.clear();
         AnswerMessageBoxes(answers);
@@ -180,6 +185,7 @@ TEST_F(LoadFromIdxTest, LoadingOverAFileWithOtherBytesAsksBeforeReplacingIt) {
         EXPECT_EQ(WrittenForms(), bReplaced ? QStringList({"1001.zarn", "1001.zarn~"})
                                             : QStringList({"1001.zarn"}));
         EXPECT_EQ(ReadFile(strFile + "~"), bReplaced ? present : QByteArray());
+        EXPECT_EQ(QFile::permissions(strFile), permissions);
 
         StopApp();
         QFile::remove(strFile);
@@ -210,8 +216,21 @@ TEST_F(LoadFromIdxTest, GrimletFailingShowsItsReportAndNoFormOpens) {
             << script.toStdString();
         EXPECT_TRUE(WrittenForms().isEmpty()) << WrittenForms().join(", ").toStdString();
     }
-    // A grimlet that is missing or may not be run: a message box names the program.
+    // A grimlet that says it succeeded but left no form, with a file in its place or none.
+    UseFakeGrimlet("rm \"$4\"\n");
     MainFrame().AppendOutput("earlier output", true);
+    for (const bool bPresent : {false, true}) {
+        if (bPresent)
+            WriteFile("editor/1001.zarn", "; GID 1001\nmy work\n");
+        m_listMessages.clear();
+        Load(strNotDb, "1001");
+        EXPECT_EQ(State(), "message: Cannot replace " + EditorPath("1001.zarn") +
+                               ": No such file or directory\npane: earlier output");
+        EXPECT_EQ(ReadFile(strStale), bPresent ? "; GID 1001\nmy work\n" : "");
+    }
+    QFile::remove(strStale);
+    // A grimlet that is missing or may not be run: a message box names the program.
+    m_listMessages.clear();
     RemoveGrimlet();
     Load(strNotDb, "1001");
     WriteFile("editor/grimlet", "#!/bin/sh\n");
