@@ -3,34 +3,27 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 namespace {
 
-std::vector<char*> ArgvOf(std::vector<std::string>& words) {
+// Starts grimlet with these arguments, its output going to these files or else nowhere.
+pid_t Spawn(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::vector<std::string> words{ZARN_BUILD_DIR "/grimlet"};
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    return argv;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, int fdOut, int fdErr) {
-    std::vector<std::string> words{GRIMLET_PATH};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv = ArgvOf(words);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(fdOut, STDOUT_FILENO);
-        ::dup2(fdErr, STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(out ? ::fileno(out) : null, STDOUT_FILENO);
+        ::dup2(err ? ::fileno(err) : null, STDERR_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -39,13 +32,14 @@ pid_t Spawn(const std::vector<std::string>& args, int fdOut, int fdErr) {
     return pid;
 }
 
-std::string ReadAll(std::FILE* file) {
+std::string ReadAndClose(std::FILE* file) {
     std::string text;
     std::rewind(file);
     char chunk[4096];
     size_t n = 0;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
         text.append(chunk, n);
+    std::fclose(file);
     return text;
 }
 
@@ -56,37 +50,36 @@ GrimletRun RunGrimlet(const std::vector<std::string>& args) {
     std::FILE* err = std::tmpfile();
     if (!out || !err)
         throw std::runtime_error("tmpfile failed");
-    const pid_t pid = Spawn(args, ::fileno(out), ::fileno(err));
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
     GrimletRun run;
-    run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.strOut = ReadAll(out);
-    run.strErr = ReadAll(err);
-    std::fclose(out);
-    std::fclose(err);
+    run.nExit = WaitForExit(Spawn(args, out, err));
+    run.strOut = ReadAndClose(out);
+    run.strErr = ReadAndClose(err);
     return run;
 }
 
 pid_t StartGrimlet(const std::vector<std::string>& args) {
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t pid = Spawn(args, null, null);
-    ::close(null);
-    return pid;
+    return Spawn(args, nullptr, nullptr);
 }
 
-void MakeDatabase(const TempDir& dir, const std::string& path,
-                  const std::vector<std::string>& sources) {
-    const GrimletRun init = RunGrimlet({"init", path});
-    ASSERT_EQ(init.nExit, 0) << init.strErr;
-    for (size_t i = 0; i < sources.size(); ++i) {
-        const std::string source = dir.File("source-" + std::to_string(i) + ".zarn");
-        WriteBytes(source, sources[i]);
-        const GrimletRun add = RunGrimlet({"add", "-keepComments", path, source});
-        ASSERT_EQ(add.nExit, 0) << add.strErr;
-        std::filesystem::remove(source);
+int WaitForExit(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void ExpectRefused(const GrimletRun& run, const std::string& report) {
+    EXPECT_EQ(run.nExit, 1) << report;
+    EXPECT_EQ(run.strOut, "");
+    EXPECT_EQ(run.strErr.find('\n'), run.strErr.size() - 1) << run.strErr;
+    EXPECT_EQ(run.strErr.substr(0, report.size()), report);
+}
+
+void ExecSql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
 }
 
 std::string IntegrityCheck(const std::string& path) {
@@ -102,4 +95,23 @@ std::string IntegrityCheck(const std::string& path) {
     }
     sqlite3_close(db);
     return result;
+}
+
+GrimletRun GrimletTest::Add(const std::string& name, const std::string& source, bool bStrip) {
+    WriteBytes(File(name), source);
+    if (bStrip)
+        return RunGrimlet({"add", m_db, File(name)});
+    return RunGrimlet({"add", "-keepComments", m_db, File(name)});
+}
+
+std::string GrimletTest::Dump(const std::string& record, const std::string& db) {
+    const GrimletRun run = RunGrimlet({"dump", db.empty() ? m_db : db, record, File("out.zarn")});
+    EXPECT_EQ(run.nExit, 0) << record << ": " << run.strErr;
+    return run.nExit == 0 ? ReadBytes(File("out.zarn")) : std::string();
+}
+
+std::string GrimletTest::List() const {
+    const GrimletRun run = RunGrimlet({"list", m_db});
+    EXPECT_EQ(run.nExit, 0) << run.strErr;
+    return run.strOut;
 }

@@ -3,8 +3,8 @@
 // and failures to write.
 #include "toolbridge/ExportToVey.h"
 
+#include "ToolTestSupport.h"
 #include "resources/CommandIds.h"
-#include "tests/toolbridge/ToolCommandTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,24 +18,38 @@ constexpr char EXPORT_TO_SELF[] = "Can not export to self.";
 
 class ExportToVeyTest : public CToolCommandTest {
 protected:
+    // Starts the application with "form.zarn" holding `source` open, and text in the pane.
+    QString StartWithForm(const QByteArray& source, const QString& strName = "form.zarn") {
+        const QString strSource = WriteFile(strName, source);
+        StartApp({strSource});
+        MainFrame().AppendOutput("earlier output", false);
+        return strSource;
+    }
     void Export(const QString& strPath) {
         AnswerFileDialogs({strPath});
         Execute(ID_ZARN_EXPORT_VEY);
     }
+    QStringList Files(const QString& strFilter = "*") const {
+        return QDir(m_dir.path()).entryList({strFilter}, QDir::Files);
+    }
 };
 
+// Only the lines that start a word are written, each behind "atom$", in CR LF; a name
+// without an extension gets none; cancelling writes nothing.
 TEST_F(ExportToVeyTest, ExampleFormIsWrittenExactlyAndThePaneSaysWhere) {
-    const QString strSource = WriteFile(
-        "form.zarn", "mat_width 100\r\n\r\n; comment\r\n  < x\r\n] end\r\n   mat_height 20   \r\n");
-    StartApp({strSource});
-    MainFrame().AppendOutput("earlier output", false);
-    const QString strVey = TempPath("form.vey");
-    Export(strVey);
-
-    EXPECT_EQ(ReadFile(strVey), "atom$mat_width 100\r\natom$mat_height 20\r\n");
-    EXPECT_EQ(Shown(), strSource + " exported to " + strVey + NOTE);
+    const QString strSource = StartWithForm(
+        "mat_width 100\r\n\r\n; comment\r\n  < x\r\n] end\r\n   mat_height 20   \r\n");
+    Execute(ID_ZARN_EXPORT_VEY);
+    EXPECT_EQ(Shown(), "earlier output");
+    EXPECT_EQ(Files(), QStringList({"form.zarn"}));
+    Export(TempPath("form.vey"));
+    EXPECT_EQ(ReadFile(TempPath("form.vey")), "atom$mat_width 100\r\natom$mat_height 20\r\n");
+    EXPECT_EQ(Shown(), strSource + " exported to " + TempPath("form.vey") + NOTE);
+    Export(TempPath("plain"));
+    EXPECT_EQ(ReadFile(TempPath("plain")), "atom$mat_width 100\r\natom$mat_height 20\r\n");
+    EXPECT_EQ(Files(), QStringList({"form.vey", "form.zarn", "plain"}));
     EXPECT_TRUE(m_listMessages.empty());
-    ASSERT_EQ(m_listFileRequests.size(), 1u);
+    ASSERT_EQ(m_listFileRequests.size(), 3u);
     const FileDialogRequest& request = m_listFileRequests[0];
     EXPECT_TRUE(request.bSave);
     EXPECT_EQ(request.strInitialPath, TempPath("form.vey"));
@@ -44,8 +58,7 @@ TEST_F(ExportToVeyTest, ExampleFormIsWrittenExactlyAndThePaneSaysWhere) {
 }
 
 TEST_F(ExportToVeyTest, OffersTheDocumentsNameAndAsksAgainForANameWithAWildcard) {
-    const QString strSource = WriteFile("order.form.zarn", "a 1\r\n");
-    StartApp({strSource});
+    StartWithForm("a 1\r\n", "order.form.zarn");
     AnswerFileDialogs({TempPath("*.vey"), TempPath("a?.vey"), TempPath("out.vey")});
     Execute(ID_ZARN_EXPORT_VEY);
     ASSERT_EQ(m_listFileRequests.size(), 3u);
@@ -56,24 +69,23 @@ TEST_F(ExportToVeyTest, OffersTheDocumentsNameAndAsksAgainForANameWithAWildcard)
     EXPECT_EQ(m_listMessages,
               std::vector<QString>({strRefused.arg("*.vey"), strRefused.arg("a?.vey")}));
     EXPECT_EQ(ReadFile(TempPath("out.vey")), "atom$a 1\r\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.vey"}, QDir::Files), QStringList({"out.vey"}));
+    EXPECT_EQ(Files("*.vey"), QStringList({"out.vey"}));
 
-    // A document without a file offers its title.
+    // A document without a file offers its title, and exports with an empty file name.
     Execute(ID_FILE_NEW);
     m_listFileRequests.clear();
-    Execute(ID_ZARN_EXPORT_VEY);
+    Export(TempPath("new.vey"));
     ASSERT_EQ(m_listFileRequests.size(), 1u);
     EXPECT_EQ(m_listFileRequests[0].strInitialPath, ActiveDoc()->GetTitle() + ".vey");
+    EXPECT_EQ(ReadFile(TempPath("new.vey")), "");
+    EXPECT_TRUE(QFile::exists(TempPath("new.vey")));
+    EXPECT_EQ(Shown(), " exported to " + TempPath("new.vey") + NOTE);
 }
 
 TEST_F(ExportToVeyTest, UnsavedChangesAreExportedAndTheDocumentStaysAsItWas) {
-    const QString strSource = WriteFile("form.zarn", "a 1\r\n\t; indented\r\n");
-    StartApp({strSource});
+    const QString strSource = StartWithForm("a 1\r\n\t; indented\r\n");
     CSampleDoc* pDoc = ActiveDoc();
-    int nEndLine = 0;
-    int nEndChar = 0;
-    ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, 0, 0, "    \r\nb 2\r\n", nEndLine,
-                                                   nEndChar, EDITACT_TYPING));
+    Type(pDoc, 0, "    \r\nb 2\r\n");
     const QStringList listLines = LinesOf(pDoc);
     Export(TempPath("form.vey"));
     EXPECT_EQ(ReadFile(TempPath("form.vey")),
@@ -85,11 +97,9 @@ TEST_F(ExportToVeyTest, UnsavedChangesAreExportedAndTheDocumentStaysAsItWas) {
 
 TEST_F(ExportToVeyTest, TheDocumentsOwnFileIsRefusedHoweverItIsSpelt) {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
-    const QString strSource = WriteFile("form.zarn", "a 1\r\n");
-    ASSERT_TRUE(QFile::link(strSource, TempPath("link.zarn")));
+    ASSERT_TRUE(QFile::link(TempPath("form.zarn"), TempPath("link.zarn")));
     ASSERT_TRUE(QFile::link(m_dir.path(), TempPath("sub/dirlink")));
-    StartApp({strSource});
-    MainFrame().AppendOutput("earlier output", false);
+    const QString strSource = StartWithForm("a 1\r\n");
     const QStringList listSpellings = {strSource,
                                        TempPath("sub/../form.zarn"),
                                        TempPath("./form.zarn"),
@@ -101,7 +111,6 @@ TEST_F(ExportToVeyTest, TheDocumentsOwnFileIsRefusedHoweverItIsSpelt) {
     for (const QString& strSpelling : listSpellings)
         Export(strSpelling);
     QDir::setCurrent(strOldCurrent);
-
     EXPECT_EQ(m_listMessages, std::vector<QString>(listSpellings.size(), EXPORT_TO_SELF));
     EXPECT_EQ(ReadFile(strSource), "a 1\r\n");
     EXPECT_TRUE(QFileInfo(TempPath("link.zarn")).isSymLink());
@@ -135,50 +144,20 @@ TEST_F(ExportToVeyTest, SameFilePathComparesCanonicalPaths) {
     EXPECT_FALSE(IsSameFilePath(QString(), QString()));
 }
 
-TEST_F(ExportToVeyTest, NewDocumentExportsWithAnEmptyFileName) {
-    StartApp();
-    Execute(ID_FILE_NEW);
-    Export(TempPath("new.vey"));
-    EXPECT_EQ(ReadFile(TempPath("new.vey")), "");
-    EXPECT_TRUE(QFile::exists(TempPath("new.vey")));
-    EXPECT_EQ(Shown(), " exported to " + TempPath("new.vey") + NOTE);
-}
-
-TEST_F(ExportToVeyTest, NameWithoutExtensionGetsNone) {
-    const QString strSource = WriteFile("form.zarn", "a 1\r\n");
-    StartApp({strSource});
-    Export(TempPath("plain"));
-    EXPECT_EQ(ReadFile(TempPath("plain")), "atom$a 1\r\n");
-    EXPECT_FALSE(QFile::exists(TempPath("plain.vey")));
-}
-
-TEST_F(ExportToVeyTest, CancellingTheQuestionWritesNothing) {
-    const QString strSource = WriteFile("form.zarn", "a 1\r\n");
-    StartApp({strSource});
-    MainFrame().AppendOutput("earlier output", false);
-    Execute(ID_ZARN_EXPORT_VEY);
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(Shown(), "earlier output");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"form.zarn"}));
-}
-
 TEST_F(ExportToVeyTest, WriteFailureIsToldAndLeavesNoNoteAndNoFile) {
-    const QString strSource = WriteFile("form.zarn", "a 1\r\n");
     WriteFile("plain", "keep me");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.vey"));
-    StartApp({strSource});
-    MainFrame().AppendOutput("earlier output", false);
+    StartWithForm("a 1\r\n");
     Export(TempPath("plain/form.vey"));
     Export(TempPath("folder.vey"));
-
-    ASSERT_EQ(m_listMessages.size(), 2u);
-    EXPECT_EQ(m_listMessages[0],
-              "Cannot write " + TempPath("plain/form.vey") + ": Not a directory");
-    EXPECT_EQ(m_listMessages[1], "Cannot write " + TempPath("folder.vey") + ": Is a directory");
+    EXPECT_EQ(
+        m_listMessages,
+        std::vector<QString>({"Cannot write " + TempPath("plain/form.vey") + ": Not a directory",
+                              "Cannot write " + TempPath("folder.vey") + ": Is a directory"}));
     EXPECT_EQ(Shown(), "earlier output");
     EXPECT_EQ(ReadFile(TempPath("plain")), "keep me");
     EXPECT_TRUE(QFileInfo(TempPath("folder.vey")).isDir());
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"form.zarn", "plain"}));
+    EXPECT_EQ(Files(), QStringList({"form.zarn", "plain"}));
 }
 
 } // namespace

@@ -15,36 +15,25 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 static std::string Unescape(std::string_view text) {
     std::string strOut;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            strOut += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        if (c == 'n')
-            strOut += '\n';
-        else if (c == 'r')
-            strOut += '\r';
-        else if (c == 'b')
-            strOut += '\b';
-        else if (c == '0')
-            strOut += '\0';
-        else if (c == 'x' && i + 2 < text.size()) {
+        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
+        if (c == 'x' && i + 2 < text.size()) {
             strOut += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
             i += 2;
-        } else
-            strOut += c;
+        } else {
+            const std::string_view from = "nrb0", to("\n\r\b\0", 4);
+            strOut += c == '\0' ? text[i] : from.find(c) < 4 ? to[from.find(c)] : c;
+        }
     }
     return strOut;
 }
@@ -60,120 +49,77 @@ static void WriteAll(int fd, std::string_view bytes) {
     }
 }
 
-static bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
+// Writes the text in pieces of nPiece bytes, as a program's buffered output comes.
+static void WriteInPieces(const std::string& strText, std::size_t nPiece) {
+    for (std::size_t i = 0; i < strText.size(); i += nPiece)
+        WriteAll(1, std::string_view(strText).substr(i, nPiece));
 }
 
-static void WaitFor(const std::string& path) {
-    // A generous bound, so that a broken test fails instead of hanging.
-    for (int i = 0; i < 60000 && !Exists(path); ++i)
-        usleep(1000);
-    if (!Exists(path))
-        std::exit(3);
-}
-
-static void Touch(const std::string& path) {
+static void WriteFile(const std::string& path, const std::string& text) {
     FILE* pFile = std::fopen(path.c_str(), "w");
-    if (pFile == nullptr)
+    if (pFile == nullptr || std::fputs(text.c_str(), pFile) < 0 || std::fclose(pFile) != 0)
         std::exit(4);
-    std::fclose(pFile);
-}
-
-static void Flood(std::size_t nBytes) {
-    const std::string strText = FloodText(nBytes);
-    for (std::size_t i = 0; i < strText.size(); i += 4096)
-        WriteAll(1, std::string_view(strText).substr(i, 4096));
-}
-
-static void Unbroken(std::size_t nBytes) {
-    std::string strBlock(4096, ' ');
-    for (std::size_t i = 0; i < strBlock.size(); ++i)
-        strBlock[i] = static_cast<char>('a' + i % 26);
-    for (std::size_t nDone = 0; nDone < nBytes; nDone += strBlock.size())
-        WriteAll(1,
-                 std::string_view(strBlock).substr(0, std::min(strBlock.size(), nBytes - nDone)));
-}
-
-static void Yes(double dSeconds) {
-    std::string strBlock;
-    while (strBlock.size() < 8192)
-        strBlock += "y\n";
-    timespec start;
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    for (;;) {
-        WriteAll(1, strBlock);
-        timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        if (double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9 >=
-            dSeconds)
-            return;
-    }
-}
-
-// Standard input must be at its end at once; a bound keeps an open one from hanging the test.
-static void ReadStdin() {
-    std::size_t nBytes = 0;
-    char buffer[256];
-    for (;;) {
-        pollfd pfd{0, POLLIN, 0};
-        if (poll(&pfd, 1, 30000) <= 0) {
-            WriteAll(1, "stdin: still open\n");
-            return;
-        }
-        const ssize_t n = read(0, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        nBytes += static_cast<std::size_t>(n);
-    }
-    WriteAll(1, "stdin: end after " + std::to_string(nBytes) + " bytes\n");
-}
-
-static void StartGrandchild(const std::string& path) {
-    const pid_t pid = fork();
-    if (pid < 0)
-        std::exit(5);
-    if (pid == 0) {
-        for (;;)
-            pause();
-    }
-    const std::string strTemp = path + ".part";
-    FILE* pFile = std::fopen(strTemp.c_str(), "w");
-    if (pFile == nullptr)
-        std::exit(4);
-    std::fprintf(pFile, "%d %d\n", static_cast<int>(getpid()), static_cast<int>(pid));
-    std::fclose(pFile);
-    std::rename(strTemp.c_str(), path.c_str());
 }
 
 int main(int argc, char** argv) {
+    using Clock = std::chrono::steady_clock;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
         const std::size_t nColon = arg.find(':');
         const std::string_view cmd = arg.substr(0, nColon);
         const std::string value(nColon == std::string_view::npos ? "" : arg.substr(nColon + 1));
-        if (cmd == "out")
-            WriteAll(1, Unescape(value));
-        else if (cmd == "err")
-            WriteAll(2, Unescape(value));
-        else if (cmd == "wait")
-            WaitFor(value);
-        else if (cmd == "touch")
-            Touch(value);
-        else if (cmd == "flood")
-            Flood(std::stoul(value));
-        else if (cmd == "unbroken")
-            Unbroken(std::stoul(value));
-        else if (cmd == "yes")
-            Yes(std::stod(value));
-        else if (cmd == "spew") {
+        if (cmd == "out" || cmd == "err") {
+            WriteAll(cmd == "out" ? 1 : 2, Unescape(value));
+        } else if (cmd == "wait") {
+            // A generous bound, so that a broken test fails instead of hanging.
+            for (int n = 0; access(value.c_str(), F_OK) != 0; ++n) {
+                if (n == 60000)
+                    return 3;
+                usleep(1000);
+            }
+        } else if (cmd == "touch") {
+            WriteFile(value, "");
+        } else if (cmd == "flood") {
+            WriteInPieces(FloodText(std::stoul(value)), 4096);
+        } else if (cmd == "unbroken") {
+            std::string strBlock(4096, ' ');
+            for (std::size_t n = 0; n < strBlock.size(); ++n)
+                strBlock[n] = static_cast<char>('a' + n % 26);
+            for (std::size_t nLeft = std::stoul(value); nLeft > 0;
+                 nLeft -= std::min(nLeft, strBlock.size()))
+                WriteAll(1, std::string_view(strBlock).substr(0, nLeft));
+        } else if (cmd == "yes") {
+            std::string strBlock;
+            while (strBlock.size() < 8192)
+                strBlock += "y\n";
+            const auto end = Clock::now() + std::chrono::duration<double>(std::stod(value));
+            do
+                WriteAll(1, strBlock);
+            while (Clock::now() < end);
+        } else if (cmd == "spew") {
             for (;;)
-                Flood(1 << 20);
-        } else if (cmd == "stdin")
-            ReadStdin();
-        else if (cmd == "grandchild")
-            StartGrandchild(value);
-        else if (cmd == "hang") {
+                WriteInPieces(FloodText(1 << 20), 4096);
+        } else if (cmd == "stdin") {
+            // Standard input must be at its end at once; a bound keeps an open one from hanging.
+            std::size_t nBytes = 0;
+            char buffer[256];
+            ssize_t n = 0;
+            int nReady = 0;
+            pollfd pfd{0, POLLIN, 0};
+            while ((nReady = poll(&pfd, 1, 30000)) > 0 && (n = read(0, buffer, sizeof buffer)) > 0)
+                nBytes += static_cast<std::size_t>(n);
+            WriteAll(1, nReady > 0 ? "stdin: end after " + std::to_string(nBytes) + " bytes\n"
+                                   : std::string("stdin: still open\n"));
+        } else if (cmd == "grandchild") {
+            const pid_t pid = fork();
+            if (pid < 0)
+                return 5;
+            while (pid == 0)
+                pause();
+            // Written under another name and renamed, so that the test never reads half of it.
+            WriteFile(value + ".part", std::to_string(getpid()) + " " + std::to_string(pid) + "\n");
+            std::rename((value + ".part").c_str(), value.c_str());
+        } else if (cmd == "hang") {
             for (;;)
                 pause();
         } else if (cmd == "args") {

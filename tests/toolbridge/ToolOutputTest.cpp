@@ -9,26 +9,22 @@
 
 #include <gtest/gtest.h>
 
-static QByteArray Shown(const char* pBytes, qsizetype nSize) {
-    return ShownPartOfChunk(QByteArrayView(pBytes, nSize));
-}
+namespace {
 
-TEST(ShownPartOfChunk, EndsAtTheFirstZeroByteOrPausePromptWhicheverComesFirst) {
-    EXPECT_EQ(Shown("plain\n", 6), "plain\n");
-    EXPECT_EQ(Shown("ab\0cd", 5), "ab");
-    EXPECT_EQ(Shown("\0ab", 3), "");
-    EXPECT_EQ(Shown("x Press any key to continue . . .\0y", 35), "x ");
-    // A prompt after the zero byte is not looked at.
-    EXPECT_EQ(Shown("x\0Press any key to continue . . .", 33), "x");
-    EXPECT_EQ(Shown("Press any key to continue . . .", 31), "");
-    EXPECT_EQ(Shown("Press any key to continue . .", 29), "Press any key to continue . .");
-}
-
-TEST(ShownPartOfChunk, TurnsEveryBackspaceIntoABlankBeforeLookingForThePrompt) {
-    EXPECT_EQ(Shown("\b\ba\b", 4), "  a ");
-    EXPECT_EQ(Shown("a\b Press any key to continue . . .", 34), "a  ");
-    EXPECT_EQ(Shown("Press\bany key to continue . . .", 31), "");
-    EXPECT_EQ(Shown("ok\nPress any\bkey\bto continue\b. . .\n", 35), "ok\n");
+// The shown part ends at the first zero byte or pause prompt, whichever comes first; every
+// backspace is a blank before the prompt is looked for.
+TEST(ShownPartOfChunk, EndsAtTheFirstZeroByteOrPausePromptWithBackspacesAsBlanks) {
+    // clang-format off
+    for (const auto& [chunk, shown] : std::vector<std::pair<QByteArray, QByteArray>>{
+        {"plain\n", "plain\n"}, {QByteArray("ab\0cd", 5), "ab"}, {QByteArray("\0ab", 3), ""},
+        {QByteArray("x Press any key to continue . . .\0y", 35), "x "},
+        {QByteArray("x\0Press any key to continue . . .", 33), "x"},
+        {"Press any key to continue . . .", ""},
+        {"Press any key to continue . .", "Press any key to continue . ."},
+        {"\b\ba\b", "  a "}, {"a\b Press any key to continue . . .", "a  "},
+        {"Press\bany key to continue . . .", ""}, {"ok\nPress any\bkey\bto continue\b. . .\n", "ok\n"}})
+        // clang-format on
+        EXPECT_EQ(ShownPartOfChunk(chunk), shown) << chunk.toStdString();
 }
 
 TEST(ToolOutputDecoder, KeepsCharactersAndLineBreaksWholeAcrossReads) {
@@ -38,28 +34,23 @@ TEST(ToolOutputDecoder, KeepsCharactersAndLineBreaksWholeAcrossReads) {
         strText += decoder.Decode(pPiece);
     strText += decoder.Finish();
     EXPECT_EQ(strText, QString::fromUtf8("a\u00e9\n\U0001F600\nb\n"));
-}
-
-TEST(ToolOutputDecoder, FinishShowsAnUnfinishedCharacterAndStartsAfresh) {
-    CToolOutputDecoder decoder;
+    // Finish shows an unfinished character and starts afresh.
     EXPECT_EQ(decoder.Decode("x\xe2\x82"), "x");
     EXPECT_EQ(decoder.Finish(), QString(QChar::ReplacementCharacter));
     EXPECT_EQ(decoder.Decode("\xac"), QString(QChar::ReplacementCharacter));
     EXPECT_EQ(decoder.Finish(), "");
 }
 
-// Every Output pane appends through AppendToOutputEdit, whatever kind of edit it is.
+// Every Output pane appends through AppendToOutputEdit. A line break of any style, also one
+// split between appends, is one; a pending one belongs to the text, not to the edit, and
+// emptying or replacing the text ends it.
 TEST(AppendToOutputEdit, LineBreaksOfEveryStyleAlsoSplitBetweenAppends) {
     QPlainTextEdit edit;
-    AppendToOutputEdit(&edit, "one\r\ntwo\rthree\nfour\r");
-    AppendToOutputEdit(&edit, "\nfive\r");
-    AppendToOutputEdit(&edit, "\r\nsix");
+    for (const char* pszText : {"one\r\ntwo\rthree\nfour\r", "\nfive\r", "\r\nsix"})
+        AppendToOutputEdit(&edit, pszText);
     EXPECT_EQ(edit.toPlainText(), "one\ntwo\nthree\nfour\nfive\n\nsix");
     EXPECT_EQ(edit.textCursor().position(), edit.toPlainText().size());
-}
 
-TEST(AppendToOutputEdit, EmptyingTheTextEndsAPendingLineBreak) {
-    QPlainTextEdit edit;
     AppendToOutputEdit(&edit, "old\r");
     AppendToOutputEdit(&edit, "\nnew", true);
     EXPECT_EQ(edit.toPlainText(), "\nnew");
@@ -68,9 +59,7 @@ TEST(AppendToOutputEdit, EmptyingTheTextEndsAPendingLineBreak) {
     AppendToOutputEdit(&edit, "\ny");
     EXPECT_EQ(edit.toPlainText(), "replaced\ny");
     AppendToOutputEdit(nullptr, "ignored", true);
-}
 
-TEST(AppendToOutputEdit, PendingLineBreakBelongsToTheTextNotToTheEdit) {
     QPlainTextEdit first;
     QPlainTextEdit second;
     AppendToOutputEdit(&first, "a\r");
@@ -80,15 +69,15 @@ TEST(AppendToOutputEdit, PendingLineBreakBelongsToTheTextNotToTheEdit) {
     EXPECT_EQ(first.toPlainText(), "a\nc");
 }
 
-// The pieces of the document's blocks: their lengths, in order.
-static std::vector<int> BlockLengths(const QPlainTextEdit& edit) {
+// The lengths of the document's blocks, in order.
+std::vector<int> BlockLengths(const QPlainTextEdit& edit) {
     std::vector<int> arrLengths;
     for (QTextBlock block = edit.document()->firstBlock(); block.isValid(); block = block.next())
         arrLengths.push_back(block.length() - 1);
     return arrLengths;
 }
 
-static QString WholeText(const QPlainTextEdit& edit) {
+QString WholeText(const QPlainTextEdit& edit) {
     return OutputPaneText(edit.document(), 0, edit.document()->characterCount() - 1);
 }
 
@@ -120,7 +109,8 @@ TEST(AppendToOutputEdit, ALongLineIsShownInPiecesThatJoinIntoTheTextAsItCame) {
     EXPECT_EQ(WholeText(wide), strWide + strWide);
 }
 
-// The pane keeps its last 50,000 lines and, above them, one line that says older text went.
+// The pane keeps its last 50,000 lines, and at most 16 MB of a line that never ends; above
+// them, one line says that older text went.
 TEST(AppendToOutputEdit, KeepsTheLastLinesAndSaysThatOlderOnesWereDropped) {
     QPlainTextEdit edit;
     const int nLines = OUTPUT_MAX_LINES + 10'000;
@@ -133,32 +123,28 @@ TEST(AppendToOutputEdit, KeepsTheLastLinesAndSaysThatOlderOnesWereDropped) {
     const QTextDocument* pDoc = edit.document();
     EXPECT_LE(pDoc->blockCount(), OUTPUT_MAX_LINES + 1);
     EXPECT_GT(pDoc->blockCount(), OUTPUT_MAX_LINES * 3 / 4);
-    EXPECT_EQ(pDoc->firstBlock().text(), OutputDroppedNote());
-    EXPECT_EQ(OutputDroppedNote(),
+    EXPECT_EQ(pDoc->firstBlock().text(),
               "[Earlier output was dropped: the pane keeps the last 50,000 lines or 16 MB.]");
     // The lines after the note are the last ones, whole and in order.
     const QString strKept = WholeText(edit).mid(OutputDroppedNote().size() + 1);
     EXPECT_TRUE(strText.endsWith(strKept));
     EXPECT_TRUE(strKept.startsWith(QString::number(nLines - pDoc->blockCount() + 2) + u'\n'));
-
     // Dropping again keeps one note.
     AppendToOutputEdit(&edit, strText.left(200'000));
     EXPECT_EQ(pDoc->firstBlock().text(), OutputDroppedNote());
     EXPECT_NE(pDoc->firstBlock().next().text(), OutputDroppedNote());
     EXPECT_LE(pDoc->blockCount(), OUTPUT_MAX_LINES + 1);
-}
 
-TEST(AppendToOutputEdit, KeepsAtMost16MegabytesOfALineThatNeverEnds) {
-    QPlainTextEdit edit;
+    QPlainTextEdit line;
     const QString strPart(1024 * 1024 - 7, u'z');
-    const int nParts = 18;
-    for (int i = 0; i < nParts; ++i)
-        AppendToOutputEdit(&edit, strPart + QString::number(i % 10));
-    const QTextDocument* pDoc = edit.document();
+    for (int i = 0; i < 18; ++i)
+        AppendToOutputEdit(&line, strPart + QString::number(i % 10));
+    pDoc = line.document();
     EXPECT_LE(pDoc->characterCount(), OUTPUT_MAX_CHARS);
     EXPECT_GT(pDoc->characterCount(), OUTPUT_MAX_CHARS * 3 / 4);
     EXPECT_EQ(pDoc->firstBlock().text(), OutputDroppedNote());
-    const QString strKept = WholeText(edit).mid(OutputDroppedNote().size() + 1);
-    EXPECT_TRUE(strKept.endsWith(strPart + QString::number((nParts - 1) % 10)));
-    EXPECT_EQ(edit.textCursor().position(), pDoc->characterCount() - 1);
+    EXPECT_TRUE(WholeText(line).mid(OutputDroppedNote().size() + 1).endsWith(strPart + "7"));
+    EXPECT_EQ(line.textCursor().position(), pDoc->characterCount() - 1);
 }
+
+} // namespace
