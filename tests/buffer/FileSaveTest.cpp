@@ -1,5 +1,5 @@
-// Saving: styles, failures at every step that leave the old file intact, permissions,
-// symbolic links and backups.
+// Saving and the Vey export: styles, failures at every step that leave the old file intact,
+// permissions, owners, links and backups.
 #include "BufferTestSupport.h"
 #include "buffer/SafeFileWriter.h"
 
@@ -7,70 +7,45 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <tuple>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using namespace std::string_literals;
+using Names = std::vector<std::string>;
 
-// Makes one chosen call of the save fail as the system would. It also tells where the copy
-// of the old bytes of a save in place goes, and can deny the write permission of one path,
-// which the superuser has everywhere.
+// Makes calls of the save fail as the system would: every call of one kind, or only those on
+// the file strTarget, or only the first of those. It also tells where the copy of the old bytes
+// of a save in place goes, can deny the write permission of one path (which the superuser has
+// everywhere), and can make the disk full after nRoom bytes.
 class TestOps : public CFileOps {
 public:
-    enum class Step {
-        None,
-        MakeTemp,
-        FirstWrite,
-        DiskFull,
-        Sync,
-        Rename,
-        TargetWriteOnce, // the first write to the target file in place
-        TargetWrites,    // every write to it, those that put the old bytes back included
-        TargetSyncOnce,
-    };
-    explicit TestOps(Step step = Step::None, int err = 0) : m_step(step), m_err(err) {}
+    enum Call { None, MakeTemp_, Write_, Sync_, Rename_ };
+    explicit TestOps(Call call = None, int err = 0, bool bOnce = false)
+        : m_call(call), m_err(err), m_bOnce(bOnce) {}
 
-    std::string strCache;
-    std::string strUnwritable; // a path the user may not write, and why
+    std::string strCache, strUnwritable, strTarget;
     int errUnwritable = EACCES;
-    std::string strTarget; // the file the Target steps fail on
+    size_t nRoom = SIZE_MAX;
 
     int MakeTemp(std::string& strTemplate) override {
-        if (m_step == Step::MakeTemp)
-            return Fail();
-        return CFileOps::MakeTemp(strTemplate);
+        return Fails(MakeTemp_, -1) ? -1 : CFileOps::MakeTemp(strTemplate);
     }
     ssize_t Write(int fd, const void* pData, size_t nBytes) override {
-        if (m_step == Step::FirstWrite || (m_step == Step::TargetWrites && IsTarget(fd)) ||
-            (m_step == Step::TargetWriteOnce && IsTarget(fd) && !m_bFailed)) {
-            m_bFailed = true;
-            return Fail();
-        }
-        if (m_step == Step::DiskFull) {
-            // Room for 100 bytes, then the device is full.
-            if (m_nWritten >= 100)
-                return Fail();
-            nBytes = std::min<size_t>(nBytes, 100 - m_nWritten);
-            m_nWritten += nBytes;
-        }
+        if (Fails(Write_, fd) || (m_nWritten >= nRoom && Fails(None, fd)))
+            return -1;
+        nBytes = std::min(nBytes, nRoom - m_nWritten);
+        m_nWritten += nBytes;
         return CFileOps::Write(fd, pData, nBytes);
     }
-    int Sync(int fd) override {
-        if (m_step == Step::Sync ||
-            (m_step == Step::TargetSyncOnce && IsTarget(fd) && !m_bFailed)) {
-            m_bFailed = true;
-            return Fail();
-        }
-        return CFileOps::Sync(fd);
-    }
+    int Sync(int fd) override { return Fails(Sync_, fd) ? -1 : CFileOps::Sync(fd); }
     int Rename(const std::string& from, const std::string& to) override {
-        return m_step == Step::Rename ? Fail() : CFileOps::Rename(from, to);
+        return Fails(Rename_, -1) ? -1 : CFileOps::Rename(from, to);
     }
     int Access(const std::string& strPath, int nMode) override {
         if (strPath == strUnwritable && (nMode & W_OK)) {
@@ -82,18 +57,20 @@ public:
     std::string CacheDirectory() override { return strCache; }
 
 private:
-    int Fail() {
+    bool Fails(Call call, int fd) {
+        struct stat stFd, stTarget;
+        if (call != m_call || (m_bOnce && m_bFailed) ||
+            (fd >= 0 && !strTarget.empty() &&
+             (::fstat(fd, &stFd) != 0 || ::stat(strTarget.c_str(), &stTarget) != 0 ||
+              stFd.st_ino != stTarget.st_ino || stFd.st_dev != stTarget.st_dev)))
+            return false;
+        m_bFailed = true;
         errno = m_err;
-        return -1;
+        return true;
     }
-    bool IsTarget(int fd) const {
-        struct stat stFd;
-        struct stat stTarget;
-        return ::fstat(fd, &stFd) == 0 && ::stat(strTarget.c_str(), &stTarget) == 0 &&
-               stFd.st_ino == stTarget.st_ino && stFd.st_dev == stTarget.st_dev;
-    }
-    Step m_step;
+    Call m_call;
     int m_err;
+    bool m_bOnce;
     size_t m_nWritten = 0;
     bool m_bFailed = false;
 };
@@ -101,23 +78,22 @@ private:
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
 
-mode_t ModeOf(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st;
 }
 
-std::vector<std::string> EntriesOf(const std::string& directory) {
-    std::vector<std::string> names;
+mode_t ModeOf(const std::string& path) {
+    return StatOf(path).st_mode & 07777;
+}
+
+Names EntriesOf(const std::string& directory) {
+    Names names;
     for (const auto& entry : std::filesystem::directory_iterator(directory))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-struct stat StatOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st;
 }
 
 // Loads the file, puts `text` before its first line and saves it back.
@@ -126,69 +102,135 @@ FileResult EditAndSave(const std::string& path, const std::string& text, CFileOp
     if (FileResult result = buffer.LoadFile(path); !result)
         return result;
     buffer.SetReadOnly(false);
-    int nEndLine, nEndChar;
-    buffer.InsertTextAt(nullptr, 0, 0, text, nEndLine, nEndChar, EDITACT_TYPING);
+    Apply(buffer, {{0, 0, text}});
     buffer.SetFileOps(pOps);
     return buffer.SaveFile(path);
 }
 
-bool IsSymlink(const std::string& path) {
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-TEST(FileSave, WritesTheStyleBetweenLinesAndNoneAfterTheLast) {
+TEST(FileSave, EditedLoadedTextsAreWrittenByteForByteInTheStyleAsked) {
+    // Unchanged lines go out in runs straight from the loaded file; each case breaks a run
+    // in another way. Lines point into the loaded block until changed: edits must not spill
+    // over into their neighbours.
+    const std::string crlf = "one\r\ntwo\r\nthree\r\nfour\r\n", late(33000, 'x');
+    const std::tuple<std::string, std::vector<Edit>, int, std::string> cases[] = {
+        {crlf, {}, EOL_AUTO, crlf},
+        {crlf, {}, EOL_LF, "one\ntwo\nthree\nfour\n"},
+        {crlf, {}, EOL_LFCR, "one\n\rtwo\n\rthree\n\rfour\n\r"},
+        {crlf, {Del(1, 1, 1, 3)}, EOL_AUTO, "one\r\nt\r\nthree\r\nfour\r\n"}, // end of a line cut
+        {crlf, {Del(1, 1, 1, 3)}, EOL_LF, "one\nt\nthree\nfour\n"},
+        {crlf, {Del(1, 0, 2, 0)}, EOL_AUTO, "one\r\nthree\r\nfour\r\n"}, // a line deleted
+        {crlf, {Del(0, 3, 1, 0)}, EOL_AUTO, "onetwo\r\nthree\r\nfour\r\n"},
+        {crlf, {{2, 2, "\r\n"}}, EOL_AUTO, "one\r\ntwo\r\nth\r\nree\r\nfour\r\n"},
+        {crlf, {{0, 0, "x"}}, EOL_AUTO, "xone\r\ntwo\r\nthree\r\nfour\r\n"},
+        {crlf, {{4, 0, "x"}}, EOL_AUTO, crlf + "x"},
+        {"\r\n\r\n\r\n", {{1, 0, "a"}}, EOL_LF, "\na\n\n"},
+        {"a\r\nb\rc\n\r\n", {}, EOL_CRLF, "a\r\nb\rc\n\r\n"}, // CRs inside LF lines
+        {"abc\ndef\nghi\n",
+         {{0, 3, "XYZ"}, Del(1, 0, 1, 2), {2, 1, "\r"}},
+         EOL_AUTO,
+         "abcXYZ\nf\ng\nhi\n"},
+        // The first line feed lies beyond the first 32768 bytes: no mixed line ends.
+        {late + "\nrest\n", {{1, 0, "\r\n"}}, EOL_AUTO, late + "\n\nrest\n"},
+    };
     TempDir dir;
+    for (const auto& [bytes, edits, nStyle, saved] : cases) {
+        SCOPED_TRACE(saved.substr(0, 30));
+        CTextBuffer buffer;
+        ASSERT_TRUE(LoadBytes(buffer, dir.File("in.txt"), bytes));
+        const int nLoaded = buffer.GetEolStyle();
+        ASSERT_TRUE(Apply(buffer, edits));
+        ASSERT_TRUE(buffer.SaveFile(dir.File("out.txt"), nStyle));
+        EXPECT_EQ(ReadBytes(dir.File("out.txt")), saved);
+        EXPECT_EQ(buffer.GetEolStyle(), nLoaded); // an explicit style is for that save only
+        EXPECT_EQ(dir.Entries(), (Names{"in.txt", "out.txt"}));
+    }
+    // Large texts with long lines, beyond one write.
+    std::string bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes +=
+            "LINE " + std::to_string(i) + std::string(static_cast<size_t>(i % 300), '.') + "\n";
+    bytes += std::string(3 << 20, 'L') + "\n" + std::string(1 << 20, 'M');
     CTextBuffer buffer;
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("big.txt"), bytes));
+    EXPECT_EQ(buffer.GetLineCount(), 2002);
+    ASSERT_TRUE(buffer.SaveFile(dir.File("copy.txt")));
+    EXPECT_EQ(ReadBytes(dir.File("copy.txt")), bytes);
+    // A buffer that was never loaded; a new file gets the usual mode, not the temporary
+    // file's private one.
+    const mode_t mask = ::umask(022);
     FillBuffer(buffer, {"a", "b"});
-    ASSERT_TRUE(buffer.SaveFile(dir.File("lf.txt"), EOL_LF));
-    EXPECT_EQ(ReadBytes(dir.File("lf.txt")), "a\nb");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("lfcr.txt"), EOL_LFCR));
-    EXPECT_EQ(ReadBytes(dir.File("lfcr.txt")), "a\n\rb");
-    // An explicit style is for that save only.
-    ASSERT_TRUE(buffer.SaveFile(dir.File("auto.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("auto.txt")), "a\r\nb");
-    EXPECT_EQ(buffer.GetEolStyle(), EOL_CRLF);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"auto.txt", "lf.txt", "lfcr.txt"}));
+    for (const auto& [nStyle, saved] :
+         {std::pair{EOL_LF, "a\nb"}, {EOL_LFCR, "a\n\rb"}, {EOL_AUTO, "a\r\nb"}}) {
+        ASSERT_TRUE(buffer.SaveFile(dir.File("new.txt"), nStyle));
+        EXPECT_EQ(ReadBytes(dir.File("new.txt")), saved);
+        EXPECT_EQ(ModeOf(dir.File("new.txt")), 0644u);
+    }
+    ::umask(mask);
 }
 
+// A save that fails at any step leaves the old file as it was and nothing behind, also when
+// it rewrites the file in place (here because the directory may not be written): there the
+// old bytes are put back, or when even that fails kept in the cache, and where is said.
 TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
-    struct Case {
-        const char* name;
-        TestOps::Step step;
-        int err;
-        const char* reason;
+    using T = TestOps;
+    const std::tuple<T::Call, int, bool, bool, const char*> cases[] = {
+        {T::MakeTemp_, EACCES, false, false, "Permission denied"},
+        {T::Write_, EIO, false, false, "Input/output error"},
+        {T::None, ENOSPC, false, false, "No space left on device"}, // full after 100 bytes
+        {T::Sync_, EIO, false, false, "Input/output error"},
+        {T::Rename_, EXDEV, false, false, "Invalid cross-device link"},
+        {T::Write_, EIO, true, true, "Input/output error"},
+        {T::Sync_, EIO, true, true, "Input/output error"},
+        {T::MakeTemp_, EACCES, true, false, "cannot keep a copy"},
+        {T::Write_, EIO, true, false, // every write to the file, even to put the old bytes back
+         "Input/output error; the old text could not be put back (Input/output error) and is "
+         "kept in "},
     };
-    const Case cases[] = {
-        {"no temporary file", TestOps::Step::MakeTemp, EACCES, "Permission denied"},
-        {"failed write", TestOps::Step::FirstWrite, EIO, "Input/output error"},
-        {"disk full", TestOps::Step::DiskFull, ENOSPC, "No space left on device"},
-        {"failed sync", TestOps::Step::Sync, EIO, "Input/output error"},
-        {"failed rename", TestOps::Step::Rename, EXDEV, "Invalid cross-device link"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::string old = "old text\r\nkept\r\n";
+    for (const auto& [call, err, bInPlace, bOnce, reason] : cases) {
+        SCOPED_TRACE(reason);
         TempDir dir;
         const std::string path = dir.File("doc.zarn");
-        const std::string old = "old text\r\nkept\r\n";
         WriteBytes(path, old);
-
+        ::chmod(path.c_str(), 0640);
+        const ino_t ino = StatOf(path).st_ino;
         CTextBuffer buffer;
         ASSERT_TRUE(buffer.LoadFile(path));
-        int nEndLine, nEndChar;
-        buffer.InsertTextAt(nullptr, 0, 0, std::string(5000, 'n'), nEndLine, nEndChar,
-                            EDITACT_PASTE);
-        TestOps ops(c.step, c.err);
-        buffer.SetFileOps(&ops);
-
-        const FileResult result = buffer.SaveFile(path);
-        EXPECT_FALSE(result);
-        EXPECT_EQ(result.strError, c.reason);
-        EXPECT_EQ(ReadBytes(path), old);
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"doc.zarn"});
-        EXPECT_TRUE(buffer.IsModified());
-        EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
-
+        Apply(buffer, {{0, 0, std::string(5000, 'n')}}, EDITACT_PASTE);
+        T ops(call, err, bOnce), exportOps(call, err, bOnce);
+        if (err == ENOSPC)
+            ops.nRoom = 100, exportOps.nRoom = 10;
+        if (bInPlace) {
+            ops.strUnwritable = dir.path();
+            ops.strCache = dir.File("cache/zarneditor");
+            ops.strTarget = path;
+        }
+        std::string strError; // of the save
+        for (int nPass = 0; nPass < (bInPlace ? 1 : 2); ++nPass) {
+            const bool bExport = nPass == 1;
+            buffer.SetFileOps(bExport ? &exportOps : &ops);
+            const FileResult result = bExport ? buffer.ExportVey(path) : buffer.SaveFile(path);
+            EXPECT_FALSE(result);
+            EXPECT_EQ(result.strError.rfind(reason, 0), 0u) << result.strError;
+            strError = bExport ? strError : result.strError;
+            EXPECT_TRUE(buffer.IsModified());
+            EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
+            EXPECT_EQ(StatOf(path).st_ino, ino);
+            EXPECT_EQ(ModeOf(path), 0640u);
+        }
+        const Names kept = Exists(ops.strCache) ? EntriesOf(ops.strCache) : Names();
+        if (!std::string_view(reason).ends_with("kept in ")) {
+            EXPECT_EQ(ReadBytes(path), old);
+            EXPECT_EQ(kept.size(), 0u);
+        } else {
+            // Where the old bytes are is said, and they are there.
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(kept[0].rfind("doc.zarn.CRE", 0), 0u);
+            const std::string copy = ops.strCache + "/" + kept[0];
+            EXPECT_EQ(strError.substr(strError.size() - copy.size()), copy);
+            EXPECT_EQ(ReadBytes(copy), old);
+        }
+        EXPECT_EQ(dir.Entries(), (bInPlace ? Names{"cache", "doc.zarn"} : Names{"doc.zarn"}));
         buffer.SetFileOps(nullptr);
         ASSERT_TRUE(buffer.SaveFile(path));
         EXPECT_EQ(ReadBytes(path), std::string(5000, 'n') + old);
@@ -197,121 +239,95 @@ TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
 
 TEST(FileSave, ARenameIsUsedOnlyWhereItKeepsTheFileWhatItWas) {
     SaveFacts own;
-    own.bExists = true;
+    own.bExists = own.bMayWriteFile = own.bMayWriteDirectory = true;
     own.mode = S_IFREG | 0644;
-    own.uidOwner = 1000;
-    own.gidOwner = 1000;
-    own.uidUser = 1000;
+    own.uidOwner = own.gidOwner = own.uidUser = 1000;
     own.groups = {1000};
-    own.bMayWriteFile = true;
-    own.bMayWriteDirectory = true;
-    struct Case {
+    using M = SaveMethod;
+    const struct {
         const char* name;
-        std::function<void(SaveFacts&)> change;
+        void (*change)(SaveFacts&);
         SaveMethod method;
-    };
-    const Case cases[] = {
-        {"the user's own file", [](SaveFacts&) {}, SaveMethod::Replace},
-        {"with set-id bits", [](SaveFacts& f) { f.mode = S_IFREG | 06755; }, SaveMethod::Replace},
+    } cases[] = {
+        {"the user's own file", [](SaveFacts&) {}, M::Replace},
+        {"with set-id bits", [](SaveFacts& f) { f.mode = S_IFREG | 06755; }, M::Replace},
         {"a group of the user's other groups",
          [](SaveFacts& f) {
-             f.gidOwner = 50;
-             f.groups = {1000, 50};
+             f.gidOwner = 50, f.groups = {1000, 50};
          },
-         SaveMethod::Replace},
-        {"a new file", [](SaveFacts& f) { f = SaveFacts(); }, SaveMethod::Replace},
-        {"a second hard link", [](SaveFacts& f) { f.nLinks = 2; }, SaveMethod::InPlace},
-        {"a directory the user may not write", [](SaveFacts& f) { f.bMayWriteDirectory = false; },
-         SaveMethod::InPlace},
-        {"another user's file", [](SaveFacts& f) { f.uidOwner = 1001; }, SaveMethod::InPlace},
-        {"a group the user is not in", [](SaveFacts& f) { f.gidOwner = 50; }, SaveMethod::InPlace},
+         M::Replace},
+        {"a new file", [](SaveFacts& f) { f = SaveFacts(); }, M::Replace},
+        {"a second hard link", [](SaveFacts& f) { f.nLinks = 2; }, M::InPlace},
+        {"an unwritable directory", [](SaveFacts& f) { f.bMayWriteDirectory = false; }, M::InPlace},
+        {"another user's file", [](SaveFacts& f) { f.uidOwner = 1001; }, M::InPlace},
+        {"a group the user is not in", [](SaveFacts& f) { f.gidOwner = 50; }, M::InPlace},
         {"the superuser, another user's file",
-         [](SaveFacts& f) {
-             f.uidUser = 0;
-             f.groups = {0};
-             f.uidOwner = 1001;
-             f.gidOwner = 50;
-         },
-         SaveMethod::Replace},
-        {"the superuser, a second hard link",
-         [](SaveFacts& f) {
-             f.uidUser = 0;
-             f.nLinks = 3;
-         },
-         SaveMethod::InPlace},
-        {"a file the user may not write", [](SaveFacts& f) { f.bMayWriteFile = false; },
-         SaveMethod::NotWritable},
-        {"a FIFO", [](SaveFacts& f) { f.mode = S_IFIFO | 0666; }, SaveMethod::NotRegular},
-        {"a device", [](SaveFacts& f) { f.mode = S_IFCHR | 0666; }, SaveMethod::NotRegular},
-        {"a directory", [](SaveFacts& f) { f.mode = S_IFDIR | 0755; }, SaveMethod::NotRegular},
+         [](SaveFacts& f) { f.uidUser = 0, f.groups = {0}, f.uidOwner = 1001, f.gidOwner = 50; },
+         M::Replace},
+        {"the superuser, a third link", [](SaveFacts& f) { f.uidUser = 0, f.nLinks = 3; },
+         M::InPlace},
+        {"an unwritable file", [](SaveFacts& f) { f.bMayWriteFile = false; }, M::NotWritable},
+        {"a FIFO", [](SaveFacts& f) { f.mode = S_IFIFO | 0666; }, M::NotRegular},
+        {"a device", [](SaveFacts& f) { f.mode = S_IFCHR | 0666; }, M::NotRegular},
+        {"a directory", [](SaveFacts& f) { f.mode = S_IFDIR | 0755; }, M::NotRegular},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
         SaveFacts facts = own;
         c.change(facts);
-        EXPECT_EQ(ChooseSaveMethod(facts), c.method);
+        EXPECT_EQ(ChooseSaveMethod(facts), c.method) << c.name;
     }
 }
 
+// Owner, group, mode and links stay what they were: a hard link, another owner and group
+// with set-id bits (needs the superuser) and an unwritable directory make the save rewrite
+// the file in place; the others replace it.
 TEST(FileSave, OwnerGroupModeAndLinksSurviveTheSave) {
-    struct Case {
-        const char* name;
-        bool bNeedsSuperuser;
-        std::function<void(const TempDir&, const std::string&, TestOps&)> setUp;
-        bool bInPlace;
-        std::vector<std::string> entries;
+    enum { Plain, HardLink, OtherOwner, UnwritableDirectory };
+    const std::tuple<int, mode_t, bool> cases[] = {
+        {HardLink, 0644, true}, {OtherOwner, 06755, false}, {UnwritableDirectory, 0604, true},
+        {Plain, 0640, false},   {Plain, 0755, false},       {Plain, 0600, false},
+        {Plain, 0444, false},
     };
-    const Case cases[] = {
-        {"a second hard link",
-         false,
-         [](const TempDir& dir, const std::string& path, TestOps&) {
-             ASSERT_EQ(::link(path.c_str(), dir.File("other.zarn").c_str()), 0);
-         },
-         true,
-         {"cache", "doc.zarn", "other.zarn"}},
-        {"another owner and group, set-id bits",
-         true,
-         [](const TempDir&, const std::string& path, TestOps&) {
-             ASSERT_EQ(::chown(path.c_str(), 12345, 23456), 0);
-             ASSERT_EQ(::chmod(path.c_str(), 06755), 0);
-         },
-         false,
-         {"cache", "doc.zarn"}},
-        {"a directory the user may not write",
-         false,
-         [](const TempDir& dir, const std::string& path, TestOps& ops) {
-             ops.strUnwritable = dir.path();
-             ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
-         },
-         true,
-         {"cache", "doc.zarn"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.bNeedsSuperuser && ::geteuid() != 0)
+    for (const auto& [setUp, mode, bInPlace] : cases) {
+        SCOPED_TRACE(testing::Message() << setUp << " " << mode);
+        if (setUp == OtherOwner && ::geteuid() != 0)
             continue;
         TempDir dir;
-        const std::string path = dir.File("doc.zarn");
+        const std::string path = dir.File("doc.zarn"), other = dir.File("other.zarn");
         WriteBytes(path, "old\n");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
         TestOps ops;
         ops.strCache = dir.File("cache");
         ASSERT_EQ(::mkdir(ops.strCache.c_str(), 0700), 0);
-        c.setUp(dir, path, ops);
+        Names entries = {"cache", "doc.zarn"};
+        if (setUp == HardLink) {
+            ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+            entries.push_back("other.zarn");
+        }
+        if (setUp == OtherOwner) { // chown clears the set-id bits
+            ASSERT_EQ(::chown(path.c_str(), 12345, 23456), 0);
+            ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        }
+        if (setUp == UnwritableDirectory)
+            ops.strUnwritable = dir.path();
         const struct stat before = StatOf(path);
-
         const FileResult result = EditAndSave(path, "new ", &ops);
         EXPECT_TRUE(result) << result.strError;
         const struct stat after = StatOf(path);
         EXPECT_EQ(ReadBytes(path), "new old\n");
-        EXPECT_EQ(after.st_uid, before.st_uid);
-        EXPECT_EQ(after.st_gid, before.st_gid);
-        EXPECT_EQ(after.st_mode, before.st_mode);
-        EXPECT_EQ(after.st_nlink, before.st_nlink);
-        EXPECT_EQ(after.st_ino == before.st_ino, c.bInPlace);
-        EXPECT_EQ(dir.Entries(), c.entries);
+        EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_mode, after.st_nlink),
+                  std::tie(before.st_uid, before.st_gid, before.st_mode, before.st_nlink));
+        EXPECT_EQ(after.st_mode & 07777, mode);
+        EXPECT_EQ(after.st_ino == before.st_ino, bInPlace);
+        EXPECT_EQ(dir.Entries(), entries);
         EXPECT_TRUE(std::filesystem::is_empty(ops.strCache));
-        if (Exists(dir.File("other.zarn"))) {
-            EXPECT_EQ(ReadBytes(dir.File("other.zarn")), "new old\n");
+        if (setUp == HardLink) {
+            EXPECT_EQ(ReadBytes(other), "new old\n");
+            // An export sees both names of the file too.
+            CTextBuffer buffer;
+            FillBuffer(buffer, {"form 1"});
+            ASSERT_TRUE(buffer.ExportVey(path));
+            EXPECT_EQ(ReadBytes(other), "atom$form 1\r\n");
         }
     }
 }
@@ -322,20 +338,18 @@ TEST(FileSave, AnOrdinaryUserSavesInPlaceWhereARenameWouldChangeTheFile) {
     TempDir dir;
     ::chmod(dir.path().c_str(), 0755);
     // A shared folder the user may not write, holding the user's own set-user-ID file.
-    const std::string shared = dir.File("shared");
+    const std::string shared = dir.File("shared"), mine = shared + "/mine.zarn",
+                      stuck = shared + "/stuck.zarn";
     ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
-    const std::string mine = shared + "/mine.zarn";
     WriteBytes(mine, "mine\n");
     ASSERT_EQ(::chown(mine.c_str(), kNobody, kNoGroup), 0);
     ASSERT_EQ(::chmod(mine.c_str(), 04775), 0);
-    const std::string stuck = shared + "/stuck.zarn";
     WriteBytes(stuck, "stuck\n");
     ASSERT_EQ(::chown(stuck.c_str(), kNobody, kNoGroup), 0);
     // The user's folder, holding another user's file the user may write through its group.
-    const std::string own = dir.File("own");
+    const std::string own = dir.File("own"), theirs = own + "/theirs.zarn";
     ASSERT_EQ(::mkdir(own.c_str(), 0755), 0);
     ASSERT_EQ(::chown(own.c_str(), kNobody, kNoGroup), 0);
-    const std::string theirs = own + "/theirs.zarn";
     WriteBytes(theirs, "theirs\n");
     ASSERT_EQ(::chown(theirs.c_str(), 0, kNoGroup), 0);
     ASSERT_EQ(::chmod(theirs.c_str(), 0664), 0);
@@ -343,18 +357,16 @@ TEST(FileSave, AnOrdinaryUserSavesInPlaceWhereARenameWouldChangeTheFile) {
     ASSERT_EQ(::mkdir(cache.c_str(), 0755), 0);
     ASSERT_EQ(::chown(cache.c_str(), kNobody, kNoGroup), 0);
 
-    const bool bSaved = RunAsOrdinaryUser([&] {
-        TestOps ops;
+    EXPECT_TRUE(RunAsOrdinaryUser([&] {
+        TestOps ops, nowhere;
         ops.strCache = cache + "/zarneditor";
         // Nowhere to keep a copy of the old text: refused, and nothing is touched.
-        TestOps nowhere;
         nowhere.strCache = shared + "/cache";
         const FileResult refused = EditAndSave(stuck, "x", &nowhere);
         return EditAndSave(mine, "new ", &ops) && EditAndSave(theirs, "new ", &ops) && !refused &&
                refused.strError ==
                    "cannot keep a copy of the old text in " + shared + "/cache: Permission denied";
-    });
-    EXPECT_TRUE(bSaved);
+    }));
     EXPECT_EQ(ReadBytes(mine), "new mine\n");
     EXPECT_EQ(StatOf(mine).st_uid, kNobody);
     EXPECT_EQ(ModeOf(mine), 04775u);
@@ -363,73 +375,13 @@ TEST(FileSave, AnOrdinaryUserSavesInPlaceWhereARenameWouldChangeTheFile) {
     EXPECT_EQ(StatOf(theirs).st_gid, kNoGroup);
     EXPECT_EQ(ModeOf(theirs), 0664u);
     EXPECT_EQ(ReadBytes(stuck), "stuck\n");
-    EXPECT_EQ(EntriesOf(shared), (std::vector<std::string>{"mine.zarn", "stuck.zarn"}));
-    EXPECT_EQ(EntriesOf(own), std::vector<std::string>{"theirs.zarn"});
+    EXPECT_EQ(EntriesOf(shared), (Names{"mine.zarn", "stuck.zarn"}));
+    EXPECT_EQ(EntriesOf(own), Names{"theirs.zarn"});
     // The copy of the old bytes was kept in the cache until the save succeeded.
     EXPECT_TRUE(std::filesystem::is_empty(cache + "/zarneditor"));
 }
 
-TEST(FileSave, AFailedSaveInPlacePutsTheOldBytesBack) {
-    struct Case {
-        const char* name;
-        TestOps::Step step;
-        const char* reason;
-        bool bKeptInCache;
-    };
-    const Case cases[] = {
-        {"failed write", TestOps::Step::TargetWriteOnce, "Input/output error", false},
-        {"failed sync", TestOps::Step::TargetSyncOnce, "Input/output error", false},
-        {"no copy of the old text", TestOps::Step::MakeTemp, "cannot keep a copy", false},
-        {"failed write, old text not put back", TestOps::Step::TargetWrites,
-         "Input/output error; the old text could not be put back (Input/output error) and is "
-         "kept in ",
-         true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        const std::string path = dir.File("doc.zarn");
-        const std::string old = "old text\r\nkept\r\n";
-        WriteBytes(path, old);
-        ::chmod(path.c_str(), 0640);
-        const struct stat before = StatOf(path);
-
-        CTextBuffer buffer;
-        ASSERT_TRUE(buffer.LoadFile(path));
-        int nEndLine, nEndChar;
-        buffer.InsertTextAt(nullptr, 0, 0, std::string(5000, 'n'), nEndLine, nEndChar,
-                            EDITACT_PASTE);
-        TestOps ops(c.step, c.step == TestOps::Step::MakeTemp ? EACCES : EIO);
-        ops.strUnwritable = dir.path();
-        ops.strCache = dir.File("cache/zarneditor");
-        ops.strTarget = path;
-        buffer.SetFileOps(&ops);
-
-        const FileResult result = buffer.SaveFile(path);
-        EXPECT_FALSE(result);
-        EXPECT_EQ(result.strError.rfind(c.reason, 0), 0u) << result.strError;
-        EXPECT_TRUE(buffer.IsModified());
-        EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
-        EXPECT_EQ(StatOf(path).st_ino, before.st_ino);
-        EXPECT_EQ(ModeOf(path), 0640u);
-        const std::vector<std::string> kept =
-            Exists(ops.strCache) ? EntriesOf(ops.strCache) : std::vector<std::string>();
-        if (c.bKeptInCache) {
-            // Where the old bytes are is said, and they are there.
-            ASSERT_EQ(kept.size(), 1u);
-            EXPECT_EQ(kept[0].rfind("doc.zarn.CRE", 0), 0u);
-            const std::string copy = ops.strCache + "/" + kept[0];
-            EXPECT_EQ(result.strError.substr(result.strError.size() - copy.size()), copy);
-            EXPECT_EQ(ReadBytes(copy), old);
-        } else {
-            EXPECT_EQ(ReadBytes(path), old);
-            EXPECT_TRUE(kept.empty());
-        }
-        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"cache", "doc.zarn"}));
-    }
-}
-
-TEST(FileSave, AFileTheUserMayNotWriteIsRefusedWithTheReason) {
+TEST(FileSave, AFileTheUserMayNotWriteLoadsReadOnlyAndIsNeverReplaced) {
     TempDir dir;
     const std::string path = dir.File("doc.zarn");
     WriteBytes(path, "old\n");
@@ -441,8 +393,26 @@ TEST(FileSave, AFileTheUserMayNotWriteIsRefusedWithTheReason) {
         EXPECT_FALSE(result);
         EXPECT_EQ(result.strError, std::strerror(err));
         EXPECT_EQ(ReadBytes(path), "old\n");
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"doc.zarn"});
     }
+    ::chmod(path.c_str(), 0444);
+    CTextBuffer buffer;
+    ASSERT_TRUE(buffer.LoadFile(path));
+    EXPECT_TRUE(buffer.IsReadOnly());
+    // Another user's file, writable by its owner only, in a folder the user may write: it
+    // loads read-only and an export does not replace it.
+    ::chmod(path.c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0777);
+    EXPECT_EQ(RunAsOrdinaryUser([&] {
+                  CTextBuffer other;
+                  const bool bReadOnly = other.LoadFile(path) && other.IsReadOnly();
+                  const FileResult result = other.ExportVey(path);
+                  return bReadOnly && !result && result.strError == std::strerror(EACCES);
+              }),
+              ::geteuid() == 0);
+    ASSERT_TRUE(buffer.LoadFile(path));
+    EXPECT_FALSE(buffer.IsReadOnly());
+    EXPECT_EQ(ReadBytes(path), "old\n");
+    EXPECT_EQ(dir.Entries(), Names{"doc.zarn"});
 }
 
 TEST(FileSave, OnlyRegularFilesAreReplaced) {
@@ -450,192 +420,116 @@ TEST(FileSave, OnlyRegularFilesAreReplaced) {
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
     ASSERT_EQ(::symlink("fifo", dir.File("link").c_str()), 0);
     ASSERT_EQ(::mkdir(dir.File("folder").c_str(), 0755), 0);
+    WriteBytes(dir.File("plain"), "x");
     // A device node of its own (making one needs the superuser): a fault here must never
     // reach the system's.
     const bool bDevice = ::mknod(dir.File("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    struct Case {
-        std::string path;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {dir.File("fifo"), "not a regular file"},
-        {dir.File("link"), "not a regular file"},
-        {dir.File("null"), "not a regular file"},
-        {dir.File("folder"), "Is a directory"},
+    const std::pair<std::string, const char*> cases[] = {
+        {"fifo", "not a regular file"},        {"link", "not a regular file"},
+        {"null", "not a regular file"},        {"folder", "Is a directory"},
+        {"plain/form.vey", "Not a directory"},
     };
     CTextBuffer buffer;
     FillBuffer(buffer, {"text"});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        if (c.path == dir.File("null") && !bDevice)
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        if (name == "null" && !bDevice)
             continue;
-        const FileResult saved = buffer.SaveFile(c.path);
-        EXPECT_FALSE(saved);
-        EXPECT_EQ(saved.strError, c.reason);
-        const FileResult exported = buffer.ExportVey(c.path);
-        EXPECT_FALSE(exported);
-        EXPECT_EQ(exported.strError, c.reason);
+        for (const FileResult& result :
+             {buffer.SaveFile(dir.File(name)), buffer.ExportVey(dir.File(name))}) {
+            EXPECT_FALSE(result);
+            EXPECT_EQ(result.strError, reason);
+        }
     }
-    struct stat st;
-    ASSERT_EQ(::stat(dir.File("fifo").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    if (bDevice) {
-        ASSERT_EQ(::stat(dir.File("null").c_str(), &st), 0);
-        EXPECT_TRUE(S_ISCHR(st.st_mode));
-    }
-    std::vector<std::string> entries = dir.Entries();
+    EXPECT_TRUE(S_ISFIFO(StatOf(dir.File("fifo")).st_mode));
+    EXPECT_TRUE(!bDevice || S_ISCHR(StatOf(dir.File("null")).st_mode));
+    Names entries = dir.Entries();
     entries.erase(std::remove(entries.begin(), entries.end(), "null"), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"fifo", "folder", "link"}));
-}
-
-TEST(FileSave, TheSavedFileKeepsThePermissionBits) {
-    TempDir dir;
-    const std::string path = dir.File("script.zarn");
-    WriteBytes(path, "x\n");
-    for (mode_t mode : {0640, 0755, 0600, 0444}) {
-        ::chmod(path.c_str(), mode);
-        CTextBuffer buffer;
-        ASSERT_TRUE(buffer.LoadFile(path));
-        buffer.SetReadOnly(false);
-        int nEndLine, nEndChar;
-        buffer.InsertTextAt(nullptr, 0, 0, "y", nEndLine, nEndChar, EDITACT_TYPING);
-        ASSERT_TRUE(buffer.SaveFile(path));
-        EXPECT_EQ(ModeOf(path), mode);
-        EXPECT_EQ(ReadBytes(path), "yx\n");
-        WriteBytes(path, "x\n");
-    }
-    // A new file gets the usual mode, not the temporary file's private one.
-    const mode_t mask = ::umask(022);
-    CTextBuffer buffer;
-    FillBuffer(buffer, {"new"});
-    ASSERT_TRUE(buffer.SaveFile(dir.File("new.zarn")));
-    EXPECT_EQ(ModeOf(dir.File("new.zarn")), 0644u);
-    ::umask(mask);
+    EXPECT_EQ(entries, (Names{"fifo", "folder", "link", "plain"}));
 }
 
 TEST(FileSave, SavingThroughASymbolicLinkWritesItsTargetAndKeepsTheLink) {
     TempDir dir;
     ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0755), 0);
-    const std::string target = dir.File("real/form.zarn");
+    const std::string target = dir.File("real/form.zarn"), link = dir.File("link.zarn"),
+                      chain = dir.File("chain.zarn"), dangling = dir.File("dangling.zarn");
     WriteBytes(target, "old\n");
-    const std::string link = dir.File("link.zarn");
     ASSERT_EQ(::symlink("real/form.zarn", link.c_str()), 0);
-    const std::string chain = dir.File("chain.zarn");
     ASSERT_EQ(::symlink(link.c_str(), chain.c_str()), 0);
-
+    ASSERT_EQ(::symlink("real/fresh.zarn", dangling.c_str()), 0);
     CTextBuffer buffer;
     ASSERT_TRUE(buffer.LoadFile(chain));
-    int nEndLine, nEndChar;
-    buffer.InsertTextAt(nullptr, 0, 3, "+new", nEndLine, nEndChar, EDITACT_TYPING);
+    Apply(buffer, {{0, 3, "+new"}});
     ASSERT_TRUE(buffer.SaveFile(chain));
-    EXPECT_TRUE(IsSymlink(link));
-    EXPECT_TRUE(IsSymlink(chain));
     EXPECT_EQ(ReadBytes(target), "old+new\n");
-    // The temporary file was made next to the target, and nothing was left behind.
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"chain.zarn", "link.zarn", "real"}));
-
     // A dangling link: the file it names is created.
-    const std::string dangling = dir.File("dangling.zarn");
-    ASSERT_EQ(::symlink("real/fresh.zarn", dangling.c_str()), 0);
     ASSERT_TRUE(buffer.SaveFile(dangling));
-    EXPECT_TRUE(IsSymlink(dangling));
     EXPECT_EQ(ReadBytes(dir.File("real/fresh.zarn")), "old+new\n");
+    ASSERT_TRUE(buffer.ExportVey(link));
+    EXPECT_EQ(ReadBytes(target), "atom$old+new\r\n");
+    for (const std::string& path : {link, chain, dangling})
+        EXPECT_TRUE(S_ISLNK(StatOf(path).st_mode)) << path;
+    // The temporary files were made next to the target, and nothing was left behind.
+    EXPECT_EQ(dir.Entries(), (Names{"chain.zarn", "dangling.zarn", "link.zarn", "real"}));
+    EXPECT_EQ(EntriesOf(dir.File("real")), (Names{"form.zarn", "fresh.zarn"}));
 }
 
 TEST(FileSave, BackupKeepsTheOldFileAndReplacesAnOlderBackup) {
     TempDir dir;
     const std::string path = dir.File("a.txt");
-    WriteBytes(path, "first\n");
     WriteBytes(path + ".bak", "ancient\n");
-
     CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(path));
+    ASSERT_TRUE(LoadBytes(buffer, path, "first\n"));
     buffer.SetMakeBackup(true);
-    int nEndLine, nEndChar;
-    buffer.InsertTextAt(nullptr, 0, 0, "second ", nEndLine, nEndChar, EDITACT_TYPING);
+    Apply(buffer, {{0, 0, "second "}});
     ASSERT_TRUE(buffer.SaveFile(path));
     EXPECT_EQ(ReadBytes(path), "second first\n");
     EXPECT_EQ(ReadBytes(path + ".bak"), "first\n");
-
-    // A failed save leaves both as they were.
-    TestOps ops(TestOps::Step::Rename, EIO);
+    // A failed save leaves the file as it was and nothing behind.
+    TestOps ops(TestOps::Rename_, EIO);
     buffer.SetFileOps(&ops);
-    buffer.InsertTextAt(nullptr, 0, 0, "third ", nEndLine, nEndChar, EDITACT_TYPING);
+    Apply(buffer, {{0, 0, "third "}});
     EXPECT_FALSE(buffer.SaveFile(path));
     EXPECT_EQ(ReadBytes(path), "second first\n");
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.txt", "a.txt.bak"}));
-
+    EXPECT_EQ(dir.Entries(), (Names{"a.txt", "a.txt.bak"}));
     // Saved in place (the file has a second link), the copy of the old bytes is the backup.
     ASSERT_EQ(::link(path.c_str(), dir.File("b.txt").c_str()), 0);
     buffer.SetFileOps(nullptr);
     ASSERT_TRUE(buffer.SaveFile(path));
     EXPECT_EQ(ReadBytes(dir.File("b.txt")), "third second first\n");
     EXPECT_EQ(ReadBytes(path + ".bak"), "second first\n");
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.txt", "a.txt.bak", "b.txt"}));
+    EXPECT_EQ(dir.Entries(), (Names{"a.txt", "a.txt.bak", "b.txt"}));
 }
 
-TEST(FileSave, EditedLoadedTextsAreWrittenByteForByte) {
-    // Unchanged lines go out in runs straight from the loaded file; each case breaks a run
-    // in another way.
-    const auto insert = [](int nLine, int nChar, const char* text) {
-        return [=](CTextBuffer& buffer) {
-            int nEndLine, nEndChar;
-            buffer.InsertTextAt(nullptr, nLine, nChar, text, nEndLine, nEndChar, EDITACT_TYPING);
-        };
-    };
-    const auto erase = [](int nStartLine, int nStartChar, int nEndLine, int nEndChar) {
-        return [=](CTextBuffer& buffer) {
-            buffer.DeleteRange(nullptr, nStartLine, nStartChar, nEndLine, nEndChar, EDITACT_DELETE);
-        };
-    };
-    const auto none = [](CTextBuffer&) {};
-    const std::string crlf = "one\r\ntwo\r\nthree\r\nfour\r\n";
-    struct Case {
-        const char* name;
+TEST(VeyExport, WritesARecordForEachLineButCommentsAndMarkersAndLeavesTheBuffer) {
+    const struct {
+        Lines lines;
         std::string bytes;
-        std::function<void(CTextBuffer&)> edit;
-        int nStyle;
-    };
-    const Case cases[] = {
-        {"unchanged", crlf, none, EOL_AUTO},
-        {"saved as LF", crlf, none, EOL_LF},
-        {"saved as LF CR", crlf, none, EOL_LFCR},
-        {"end of a line cut", crlf, erase(1, 1, 1, 3), EOL_AUTO},
-        {"end of a line cut, saved as LF", crlf, erase(1, 1, 1, 3), EOL_LF},
-        {"a line deleted", crlf, erase(1, 0, 2, 0), EOL_AUTO},
-        {"lines joined", crlf, erase(0, 3, 1, 0), EOL_AUTO},
-        {"a line broken", crlf, insert(2, 2, "\r\n"), EOL_AUTO},
-        {"first line typed in", crlf, insert(0, 0, "x"), EOL_AUTO},
-        {"last line typed in", crlf, insert(4, 0, "x"), EOL_AUTO},
-        {"empty lines", "\r\n\r\n\r\n", insert(1, 0, "a"), EOL_LF},
-        {"carriage returns inside LF lines", "a\r\nb\rc\n\r\n", none, EOL_CRLF},
+    } cases[] = {
+        {{"mat_width 100", "", "; comment", "  < x", "] end", "   mat_height 20   "},
+         "atom$mat_width 100\r\natom$mat_height 20\r\n"},
+        {{"a 1", "    ", "b 2"}, "atom$a 1\r\natom$\r\natom$b 2\r\n"}, // blanks: no text
+        // Only blanks are trimmed, so a tab-indented comment is a record.
+        {{"\t; indented comment", " \tform 1\t ", "> closes"},
+         "atom$\t; indented comment\r\natom$\tform 1\t\r\n"},
+        {{"text \"a;b\" ; trailing comment", "x < y", "]", ">", "<", ";"},
+         "atom$text \"a;b\" ; trailing comment\r\natom$x < y\r\n"},
+        {{"a\0b"s, "\xe9t\xe9"}, "atom$a\0b\r\natom$\xe9t\xe9\r\n"s},
+        {{""}, ""},
+        {{"; only", "<", ""}, ""},
     };
     TempDir dir;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteBytes(dir.File("in.txt"), c.bytes);
+    const std::string path = dir.File("out.vey");
+    WriteBytes(path, std::string(1000, 'x')); // replaced whole
+    for (const auto& c : cases) {
         CTextBuffer buffer;
-        ASSERT_TRUE(buffer.LoadFile(dir.File("in.txt")));
-        c.edit(buffer);
-        const int nStyle = c.nStyle == EOL_AUTO ? buffer.GetEolStyle() : c.nStyle;
-        ASSERT_TRUE(buffer.SaveFile(dir.File("out.txt"), c.nStyle));
-        EXPECT_EQ(ReadBytes(dir.File("out.txt")), TextOf(buffer, std::string(EolString(nStyle))));
+        FillBuffer(buffer, c.lines);
+        ASSERT_TRUE(buffer.ExportVey(path));
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        EXPECT_EQ(LinesOf(buffer), c.lines);
+        EXPECT_FALSE(buffer.IsModified() || buffer.CanUndo());
     }
-}
-
-TEST(FileSave, LargeTextsWithLongLinesRoundTrip) {
-    TempDir dir;
-    std::string bytes;
-    for (int i = 0; i < 2000; ++i)
-        bytes +=
-            "LINE " + std::to_string(i) + std::string(static_cast<size_t>(i % 300), '.') + "\n";
-    bytes += std::string(3 << 20, 'L') + "\n" + std::string(1 << 20, 'M'); // beyond one write
-    WriteBytes(dir.File("big.txt"), bytes);
-    CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("big.txt")));
-    EXPECT_EQ(buffer.GetLineCount(), 2002);
-    ASSERT_TRUE(buffer.SaveFile(dir.File("copy.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("copy.txt")), bytes);
+    EXPECT_EQ(dir.Entries(), Names{"out.vey"});
 }
 
 } // namespace

@@ -1,104 +1,79 @@
-// The undo history: groups, undo and redo, labels, the modified flag and the step limit.
+// The undo history: groups, undo and redo with their carets, labels, the modified flag and
+// the step limit.
 #include "BufferTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-class TrackingBuffer : public CTextBuffer {
-public:
-    void SetModified(bool bModified) override {
-        modifiedCalls.push_back(bModified);
-        CTextBuffer::SetModified(bModified);
+// Undo and redo with the caret they leave, labels, and the state of the buffer in one line:
+// its lines joined by "|", the caret, "*" when modified, the history position and the saved
+// one, the number of groups and of steps: "ab|c ^2,1 * 2/0 g2 s3".
+struct History {
+    CTextBuffer& buffer;
+    TextPos caret{-1, -1};
+    bool Undo() { return buffer.Undo(caret); }
+    bool Redo() { return buffer.Redo(caret); }
+    std::string UndoLabel() const { return Label(&CTextBuffer::GetUndoLabel); }
+    std::string RedoLabel() const { return Label(&CTextBuffer::GetRedoLabel); }
+    std::string Label(void (CTextBuffer::*pfn)(std::string&, int) const) const {
+        std::string label = "stale";
+        (buffer.*pfn)(label, 0);
+        return label;
     }
-    std::vector<bool> modifiedCalls;
+    std::string State() const {
+        return TextOf(buffer, "|") + " ^" + std::to_string(caret.x) + "," +
+               std::to_string(caret.y) + (buffer.IsModified() ? " * " : " - ") +
+               std::to_string(buffer.GetHistoryPos()) + "/" +
+               std::to_string(buffer.GetSavedHistoryPos()) + " g" +
+               std::to_string(buffer.GetUndoGroupCount()) + " s" +
+               std::to_string(buffer.GetUndoStepCount());
+    }
 };
 
-void Type(CTextBuffer& buffer, CTextBufferListener* pSource, int nLine, int nPos,
-          std::string_view text, int nAction = EDITACT_TYPING) {
-    int nEndLine, nEndChar;
-    ASSERT_TRUE(buffer.InsertTextAt(pSource, nLine, nPos, text, nEndLine, nEndChar, nAction));
-}
-
-std::string UndoLabel(const CTextBuffer& buffer) {
-    std::string label;
-    buffer.GetUndoLabel(label);
-    return label;
-}
-
-std::string RedoLabel(const CTextBuffer& buffer) {
-    std::string label;
-    buffer.GetRedoLabel(label);
-    return label;
-}
-
-TEST(Undo, TypingIntoANewDocumentUndoesBackToEmpty) {
+TEST(Undo, StepsAndGroupsRevertWholeAndPutTheCaretWhereTheyBeganOrEnded) {
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "hello");
-    Type(buffer, nullptr, 0, 5, "\r\nworld");
-    EXPECT_EQ(LinesOf(buffer), (Lines{"hello", "world"}));
+    History h{buffer};
+    ASSERT_TRUE(Apply(buffer, {{0, 0, "hello"}, {0, 5, "\r\nworld"}}));
+    const std::pair<bool (History::*)(), const char*> moves[] = {
+        {&History::Undo, "hello ^5,0 * 1/0 g2 s2"},
+        {&History::Undo, " ^0,0 - 0/0 g2 s2"},
+        {&History::Redo, "hello ^5,0 * 1/0 g2 s2"},
+        {&History::Redo, "hello|world ^5,1 * 2/0 g2 s2"},
+        {&History::Undo, "hello ^5,0 * 1/0 g2 s2"},
+    };
+    for (const auto& [pfnMove, state] : moves) {
+        EXPECT_TRUE((h.*pfnMove)());
+        EXPECT_EQ(h.State(), state);
+    }
+    // A new edit drops the undone steps.
+    ASSERT_TRUE(Apply(buffer, {{0, 5, "!"}}));
+    EXPECT_EQ(h.State(), "hello! ^5,0 * 2/0 g2 s2");
 
-    TextPos caret{-1, -1};
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 0}));
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(caret, (TextPos{0, 0}));
-    EXPECT_EQ(LinesOf(buffer), (Lines{""}));
-    EXPECT_FALSE(buffer.CanUndo());
-    EXPECT_TRUE(buffer.CanRedo());
-
-    ASSERT_TRUE(buffer.Redo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 0}));
-    ASSERT_TRUE(buffer.Redo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 1}));
-    EXPECT_EQ(LinesOf(buffer), (Lines{"hello", "world"}));
-    EXPECT_FALSE(buffer.CanRedo());
-}
-
-TEST(Undo, ANewEditDropsTheUndoneSteps) {
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_TRUE(buffer.CanRedo());
-    Type(buffer, nullptr, 0, 1, "c");
-    EXPECT_FALSE(buffer.CanRedo());
-    EXPECT_EQ(buffer.GetUndoStepCount(), 2);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"ac"}));
-}
-
-TEST(Undo, GroupsRevertAsOneAndMergeJoinsThePreviousGroup) {
-    CTextBuffer buffer;
+    // Merge on an empty history still starts a group; a merged group continues the one
+    // before it, and one Undo reverts all four characters.
     FillBuffer(buffer, {"abc"});
     RecordingListener view;
+    for (int nGroup = 0; nGroup < 2; ++nGroup) {
+        buffer.OpenUndoGroup(true);
+        Apply(buffer, {{0, 3 + 2 * nGroup, "1"}, {0, 4 + 2 * nGroup, "2"}}, EDITACT_TYPING, &view);
+        buffer.CloseUndoGroup(&view);
+    }
+    EXPECT_EQ(view.closedGroups, (std::vector<std::pair<int, std::string>>{{EDITACT_TYPING, "2"},
+                                                                           {EDITACT_TYPING, "2"}}));
+    EXPECT_TRUE(h.Undo());
+    EXPECT_EQ(h.State(), "abc ^3,0 - 0/0 g1 s4");
+    EXPECT_TRUE(h.Redo());
+    EXPECT_EQ(h.State(), "abc1212 ^7,0 * 4/0 g1 s4");
 
-    // Merge on an empty history still starts a group.
-    buffer.OpenUndoGroup(true);
-    Type(buffer, &view, 0, 3, "1");
-    Type(buffer, &view, 0, 4, "2");
-    buffer.CloseUndoGroup(&view);
-    EXPECT_TRUE(view.closedGroups.size() == 1 && view.closedGroups[0].text == "2");
-
-    // A merged group continues the previous one: one Undo reverts all four characters.
-    buffer.OpenUndoGroup(true);
-    Type(buffer, &view, 0, 5, "3");
-    Type(buffer, &view, 0, 6, "4");
-    buffer.CloseUndoGroup(&view);
-    EXPECT_EQ(buffer.GetUndoStepCount(), 4);
-
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abc"}));
-    EXPECT_EQ(caret, (TextPos{3, 0})); // where the group's first step started
-    EXPECT_FALSE(buffer.CanUndo());
-    buffer.Redo(caret);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abc1234"}));
-    EXPECT_EQ(caret, (TextPos{7, 0}));
+    // A read-only buffer neither undoes nor redoes.
+    Apply(buffer, {{0, 7, "3"}});
+    h.Undo();
+    buffer.SetReadOnly(true);
+    EXPECT_FALSE(h.Undo());
+    EXPECT_FALSE(h.Redo());
+    EXPECT_EQ(h.State(), "abc1212 ^7,0 * 4/0 g2 s5");
 }
 
 TEST(Undo, ClosingAGroupCallsBackTheSourceWhoseEditsStartANewGroup) {
@@ -108,151 +83,113 @@ TEST(Undo, ClosingAGroupCallsBackTheSourceWhoseEditsStartANewGroup) {
         CTextBuffer* pBuffer = nullptr;
         void OnUndoGroupClosed(int nAction, std::string_view text) override {
             RecordingListener::OnUndoGroupClosed(nAction, text);
-            if (text == "\r\n") {
-                int nEndLine, nEndChar;
-                pBuffer->InsertTextAt(this, 1, 0, "  ", nEndLine, nEndChar, EDITACT_AUTOINDENT);
-            }
+            if (text == "\r\n")
+                Apply(*pBuffer, {{1, 0, "  "}}, EDITACT_AUTOINDENT, this);
         }
     } view;
     CTextBuffer buffer;
     FillBuffer(buffer, {"  x"});
     view.pBuffer = &buffer;
-
-    Type(buffer, &view, 0, 3, "\r\n");
+    History h{buffer};
+    Apply(buffer, {{0, 3, "\r\n"}}, EDITACT_TYPING, &view);
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x", "  "}));
-    ASSERT_EQ(view.closedGroups.size(), 1u); // the nested insert closed no group of its own
-    EXPECT_EQ(view.closedGroups[0].nAction, EDITACT_TYPING);
-    EXPECT_EQ(UndoLabel(buffer), "Auto Indent");
-
-    TextPos caret;
-    buffer.Undo(caret);
+    // The nested insert closed no group of its own.
+    EXPECT_EQ(view.closedGroups.size(), 1u);
+    EXPECT_EQ(view.closedGroups[0].first, EDITACT_TYPING);
+    EXPECT_EQ(h.UndoLabel(), "Auto Indent");
+    h.Undo();
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x", ""}));
-    EXPECT_EQ(UndoLabel(buffer), "Typing");
-    buffer.Undo(caret);
+    EXPECT_EQ(h.UndoLabel(), "Typing");
+    h.Undo();
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x"}));
 }
 
-TEST(Undo, DeletedLineEndsAreRecordedAsCrLfAndComeBackAsOneBreak) {
+TEST(Undo, DeletedLineEndsAndCarriageReturnsInsideLinesComeBackAsTheyWere) {
+    // Deleted line ends are recorded as CR LF and come back as one break each; in an LF file
+    // a carriage return is a character of its line, and putting it back must not break it.
     TempDir dir;
-    WriteBytes(dir.File("lf.txt"), "one\ntwo\nthree");
+    const std::string lf = "one\ntwo\nthree", cr = "a\rb\nc\r\r\nd\n";
     CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("lf.txt")));
-    ASSERT_EQ(buffer.GetEolStyle(), EOL_LF);
+    History h{buffer};
     RecordingListener view;
-
-    ASSERT_TRUE(buffer.DeleteRange(&view, 0, 1, 2, 2, EDITACT_DELSEL));
-    EXPECT_EQ(view.closedGroups.back().text, "ne\r\ntwo\r\nth");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(caret, (TextPos{2, 2}));
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("lf.txt"), lf));
+    ASSERT_TRUE(Apply(buffer, {Del(0, 1, 2, 2)}, EDITACT_DELSEL, &view));
+    EXPECT_EQ(view.closedGroups.back().second, "ne\r\ntwo\r\nth");
+    h.Undo();
+    EXPECT_EQ(h.caret, (TextPos{2, 2}));
     EXPECT_EQ(LinesOf(buffer), (Lines{"one", "two", "three"}));
     ASSERT_TRUE(buffer.SaveFile(dir.File("lf.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("lf.txt")), "one\ntwo\nthree");
-}
+    EXPECT_EQ(ReadBytes(dir.File("lf.txt")), lf);
 
-TEST(Undo, CarriageReturnsInsideLinesSurviveUndo) {
-    // In an LF file a carriage return is a character of its line. Putting a deleted range
-    // back must not turn it into a line break.
-    TempDir dir;
-    WriteBytes(dir.File("cr.txt"), "a\rb\nc\r\r\nd\n");
-    CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("cr.txt")));
-    const Lines original = LinesOf(buffer);
-    ASSERT_EQ(original, (Lines{"a\rb", "c\r\r", "d", ""}));
-
-    ASSERT_TRUE(buffer.DeleteRange(nullptr, 0, 1, 0, 2, EDITACT_DELETE)); // the lone CR
-    ASSERT_TRUE(buffer.DeleteRange(nullptr, 0, 0, 2, 1, EDITACT_DELSEL)); // across lines
-    TextPos caret;
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("cr.txt"), cr));
+    ASSERT_EQ(LinesOf(buffer), (Lines{"a\rb", "c\r\r", "d", ""}));
+    ASSERT_TRUE(Apply(buffer, {Del(0, 1, 0, 2), Del(0, 0, 2, 1)}, EDITACT_DELETE));
     while (buffer.CanUndo())
-        buffer.Undo(caret);
-    EXPECT_EQ(LinesOf(buffer), original);
+        h.Undo();
+    EXPECT_EQ(LinesOf(buffer), (Lines{"a\rb", "c\r\r", "d", ""}));
     ASSERT_TRUE(buffer.SaveFile(dir.File("cr.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("cr.txt")), "a\rb\nc\r\r\nd\n");
+    EXPECT_EQ(ReadBytes(dir.File("cr.txt")), cr);
 }
 
 TEST(Undo, LabelsNameTheGroupThatUndoOrRedoWouldActOn) {
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "x", EDITACT_PASTE);
+    History h{buffer};
+    Apply(buffer, {{0, 0, "x"}}, EDITACT_PASTE);
     buffer.OpenUndoGroup();
-    Type(buffer, nullptr, 0, 1, "y", EDITACT_REPLACE);
-    buffer.DeleteRange(nullptr, 0, 0, 0, 1, EDITACT_DELETE);
+    Apply(buffer, {{0, 1, "y"}}, EDITACT_REPLACE);
+    Apply(buffer, {Del(0, 0, 0, 1)}, EDITACT_DELETE);
     buffer.CloseUndoGroup(nullptr);
-    Type(buffer, nullptr, 0, 1, "z", 42); // a code without a label
-
-    EXPECT_EQ(UndoLabel(buffer), "");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(UndoLabel(buffer), "Replace"); // the first step of the group names it
-    EXPECT_EQ(RedoLabel(buffer), "");
-    buffer.Undo(caret);
-    EXPECT_EQ(UndoLabel(buffer), "Paste");
-    EXPECT_EQ(RedoLabel(buffer), "Replace");
+    Apply(buffer, {{0, 1, "z"}}, 42); // a code without a label
+    EXPECT_EQ(h.UndoLabel(), "");
+    h.Undo();
+    EXPECT_EQ(h.UndoLabel(), "Replace"); // the first step of the group names it
+    EXPECT_EQ(h.RedoLabel(), "");
+    h.Undo();
+    EXPECT_EQ(h.UndoLabel(), "Paste");
+    EXPECT_EQ(h.RedoLabel(), "Replace");
 
     std::string label = "kept";
     EXPECT_FALSE(buffer.GetActionLabel(EDITACT_BACKSPACEWORD + 1, label));
     EXPECT_EQ(label, "kept");
-    // clang-format off
-    const std::pair<int, const char*> labels[] = {
-        {EDITACT_UNKNOWN, "Unknown"},         {EDITACT_PASTE, "Paste"},
-        {EDITACT_DELSEL, "Delete Selection"}, {EDITACT_CUT, "Cut"},
-        {EDITACT_TYPING, "Typing"},           {EDITACT_BACKSPACE, "Backspace"},
-        {EDITACT_INDENT, "Indent"},           {EDITACT_DRAGDROP, "Drag And Drop"},
-        {EDITACT_REPLACE, "Replace"},         {EDITACT_DELETE, "Delete"},
-        {EDITACT_AUTOINDENT, "Auto Indent"},  {EDITACT_DELETEWORD, "Delete Word"},
-        {EDITACT_BACKSPACEWORD, "Backspace Word"}};
-    // clang-format on
-    for (const auto& [nAction, text] : labels) {
+    const char* const labels[] = {"Unknown",       "Paste",     "Delete Selection", "Cut",
+                                  "Typing",        "Backspace", "Indent",           "Drag And Drop",
+                                  "Replace",       "Delete",    "Auto Indent",      "Delete Word",
+                                  "Backspace Word"};
+    static_assert(std::size(labels) == EDITACT_BACKSPACEWORD + 1);
+    for (int nAction = EDITACT_UNKNOWN; nAction <= EDITACT_BACKSPACEWORD; ++nAction) {
         EXPECT_TRUE(buffer.GetActionLabel(nAction, label));
-        EXPECT_EQ(label, text);
+        EXPECT_EQ(label, labels[nAction]);
     }
 }
 
-TEST(Undo, ModifiedFlagFollowsTheSavedPosition) {
+TEST(Undo, ModifiedFlagFollowsTheSavedPositionAndNothingMergesIntoIt) {
     TempDir dir;
-    TrackingBuffer buffer;
+    InspectableBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
+    History h{buffer};
+    Apply(buffer, {{0, 0, "a"}});
     ASSERT_TRUE(buffer.SaveFile(dir.File("m.txt")));
-    EXPECT_FALSE(buffer.IsModified());
-
     buffer.modifiedCalls.clear();
-    Type(buffer, nullptr, 0, 1, "b");
-    EXPECT_EQ(buffer.modifiedCalls, std::vector<bool>{true});
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_FALSE(buffer.IsModified());
-    buffer.Redo(caret);
-    EXPECT_TRUE(buffer.IsModified());
+    // A merge into the group that ends at the saved text starts a group of its own.
+    buffer.OpenUndoGroup(true);
+    Apply(buffer, {{0, 1, "b"}});
+    buffer.CloseUndoGroup(nullptr);
+    EXPECT_EQ(h.State(), "ab ^-1,-1 * 2/1 g2 s2");
+    h.Undo();
+    EXPECT_EQ(h.State(), "a ^1,0 - 1/1 g2 s2");
+    h.Redo();
+    EXPECT_EQ(h.State(), "ab ^2,0 * 2/1 g2 s2");
     EXPECT_EQ(buffer.modifiedCalls, (std::vector<bool>{true, false, true}));
-
     // Undo past the saved point, then edit: the saved state is gone from the history, and
     // no later position may claim to equal the file.
-    buffer.Undo(caret);
-    buffer.Undo(caret);
-    EXPECT_TRUE(buffer.IsModified());
-    Type(buffer, nullptr, 0, 0, "c");
-    Type(buffer, nullptr, 0, 1, "d");
-    EXPECT_EQ(buffer.GetHistoryPos(), 2);
-    buffer.Undo(caret);
-    buffer.Redo(caret);
-    EXPECT_TRUE(buffer.IsModified());
-    EXPECT_EQ(LinesOf(buffer), (Lines{"cd"}));
-}
-
-TEST(Undo, ReadOnlyBufferNeitherUndoesNorRedoes) {
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    TextPos caret;
-    buffer.Undo(caret);
-    buffer.SetReadOnly(true);
-    EXPECT_FALSE(buffer.Undo(caret));
-    EXPECT_FALSE(buffer.Redo(caret));
-    EXPECT_EQ(buffer.GetHistoryPos(), 1);
-    EXPECT_TRUE(buffer.CanUndo());
-    EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
+    h.Undo();
+    h.Undo();
+    EXPECT_EQ(h.State(), " ^0,0 * 0/1 g2 s2");
+    Apply(buffer, {{0, 0, "c"}, {0, 1, "d"}});
+    h.Undo();
+    h.Redo();
+    EXPECT_EQ(h.State(), "cd ^2,0 * 2/-1 g2 s2");
 }
 
 TEST(Undo, TheLimitCountsGroupsAndKeepsOrDropsEachWhole) {
@@ -260,83 +197,58 @@ TEST(Undo, TheLimitCountsGroupsAndKeepsOrDropsEachWhole) {
     TempDir dir;
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
+    History h{buffer};
+    // Single steps: the saved position moves down with the dropped ones.
+    for (int i = 0; i < 10; ++i)
+        Apply(buffer, {{0, i, "s"}});
+    ASSERT_TRUE(buffer.SaveFile(dir.File("s.txt")));
+    for (int i = 10; i < kMax + 5; ++i)
+        Apply(buffer, {{0, i, "t"}});
+    EXPECT_EQ(buffer.GetSavedHistoryPos(), 10 - 5); // five steps fell off the front
+    while (buffer.GetHistoryPos() > buffer.GetSavedHistoryPos())
+        h.Undo();
+    EXPECT_FALSE(buffer.IsModified()); // back at the file's text
+    EXPECT_EQ(buffer.GetLineView(0), std::string(10, 's'));
+
     // A group of three steps, then one longer than the limit (a large Replace All).
+    buffer.InitEmpty(EOL_CRLF);
     buffer.OpenUndoGroup();
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    Type(buffer, nullptr, 0, 2, "c");
+    Apply(buffer, {{0, 0, "a"}, {0, 1, "b"}, {0, 2, "c"}});
     buffer.CloseUndoGroup(nullptr);
     ASSERT_TRUE(buffer.SaveFile(dir.File("l.txt")));
     buffer.OpenUndoGroup();
     for (int i = 0; i < kMax + 100; ++i)
-        Type(buffer, nullptr, 0, 3 + i, "x");
+        Apply(buffer, {{0, 3 + i, "x"}});
     buffer.CloseUndoGroup(nullptr);
     const std::string strBig = "abc" + std::string(kMax + 100, 'x');
     EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 103);
-    TextPos caret;
-    ASSERT_TRUE(buffer.Undo(caret)); // the long group goes back whole, to the saved text
+    ASSERT_TRUE(h.Undo()); // the long group goes back whole, to the saved text
     EXPECT_EQ(buffer.GetLineView(0), "abc");
     EXPECT_FALSE(buffer.IsModified());
-    ASSERT_TRUE(buffer.Redo(caret));
+    ASSERT_TRUE(h.Redo());
 
-    // Single-step groups up to the limit drop nothing.
+    // Single-step groups up to the limit drop nothing; the next group drops the oldest one
+    // whole, and the saved text is then the oldest state. The long group goes as a whole too
+    // once it is the oldest, and the saved text with it.
     for (int i = 2; i < kMax; ++i)
-        Type(buffer, nullptr, 0, 0, "y");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 101 + kMax);
-    // The next group drops the oldest one whole: the saved text is now the oldest state.
-    Type(buffer, nullptr, 0, 0, "z");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 100 + kMax - 1);
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
-    // The long group goes as a whole too once it is the oldest, and the saved text with it.
-    Type(buffer, nullptr, 0, 0, "z");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax);
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), -1);
-
+        Apply(buffer, {{0, 0, "y"}});
+    const int aSteps[] = {kMax + 101 + kMax, kMax + 100 + kMax - 1, kMax};
+    const int aSaved[] = {3, 0, -1};
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            Apply(buffer, {{0, 0, "z"}});
+        EXPECT_EQ(buffer.GetUndoGroupCount(), kMax) << i;
+        EXPECT_EQ(buffer.GetUndoStepCount(), aSteps[i]) << i;
+        EXPECT_EQ(buffer.GetSavedHistoryPos(), aSaved[i]) << i;
+    }
     int nUndone = 0;
     while (buffer.CanUndo()) {
-        ASSERT_TRUE(buffer.Undo(caret));
+        ASSERT_TRUE(h.Undo());
         ++nUndone;
     }
     EXPECT_EQ(nUndone, kMax);
     EXPECT_EQ(buffer.GetLineView(0), strBig); // the dropped groups' text stays
     EXPECT_TRUE(buffer.IsModified());         // and the file's state is out of reach
-}
-
-TEST(Undo, NothingMergesIntoTheGroupThatEndsAtTheSavedText) {
-    TempDir dir;
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("m.txt")));
-    buffer.OpenUndoGroup(true);
-    Type(buffer, nullptr, 0, 1, "b");
-    buffer.CloseUndoGroup(nullptr);
-    EXPECT_EQ(buffer.GetUndoGroupCount(), 2);
-    TextPos caret;
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
-    EXPECT_FALSE(buffer.IsModified());
-}
-
-TEST(Undo, SavedPositionMovesDownWithDroppedGroups) {
-    TempDir dir;
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    for (int i = 0; i < 10; ++i)
-        Type(buffer, nullptr, 0, i, "s");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("s.txt")));
-    for (int i = 10; i < CTextBuffer::kMaxUndoSteps + 5; ++i)
-        Type(buffer, nullptr, 0, i, "t");
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), 10 - 5); // five steps fell off the front
-
-    TextPos caret;
-    while (buffer.GetHistoryPos() > buffer.GetSavedHistoryPos())
-        buffer.Undo(caret);
-    EXPECT_FALSE(buffer.IsModified()); // back at the file's text
-    EXPECT_EQ(buffer.GetLineView(0), std::string(10, 's'));
 }
 
 } // namespace
