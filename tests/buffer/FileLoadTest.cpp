@@ -138,26 +138,6 @@ TEST(FileLoad, LinesBeyondTheLimitsAreRefused) {
     EXPECT_LE(kBufferLineLimits.nMaxCount, size_t{INT_MAX});
 }
 
-TEST(FileLoad, AFileTheUserMayNotWriteLoadsReadOnly) {
-    TempDir dir;
-    const std::string path = dir.File("ro.txt");
-    WriteBytes(path, "locked\n");
-    ::chmod(path.c_str(), 0444);
-    CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(path));
-    EXPECT_TRUE(buffer.IsReadOnly());
-    // Writable by its owner but not by this user.
-    ::chmod(path.c_str(), 0644);
-    ::chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(RunAsOrdinaryUser([&] {
-                  CTextBuffer other;
-                  return bool(other.LoadFile(path)) && other.IsReadOnly();
-              }),
-              ::geteuid() == 0);
-    ASSERT_TRUE(buffer.LoadFile(path));
-    EXPECT_FALSE(buffer.IsReadOnly());
-}
-
 TEST(FileLoad, InitEmptyGivesOneEmptyLineAndAFreshHistory) {
     CTextBuffer buffer;
     RecordingListener view;

@@ -20,15 +20,14 @@ using namespace std::string_literals;
 using Names = std::vector<std::string>;
 
 // Makes calls of the save fail as the system would: every call of one kind, or only those on
-// the file strTarget, or only the first of those. It also tells where the copy of the old bytes
-// of a save in place goes, can deny the write permission of one path (which the superuser has
-// everywhere), and can make the disk full after nRoom bytes.
+// the file strTarget, or only the first of those; or the disk is full after nRoom bytes. It
+// also tells where the copy of the old bytes of a save in place goes, and can deny the write
+// permission of one path (which the superuser has everywhere).
 class TestOps : public CFileOps {
 public:
     enum Call { None, MakeTemp_, Write_, Sync_, Rename_ };
     explicit TestOps(Call call = None, int err = 0, bool bOnce = false)
         : m_call(call), m_err(err), m_bOnce(bOnce) {}
-
     std::string strCache, strUnwritable, strTarget;
     int errUnwritable = EACCES;
     size_t nRoom = SIZE_MAX;
@@ -48,11 +47,10 @@ public:
         return Fails(Rename_, -1) ? -1 : CFileOps::Rename(from, to);
     }
     int Access(const std::string& strPath, int nMode) override {
-        if (strPath == strUnwritable && (nMode & W_OK)) {
-            errno = errUnwritable;
-            return -1;
-        }
-        return CFileOps::Access(strPath, nMode);
+        if (strPath != strUnwritable || !(nMode & W_OK))
+            return CFileOps::Access(strPath, nMode);
+        errno = errUnwritable;
+        return -1;
     }
     std::string CacheDirectory() override { return strCache; }
 
@@ -70,13 +68,9 @@ private:
     }
     Call m_call;
     int m_err;
-    bool m_bOnce;
+    bool m_bOnce, m_bFailed = false;
     size_t m_nWritten = 0;
-    bool m_bFailed = false;
 };
-
-constexpr uid_t kNobody = 65534;
-constexpr gid_t kNoGroup = 65534;
 
 struct stat StatOf(const std::string& path) {
     struct stat st {};
@@ -243,38 +237,31 @@ TEST(FileSave, ARenameIsUsedOnlyWhereItKeepsTheFileWhatItWas) {
     own.mode = S_IFREG | 0644;
     own.uidOwner = own.gidOwner = own.uidUser = 1000;
     own.groups = {1000};
+    using F = SaveFacts&;
     using M = SaveMethod;
-    const struct {
-        const char* name;
-        void (*change)(SaveFacts&);
-        SaveMethod method;
-    } cases[] = {
-        {"the user's own file", [](SaveFacts&) {}, M::Replace},
-        {"with set-id bits", [](SaveFacts& f) { f.mode = S_IFREG | 06755; }, M::Replace},
-        {"a group of the user's other groups",
-         [](SaveFacts& f) {
-             f.gidOwner = 50, f.groups = {1000, 50};
-         },
+    const std::tuple<const char*, void (*)(SaveFacts&), SaveMethod> cases[] = {
+        {"the user's own file", [](F) {}, M::Replace},
+        {"with set-id bits", [](F f) { f.mode = S_IFREG | 06755; }, M::Replace},
+        {"a group of the user's others", [](F f) { f.gidOwner = 50, f.groups.push_back(50); },
          M::Replace},
-        {"a new file", [](SaveFacts& f) { f = SaveFacts(); }, M::Replace},
-        {"a second hard link", [](SaveFacts& f) { f.nLinks = 2; }, M::InPlace},
-        {"an unwritable directory", [](SaveFacts& f) { f.bMayWriteDirectory = false; }, M::InPlace},
-        {"another user's file", [](SaveFacts& f) { f.uidOwner = 1001; }, M::InPlace},
-        {"a group the user is not in", [](SaveFacts& f) { f.gidOwner = 50; }, M::InPlace},
+        {"a new file", [](F f) { f = SaveFacts(); }, M::Replace},
+        {"a second hard link", [](F f) { f.nLinks = 2; }, M::InPlace},
+        {"an unwritable directory", [](F f) { f.bMayWriteDirectory = false; }, M::InPlace},
+        {"another user's file", [](F f) { f.uidOwner = 1001; }, M::InPlace},
+        {"a group the user is not in", [](F f) { f.gidOwner = 50; }, M::InPlace},
         {"the superuser, another user's file",
-         [](SaveFacts& f) { f.uidUser = 0, f.groups = {0}, f.uidOwner = 1001, f.gidOwner = 50; },
+         [](F f) { f.uidUser = 0, f.groups = {0}, f.uidOwner = 1001, f.gidOwner = 50; },
          M::Replace},
-        {"the superuser, a third link", [](SaveFacts& f) { f.uidUser = 0, f.nLinks = 3; },
-         M::InPlace},
-        {"an unwritable file", [](SaveFacts& f) { f.bMayWriteFile = false; }, M::NotWritable},
-        {"a FIFO", [](SaveFacts& f) { f.mode = S_IFIFO | 0666; }, M::NotRegular},
-        {"a device", [](SaveFacts& f) { f.mode = S_IFCHR | 0666; }, M::NotRegular},
-        {"a directory", [](SaveFacts& f) { f.mode = S_IFDIR | 0755; }, M::NotRegular},
+        {"the superuser, a third link", [](F f) { f.uidUser = 0, f.nLinks = 3; }, M::InPlace},
+        {"an unwritable file", [](F f) { f.bMayWriteFile = false; }, M::NotWritable},
+        {"a FIFO", [](F f) { f.mode = S_IFIFO | 0666; }, M::NotRegular},
+        {"a device", [](F f) { f.mode = S_IFCHR | 0666; }, M::NotRegular},
+        {"a directory", [](F f) { f.mode = S_IFDIR | 0755; }, M::NotRegular},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, change, method] : cases) {
         SaveFacts facts = own;
-        c.change(facts);
-        EXPECT_EQ(ChooseSaveMethod(facts), c.method) << c.name;
+        change(facts);
+        EXPECT_EQ(ChooseSaveMethod(facts), method) << name;
     }
 }
 
@@ -337,44 +324,44 @@ TEST(FileSave, AnOrdinaryUserSavesInPlaceWhereARenameWouldChangeTheFile) {
         GTEST_SKIP() << "needs the superuser to give files to another user";
     TempDir dir;
     ::chmod(dir.path().c_str(), 0755);
-    // A shared folder the user may not write, holding the user's own set-user-ID file.
-    const std::string shared = dir.File("shared"), mine = shared + "/mine.zarn",
-                      stuck = shared + "/stuck.zarn";
-    ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
-    WriteBytes(mine, "mine\n");
-    ASSERT_EQ(::chown(mine.c_str(), kNobody, kNoGroup), 0);
-    ASSERT_EQ(::chmod(mine.c_str(), 04775), 0);
-    WriteBytes(stuck, "stuck\n");
-    ASSERT_EQ(::chown(stuck.c_str(), kNobody, kNoGroup), 0);
-    // The user's folder, holding another user's file the user may write through its group.
-    const std::string own = dir.File("own"), theirs = own + "/theirs.zarn";
-    ASSERT_EQ(::mkdir(own.c_str(), 0755), 0);
-    ASSERT_EQ(::chown(own.c_str(), kNobody, kNoGroup), 0);
-    WriteBytes(theirs, "theirs\n");
-    ASSERT_EQ(::chown(theirs.c_str(), 0, kNoGroup), 0);
-    ASSERT_EQ(::chmod(theirs.c_str(), 0664), 0);
-    const std::string cache = dir.File("cache");
-    ASSERT_EQ(::mkdir(cache.c_str(), 0755), 0);
-    ASSERT_EQ(::chown(cache.c_str(), kNobody, kNoGroup), 0);
-
+    constexpr uid_t kNobody = 65534;
+    constexpr gid_t kNoGroup = 65534;
+    const std::string shared = dir.File("shared"), own = dir.File("own"), cache = dir.File("cache");
+    // In a shared folder the user may not write, the user's own set-user-ID file and one
+    // that cannot be saved, as there is nowhere to keep a copy of its old text; in the user's
+    // folder, another user's file the user may write through its group.
+    const std::tuple<std::string, uid_t, gid_t, mode_t, const char*, const char*> files[] = {
+        {shared, 0, 0, 0755, nullptr, nullptr},
+        {own, kNobody, kNoGroup, 0755, nullptr, nullptr},
+        {cache, kNobody, kNoGroup, 0755, nullptr, nullptr},
+        {shared + "/mine.zarn", kNobody, kNoGroup, 04775, "mine\n", "new mine\n"},
+        {shared + "/stuck.zarn", kNobody, kNoGroup, 0644, "stuck\n", "stuck\n"},
+        {own + "/theirs.zarn", 0, kNoGroup, 0664, "theirs\n", "new theirs\n"},
+    };
+    for (const auto& [path, uid, gid, mode, old, saved] : files) {
+        if (old)
+            WriteBytes(path, old);
+        ASSERT_TRUE((old || ::mkdir(path.c_str(), mode) == 0) &&
+                    ::chown(path.c_str(), uid, gid) == 0 && ::chmod(path.c_str(), mode) == 0);
+    }
     EXPECT_TRUE(RunAsOrdinaryUser([&] {
         TestOps ops, nowhere;
         ops.strCache = cache + "/zarneditor";
-        // Nowhere to keep a copy of the old text: refused, and nothing is touched.
         nowhere.strCache = shared + "/cache";
-        const FileResult refused = EditAndSave(stuck, "x", &nowhere);
-        return EditAndSave(mine, "new ", &ops) && EditAndSave(theirs, "new ", &ops) && !refused &&
+        const FileResult refused = EditAndSave(shared + "/stuck.zarn", "x", &nowhere);
+        return EditAndSave(shared + "/mine.zarn", "new ", &ops) &&
+               EditAndSave(own + "/theirs.zarn", "new ", &ops) && !refused &&
                refused.strError ==
                    "cannot keep a copy of the old text in " + shared + "/cache: Permission denied";
     }));
-    EXPECT_EQ(ReadBytes(mine), "new mine\n");
-    EXPECT_EQ(StatOf(mine).st_uid, kNobody);
-    EXPECT_EQ(ModeOf(mine), 04775u);
-    EXPECT_EQ(ReadBytes(theirs), "new theirs\n");
-    EXPECT_EQ(StatOf(theirs).st_uid, 0u);
-    EXPECT_EQ(StatOf(theirs).st_gid, kNoGroup);
-    EXPECT_EQ(ModeOf(theirs), 0664u);
-    EXPECT_EQ(ReadBytes(stuck), "stuck\n");
+    for (const auto& [path, uid, gid, mode, old, saved] : files) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(std::tuple(StatOf(path).st_uid, StatOf(path).st_gid, ModeOf(path)),
+                  std::tuple(uid, gid, mode));
+        if (saved) {
+            EXPECT_EQ(ReadBytes(path), saved);
+        }
+    }
     EXPECT_EQ(EntriesOf(shared), (Names{"mine.zarn", "stuck.zarn"}));
     EXPECT_EQ(EntriesOf(own), Names{"theirs.zarn"});
     // The copy of the old bytes was kept in the cache until the save succeeded.
@@ -502,10 +489,7 @@ TEST(FileSave, BackupKeepsTheOldFileAndReplacesAnOlderBackup) {
 }
 
 TEST(VeyExport, WritesARecordForEachLineButCommentsAndMarkersAndLeavesTheBuffer) {
-    const struct {
-        Lines lines;
-        std::string bytes;
-    } cases[] = {
+    const std::pair<Lines, std::string> cases[] = {
         {{"mat_width 100", "", "; comment", "  < x", "] end", "   mat_height 20   "},
          "atom$mat_width 100\r\natom$mat_height 20\r\n"},
         {{"a 1", "    ", "b 2"}, "atom$a 1\r\natom$\r\natom$b 2\r\n"}, // blanks: no text
@@ -521,12 +505,12 @@ TEST(VeyExport, WritesARecordForEachLineButCommentsAndMarkersAndLeavesTheBuffer)
     TempDir dir;
     const std::string path = dir.File("out.vey");
     WriteBytes(path, std::string(1000, 'x')); // replaced whole
-    for (const auto& c : cases) {
+    for (const auto& [lines, bytes] : cases) {
         CTextBuffer buffer;
-        FillBuffer(buffer, c.lines);
+        FillBuffer(buffer, lines);
         ASSERT_TRUE(buffer.ExportVey(path));
-        EXPECT_EQ(ReadBytes(path), c.bytes);
-        EXPECT_EQ(LinesOf(buffer), c.lines);
+        EXPECT_EQ(ReadBytes(path), bytes);
+        EXPECT_EQ(LinesOf(buffer), lines);
         EXPECT_FALSE(buffer.IsModified() || buffer.CanUndo());
     }
     EXPECT_EQ(dir.Entries(), Names{"out.vey"});

@@ -3,6 +3,7 @@
 #include "BufferTestSupport.h"
 
 #include <deque>
+#include <numeric>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -33,36 +34,47 @@ public:
     int Sync(int) override { return 0; }
 };
 
-// The history as the model sees it: the text after each undoable action, oldest first, the
-// current one, and the saved one (-1 when no position holds it any more).
+// The history as the model sees it: the text after each undoable action, oldest first, with
+// the number of steps of the action that led to it; the current one, and the saved one (-1
+// when no position holds it any more).
 struct ModelHistory {
     std::deque<Lines> states;
+    std::deque<int> steps = {0};
     int nState = 0;
     int nSaved = 0;
     int nDropped = 0; // groups the limit dropped
 
-    // An action made `text` current; with bMerge it joins the action before it, except at the
-    // start of the history and where the file was saved.
-    void Record(const Lines& text, bool bMerge) {
+    // An action of nSteps made `text` current; with bMerge it joins the action before it,
+    // except at the start of the history and where the file was saved.
+    void Record(const Lines& text, int nSteps, bool bMerge) {
         states.resize(static_cast<size_t>(nState) + 1);
+        steps.resize(states.size());
         nSaved = nSaved > nState ? -1 : nSaved;
         if (bMerge && nState > 0 && nState != nSaved) {
             states.back() = text;
+            steps.back() += nSteps;
             return;
         }
         states.push_back(text);
+        steps.push_back(nSteps);
         if (++nState > kMaxGroups) {
             states.pop_front();
+            steps.pop_front();
+            steps.front() = 0;
             --nState;
             nSaved = nSaved > 0 ? nSaved - 1 : -1;
             ++nDropped;
         }
     }
+    // The buffer's history position that stands for a state: the steps that lead to it.
+    int StepsTo(int nTo) const {
+        return nTo < 0 ? -1 : std::accumulate(steps.begin(), steps.begin() + nTo + 1, 0);
+    }
 };
 
 class RandomSession {
 public:
-    RandomSession(CTextBuffer& buffer, unsigned seed) : m_buffer(buffer), m_rng(seed) {}
+    RandomSession(InspectableBuffer& buffer, unsigned seed) : m_buffer(buffer), m_rng(seed) {}
 
     int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
     TextPos Position() {
@@ -102,6 +114,7 @@ public:
         ModelHistory history;
         history.states.push_back(m_model);
         TextPos caret;
+        size_t nCalls = m_buffer.modifiedCalls.size();
         for (int op = 0; op < nOperations && !testing::Test::HasFatalFailure(); ++op) {
             const int choice = Pick(0, 999);
             if (choice < 600 || choice >= 970) {
@@ -113,7 +126,7 @@ public:
                 for (int i = 0; i < nSteps; ++i)
                     Edit();
                 m_buffer.CloseUndoGroup(nullptr);
-                history.Record(m_model, bMerge);
+                history.Record(m_model, nSteps, bMerge);
             } else if (choice < 780) {
                 if (!m_buffer.CanUndo())
                     continue;
@@ -127,11 +140,19 @@ public:
             } else {
                 EXPECT_TRUE(m_buffer.SaveFile(strSavePath));
                 history.nSaved = history.nState;
+                nCalls = m_buffer.modifiedCalls.size(); // saving clears the flag unasked
             }
             ASSERT_EQ(LinesOf(m_buffer), m_model) << "operation " << op;
             ASSERT_EQ(m_buffer.IsModified(), history.nState != history.nSaved) << op;
-            ASSERT_EQ(m_buffer.GetUndoGroupCount(), static_cast<int>(history.states.size()) - 1);
-            ASSERT_EQ(m_buffer.GetHistoryPos() > 0, history.nState > 0);
+            const int nGroups = static_cast<int>(history.states.size()) - 1;
+            ASSERT_EQ(m_buffer.GetUndoGroupCount(), nGroups);
+            ASSERT_EQ(m_buffer.GetUndoStepCount(), history.StepsTo(nGroups));
+            ASSERT_EQ(m_buffer.GetHistoryPos(), history.StepsTo(history.nState));
+            ASSERT_EQ(m_buffer.GetSavedHistoryPos(), history.StepsTo(history.nSaved));
+            // The flag is set or cleared only when it changes.
+            const std::vector<bool>& calls = m_buffer.modifiedCalls;
+            for (; nCalls < calls.size(); ++nCalls)
+                ASSERT_TRUE(nCalls == 0 || calls[nCalls] != calls[nCalls - 1]) << op;
         }
         while (m_buffer.CanUndo())
             EXPECT_TRUE(m_buffer.Undo(caret));
@@ -144,7 +165,7 @@ public:
     }
 
 private:
-    CTextBuffer& m_buffer;
+    InspectableBuffer& m_buffer;
     std::mt19937 m_rng;
     Lines m_model;
 };
@@ -162,7 +183,7 @@ TEST(RandomEdits, MatchThePlainModelThroughUndoRedoSavesAndTheHistoryLimit) {
     for (const auto& run : runs)
         for (unsigned seed = run.first; seed <= run.last; ++seed) {
             SCOPED_TRACE("seed " + std::to_string(seed));
-            CTextBuffer buffer;
+            InspectableBuffer buffer;
             const bool bLoaded = seed >= 100 && seed < 200;
             if (bLoaded) {
                 ASSERT_TRUE(LoadBytes(buffer, dir.File("f.txt"), original));
