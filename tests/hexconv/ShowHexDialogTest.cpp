@@ -7,6 +7,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,62 +42,45 @@ void Click(QDialog* pDlg, const char* pszButton) {
     QTest::mouseClick(pDlg->findChild<QPushButton*>(pszButton), Qt::LeftButton);
 }
 
-struct ShownDialog {
-    QString strTitle;
-    QWidget* pParent = nullptr;
-    bool bModal = false;
-    QString strInputAtStart;
-    QString strOutput;
-};
-
 TEST(ShowHexDialog, RunsModallyOverTheActiveWindowAndLeavesNothingBehind) {
     QWidget wndMain;
     wndMain.show();
     for (int nCall = 0; nCall < 2; ++nCall) {
         wndMain.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&wndMain));
-        ShownDialog shown;
-        ShowHexDialogAndThen([&shown](QDialog* pDlg) {
-            shown = {pDlg->windowTitle(),
-                     pDlg->parentWidget(),
-                     pDlg->isModal(),
-                     Box(pDlg, "IDC_INPUT_7000")->toPlainText(),
-                     {}};
+        QStringList listSeen;
+        ShowHexDialogAndThen([&](QDialog* pDlg) {
+            listSeen << pDlg->windowTitle() << Box(pDlg, "IDC_INPUT_7000")->toPlainText();
+            EXPECT_EQ(pDlg->parentWidget(), &wndMain);
+            EXPECT_TRUE(pDlg->isModal());
             QTest::keyClicks(Box(pDlg, "IDC_INPUT_7000"), "Hi");
-            shown.strOutput = Box(pDlg, "IDC_OUTPUT_7001")->toPlainText();
+            listSeen << Box(pDlg, "IDC_OUTPUT_7001")->toPlainText();
             Click(pDlg, "IDOK_1");
         });
-        EXPECT_EQ(shown.strTitle, "Zarn Hex Converter");
-        EXPECT_EQ(shown.pParent, &wndMain);
-        EXPECT_TRUE(shown.bModal);
-        EXPECT_TRUE(shown.strInputAtStart.isEmpty()) << "call " << nCall;
-        EXPECT_EQ(shown.strOutput, "48x 69x ");
+        // Each call starts empty.
+        EXPECT_EQ(listSeen, (QStringList{"Zarn Hex Converter", "", "48x 69x "})) << nCall;
         EXPECT_TRUE(wndMain.findChildren<QDialog*>().isEmpty());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
 }
 
-TEST(ShowHexDialog, WithoutAnActiveWindowHasNoParent) {
+TEST(ShowHexDialog, WithoutAnActiveWindowHasNoParentAndCopiesToTheCallersClipboard) {
     ASSERT_EQ(QApplication::activeWindow(), nullptr);
-    bool bShown = false;
-    QWidget* pParent = nullptr;
-    ShowHexDialogAndThen([&bShown, &pParent](QDialog* pDlg) {
-        bShown = true;
-        pParent = pDlg->parentWidget();
-        QTest::keyClick(Box(pDlg, "IDC_INPUT_7000"), Qt::Key_Escape);
-    });
-    EXPECT_TRUE(bShown);
-    EXPECT_EQ(pParent, nullptr);
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
-}
-
-TEST(ShowHexDialog, CopyReachesTheClipboardOfTheCaller) {
     QGuiApplication::clipboard()->setText("before");
-    ShowHexDialogAndThen([](QDialog* pDlg) {
+    int nShown = 0;
+    ShowHexDialogAndThen([&nShown](QDialog* pDlg) {
+        ++nShown;
+        EXPECT_EQ(pDlg->parentWidget(), nullptr);
         QTest::keyClicks(Box(pDlg, "IDC_INPUT_7000"), "A");
         Click(pDlg, "IDC_COPY_7003");
     });
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "41x ");
+    ShowHexDialogAndThen([&nShown](QDialog* pDlg) {
+        ++nShown;
+        QTest::keyClick(Box(pDlg, "IDC_INPUT_7000"), Qt::Key_Escape);
+    });
+    EXPECT_EQ(nShown, 2);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
 TEST(ShowHexDialog, ReturnsWhenTheParentWindowGoesAwayMeanwhile) {
@@ -113,40 +97,19 @@ TEST(ShowHexDialog, ReturnsWhenTheParentWindowGoesAwayMeanwhile) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-// Collects the warnings Qt reports while it lives, from any thread.
-class WarningCollector {
-public:
-    WarningCollector() {
-        s_pActive = this;
-        m_previous = qInstallMessageHandler(&WarningCollector::Handle);
-    }
-    ~WarningCollector() {
-        qInstallMessageHandler(m_previous);
-        s_pActive = nullptr;
-    }
-    QString Text() {
-        std::lock_guard lock(m_mutex);
-        return m_strText;
-    }
-
-private:
-    static void Handle(QtMsgType, const QMessageLogContext&, const QString& strMsg) {
-        std::lock_guard lock(s_pActive->m_mutex);
-        s_pActive->m_strText += strMsg + '\n';
-    }
-
-    static inline WarningCollector* s_pActive = nullptr;
-    QtMessageHandler m_previous;
-    std::mutex m_mutex;
-    QString m_strText;
-};
-
 TEST(ShowHexDialog, RefusesToRunOutsideTheUserInterfaceThread) {
-    WarningCollector warnings;
-    std::thread worker([] { ShowHexDialog(); });
-    worker.join();
-    EXPECT_TRUE(warnings.Text().contains("not called from the user-interface thread"))
-        << warnings.Text().toStdString();
+    static std::mutex s_mutex;
+    static QString s_strWarnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& strMsg) {
+            std::lock_guard lock(s_mutex);
+            s_strWarnings += strMsg + '\n';
+        });
+    std::thread([] { ShowHexDialog(); }).join();
+    qInstallMessageHandler(previous);
+    std::lock_guard lock(s_mutex);
+    EXPECT_TRUE(s_strWarnings.contains("not called from the user-interface thread"))
+        << s_strWarnings.toStdString();
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
@@ -159,23 +122,40 @@ TEST(ShowHexDialog, ReturnsWithAWarningWhenTheCallerHasNoQApplication) {
     EXPECT_TRUE(host.readAllStandardError().contains("no QApplication is running"));
 }
 
-TEST(ShowHexDialog, IsTheOnlyFunctionTheLibraryExports) {
-    QProcess nm;
-    nm.start("nm", {"-D", "--defined-only", "-C", ZARNHEX_LIBRARY_FILE});
-    ASSERT_TRUE(nm.waitForFinished());
-    ASSERT_EQ(nm.exitCode(), 0) << nm.readAllStandardError().toStdString();
+QString RunTool(const QString& strProgram, const QStringList& listArguments) {
+    QProcess tool;
+    tool.start(strProgram, listArguments);
+    EXPECT_TRUE(tool.waitForFinished() && tool.exitCode() == 0) << strProgram.toStdString();
+    return QString::fromLocal8Bit(tool.readAllStandardOutput());
+}
 
+// The editor takes the dialog from libzarnhex.so at load time, not from a copy of its own.
+TEST(ShowHexDialog, IsTheOnlyFunctionTheLibraryExportsAndTheEditorImportsIt) {
+    const QString strEditor = ZARN_EDITOR_FILE;
+    const std::tuple<QStringList, const char*, bool> cases[] = {
+        {{"readelf", "--dynamic", strEditor}, R"(\(NEEDED\).*\[libzarnhex\.so\])", true},
+        {{"readelf", "--dynamic", strEditor}, R"(\((RUNPATH|RPATH)\).*\$ORIGIN)", true},
+        {{"nm", "-D", "--undefined-only", strEditor}, R"(\bU ShowHexDialog$)", true},
+        {{"nm", "--defined-only", strEditor}, "ShowHexDialog|CHexConverterDlg", false},
+    };
+    for (const auto& [listCommand, pszPattern, bFound] : cases) {
+        const QString strOutput = RunTool(listCommand[0], listCommand.mid(1));
+        ASSERT_FALSE(strOutput.isEmpty());
+        EXPECT_EQ(
+            strOutput.contains(QRegularExpression(pszPattern, QRegularExpression::MultilineOption)),
+            bFound)
+            << pszPattern;
+    }
     // Lines read "<address> <type> <name>"; T, t, W, w and i mark code.
     const QRegularExpression reLine("^[0-9a-f]+ ([A-Za-z]) (.+)$");
     std::set<QString> setFunctions;
     QStringList listOurs;
-    for (const QString& strLine : QString::fromLocal8Bit(nm.readAllStandardOutput()).split('\n')) {
+    for (const QString& strLine :
+         RunTool("nm", {"-D", "--defined-only", "-C", ZARNHEX_LIBRARY_FILE}).split('\n')) {
         const QRegularExpressionMatch match = reLine.match(strLine);
-        if (!match.hasMatch())
-            continue;
-        if (QString("TtWwi").contains(match.captured(1)))
+        if (match.hasMatch() && QString("TtWwi").contains(match.captured(1)))
             setFunctions.insert(match.captured(2));
-        if (match.captured(2).contains(QRegularExpression("Hex|Ui_")))
+        if (match.hasMatch() && match.captured(2).contains(QRegularExpression("Hex|Ui_")))
             listOurs << match.captured(2);
     }
     EXPECT_EQ(setFunctions, std::set<QString>{"ShowHexDialog"});
