@@ -79,7 +79,7 @@ TEST(LineStore, RawEditsSplitAndJoinLinesAndNotifyOnce) {
         const Edit& e = c.edit;
         int nEndLine = -1, nEndChar = -1;
         ASSERT_TRUE(
-            e.text.empty()
+            e.IsDelete()
                 ? buffer.RawDeleteText(&view, e.nLine, e.nChar, e.nEndLine, e.nEndChar)
                 : buffer.RawInsertText(&view, e.nLine, e.nChar, e.text, nEndLine, nEndChar));
         EXPECT_EQ(LinesOf(buffer), c.after);
@@ -126,6 +126,12 @@ TEST(LineStore, LineStorageIsRoundedUpToSixteenBytes) {
     EXPECT_EQ(buffer.Line(1).nCapacity, 32);
     EXPECT_EQ(buffer.Line(1).nLength, 17);
     EXPECT_EQ(buffer.GetLineView(1), std::string(15, 'a') + "xy");
+    // So do 16 typed into the middle of a line.
+    int nEndLine, nEndChar;
+    buffer.RawInsertText(nullptr, 0, 0, std::string(15, 'c'), nEndLine, nEndChar);
+    buffer.RawInsertText(nullptr, 0, 7, "d", nEndLine, nEndChar);
+    EXPECT_EQ(buffer.Line(0).nCapacity, 16);
+    EXPECT_EQ(buffer.GetLineView(0), "cccccccdcccccccc");
 }
 
 TEST(LineStore, LongLinesGrowRarelyAndLoadedLinesAreCopiedOnce) {
