@@ -50,13 +50,6 @@ void ExpectLookupsAgreeWithScan(const std::string& word) {
 }
 
 TEST(ZarnWords, EveryEntryIsFoundOnceInItsOwnTableOnly) {
-    const size_t aExpected[] = {11, 10, 168};
-    for (size_t t = 0; t < std::size(s_aTables); ++t) {
-        size_t n = 0;
-        while (s_aTables[t].ppszWords[n])
-            ++n;
-        EXPECT_EQ(n, aExpected[t]);
-    }
     const std::vector<std::string> words = AllEntries();
     EXPECT_EQ(std::set<std::string>(words.begin(), words.end()).size(), words.size());
     for (const CTable& table : s_aTables) {
