@@ -1,32 +1,35 @@
 // Helpers of the buffer tests.
 #include "BufferTestSupport.h"
 
-#include <cstdlib>
-#include <functional>
 #include <grp.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
 void RecordingListener::OnBufferUpdate(CTextBufferListener* pSource, const CChangeExtent* pExtent,
                                        uint32_t dwHints, int nLine) {
-    Update update{pSource, pExtent != nullptr, false, {}, {}, dwHints, nLine};
-    if (pExtent) {
-        update.bInsert = dynamic_cast<const CInsertExtent*>(pExtent) != nullptr;
-        update.ptFrom = pExtent->ptFrom;
-        update.ptTo = pExtent->ptTo;
-        for (TextPos& pt : positions)
+    std::ostringstream text;
+    if (!pExtent)
+        text << ".";
+    else
+        text << (dynamic_cast<const CInsertExtent*>(pExtent) ? "+" : "-") << pExtent->ptFrom.x
+             << "," << pExtent->ptFrom.y << "-" << pExtent->ptTo.x << "," << pExtent->ptTo.y;
+    text << " h" << std::hex << dwHints << std::dec << " L" << nLine;
+    updates.push_back(text.str());
+    sources.push_back(pSource);
+    for (TextPos& pt : positions) {
+        if (pExtent)
             pExtent->FixPosition(pt);
     }
-    updates.push_back(update);
 }
 
 void RecordingListener::OnUndoGroupClosed(int nAction, std::string_view text) {
-    closedGroups.push_back({nAction, std::string(text)});
+    closedGroups.emplace_back(nAction, text);
 }
 
-std::vector<std::string> LinesOf(const CTextBuffer& buffer) {
-    std::vector<std::string> lines;
+Lines LinesOf(const CTextBuffer& buffer) {
+    Lines lines;
     for (int i = 0; i < buffer.GetLineCount(); ++i)
         lines.emplace_back(buffer.GetLineView(i));
     return lines;
@@ -34,15 +37,12 @@ std::vector<std::string> LinesOf(const CTextBuffer& buffer) {
 
 std::string TextOf(const CTextBuffer& buffer, const std::string& eol) {
     std::string text;
-    for (int i = 0; i < buffer.GetLineCount(); ++i) {
-        if (i > 0)
-            text += eol;
-        text.append(buffer.GetLineView(i));
-    }
+    for (int i = 0; i < buffer.GetLineCount(); ++i)
+        text.append(i > 0 ? eol : "").append(buffer.GetLineView(i));
     return text;
 }
 
-void FillBuffer(CTextBuffer& buffer, const std::vector<std::string>& lines) {
+void FillBuffer(CTextBuffer& buffer, const Lines& lines) {
     buffer.Clear();
     buffer.InitEmpty(EOL_CRLF);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -51,6 +51,24 @@ void FillBuffer(CTextBuffer& buffer, const std::vector<std::string>& lines) {
         else
             buffer.AddLine(lines[i]);
     }
+}
+
+FileResult LoadBytes(CTextBuffer& buffer, const std::string& path, const std::string& bytes) {
+    WriteBytes(path, bytes);
+    return buffer.LoadFile(path);
+}
+
+bool Apply(CTextBuffer& buffer, const std::vector<Edit>& edits, int nAction,
+           CTextBufferListener* pSource) {
+    for (const Edit& e : edits) {
+        int nEndLine, nEndChar;
+        if (!(e.IsDelete()
+                  ? buffer.DeleteRange(pSource, e.nLine, e.nChar, e.nEndLine, e.nEndChar, nAction)
+                  : buffer.InsertTextAt(pSource, e.nLine, e.nChar, e.text, nEndLine, nEndChar,
+                                        nAction)))
+            return false;
+    }
+    return true;
 }
 
 bool RunAsOrdinaryUser(const std::function<bool()>& body) {

@@ -1,111 +1,95 @@
-// The line store: raw insertion and deletion, notifications, flags, copying.
+// The line store: raw insertion and deletion, the positions they move, notifications, flags,
+// storage and copying.
 #include "BufferTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-class InspectableBuffer : public CTextBuffer {
-public:
-    using CTextBuffer::Line;
-    void SetModified(bool bModified) override {
-        modifiedCalls.push_back(bModified);
-        CTextBuffer::SetModified(bModified);
+TEST(ChangeExtent, MovesThePositionsViewsKeep) {
+    const CInsertExtent insert({2, 3}, {5, 5}); // two line breaks inserted at (2, 3)
+    const CDeleteExtent lines({1, 0}, {2, 2});  // abc / de / fgh -> ah
+    const CDeleteExtent inLine({2, 4}, {5, 4});
+    const struct {
+        const CChangeExtent& extent;
+        TextPos pt;
+        TextPos fixed;
+    } cases[] = {
+        {insert, {7, 2}, {7, 2}}, {insert, {1, 4}, {1, 6}}, {insert, {2, 3}, {2, 3}}, // at it
+        {insert, {1, 3}, {1, 3}}, {insert, {4, 3}, {7, 5}}, // after it: onto the last new line
+        {lines, {3, 2}, {2, 0}},  {lines, {2, 2}, {1, 0}},  {lines, {1, 1}, {1, 0}},
+        {lines, {0, 0}, {0, 0}},  {lines, {3, 0}, {1, 0}},  {lines, {4, 7}, {4, 5}},
+        {lines, {1, 2}, {1, 0}},  {inLine, {1, 4}, {1, 4}}, {inLine, {3, 4}, {2, 4}},
+        {inLine, {9, 4}, {6, 4}}, {inLine, {9, 5}, {9, 5}},
+    };
+    for (const auto& c : cases) {
+        TextPos pt = c.pt;
+        c.extent.FixPosition(pt);
+        EXPECT_EQ(pt, c.fixed) << c.pt.x << "," << c.pt.y;
     }
-    std::vector<bool> modifiedCalls;
-};
-
-TEST(LineStore, InsertingCrLfSplitsTheLineAndMovesLaterPositions) {
-    InspectableBuffer buffer;
-    FillBuffer(buffer, {"abcd"});
-    RecordingListener view;
-    view.positions = {{3, 0}, {2, 0}};
-    buffer.AttachView(&view);
-
-    int nEndLine = -1, nEndChar = -1;
-    ASSERT_TRUE(buffer.RawInsertText(&view, 0, 2, "x\r\ny", nEndLine, nEndChar));
-
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abx", "ycd"}));
-    EXPECT_EQ(nEndLine, 1);
-    EXPECT_EQ(nEndChar, 1);
-    ASSERT_EQ(view.updates.size(), 1u);
-    EXPECT_EQ(view.updates[0].dwHints, HINT_LINECOUNT | HINT_WIDTH);
-    EXPECT_EQ(view.updates[0].pSource, &view);
-    EXPECT_TRUE(view.updates[0].bInsert);
-    EXPECT_EQ(view.updates[0].ptFrom, (TextPos{2, 0}));
-    EXPECT_EQ(view.updates[0].ptTo, (TextPos{1, 1}));
-    EXPECT_EQ(view.updates[0].nLine, 0);
-    EXPECT_EQ(view.positions[0], (TextPos{2, 1}));
-    EXPECT_EQ(view.positions[1], (TextPos{2, 0}));
-    EXPECT_EQ(buffer.modifiedCalls, std::vector<bool>{true});
 }
 
-TEST(LineStore, LineBreakRulesOfInsertedText) {
-    CTextBuffer buffer;
-    RecordingListener view;
-    int nEndLine, nEndChar;
-
-    // A lone line feed is an ordinary character.
-    FillBuffer(buffer, {""});
-    buffer.AttachView(&view);
-    buffer.RawInsertText(nullptr, 0, 0, "a\nb", nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"a\nb"}));
-    EXPECT_EQ(view.updates.back().dwHints, HINT_ONELINE | HINT_WIDTH);
-
-    // A text ending in CR adds an empty line; two CRs add two.
-    FillBuffer(buffer, {"xy"});
-    buffer.RawInsertText(nullptr, 0, 2, "a\r", nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"xya", ""}));
-    EXPECT_EQ((TextPos{nEndChar, nEndLine}), (TextPos{0, 1}));
-    FillBuffer(buffer, {"xy"});
-    buffer.RawInsertText(nullptr, 0, 2, "a\r\r", nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"xya", "", ""}));
-
-    // CR LF is one break, LF CR is a character then a break.
-    FillBuffer(buffer, {"<>"});
-    buffer.RawInsertText(nullptr, 0, 1, "1\r\n2\n\r3", nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"<1", "2\n", "3>"}));
-    EXPECT_EQ((TextPos{nEndChar, nEndLine}), (TextPos{1, 2}));
-
-    // NUL bytes are characters like any other.
-    FillBuffer(buffer, {"ab"});
-    buffer.RawInsertText(nullptr, 0, 1, std::string("\0\r\0", 3), nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer), (Lines{std::string("a\0", 2), std::string("\0b", 2)}));
-    buffer.DetachView(&view);
-}
-
-TEST(LineStore, DeletingAcrossLinesJoinsTheEnds) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, {"abc", "de", "fgh", "ij"});
-    RecordingListener view;
-    view.positions = {{3, 2}, {1, 1}, {0, 0}, {1, 3}};
-    buffer.AttachView(&view);
-
-    ASSERT_TRUE(buffer.RawDeleteText(nullptr, 0, 1, 2, 2));
-
-    EXPECT_EQ(LinesOf(buffer), (Lines{"ah", "ij"}));
-    EXPECT_EQ(view.positions, (std::vector<TextPos>{{2, 0}, {1, 0}, {0, 0}, {1, 1}}));
-    ASSERT_EQ(view.updates.size(), 1u);
-    EXPECT_FALSE(view.updates[0].bInsert);
-    EXPECT_EQ(view.updates[0].dwHints, HINT_LINECOUNT | HINT_WIDTH);
-    EXPECT_EQ(view.updates[0].nLine, 0);
-}
-
-TEST(LineStore, DeletingWithinOneLine) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, {"abcdef"});
-    RecordingListener view;
-    buffer.AttachView(&view);
-
-    buffer.RawDeleteText(nullptr, 0, 4, 0, 6); // up to the line length: only shortens it
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abcd"}));
-    buffer.RawDeleteText(nullptr, 0, 1, 0, 3);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"ad"}));
-    EXPECT_EQ(view.updates.back().dwHints, HINT_ONELINE | HINT_WIDTH);
-    buffer.RawDeleteText(nullptr, 0, 1, 0, 1); // empty range: still a change notice
-    EXPECT_EQ(LinesOf(buffer), (Lines{"ad"}));
+// Raw insertions and deletions: the lines, the one notification (with the end an insertion
+// returns) and how it moves positions kept before and after the change.
+TEST(LineStore, RawEditsSplitAndJoinLinesAndNotifyOnce) {
+    const std::string nul(1, '\0');
+    const struct {
+        Lines before;
+        Edit edit;
+        Lines after;
+        const char* update;
+        std::vector<TextPos> positions = {}, moved = {};
+    } cases[] = {
+        {{"abcd"},
+         {0, 2, "x\r\ny"},
+         {"abx", "ycd"},
+         "+2,0-1,1 h3 L0 end 1,1",
+         {{3, 0}, {2, 0}},
+         {{2, 1}, {2, 0}}},
+        // A lone line feed is a character, a final CR adds an empty line, LF CR is a character
+        // then a break, NUL is a character.
+        {{""}, {0, 0, "a\nb"}, {"a\nb"}, "+0,0-3,0 h101 L0 end 3,0"},
+        {{"xy"}, {0, 2, "a\r"}, {"xya", ""}, "+2,0-0,1 h3 L0 end 0,1"},
+        {{"xy"}, {0, 2, "a\r\r"}, {"xya", "", ""}, "+2,0-0,2 h3 L0 end 0,2"},
+        {{"<>"}, {0, 1, "1\r\n2\n\r3"}, {"<1", "2\n", "3>"}, "+1,0-1,2 h3 L0 end 1,2"},
+        {{"ab"}, {0, 1, nul + "\r" + nul}, {"a" + nul, nul + "b"}, "+1,0-1,1 h3 L0 end 1,1"},
+        {{"abc", "de", "fgh", "ij"},
+         Del(0, 1, 2, 2),
+         {"ah", "ij"},
+         "-1,0-2,2 h3 L0",
+         {{3, 2}, {1, 1}, {0, 0}, {1, 3}},
+         {{2, 0}, {1, 0}, {0, 0}, {1, 1}}},
+        {{"abcdef"}, Del(0, 4, 0, 6), {"abcd"}, "-4,0-6,0 h101 L0"}, // to the end: shortens it
+        {{"abcdef"},
+         Del(0, 1, 0, 3),
+         {"adef"},
+         "-1,0-3,0 h101 L0",
+         {{5, 0}, {1, 0}},
+         {{3, 0}, {1, 0}}},
+        {{"ad"}, Del(0, 1, 0, 1), {"ad"}, "-1,0-1,0 h101 L0"}, // empty range: still a notice
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.update);
+        InspectableBuffer buffer;
+        FillBuffer(buffer, c.before);
+        buffer.modifiedCalls.clear();
+        RecordingListener view;
+        view.positions = c.positions;
+        buffer.AttachView(&view);
+        const Edit& e = c.edit;
+        int nEndLine = -1, nEndChar = -1;
+        ASSERT_TRUE(
+            e.IsDelete()
+                ? buffer.RawDeleteText(&view, e.nLine, e.nChar, e.nEndLine, e.nEndChar)
+                : buffer.RawInsertText(&view, e.nLine, e.nChar, e.text, nEndLine, nEndChar));
+        EXPECT_EQ(LinesOf(buffer), c.after);
+        ASSERT_EQ(view.updates.size(), 1u);
+        const std::string end = " end " + std::to_string(nEndChar) + "," + std::to_string(nEndLine);
+        EXPECT_EQ(view.updates[0] + (e.IsDelete() ? "" : end), c.update);
+        EXPECT_EQ(view.sources, std::vector<CTextBufferListener*>{&view});
+        EXPECT_EQ(view.positions, c.moved);
+        EXPECT_EQ(buffer.modifiedCalls, std::vector<bool>{true});
+    }
 }
 
 TEST(LineStore, ReadOnlyRefusesEditsSilently) {
@@ -115,15 +99,13 @@ TEST(LineStore, ReadOnlyRefusesEditsSilently) {
     RecordingListener view;
     buffer.AttachView(&view);
     buffer.SetReadOnly(true);
-    EXPECT_TRUE(view.updates.empty()); // SetReadOnly itself notifies nobody
-
     int nEndLine = -1, nEndChar = -1;
     EXPECT_FALSE(buffer.RawInsertText(&view, 0, 1, "xyz\r", nEndLine, nEndChar));
     EXPECT_FALSE(buffer.RawDeleteText(&view, 0, 0, 1, 1));
-    EXPECT_FALSE(buffer.InsertTextAt(&view, 0, 0, "q", nEndLine, nEndChar, EDITACT_TYPING));
-    EXPECT_FALSE(buffer.DeleteRange(&view, 0, 0, 0, 1, EDITACT_DELETE));
+    EXPECT_FALSE(Apply(buffer, {{0, 0, "q"}}));
+    EXPECT_FALSE(Apply(buffer, {Del(0, 0, 0, 1)}, EDITACT_DELETE));
     EXPECT_EQ(LinesOf(buffer), (Lines{"abc", "def"}));
-    EXPECT_TRUE(view.updates.empty());
+    EXPECT_TRUE(view.updates.empty()); // SetReadOnly itself notifies nobody either
     EXPECT_TRUE(buffer.modifiedCalls.empty());
     EXPECT_FALSE(buffer.CanUndo());
 }
@@ -131,20 +113,25 @@ TEST(LineStore, ReadOnlyRefusesEditsSilently) {
 TEST(LineStore, LineStorageIsRoundedUpToSixteenBytes) {
     InspectableBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    EXPECT_EQ(buffer.Line(0).nCapacity, 16);
     buffer.AddLine(std::string(15, 'a'));
     buffer.AddLine(std::string(16, 'b'));
+    EXPECT_EQ(buffer.Line(0).nCapacity, 16);
     EXPECT_EQ(buffer.Line(1).nCapacity, 16);
     EXPECT_EQ(buffer.Line(2).nCapacity, 32);
-
     buffer.AppendToLine(1, "x"); // 16 characters still fit in 16 bytes
     EXPECT_EQ(buffer.Line(1).nLength, 16);
     EXPECT_EQ(buffer.Line(1).nCapacity, 16);
     buffer.AppendToLine(1, "y");
-    EXPECT_EQ(buffer.Line(1).nCapacity, 32);
     buffer.AppendToLine(1, "");
+    EXPECT_EQ(buffer.Line(1).nCapacity, 32);
     EXPECT_EQ(buffer.Line(1).nLength, 17);
     EXPECT_EQ(buffer.GetLineView(1), std::string(15, 'a') + "xy");
+    // So do 16 typed into the middle of a line.
+    int nEndLine, nEndChar;
+    buffer.RawInsertText(nullptr, 0, 0, std::string(15, 'c'), nEndLine, nEndChar);
+    buffer.RawInsertText(nullptr, 0, 7, "d", nEndLine, nEndChar);
+    EXPECT_EQ(buffer.Line(0).nCapacity, 16);
+    EXPECT_EQ(buffer.GetLineView(0), "cccccccdcccccccc");
 }
 
 TEST(LineStore, LongLinesGrowRarelyAndLoadedLinesAreCopiedOnce) {
@@ -152,9 +139,8 @@ TEST(LineStore, LongLinesGrowRarelyAndLoadedLinesAreCopiedOnce) {
     std::string strLong;
     for (int i = 0; i < 10000; ++i)
         strLong += static_cast<char>('a' + i % 26);
-    WriteBytes(dir.File("long.txt"), strLong + "\r\nshort");
     InspectableBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("long.txt")));
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("long.txt"), strLong + "\r\nshort"));
     Lines model{strLong, "short"};
     EXPECT_FALSE(buffer.Line(0).OwnsStorage());
 
@@ -170,23 +156,22 @@ TEST(LineStore, LongLinesGrowRarelyAndLoadedLinesAreCopiedOnce) {
     EXPECT_EQ(LinesOf(buffer), model);
 
     // Line breaks into it, then the deletions that join it again.
-    const std::string& strLine = model[0];
+    const std::string& s = model[0];
     buffer.RawInsertText(nullptr, 0, 7000, "1\r2\r\n3", nEndLine, nEndChar);
     buffer.RawInsertText(nullptr, 2, 5, "\r", nEndLine, nEndChar);
-    EXPECT_EQ(LinesOf(buffer),
-              (Lines{strLine.substr(0, 7000) + "1", "2", "3" + strLine.substr(7000, 4),
-                     strLine.substr(7004), "short"}));
+    EXPECT_EQ(LinesOf(buffer), (Lines{s.substr(0, 7000) + "1", "2", "3" + s.substr(7000, 4),
+                                      s.substr(7004), "short"}));
     buffer.RawDeleteText(nullptr, 0, 7000, 2, 1);
     buffer.RawDeleteText(nullptr, 0, 7004, 1, 0);
     EXPECT_EQ(LinesOf(buffer), model);
 }
 
-TEST(LineStore, ManyLinesInsertedAtOnceAroundTheGapKeepTheOrder) {
+TEST(LineStore, ManyLinesInsertedAndDeletedAroundTheGapKeepTheOrder) {
     TempDir dir;
-    WriteBytes(dir.File("ten.txt"), "0\n1\n2\n3\n4\n5\n6\n7\n8\n9");
     CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("ten.txt")));
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("ten.txt"), "0\n1\n2\n3\n4\n5\n6\n7\n8\n9"));
     Lines model = LinesOf(buffer);
+    int nEndLine, nEndChar;
     // Before and behind where the last insertion left the line array's gap, in numbers that
     // outgrow it each time.
     for (const int nAt : {7, 2, 5000, 3, 12000}) {
@@ -196,114 +181,15 @@ TEST(LineStore, ManyLinesInsertedAtOnceAroundTheGapKeepTheOrder) {
             added.push_back("n" + std::to_string(nAt) + "." + std::to_string(i));
             text += added.back() + "\r\n";
         }
-        int nEndLine, nEndChar;
         ASSERT_TRUE(buffer.RawInsertText(nullptr, nAt, 0, text, nEndLine, nEndChar));
         model.insert(model.begin() + nAt, added.begin(), added.end());
         ASSERT_EQ(LinesOf(buffer), model) << nAt;
     }
-}
-
-TEST(LineStore, NumberedMarksAreUniqueAndAnonymousOnesAreNot) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, Lines(10, "line"));
-    RecordingListener view;
-    buffer.AttachView(&view);
-
-    buffer.ChangeLineFlag(2, LineFlagMark(3), true);
-    view.updates.clear();
-    buffer.ChangeLineFlag(7, LineFlagMark(3), true);
-    ASSERT_EQ(view.updates.size(), 2u);
-    EXPECT_EQ(view.updates[0].nLine, 2);
-    EXPECT_EQ(view.updates[1].nLine, 7);
-    for (const auto& update : view.updates) {
-        EXPECT_EQ(update.dwHints, HINT_ONELINE | HINT_LINEFLAGS);
-        EXPECT_FALSE(update.bHasExtent);
-    }
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(3)), 7);
-    EXPECT_EQ(buffer.GetLineFlags(2), 0u);
-
-    // Setting what is already set notifies nobody; masks that are not one bit do nothing.
-    view.updates.clear();
-    buffer.ChangeLineFlag(7, LineFlagMark(3), true);
-    buffer.ChangeLineFlag(4, LINEFLAG_MARK0 | LINEFLAG_MARK9, true);
-    buffer.ChangeLineFlag(4, 0, true);
-    EXPECT_TRUE(view.updates.empty());
-    EXPECT_EQ(buffer.GetLineFlags(4), 0u);
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LINEFLAG_MARK0 | LINEFLAG_MARK9), -1);
-
-    // Line -1 means the line that carries the flag.
-    buffer.ChangeLineFlag(-1, LineFlagMark(3), false);
-    EXPECT_EQ(buffer.FindFlaggedLine(LineFlagMark(3)), -1);
-    buffer.ChangeLineFlag(-1, LineFlagMark(5), false); // nobody carries it: nothing
-    EXPECT_EQ(view.updates.size(), 1u);
-
-    buffer.ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
-    buffer.ChangeLineFlag(5, LINEFLAG_BOOKMARK, true, false);
-    EXPECT_EQ(buffer.GetLineFlags(1), LINEFLAG_BOOKMARK);
-    EXPECT_EQ(buffer.GetLineFlags(5), LINEFLAG_BOOKMARK);
-}
-
-TEST(LineStore, WalkingAnonymousBookmarksWrapsAround) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, Lines(8, ""));
-    EXPECT_EQ(buffer.FindNextMarkedLine(3), -1);
-    EXPECT_EQ(buffer.FindPrevMarkedLine(3), -1);
-
-    buffer.ChangeLineFlag(4, LINEFLAG_BOOKMARK, true, false);
-    EXPECT_EQ(buffer.FindNextMarkedLine(4), 4); // the only one, found again after wrapping
-    EXPECT_EQ(buffer.FindPrevMarkedLine(4), 4);
-
-    buffer.ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
-    EXPECT_EQ(buffer.FindNextMarkedLine(2), 4);
-    EXPECT_EQ(buffer.FindNextMarkedLine(4), 1);
-    EXPECT_EQ(buffer.FindNextMarkedLine(1), 4);
-    EXPECT_EQ(buffer.FindPrevMarkedLine(3), 1);
-    EXPECT_EQ(buffer.FindPrevMarkedLine(1), 4);
-    EXPECT_EQ(buffer.FindPrevMarkedLine(7), 4);
-}
-
-TEST(LineStore, CopyRangeJoinsLinesWithTheSeparator) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, {"first", std::string("mid\0dle", 7), "last"});
-    std::string text;
-
-    buffer.CopyRange(0, 2, 2, 2, text);
-    EXPECT_EQ(text, std::string("rst\r\nmid\0dle\r\nla", 16));
-    buffer.CopyRange(0, 2, 2, 2, text, "\n");
-    EXPECT_EQ(text, std::string("rst\nmid\0dle\nla", 14));
-    buffer.CopyRange(1, 1, 1, 6, text);
-    EXPECT_EQ(text, std::string("id\0dl", 5));
-    buffer.CopyRange(0, 5, 1, 0, text);
-    EXPECT_EQ(text, "\r\n");
-    buffer.CopyRange(2, 4, 2, 4, text);
-    EXPECT_EQ(text, "");
-}
-
-TEST(LineStore, ViewsAreNotifiedInAttachOrderAndDetachCleanly) {
-    CTextBuffer buffer;
-    FillBuffer(buffer, {"x"});
-    RecordingListener first, second;
-    buffer.AttachView(&first);
-    buffer.AttachView(&second);
-    buffer.DetachView(&first);
-    buffer.DetachView(&first); // absent: no effect
-    buffer.AttachView(&first);
-
-    int nEndLine, nEndChar;
-    buffer.RawInsertText(&second, 0, 1, "y", nEndLine, nEndChar);
-    ASSERT_EQ(first.updates.size(), 1u);
-    ASSERT_EQ(second.updates.size(), 1u);
-    EXPECT_EQ(first.updates[0].pSource, &second); // every view hears of it, source included
-}
-
-TEST(LineStore, ManyLineInsertionsAtOnePlaceKeepTheOrder) {
-    CTextBuffer buffer;
-    std::vector<std::string> model;
+    // Single lines inserted and deleted all over.
+    model.clear();
     for (int i = 0; i < 3000; ++i)
         model.push_back(std::to_string(i));
     FillBuffer(buffer, model);
-
-    int nEndLine, nEndChar;
     for (int i = 0; i < 5000; ++i) {
         const int nLine = (i * 7919) % buffer.GetLineCount();
         buffer.RawInsertText(nullptr, nLine, 0, "n" + std::to_string(i) + "\r", nEndLine, nEndChar);
@@ -315,6 +201,86 @@ TEST(LineStore, ManyLineInsertionsAtOnePlaceKeepTheOrder) {
         }
     }
     EXPECT_EQ(LinesOf(buffer), model);
+}
+
+TEST(LineStore, NumberedMarksAreUniqueAndAnonymousOnesWrapAround) {
+    CTextBuffer buffer;
+    FillBuffer(buffer, Lines(10, "line"));
+    RecordingListener view;
+    buffer.AttachView(&view);
+    buffer.ChangeLineFlag(2, LineFlagMark(3), true);
+    buffer.ChangeLineFlag(7, LineFlagMark(3), true);
+    EXPECT_EQ(view.updates, (Lines{". h300 L2", ". h300 L2", ". h300 L7"}));
+    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(3)), 7);
+    EXPECT_EQ(buffer.GetLineFlags(2), 0u);
+
+    // Setting what is already set notifies nobody; masks that are not one bit do nothing.
+    buffer.ChangeLineFlag(7, LineFlagMark(3), true);
+    buffer.ChangeLineFlag(4, LINEFLAG_MARK0 | LINEFLAG_MARK9, true);
+    buffer.ChangeLineFlag(4, 0, true);
+    EXPECT_EQ(view.updates.size(), 3u);
+    EXPECT_EQ(buffer.GetLineFlags(4), 0u);
+    EXPECT_EQ(buffer.FindLineWithSingleFlag(LINEFLAG_MARK0 | LINEFLAG_MARK9), -1);
+    // Line -1 means the line that carries the flag.
+    buffer.ChangeLineFlag(-1, LineFlagMark(3), false);
+    EXPECT_EQ(buffer.FindFlaggedLine(LineFlagMark(3)), -1);
+    buffer.ChangeLineFlag(-1, LineFlagMark(5), false); // nobody carries it: nothing
+    EXPECT_EQ(view.updates.back(), ". h300 L7");
+    EXPECT_EQ(view.updates.size(), 4u);
+    buffer.DetachView(&view);
+
+    // Anonymous bookmarks: walking them wraps around, the only one is found again.
+    FillBuffer(buffer, Lines(8, ""));
+    EXPECT_EQ(buffer.FindNextMarkedLine(3), -1);
+    EXPECT_EQ(buffer.FindPrevMarkedLine(3), -1);
+    buffer.ChangeLineFlag(4, LINEFLAG_BOOKMARK, true, false);
+    EXPECT_EQ(buffer.FindNextMarkedLine(4), 4);
+    EXPECT_EQ(buffer.FindPrevMarkedLine(4), 4);
+    buffer.ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
+    EXPECT_EQ(buffer.GetLineFlags(1), LINEFLAG_BOOKMARK);
+    EXPECT_EQ(buffer.GetLineFlags(4), LINEFLAG_BOOKMARK);
+    const std::pair<int, int> next[] = {{2, 4}, {4, 1}, {1, 4}}, prev[] = {{3, 1}, {1, 4}, {7, 4}};
+    for (const auto& [nFrom, nFound] : next)
+        EXPECT_EQ(buffer.FindNextMarkedLine(nFrom), nFound) << nFrom;
+    for (const auto& [nFrom, nFound] : prev)
+        EXPECT_EQ(buffer.FindPrevMarkedLine(nFrom), nFound) << nFrom;
+}
+
+TEST(LineStore, CopyRangeJoinsLinesWithTheSeparator) {
+    CTextBuffer buffer;
+    FillBuffer(buffer, {"first", std::string("mid\0dle", 7), "last"});
+    const struct {
+        TextPos from, to;
+        const char* eol;
+        std::string text;
+    } cases[] = {
+        {{2, 0}, {2, 2}, "\r\n", std::string("rst\r\nmid\0dle\r\nla", 16)},
+        {{2, 0}, {2, 2}, "\n", std::string("rst\nmid\0dle\nla", 14)},
+        {{1, 1}, {6, 1}, "\r\n", std::string("id\0dl", 5)},
+        {{5, 0}, {0, 1}, "\r\n", "\r\n"},
+        {{4, 2}, {4, 2}, "\r\n", ""},
+    };
+    std::string text = "stale";
+    for (const auto& c : cases) {
+        buffer.CopyRange(c.from.y, c.from.x, c.to.y, c.to.x, text, c.eol);
+        EXPECT_EQ(text, c.text);
+    }
+}
+
+TEST(LineStore, ViewsAreNotifiedInAttachOrderAndDetachCleanly) {
+    CTextBuffer buffer;
+    FillBuffer(buffer, {"x"});
+    RecordingListener first, second;
+    buffer.AttachView(&first);
+    buffer.AttachView(&second);
+    buffer.DetachView(&first);
+    buffer.DetachView(&first); // absent: no effect
+    buffer.AttachView(&first);
+    int nEndLine, nEndChar;
+    buffer.RawInsertText(&second, 0, 1, "y", nEndLine, nEndChar);
+    // Every view hears of it, the source included.
+    EXPECT_EQ(first.sources, std::vector<CTextBufferListener*>{&second});
+    EXPECT_EQ(second.sources, std::vector<CTextBufferListener*>{&second});
 }
 
 } // namespace

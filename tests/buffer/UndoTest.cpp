@@ -1,104 +1,84 @@
-// The undo history: groups, undo and redo, labels, the modified flag and the step limit.
+// The undo history: groups, undo and redo with their carets, labels, callbacks, and random
+// edits with undo, redo, saves and groups of every size up to past the history's limit,
+// checked after every step against a plain model.
 #include "BufferTestSupport.h"
+
+#include <deque>
+#include <numeric>
+#include <random>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-class TrackingBuffer : public CTextBuffer {
-public:
-    void SetModified(bool bModified) override {
-        modifiedCalls.push_back(bModified);
-        CTextBuffer::SetModified(bModified);
+// Undo and redo with the caret they leave, labels, and the state of the buffer in one line:
+// its lines joined by "|", the caret, "*" when modified, the history position and the saved
+// one, the number of groups and of steps: "ab|c ^2,1 * 2/0 g2 s3".
+struct History {
+    CTextBuffer& buffer;
+    TextPos caret{-1, -1};
+    bool Undo() { return buffer.Undo(caret); }
+    bool Redo() { return buffer.Redo(caret); }
+    std::string UndoLabel() const { return Label(&CTextBuffer::GetUndoLabel); }
+    std::string RedoLabel() const { return Label(&CTextBuffer::GetRedoLabel); }
+    std::string Label(void (CTextBuffer::*pfn)(std::string&, int) const) const {
+        std::string label = "stale";
+        (buffer.*pfn)(label, 0);
+        return label;
     }
-    std::vector<bool> modifiedCalls;
+    std::string State() const {
+        return TextOf(buffer, "|") + " ^" + std::to_string(caret.x) + "," +
+               std::to_string(caret.y) + (buffer.IsModified() ? " * " : " - ") +
+               std::to_string(buffer.GetHistoryPos()) + "/" +
+               std::to_string(buffer.GetSavedHistoryPos()) + " g" +
+               std::to_string(buffer.GetUndoGroupCount()) + " s" +
+               std::to_string(buffer.GetUndoStepCount());
+    }
 };
 
-void Type(CTextBuffer& buffer, CTextBufferListener* pSource, int nLine, int nPos,
-          std::string_view text, int nAction = EDITACT_TYPING) {
-    int nEndLine, nEndChar;
-    ASSERT_TRUE(buffer.InsertTextAt(pSource, nLine, nPos, text, nEndLine, nEndChar, nAction));
-}
-
-std::string UndoLabel(const CTextBuffer& buffer) {
-    std::string label;
-    buffer.GetUndoLabel(label);
-    return label;
-}
-
-std::string RedoLabel(const CTextBuffer& buffer) {
-    std::string label;
-    buffer.GetRedoLabel(label);
-    return label;
-}
-
-TEST(Undo, TypingIntoANewDocumentUndoesBackToEmpty) {
+TEST(Undo, StepsAndGroupsRevertWholeAndPutTheCaretWhereTheyBeganOrEnded) {
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "hello");
-    Type(buffer, nullptr, 0, 5, "\r\nworld");
-    EXPECT_EQ(LinesOf(buffer), (Lines{"hello", "world"}));
+    History h{buffer};
+    ASSERT_TRUE(Apply(buffer, {{0, 0, "hello"}, {0, 5, "\r\nworld"}}));
+    const std::pair<bool (History::*)(), const char*> moves[] = {
+        {&History::Undo, "hello ^5,0 * 1/0 g2 s2"},
+        {&History::Undo, " ^0,0 - 0/0 g2 s2"},
+        {&History::Redo, "hello ^5,0 * 1/0 g2 s2"},
+        {&History::Redo, "hello|world ^5,1 * 2/0 g2 s2"},
+        {&History::Undo, "hello ^5,0 * 1/0 g2 s2"},
+    };
+    for (const auto& [pfnMove, state] : moves) {
+        EXPECT_TRUE((h.*pfnMove)());
+        EXPECT_EQ(h.State(), state);
+    }
+    // A new edit drops the undone steps.
+    ASSERT_TRUE(Apply(buffer, {{0, 5, "!"}}));
+    EXPECT_EQ(h.State(), "hello! ^5,0 * 2/0 g2 s2");
 
-    TextPos caret{-1, -1};
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 0}));
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(caret, (TextPos{0, 0}));
-    EXPECT_EQ(LinesOf(buffer), (Lines{""}));
-    EXPECT_FALSE(buffer.CanUndo());
-    EXPECT_TRUE(buffer.CanRedo());
-
-    ASSERT_TRUE(buffer.Redo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 0}));
-    ASSERT_TRUE(buffer.Redo(caret));
-    EXPECT_EQ(caret, (TextPos{5, 1}));
-    EXPECT_EQ(LinesOf(buffer), (Lines{"hello", "world"}));
-    EXPECT_FALSE(buffer.CanRedo());
-}
-
-TEST(Undo, ANewEditDropsTheUndoneSteps) {
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_TRUE(buffer.CanRedo());
-    Type(buffer, nullptr, 0, 1, "c");
-    EXPECT_FALSE(buffer.CanRedo());
-    EXPECT_EQ(buffer.GetUndoStepCount(), 2);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"ac"}));
-}
-
-TEST(Undo, GroupsRevertAsOneAndMergeJoinsThePreviousGroup) {
-    CTextBuffer buffer;
+    // Merge on an empty history still starts a group; a merged group continues the one
+    // before it, and one Undo reverts all four characters.
     FillBuffer(buffer, {"abc"});
     RecordingListener view;
+    for (int nGroup = 0; nGroup < 2; ++nGroup) {
+        buffer.OpenUndoGroup(true);
+        Apply(buffer, {{0, 3 + 2 * nGroup, "1"}, {0, 4 + 2 * nGroup, "2"}}, EDITACT_TYPING, &view);
+        buffer.CloseUndoGroup(&view);
+    }
+    EXPECT_EQ(view.closedGroups, (std::vector<std::pair<int, std::string>>{{EDITACT_TYPING, "2"},
+                                                                           {EDITACT_TYPING, "2"}}));
+    EXPECT_TRUE(h.Undo());
+    EXPECT_EQ(h.State(), "abc ^3,0 - 0/0 g1 s4");
+    EXPECT_TRUE(h.Redo());
+    EXPECT_EQ(h.State(), "abc1212 ^7,0 * 4/0 g1 s4");
 
-    // Merge on an empty history still starts a group.
-    buffer.OpenUndoGroup(true);
-    Type(buffer, &view, 0, 3, "1");
-    Type(buffer, &view, 0, 4, "2");
-    buffer.CloseUndoGroup(&view);
-    EXPECT_TRUE(view.closedGroups.size() == 1 && view.closedGroups[0].text == "2");
-
-    // A merged group continues the previous one: one Undo reverts all four characters.
-    buffer.OpenUndoGroup(true);
-    Type(buffer, &view, 0, 5, "3");
-    Type(buffer, &view, 0, 6, "4");
-    buffer.CloseUndoGroup(&view);
-    EXPECT_EQ(buffer.GetUndoStepCount(), 4);
-
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abc"}));
-    EXPECT_EQ(caret, (TextPos{3, 0})); // where the group's first step started
-    EXPECT_FALSE(buffer.CanUndo());
-    buffer.Redo(caret);
-    EXPECT_EQ(LinesOf(buffer), (Lines{"abc1234"}));
-    EXPECT_EQ(caret, (TextPos{7, 0}));
+    // A read-only buffer neither undoes nor redoes.
+    Apply(buffer, {{0, 7, "3"}});
+    h.Undo();
+    buffer.SetReadOnly(true);
+    EXPECT_FALSE(h.Undo());
+    EXPECT_FALSE(h.Redo());
+    EXPECT_EQ(h.State(), "abc1212 ^7,0 * 4/0 g2 s5");
 }
 
 TEST(Undo, ClosingAGroupCallsBackTheSourceWhoseEditsStartANewGroup) {
@@ -108,235 +88,279 @@ TEST(Undo, ClosingAGroupCallsBackTheSourceWhoseEditsStartANewGroup) {
         CTextBuffer* pBuffer = nullptr;
         void OnUndoGroupClosed(int nAction, std::string_view text) override {
             RecordingListener::OnUndoGroupClosed(nAction, text);
-            if (text == "\r\n") {
-                int nEndLine, nEndChar;
-                pBuffer->InsertTextAt(this, 1, 0, "  ", nEndLine, nEndChar, EDITACT_AUTOINDENT);
-            }
+            if (text == "\r\n")
+                Apply(*pBuffer, {{1, 0, "  "}}, EDITACT_AUTOINDENT, this);
         }
     } view;
     CTextBuffer buffer;
     FillBuffer(buffer, {"  x"});
     view.pBuffer = &buffer;
-
-    Type(buffer, &view, 0, 3, "\r\n");
+    History h{buffer};
+    Apply(buffer, {{0, 3, "\r\n"}}, EDITACT_TYPING, &view);
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x", "  "}));
-    ASSERT_EQ(view.closedGroups.size(), 1u); // the nested insert closed no group of its own
-    EXPECT_EQ(view.closedGroups[0].nAction, EDITACT_TYPING);
-    EXPECT_EQ(UndoLabel(buffer), "Auto Indent");
-
-    TextPos caret;
-    buffer.Undo(caret);
+    // The nested insert closed no group of its own.
+    EXPECT_EQ(view.closedGroups.size(), 1u);
+    EXPECT_EQ(view.closedGroups[0].first, EDITACT_TYPING);
+    EXPECT_EQ(h.UndoLabel(), "Auto Indent");
+    h.Undo();
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x", ""}));
-    EXPECT_EQ(UndoLabel(buffer), "Typing");
-    buffer.Undo(caret);
+    EXPECT_EQ(h.UndoLabel(), "Typing");
+    h.Undo();
     EXPECT_EQ(LinesOf(buffer), (Lines{"  x"}));
 }
 
-TEST(Undo, DeletedLineEndsAreRecordedAsCrLfAndComeBackAsOneBreak) {
+TEST(Undo, DeletedLineEndsAndCarriageReturnsInsideLinesComeBackAsTheyWere) {
+    // Deleted line ends are recorded as CR LF and come back as one break each; in an LF file
+    // a carriage return is a character of its line, and putting it back must not break it.
     TempDir dir;
-    WriteBytes(dir.File("lf.txt"), "one\ntwo\nthree");
+    const std::string lf = "one\ntwo\nthree", cr = "a\rb\nc\r\r\nd\n";
     CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("lf.txt")));
-    ASSERT_EQ(buffer.GetEolStyle(), EOL_LF);
+    History h{buffer};
     RecordingListener view;
-
-    ASSERT_TRUE(buffer.DeleteRange(&view, 0, 1, 2, 2, EDITACT_DELSEL));
-    EXPECT_EQ(view.closedGroups.back().text, "ne\r\ntwo\r\nth");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(caret, (TextPos{2, 2}));
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("lf.txt"), lf));
+    ASSERT_TRUE(Apply(buffer, {Del(0, 1, 2, 2)}, EDITACT_DELSEL, &view));
+    EXPECT_EQ(view.closedGroups.back().second, "ne\r\ntwo\r\nth");
+    h.Undo();
+    EXPECT_EQ(h.caret, (TextPos{2, 2}));
     EXPECT_EQ(LinesOf(buffer), (Lines{"one", "two", "three"}));
     ASSERT_TRUE(buffer.SaveFile(dir.File("lf.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("lf.txt")), "one\ntwo\nthree");
-}
+    EXPECT_EQ(ReadBytes(dir.File("lf.txt")), lf);
 
-TEST(Undo, CarriageReturnsInsideLinesSurviveUndo) {
-    // In an LF file a carriage return is a character of its line. Putting a deleted range
-    // back must not turn it into a line break.
-    TempDir dir;
-    WriteBytes(dir.File("cr.txt"), "a\rb\nc\r\r\nd\n");
-    CTextBuffer buffer;
-    ASSERT_TRUE(buffer.LoadFile(dir.File("cr.txt")));
-    const Lines original = LinesOf(buffer);
-    ASSERT_EQ(original, (Lines{"a\rb", "c\r\r", "d", ""}));
-
-    ASSERT_TRUE(buffer.DeleteRange(nullptr, 0, 1, 0, 2, EDITACT_DELETE)); // the lone CR
-    ASSERT_TRUE(buffer.DeleteRange(nullptr, 0, 0, 2, 1, EDITACT_DELSEL)); // across lines
-    TextPos caret;
+    ASSERT_TRUE(LoadBytes(buffer, dir.File("cr.txt"), cr));
+    ASSERT_EQ(LinesOf(buffer), (Lines{"a\rb", "c\r\r", "d", ""}));
+    ASSERT_TRUE(Apply(buffer, {Del(0, 1, 0, 2), Del(0, 0, 2, 1)}, EDITACT_DELETE));
     while (buffer.CanUndo())
-        buffer.Undo(caret);
-    EXPECT_EQ(LinesOf(buffer), original);
+        h.Undo();
+    EXPECT_EQ(LinesOf(buffer), (Lines{"a\rb", "c\r\r", "d", ""}));
     ASSERT_TRUE(buffer.SaveFile(dir.File("cr.txt")));
-    EXPECT_EQ(ReadBytes(dir.File("cr.txt")), "a\rb\nc\r\r\nd\n");
+    EXPECT_EQ(ReadBytes(dir.File("cr.txt")), cr);
 }
 
 TEST(Undo, LabelsNameTheGroupThatUndoOrRedoWouldActOn) {
     CTextBuffer buffer;
     buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "x", EDITACT_PASTE);
+    History h{buffer};
+    Apply(buffer, {{0, 0, "x"}}, EDITACT_PASTE);
     buffer.OpenUndoGroup();
-    Type(buffer, nullptr, 0, 1, "y", EDITACT_REPLACE);
-    buffer.DeleteRange(nullptr, 0, 0, 0, 1, EDITACT_DELETE);
+    Apply(buffer, {{0, 1, "y"}}, EDITACT_REPLACE);
+    Apply(buffer, {Del(0, 0, 0, 1)}, EDITACT_DELETE);
     buffer.CloseUndoGroup(nullptr);
-    Type(buffer, nullptr, 0, 1, "z", 42); // a code without a label
-
-    EXPECT_EQ(UndoLabel(buffer), "");
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_EQ(UndoLabel(buffer), "Replace"); // the first step of the group names it
-    EXPECT_EQ(RedoLabel(buffer), "");
-    buffer.Undo(caret);
-    EXPECT_EQ(UndoLabel(buffer), "Paste");
-    EXPECT_EQ(RedoLabel(buffer), "Replace");
+    Apply(buffer, {{0, 1, "z"}}, 42); // a code without a label
+    EXPECT_EQ(h.UndoLabel(), "");
+    h.Undo();
+    EXPECT_EQ(h.UndoLabel(), "Replace"); // the first step of the group names it
+    EXPECT_EQ(h.RedoLabel(), "");
+    h.Undo();
+    EXPECT_EQ(h.UndoLabel(), "Paste");
+    EXPECT_EQ(h.RedoLabel(), "Replace");
 
     std::string label = "kept";
     EXPECT_FALSE(buffer.GetActionLabel(EDITACT_BACKSPACEWORD + 1, label));
     EXPECT_EQ(label, "kept");
-    // clang-format off
-    const std::pair<int, const char*> labels[] = {
-        {EDITACT_UNKNOWN, "Unknown"},         {EDITACT_PASTE, "Paste"},
-        {EDITACT_DELSEL, "Delete Selection"}, {EDITACT_CUT, "Cut"},
-        {EDITACT_TYPING, "Typing"},           {EDITACT_BACKSPACE, "Backspace"},
-        {EDITACT_INDENT, "Indent"},           {EDITACT_DRAGDROP, "Drag And Drop"},
-        {EDITACT_REPLACE, "Replace"},         {EDITACT_DELETE, "Delete"},
-        {EDITACT_AUTOINDENT, "Auto Indent"},  {EDITACT_DELETEWORD, "Delete Word"},
-        {EDITACT_BACKSPACEWORD, "Backspace Word"}};
-    // clang-format on
-    for (const auto& [nAction, text] : labels) {
+    std::string all;
+    for (int nAction = EDITACT_UNKNOWN; nAction <= EDITACT_BACKSPACEWORD; ++nAction) {
         EXPECT_TRUE(buffer.GetActionLabel(nAction, label));
-        EXPECT_EQ(label, text);
+        all += label + "|";
     }
+    EXPECT_EQ(all, "Unknown|Paste|Delete Selection|Cut|Typing|Backspace|Indent|Drag And Drop|"
+                   "Replace|Delete|Auto Indent|Delete Word|Backspace Word|");
 }
 
-TEST(Undo, ModifiedFlagFollowsTheSavedPosition) {
-    TempDir dir;
-    TrackingBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("m.txt")));
-    EXPECT_FALSE(buffer.IsModified());
+constexpr int kMaxGroups = CTextBuffer::kMaxUndoSteps;
 
-    buffer.modifiedCalls.clear();
-    Type(buffer, nullptr, 0, 1, "b");
-    EXPECT_EQ(buffer.modifiedCalls, std::vector<bool>{true});
-    TextPos caret;
-    buffer.Undo(caret);
-    EXPECT_FALSE(buffer.IsModified());
-    buffer.Redo(caret);
-    EXPECT_TRUE(buffer.IsModified());
-    EXPECT_EQ(buffer.modifiedCalls, (std::vector<bool>{true, false, true}));
-
-    // Undo past the saved point, then edit: the saved state is gone from the history, and
-    // no later position may claim to equal the file.
-    buffer.Undo(caret);
-    buffer.Undo(caret);
-    EXPECT_TRUE(buffer.IsModified());
-    Type(buffer, nullptr, 0, 0, "c");
-    Type(buffer, nullptr, 0, 1, "d");
-    EXPECT_EQ(buffer.GetHistoryPos(), 2);
-    buffer.Undo(caret);
-    buffer.Redo(caret);
-    EXPECT_TRUE(buffer.IsModified());
-    EXPECT_EQ(LinesOf(buffer), (Lines{"cd"}));
-}
-
-TEST(Undo, ReadOnlyBufferNeitherUndoesNorRedoes) {
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    TextPos caret;
-    buffer.Undo(caret);
-    buffer.SetReadOnly(true);
-    EXPECT_FALSE(buffer.Undo(caret));
-    EXPECT_FALSE(buffer.Redo(caret));
-    EXPECT_EQ(buffer.GetHistoryPos(), 1);
-    EXPECT_TRUE(buffer.CanUndo());
-    EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
-}
-
-TEST(Undo, TheLimitCountsGroupsAndKeepsOrDropsEachWhole) {
-    constexpr int kMax = CTextBuffer::kMaxUndoSteps;
-    TempDir dir;
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    // A group of three steps, then one longer than the limit (a large Replace All).
-    buffer.OpenUndoGroup();
-    Type(buffer, nullptr, 0, 0, "a");
-    Type(buffer, nullptr, 0, 1, "b");
-    Type(buffer, nullptr, 0, 2, "c");
-    buffer.CloseUndoGroup(nullptr);
-    ASSERT_TRUE(buffer.SaveFile(dir.File("l.txt")));
-    buffer.OpenUndoGroup();
-    for (int i = 0; i < kMax + 100; ++i)
-        Type(buffer, nullptr, 0, 3 + i, "x");
-    buffer.CloseUndoGroup(nullptr);
-    const std::string strBig = "abc" + std::string(kMax + 100, 'x');
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 103);
-    TextPos caret;
-    ASSERT_TRUE(buffer.Undo(caret)); // the long group goes back whole, to the saved text
-    EXPECT_EQ(buffer.GetLineView(0), "abc");
-    EXPECT_FALSE(buffer.IsModified());
-    ASSERT_TRUE(buffer.Redo(caret));
-
-    // Single-step groups up to the limit drop nothing.
-    for (int i = 2; i < kMax; ++i)
-        Type(buffer, nullptr, 0, 0, "y");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 101 + kMax);
-    // The next group drops the oldest one whole: the saved text is now the oldest state.
-    Type(buffer, nullptr, 0, 0, "z");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax + 100 + kMax - 1);
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), 0);
-    // The long group goes as a whole too once it is the oldest, and the saved text with it.
-    Type(buffer, nullptr, 0, 0, "z");
-    EXPECT_EQ(buffer.GetUndoGroupCount(), kMax);
-    EXPECT_EQ(buffer.GetUndoStepCount(), kMax);
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), -1);
-
-    int nUndone = 0;
-    while (buffer.CanUndo()) {
-        ASSERT_TRUE(buffer.Undo(caret));
-        ++nUndone;
+// The model: lines as strings. Inserted text breaks at CR or CR LF, nothing else.
+void ModelInsert(Lines& lines, TextPos pos, const std::string& text) {
+    const std::string tail = lines[pos.y].substr(static_cast<size_t>(pos.x));
+    lines[pos.y].resize(static_cast<size_t>(pos.x));
+    int y = pos.y;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            lines[y] += text[i];
+            continue;
+        }
+        i += i + 1 < text.size() && text[i + 1] == '\n';
+        lines.insert(lines.begin() + ++y, std::string());
     }
-    EXPECT_EQ(nUndone, kMax);
-    EXPECT_EQ(buffer.GetLineView(0), strBig); // the dropped groups' text stays
-    EXPECT_TRUE(buffer.IsModified());         // and the file's state is out of reach
+    lines[y] += tail;
 }
 
-TEST(Undo, NothingMergesIntoTheGroupThatEndsAtTheSavedText) {
-    TempDir dir;
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    Type(buffer, nullptr, 0, 0, "a");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("m.txt")));
-    buffer.OpenUndoGroup(true);
-    Type(buffer, nullptr, 0, 1, "b");
-    buffer.CloseUndoGroup(nullptr);
-    EXPECT_EQ(buffer.GetUndoGroupCount(), 2);
-    TextPos caret;
-    ASSERT_TRUE(buffer.Undo(caret));
-    EXPECT_EQ(LinesOf(buffer), (Lines{"a"}));
-    EXPECT_FALSE(buffer.IsModified());
-}
+// Saving without waiting for the disk: the sessions save often.
+class CNoSyncFileOps : public CFileOps {
+public:
+    int Sync(int) override { return 0; }
+};
 
-TEST(Undo, SavedPositionMovesDownWithDroppedGroups) {
-    TempDir dir;
-    CTextBuffer buffer;
-    buffer.InitEmpty(EOL_CRLF);
-    for (int i = 0; i < 10; ++i)
-        Type(buffer, nullptr, 0, i, "s");
-    ASSERT_TRUE(buffer.SaveFile(dir.File("s.txt")));
-    for (int i = 10; i < CTextBuffer::kMaxUndoSteps + 5; ++i)
-        Type(buffer, nullptr, 0, i, "t");
-    EXPECT_EQ(buffer.GetSavedHistoryPos(), 10 - 5); // five steps fell off the front
+// The history as the model sees it: the text after each undoable action, oldest first, with
+// the number of steps of the action that led to it; the current one, and the saved one (-1
+// when no position holds it any more).
+struct ModelHistory {
+    std::deque<Lines> states;
+    std::deque<int> steps = {0};
+    int nState = 0;
+    int nSaved = 0;
+    int nDropped = 0; // groups the limit dropped
 
-    TextPos caret;
-    while (buffer.GetHistoryPos() > buffer.GetSavedHistoryPos())
-        buffer.Undo(caret);
-    EXPECT_FALSE(buffer.IsModified()); // back at the file's text
-    EXPECT_EQ(buffer.GetLineView(0), std::string(10, 's'));
+    // An action of nSteps made `text` current; with bMerge it joins the action before it,
+    // except at the start of the history and where the file was saved.
+    void Record(const Lines& text, int nSteps, bool bMerge) {
+        states.resize(static_cast<size_t>(nState) + 1);
+        steps.resize(states.size());
+        nSaved = nSaved > nState ? -1 : nSaved;
+        if (bMerge && nState > 0 && nState != nSaved) {
+            states.back() = text;
+            steps.back() += nSteps;
+            return;
+        }
+        states.push_back(text);
+        steps.push_back(nSteps);
+        if (++nState > kMaxGroups) {
+            states.pop_front();
+            steps.pop_front();
+            steps.front() = 0;
+            --nState;
+            nSaved = nSaved > 0 ? nSaved - 1 : -1;
+            ++nDropped;
+        }
+    }
+    // The buffer's history position that stands for a state: the steps that lead to it.
+    int StepsTo(int nTo) const {
+        return nTo < 0 ? -1 : std::accumulate(steps.begin(), steps.begin() + nTo + 1, 0);
+    }
+};
+
+class RandomSession {
+public:
+    RandomSession(InspectableBuffer& buffer, unsigned seed) : m_buffer(buffer), m_rng(seed) {}
+
+    int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+    TextPos Position() {
+        const int y = Pick(0, static_cast<int>(m_model.size()) - 1);
+        return {Pick(0, static_cast<int>(m_model[y].size())), y};
+    }
+
+    // One random insertion or deletion, in the buffer and in the model.
+    void Edit() {
+        static const std::string kPieces[] = {
+            "a", "b", "xyz", "\t", " ", "\r", "\n", "\r\n", std::string(1, '\0'), "\n\r", "\r\r"};
+        if (Pick(0, 9) < 6) {
+            const TextPos at = Position();
+            std::string text;
+            for (int n = Pick(0, 5); n > 0; --n)
+                text += kPieces[Pick(0, static_cast<int>(std::size(kPieces)) - 1)];
+            ASSERT_TRUE(Apply(m_buffer, {{at.y, at.x, text}}));
+            ModelInsert(m_model, at, text);
+        } else {
+            TextPos from = Position(), to = Position();
+            if (to < from)
+                std::swap(from, to);
+            ASSERT_TRUE(Apply(m_buffer, {Del(from.y, from.x, to.y, to.x)}, EDITACT_DELETE));
+            m_model[from.y] = m_model[from.y].substr(0, static_cast<size_t>(from.x)) +
+                              m_model[to.y].substr(static_cast<size_t>(to.x));
+            m_model.erase(m_model.begin() + from.y + 1, m_model.begin() + to.y + 1);
+        }
+    }
+
+    // Edits alone, merged into the action before, or in groups of a few steps and, now and
+    // then, of more steps than the history's limit; undo, redo and saves in between. Gives
+    // the number of groups the limit dropped.
+    void Run(int nOperations, const std::string& strSavePath, int& nDropped) {
+        CNoSyncFileOps fileOps;
+        m_buffer.SetFileOps(&fileOps);
+        m_model = LinesOf(m_buffer);
+        ModelHistory history;
+        history.states.push_back(m_model);
+        TextPos caret;
+        size_t nCalls = m_buffer.modifiedCalls.size();
+        for (int op = 0; op < nOperations && !testing::Test::HasFatalFailure(); ++op) {
+            const int choice = Pick(0, 999);
+            if (choice < 600 || choice >= 970) {
+                const bool bMerge = choice < 600 && Pick(0, 2) == 0;
+                const int nSteps = choice < 600   ? 1
+                                   : choice < 999 ? Pick(2, 8)
+                                                  : kMaxGroups + Pick(1, 64);
+                m_buffer.OpenUndoGroup(bMerge);
+                for (int i = 0; i < nSteps; ++i)
+                    Edit();
+                m_buffer.CloseUndoGroup(nullptr);
+                history.Record(m_model, nSteps, bMerge);
+            } else if (choice < 780) {
+                if (!m_buffer.CanUndo())
+                    continue;
+                EXPECT_TRUE(m_buffer.Undo(caret));
+                m_model = history.states[static_cast<size_t>(--history.nState)];
+            } else if (choice < 920) {
+                if (!m_buffer.CanRedo())
+                    continue;
+                EXPECT_TRUE(m_buffer.Redo(caret));
+                m_model = history.states[static_cast<size_t>(++history.nState)];
+            } else {
+                EXPECT_TRUE(m_buffer.SaveFile(strSavePath));
+                history.nSaved = history.nState;
+                nCalls = m_buffer.modifiedCalls.size(); // saving clears the flag unasked
+            }
+            ASSERT_EQ(LinesOf(m_buffer), m_model) << "operation " << op;
+            ASSERT_EQ(m_buffer.IsModified(), history.nState != history.nSaved) << op;
+            const int nGroups = static_cast<int>(history.states.size()) - 1;
+            ASSERT_EQ(m_buffer.GetUndoGroupCount(), nGroups);
+            ASSERT_EQ(m_buffer.GetUndoStepCount(), history.StepsTo(nGroups));
+            ASSERT_EQ(m_buffer.GetHistoryPos(), history.StepsTo(history.nState));
+            ASSERT_EQ(m_buffer.GetSavedHistoryPos(), history.StepsTo(history.nSaved));
+            // The flag is set or cleared only when it changes.
+            const std::vector<bool>& calls = m_buffer.modifiedCalls;
+            for (; nCalls < calls.size(); ++nCalls)
+                ASSERT_TRUE(nCalls == 0 || calls[nCalls] != calls[nCalls - 1]) << op;
+        }
+        while (m_buffer.CanUndo())
+            EXPECT_TRUE(m_buffer.Undo(caret));
+        EXPECT_EQ(LinesOf(m_buffer), history.states.front());
+        while (m_buffer.CanRedo())
+            EXPECT_TRUE(m_buffer.Redo(caret));
+        EXPECT_EQ(LinesOf(m_buffer), history.states.back());
+        m_buffer.SetFileOps(nullptr);
+        nDropped = history.nDropped;
+    }
+
+private:
+    InspectableBuffer& m_buffer;
+    std::mt19937 m_rng;
+    Lines m_model;
+};
+
+TEST(RandomEdits, MatchThePlainModelThroughUndoRedoSavesAndTheHistoryLimit) {
+    TempDir dir;
+    static const char kBytes[] = "one\rtwo\nx\r\nthr\0ee\n\n\r\rfour\r";
+    const std::string original(kBytes, sizeof kBytes - 1);
+    // Seeds on a filled buffer; on a loaded file with carriage returns inside its lines, which
+    // must come back byte for byte; and sessions long enough to pass the history's limit.
+    const struct {
+        unsigned first, last;
+        int nOperations;
+    } runs[] = {{1, 20, 500}, {100, 109, 500}, {200, 202, 4000}};
+    for (const auto& run : runs)
+        for (unsigned seed = run.first; seed <= run.last; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            InspectableBuffer buffer;
+            const bool bLoaded = seed >= 100 && seed < 200;
+            if (bLoaded) {
+                ASSERT_TRUE(LoadBytes(buffer, dir.File("f.txt"), original));
+                ASSERT_EQ(buffer.GetEolStyle(), EOL_LF);
+            } else {
+                FillBuffer(buffer, {"alpha", "", "beta\tgamma"});
+            }
+            RandomSession session(buffer, seed);
+            int nDropped = -1;
+            session.Run(run.nOperations, dir.File("saved.txt"), nDropped);
+            if (seed >= 200) {
+                EXPECT_GT(nDropped, 0);
+            }
+            if (bLoaded) {
+                TextPos caret;
+                while (buffer.CanUndo())
+                    buffer.Undo(caret);
+                ASSERT_TRUE(buffer.SaveFile(dir.File("f.txt")));
+                EXPECT_EQ(ReadBytes(dir.File("f.txt")), original);
+            }
+        }
 }
 
 } // namespace

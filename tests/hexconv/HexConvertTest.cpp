@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <random>
+#include <sstream>
+#include <tuple>
 #include <vector>
 
 #include <QString>
@@ -12,90 +14,79 @@
 
 namespace {
 
-std::string Repeat(std::string_view strGroup, size_t nTimes) {
-    std::string str;
+// "61 62" as the groups "61x 62x ".
+std::string Groups(const std::string& codes) {
+    std::istringstream in(codes);
+    std::string groups;
+    for (std::string code; in >> code;)
+        groups += code + "x ";
+    return groups;
+}
+
+// nTimes the code a, then `more`.
+std::string Times(size_t nTimes, const std::string& more = {}) {
+    std::string codes;
     for (size_t i = 0; i < nTimes; ++i)
-        str += strGroup;
-    return str;
+        codes += "61 ";
+    return codes + more;
 }
 
-std::u16string Units(std::initializer_list<char16_t> units) {
-    return std::u16string(units);
-}
-
-TEST(HexConvert, GivesTwoLowerCaseDigitsAnXAndABlankPerCharacter) {
-    EXPECT_EQ(ConvertToHexGroups(u"A"), "41x ");
-    EXPECT_EQ(ConvertToHexGroups(u"Hi!"), "48x 69x 21x ");
-    EXPECT_EQ(ConvertToHexGroups(u" "), "20x ");
-    EXPECT_EQ(ConvertToHexGroups(u"Z\t\x7f"), "5ax 09x 7fx ");
-    EXPECT_EQ(ConvertToHexGroups(u""), "");
-}
-
-TEST(HexConvert, NulIsConvertedLikeAnyOtherCharacter) {
-    EXPECT_EQ(ConvertToHexGroups(std::u16string_view(u"a\0b", 3)), "61x 00x 62x ");
-}
-
-TEST(HexConvert, LineBreakConvertsAsCrLf) {
-    EXPECT_EQ(ConvertToHexGroups(u"\n"), "0dx 0ax ");
-    EXPECT_EQ(ConvertToHexGroups(u"a\nb"), "61x 0dx 0ax 62x ");
-    EXPECT_EQ(ConvertToHexGroups(u"a\r\nb"), "61x 0dx 0ax 62x ");
-    EXPECT_EQ(ConvertToHexGroups(u"\n\n"), "0dx 0ax 0dx 0ax ");
-    // A carriage return that does not start a line break is just a control character.
-    EXPECT_EQ(ConvertToHexGroups(u"\r"), "0dx ");
-    EXPECT_EQ(ConvertToHexGroups(u"\r\r\n"), "0dx 0dx 0ax ");
-    EXPECT_EQ(ConvertToHexGroups(u"\n\r"), "0dx 0ax 0dx ");
-}
-
-TEST(HexConvert, EveryLatin1CharacterGivesItsTwoDigitByteCode) {
+TEST(HexConvert, GivesTwoLowerCaseDigitsAnXAndABlankPerByteCode) {
+    const std::u16string a(1023, u'a');
+    const std::tuple<std::u16string, size_t, std::string> cases[] = {
+        {u"A", HEX_MAX_CODES, "41"},
+        {u"Hi!", HEX_MAX_CODES, "48 69 21"},
+        {u" ", HEX_MAX_CODES, "20"},
+        {u"Z\t\x7f", HEX_MAX_CODES, "5a 09 7f"},
+        {u"", HEX_MAX_CODES, ""},
+        {std::u16string(u"a\0b", 3), HEX_MAX_CODES, "61 00 62"},
+        // A line break converts as CR LF; a carriage return that does not start one is just
+        // a control character.
+        {u"\n", HEX_MAX_CODES, "0d 0a"},
+        {u"a\nb", HEX_MAX_CODES, "61 0d 0a 62"},
+        {u"a\r\nb", HEX_MAX_CODES, "61 0d 0a 62"},
+        {u"\n\n", HEX_MAX_CODES, "0d 0a 0d 0a"},
+        {u"\r", HEX_MAX_CODES, "0d"},
+        {u"\r\r\n", HEX_MAX_CODES, "0d 0d 0a"},
+        {u"\n\r", HEX_MAX_CODES, "0d 0a 0d"},
+        // Latin-1 characters give their byte, later ones their UTF-8 bytes, and unpaired
+        // surrogates those of the replacement character.
+        {u"\u0080\u00a0\u00e9\u00ff", HEX_MAX_CODES, "80 a0 e9 ff"},
+        {u"\u0100", HEX_MAX_CODES, "c4 80"},
+        {u"\u07ff", HEX_MAX_CODES, "df bf"},
+        {u"\u0800", HEX_MAX_CODES, "e0 a0 80"},
+        {u"a\u20acb", HEX_MAX_CODES, "61 e2 82 ac 62"},
+        {u"\uffff", HEX_MAX_CODES, "ef bf bf"},
+        {u"\U0001F600", HEX_MAX_CODES, "f0 9f 98 80"},
+        {u"\U0010FFFF", HEX_MAX_CODES, "f4 8f bf bf"},
+        {{0xD83D}, HEX_MAX_CODES, "ef bf bd"},
+        {{0xDE00}, HEX_MAX_CODES, "ef bf bd"},
+        {{0xD83D, u'a'}, HEX_MAX_CODES, "ef bf bd 61"},
+        {{0xDE00, 0xD83D}, HEX_MAX_CODES, "ef bf bd ef bf bd"},
+        {{0xD83D, 0xD83D, 0xDE00}, HEX_MAX_CODES, "ef bf bd f0 9f 98 80"},
+        // Whole characters up to the limit: a line break counts as two codes and is never cut
+        // in half, nor are the UTF-8 bytes of one character.
+        {a, HEX_MAX_CODES, Times(1023)},
+        {std::u16string(5000, u'a'), HEX_MAX_CODES, Times(1023)},
+        {a.substr(2) + u"\nb", HEX_MAX_CODES, Times(1021, "0d 0a")},
+        {a.substr(1) + u"\nb", HEX_MAX_CODES, Times(1022)},
+        {a.substr(3) + u"\u20ac", HEX_MAX_CODES, Times(1020, "e2 82 ac")},
+        {a.substr(2) + u"\u20ac", HEX_MAX_CODES, Times(1021)},
+        {a.substr(3) + u"\U0001F600", HEX_MAX_CODES, Times(1020)},
+        {u"abc", 2, "61 62"},
+        {u"abc", 0, ""},
+    };
+    for (const auto& [text, nMax, codes] : cases) {
+        SCOPED_TRACE(codes.substr(0, 40));
+        EXPECT_EQ(ConvertToHexGroups(text, nMax), Groups(codes));
+    }
     for (char16_t c = 0; c <= 0xFF; ++c) {
-        if (c == u'\n')
-            continue;
         char szExpected[8];
         std::snprintf(szExpected, sizeof szExpected, "%02xx ", unsigned(c));
-        EXPECT_EQ(ConvertToHexGroups(std::u16string_view(&c, 1)), szExpected) << unsigned(c);
+        EXPECT_EQ(ConvertToHexGroups(std::u16string_view(&c, 1)),
+                  c == u'\n' ? "0dx 0ax " : szExpected)
+            << unsigned(c);
     }
-    EXPECT_EQ(ConvertToHexGroups(u"\u0080\u00a0\u00e9\u00ff"), "80x a0x e9x ffx ");
-}
-
-TEST(HexConvert, CharactersBeyondLatin1GiveTheirUtf8Bytes) {
-    EXPECT_EQ(ConvertToHexGroups(u"\u0100"), "c4x 80x ");
-    EXPECT_EQ(ConvertToHexGroups(u"\u07ff"), "dfx bfx ");
-    EXPECT_EQ(ConvertToHexGroups(u"\u0800"), "e0x a0x 80x ");
-    EXPECT_EQ(ConvertToHexGroups(u"a\u20acb"), "61x e2x 82x acx 62x ");
-    EXPECT_EQ(ConvertToHexGroups(u"\uffff"), "efx bfx bfx ");
-    EXPECT_EQ(ConvertToHexGroups(u"\U0001F600"), "f0x 9fx 98x 80x ");
-    EXPECT_EQ(ConvertToHexGroups(u"\U0010FFFF"), "f4x 8fx bfx bfx ");
-}
-
-TEST(HexConvert, UnpairedSurrogatesGiveTheReplacementCharacter) {
-    const std::string strReplacement = "efx bfx bdx ";
-    EXPECT_EQ(ConvertToHexGroups(Units({0xD83D})), strReplacement);
-    EXPECT_EQ(ConvertToHexGroups(Units({0xDE00})), strReplacement);
-    EXPECT_EQ(ConvertToHexGroups(Units({0xD83D, u'a'})), strReplacement + "61x ");
-    EXPECT_EQ(ConvertToHexGroups(Units({0xDE00, 0xD83D})), strReplacement + strReplacement);
-    EXPECT_EQ(ConvertToHexGroups(Units({0xD83D, 0xD83D, 0xDE00})),
-              strReplacement + "f0x 9fx 98x 80x ");
-}
-
-TEST(HexConvert, ConvertsWholeCharactersUpTo1023Codes) {
-    const std::string strFull = Repeat("61x ", 1023);
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1023, u'a')), strFull);
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(5000, u'a')), strFull);
-    EXPECT_EQ(strFull.size(), 4092u);
-
-    // A line break counts as two codes and is never cut in half.
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1021, u'a') + u"\nb"),
-              Repeat("61x ", 1021) + "0dx 0ax ");
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1022, u'a') + u"\nb"), Repeat("61x ", 1022));
-
-    // So are the UTF-8 bytes of one character.
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1020, u'a') + u"\u20ac"),
-              Repeat("61x ", 1020) + "e2x 82x acx ");
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1021, u'a') + u"\u20ac"), Repeat("61x ", 1021));
-    EXPECT_EQ(ConvertToHexGroups(std::u16string(1020, u'a') + u"\U0001F600"), Repeat("61x ", 1020));
-
-    EXPECT_EQ(ConvertToHexGroups(u"abc", 2), "61x 62x ");
-    EXPECT_EQ(ConvertToHexGroups(u"abc", 0), "");
 }
 
 // One character of a random text with the byte codes it must give.
@@ -132,8 +123,7 @@ Piece RandomPiece(std::mt19937& rng) {
         return {std::u16string(1, char16_t(pick(0xDC00, 0xDFFF))), {0xEF, 0xBF, 0xBD}};
     default: {
         char16_t c = char16_t(pick(0x00, 0x7F));
-        if (c == u'\n' || c == u'\r')
-            c = u'.';
+        c = c == u'\n' || c == u'\r' ? u'.' : c;
         return {std::u16string(1, c), {static_cast<unsigned char>(c)}};
     }
     }
@@ -153,12 +143,9 @@ TEST(HexConvert, RandomTextsMatchTheirCharactersBytesWithinTheLimit) {
             const Piece piece = RandomPiece(rng);
             strText += piece.strUnits;
             bFull = bFull || nCodes + piece.arrBytes.size() > nMax;
-            if (bFull)
-                continue;
-            nCodes += piece.arrBytes.size();
-            for (unsigned char byte : piece.arrBytes) {
+            for (size_t k = 0; !bFull && k < piece.arrBytes.size(); ++k, ++nCodes) {
                 char szGroup[8];
-                std::snprintf(szGroup, sizeof szGroup, "%02xx ", unsigned(byte));
+                std::snprintf(szGroup, sizeof szGroup, "%02xx ", unsigned(piece.arrBytes[k]));
                 strExpected += szGroup;
             }
         }

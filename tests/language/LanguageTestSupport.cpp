@@ -13,6 +13,23 @@ void PrintTo(const ColorBlock& block, std::ostream* os) {
     *os << "(" << block.nCharPos << ", " << block.nColorIndex << ")";
 }
 
+std::string BlocksText(const std::vector<ColorBlock>& blocks) {
+    std::string text;
+    for (const ColorBlock& block : blocks) {
+        const int c = block.nColorIndex;
+        text += (text.empty() ? "" : " ") + std::to_string(block.nCharPos) +
+                (c == CI_NORMALTEXT   ? 'n'
+                 : c == CI_KEYWORD    ? 'k'
+                 : c == CI_COMMENT    ? 'c'
+                 : c == CI_NUMBER     ? 'd'
+                 : c == CI_STRING     ? 's'
+                 : c == CI_ATTRATOM   ? 'a'
+                 : c == CI_STRUCTATOM ? 't'
+                                      : '?');
+    }
+    return text;
+}
+
 CParseResult ParseLine(uint32_t dwState, std::string_view line) {
     const int nLength = static_cast<int>(line.size());
     CParseResult result;
