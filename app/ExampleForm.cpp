@@ -1,11 +1,11 @@
 // The example form and the user's copy of it.
 #include "app/ExampleForm.h"
 
+#include "toolbridge/FileBytes.h"
 #include "toolbridge/GrimletPaths.h"
 #include "view/UserPrompts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -23,21 +23,6 @@ constexpr char MSG_REPLACE_COPY[] = "Your copy of the example form, %1, has chan
                                     "Replace it with the original example? Your copy is kept as "
                                     "%2.\nNo opens your copy as it is.";
 
-// The whole file, or the reason it could not be read.
-bool ReadWhole(const QString& strPath, QByteArray& bytes, QString& strError) {
-    QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        strError = file.errorString();
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        strError = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 // Written whole or not at all, so that a failed copy never leaves half a form.
 bool WriteWhole(const QString& strPath, const QByteArray& bytes, QString& strError) {
     QSaveFile file(strPath);
@@ -50,7 +35,7 @@ bool WriteWhole(const QString& strPath, const QByteArray& bytes, QString& strErr
 
 bool CopyWhole(const QString& strFrom, const QString& strTo, QString& strError) {
     QByteArray bytes;
-    return ReadWhole(strFrom, bytes, strError) && WriteWhole(strTo, bytes, strError);
+    return ReadFileBytes(strFrom, bytes, strError) && WriteWhole(strTo, bytes, strError);
 }
 
 QString ReportCopyFailure(const QString& strDir, const QString& strError) {
@@ -97,11 +82,11 @@ QString PrepareExampleCopy() {
         return ReportCopyFailure(strCopyDir, QStringLiteral("cannot create the folder"));
 
     QByteArray example;
-    if (!ReadWhole(examplesDir.filePath(QString::fromLatin1(EXAMPLE_FORM)), example, strError))
+    if (!ReadFileBytes(examplesDir.filePath(QString::fromLatin1(EXAMPLE_FORM)), example, strError))
         return ReportCopyFailure(strCopyDir, strError);
     QByteArray copy;
     const bool bHasCopy = QFileInfo::exists(strCopy);
-    if (bHasCopy && !ReadWhole(strCopy, copy, strError))
+    if (bHasCopy && !ReadFileBytes(strCopy, copy, strError))
         return ReportCopyFailure(strCopyDir, strError);
     if (!bHasCopy) {
         if (!WriteWhole(strCopy, example, strError))

@@ -5,6 +5,7 @@
 #include "app/DocPropertiesDlg.h"
 #include "app/RecordNumberDlg.h"
 #include "buffer/TextBuffer.h"
+#include "toolbridge/FileBytes.h"
 #include "toolbridge/GrimletPaths.h"
 #include "toolbridge/ToolOutput.h"
 #include "toolbridge/ToolRunner.h"
@@ -138,20 +139,6 @@ bool BufferSavesAs(const CTextBuffer& buffer, QByteArrayView bytes) {
     return rest.empty();
 }
 
-bool ReadBytes(const QString& strPath, QByteArray& bytes, QString& strError) {
-    QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        strError = file.errorString();
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        strError = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 // How the form found its place.
 enum class FormPlacement {
     Loaded, // the record is in the document, or in the file that opens next
@@ -165,7 +152,7 @@ FormPlacement PlaceInOpenDocument(CTextBuffer& buffer, const CDumpFile& dump,
                                   const QString& strFile, const QString& strRecord) {
     QByteArray dumped;
     QString strError;
-    if (!ReadBytes(dump.GetPath(), dumped, strError)) {
+    if (!ReadFileBytes(dump.GetPath(), dumped, strError)) {
         AfxMessageBox(QString::fromLatin1(MSG_CANNOT_PREPARE).arg(strRecord, strFile, strError),
                       QMessageBox::Ok, QMessageBox::Warning);
         return FormPlacement::Failed;
@@ -212,7 +199,8 @@ FormPlacement PlaceInFile(CDumpFile& dump, const QString& strFile, const QString
         }
         QByteArray present;
         QByteArray dumped;
-        if (!ReadBytes(strFile, present, strError) || !ReadBytes(dump.GetPath(), dumped, strError))
+        if (!ReadFileBytes(strFile, present, strError) ||
+            !ReadFileBytes(dump.GetPath(), dumped, strError))
             return fail();
         if (present == dumped)
             return FormPlacement::Loaded;
