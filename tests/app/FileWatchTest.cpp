@@ -15,21 +15,18 @@
 
 namespace {
 
-constexpr char CHANGED_TAIL[] = "\nhas been changed by another program.";
-constexpr char DELETED_TAIL[] = "\nhas been deleted by another program.";
+const QString CHANGED_TAIL = "\nhas been changed by another program.";
+const QString RELOAD_QUESTION =
+    "\n\nReload it and lose your changes (Undo brings them back), or keep your text?";
 
 class FileWatchTest : public CAppTest {
 protected:
     // Runs a shell command line as another program would.
-    static void RunShell(const QString& strCommand) {
-        ASSERT_EQ(QProcess::execute(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), strCommand}),
-                  0)
-            << strCommand.toStdString();
+    static void RunShell(const QString& strLine) {
+        ASSERT_EQ(QProcess::execute("/bin/sh", {"-c", strLine}), 0) << strLine.toStdString();
     }
-
     // A file with these bytes outside the watched folder, for cp or mv to bring in.
     QString Incoming(const QByteArray& bytes) {
-        EXPECT_TRUE(m_elsewhere.isValid());
         const QString strPath = m_elsewhere.filePath(QStringLiteral("incoming"));
         QFile file(strPath);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -39,17 +36,11 @@ protected:
 
     // Gives the watcher time to report what it saw: long enough for one settled check.
     static void LetTheWatcherSettle() { QTest::qWait(5 * CFileWatch::SETTLE_TIME); }
-
     static bool WaitForLines(CSampleDoc* pDoc, const QStringList& lines) {
         return QTest::qWaitFor([&] { return LinesOf(pDoc) == lines; }, 10000);
     }
-
     bool WaitForMessages(size_t nCount) {
         return QTest::qWaitFor([&] { return m_listMessages.size() >= nCount; }, 10000);
-    }
-
-    QString UndoText() {
-        return QString::fromStdString(MainFrame().QueryCommandUI(ID_EDIT_UNDO).GetText());
     }
 
     QTemporaryDir m_elsewhere;
@@ -80,7 +71,7 @@ TEST_F(FileWatchTest, AnUnmodifiedDocumentFollowsItsFileRewrittenOrReplacedByAno
     EXPECT_TRUE(m_listMessages.empty());
     // Each reload is one step back.
     for (int i = static_cast<int>(std::size(cases)) - 2; i >= 0; --i) {
-        EXPECT_EQ(UndoText(), "&Undo Reload\tCtrl+Z");
+        EXPECT_EQ(MainFrame().QueryCommandUI(ID_EDIT_UNDO).GetText(), "&Undo Reload\tCtrl+Z");
         Execute(ID_EDIT_UNDO);
         EXPECT_EQ(LinesOf(pDoc), cases[i].lines);
         EXPECT_TRUE(pDoc->IsModified());
@@ -135,14 +126,11 @@ TEST_F(FileWatchTest, AModifiedDocumentAsksWhetherToReloadOrKeepItsText) {
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
     QTest::keyClick(ActiveView(), Qt::Key_X);
-
     // Keep Mine: the text stays, modified, and the same file asks nothing more.
     AnswerMessageBoxes({QMessageBox::No});
     RunShell(QStringLiteral("cp '%1' '%2'").arg(Incoming("theirs 1\r\n"), strPath));
     ASSERT_TRUE(WaitForMessages(1));
-    EXPECT_EQ(m_listMessages[0], strPath + CHANGED_TAIL +
-                                     "\n\nReload it and lose your changes (Undo brings them "
-                                     "back), or keep your text?");
+    EXPECT_EQ(m_listMessages[0], strPath + CHANGED_TAIL + RELOAD_QUESTION);
     EXPECT_EQ(LinesOf(pDoc), QStringList({"xabc", ""}));
     EXPECT_TRUE(pDoc->IsModified());
     LetTheWatcherSettle();
@@ -165,9 +153,8 @@ TEST_F(FileWatchTest, AFileDeletedByAnotherProcessIsToldOnceAndSaveWritesItBack)
     CSampleDoc* pDoc = ActiveDoc();
     RunShell(QStringLiteral("rm '%1'").arg(strPath));
     ASSERT_TRUE(WaitForMessages(1));
-    EXPECT_EQ(m_listMessages[0], strPath + DELETED_TAIL +
-                                     "\n\nThe document stays open and modified: Save writes "
-                                     "the file again.");
+    EXPECT_EQ(m_listMessages[0], strPath + "\nhas been deleted by another program.\n\nThe document "
+                                           "stays open and modified: Save writes the file again.");
     EXPECT_TRUE(pDoc->IsModified());
     EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn*");
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
@@ -198,8 +185,7 @@ TEST_F(FileWatchTest, ComingBackToTheEditorFindsChangesTheWatcherCouldNotSee) {
     AnswerMessageBoxes({QMessageBox::Yes});
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     ASSERT_TRUE(WaitForLines(pDoc, {"back", ""}));
-    EXPECT_TRUE(m_listMessages[1].endsWith(
-        "\n\nReload it and lose your changes (Undo brings them back), or keep your text?"));
+    EXPECT_TRUE(m_listMessages[1].endsWith(RELOAD_QUESTION));
     EXPECT_FALSE(pDoc->IsModified());
 }
 
@@ -207,7 +193,6 @@ TEST_F(FileWatchTest, TheEditorsOwnWritesAreNotTakenForAnotherProgramsChange) {
     const QString strPath = WriteFile("form.zarn", "abc\r\n");
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
-    CTextBuffer& buffer = pDoc->GetTextBuffer();
     QTest::keyClick(ActiveView(), Qt::Key_X);
     Execute(ID_FILE_SAVE);
     AnswerFileDialogs({TempPath("other.zarn")});
@@ -216,7 +201,7 @@ TEST_F(FileWatchTest, TheEditorsOwnWritesAreNotTakenForAnotherProgramsChange) {
     Execute(ID_FILE_SAVE);
     LetTheWatcherSettle();
     EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(buffer.GetUndoStepCount(), 2);
+    EXPECT_EQ(pDoc->GetTextBuffer().GetUndoStepCount(), 2);
     EXPECT_EQ(ReadFile(TempPath("other.zarn")), QByteArray("xyabc\r\n"));
 
     // A tool that writes the file while it runs (as Grimlet does for Load from MAIN.IDX) is
@@ -228,10 +213,9 @@ TEST_F(FileWatchTest, TheEditorsOwnWritesAreNotTakenForAnotherProgramsChange) {
         return QMessageBox::No;
     });
     QTest::keyClick(ActiveView(), Qt::Key_Z);
-    CToolRunner runner(QStringLiteral("/bin/sh"),
-                       {QStringLiteral("-c"),
-                        QStringLiteral("printf tool > '%1'; sleep 1").arg(pDoc->GetPathName())},
-                       nullptr);
+    CToolRunner runner(
+        "/bin/sh", {"-c", QStringLiteral("printf tool > '%1'; sleep 1").arg(pDoc->GetPathName())},
+        nullptr);
     runner.Run();
     EXPECT_EQ(runner.GetResult(), TOOLRUN_SUCCEEDED);
     EXPECT_FALSE(bAskedWhileRunning);

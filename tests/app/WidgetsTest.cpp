@@ -1,0 +1,702 @@
+// The shell's widgets on their own: the docking bar in a main window, the Output pane, the
+// record-number field, and the Document Properties, Get Record Number and About dialogs.
+#include "app/AboutDlg.h"
+#include "app/DialogDockBar.h"
+#include "app/DocPropertiesDlg.h"
+#include "app/NumberEdit.h"
+#include "app/OutputEdit.h"
+#include "app/OutputPage.h"
+#include "app/RecordNumberDlg.h"
+#include "resources/ZarnResources.h"
+#include "tests/support/PrintQString.h"
+#include "toolbridge/ToolOutput.h"
+#include "view/UserPrompts.h"
+
+#include <functional>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename TWidget>
+TWidget* Child(QWidget& parent, const char* pszName) {
+    auto* pChild = parent.findChild<TWidget*>(pszName);
+    EXPECT_NE(pChild, nullptr) << pszName;
+    return pChild;
+}
+
+void ShowActive(QWidget& widget) {
+    widget.show();
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+}
+
+// Tab from the focus widget through `order`, which ends where it started.
+void ExpectTabOrder(const std::vector<QWidget*>& order) {
+    for (QWidget* pNext : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), pNext) << pNext->objectName().toStdString();
+    }
+}
+
+void TypeIntoNumberField(QWidget* pEdit) {
+    for (const Qt::Key key : {Qt::Key_1, Qt::Key_2, Qt::Key_A, Qt::Key_Minus, Qt::Key_3})
+        QTest::keyClick(pEdit, key);
+    QTest::keyClick(pEdit, Qt::Key_Question, Qt::ShiftModifier);
+}
+
+// Whether the first line of an Output pane is wholly inside its viewport.
+void ExpectFirstLineWhole(QPlainTextEdit* pEdit) {
+    const QRect rcLine = pEdit->cursorRect(QTextCursor(pEdit->document()->firstBlock()));
+    EXPECT_GE(rcLine.top(), 0);
+    EXPECT_LE(rcLine.bottom(), pEdit->viewport()->rect().bottom());
+}
+
+class DialogDockBarTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_frame.setCentralWidget(new QMdiArea);
+        ASSERT_TRUE(m_pBar->Create(&m_frame, m_pPage, "Output"));
+        m_frame.resize(800, 600);
+        m_frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_frame));
+    }
+
+    QAbstractButton* TitleButton(const char* pszName) {
+        return m_pBar->findChild<QAbstractButton*>(pszName);
+    }
+    QRect CentralRect() { return m_frame.centralWidget()->geometry(); }
+
+    // Drags the separator between the centre and the bar (the bottom one by default).
+    void DragEdge(QPoint ptBy, QPoint ptEdge = {}) {
+        if (ptEdge.isNull())
+            ptEdge = {m_frame.width() / 2, (CentralRect().bottom() + m_pBar->geometry().top()) / 2};
+        QTest::mousePress(&m_frame, Qt::LeftButton, {}, ptEdge);
+        QTest::mouseMove(&m_frame, ptEdge + ptBy);
+        QApplication::processEvents();
+        QTest::mouseRelease(&m_frame, Qt::LeftButton, {}, ptEdge + ptBy);
+        QApplication::processEvents();
+    }
+
+    // The floating bar's title is the window manager's; this is the event its double-click
+    // gives.
+    void DoubleClickFloatingTitle() {
+        QMouseEvent dbl(QEvent::NonClientAreaMouseButtonDblClick, QPointF(10, -5),
+                        m_pBar->mapToGlobal(QPointF(10, -5)), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(m_pBar, &dbl);
+        QApplication::processEvents();
+    }
+
+    void ExpectDockedAtTheBottom() {
+        EXPECT_FALSE(m_pBar->isFloating());
+        EXPECT_EQ(m_pBar->GetDockArea(), Qt::BottomDockWidgetArea);
+        EXPECT_LT(CentralRect().bottom(), m_pBar->geometry().top());
+    }
+
+    QMainWindow m_frame;
+    CDialogDockBar* m_pBar = new CDialogDockBar;
+    COutputPage* m_pPage = new COutputPage;
+};
+
+TEST_F(DialogDockBarTest, StartsAtTheBottomAndItsButtonsAndDoubleClicksCloseFloatAndDock) {
+    ExpectDockedAtTheBottom();
+    EXPECT_EQ(m_pBar->GetDialog(), m_pPage);
+    EXPECT_TRUE(m_pPage->isVisible());
+    const QRect rcBar = m_pBar->geometry();
+    EXPECT_EQ(rcBar.left(), 0);
+    EXPECT_EQ(rcBar.width(), m_frame.width());
+    EXPECT_EQ(rcBar.bottom(), m_frame.rect().bottom());
+    // The page spans the bar below its title band, at the height it was designed with.
+    EXPECT_EQ(m_pPage->width(), rcBar.width());
+    EXPECT_EQ(m_pPage->mapTo(m_pBar, QPoint(0, m_pPage->height())).y(), rcBar.height());
+    EXPECT_EQ(m_pPage->height(), m_pPage->sizeHint().height());
+
+    // Close hides the bar, which keeps its text.
+    m_pPage->GetOutputEdit()->AppendOutput("result\n");
+    QAbstractButton* pClose = TitleButton("qt_dockwidget_closebutton");
+    ASSERT_TRUE(pClose && pClose->isVisible());
+    QTest::mouseClick(pClose, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(m_pBar->isVisible());
+    EXPECT_GT(CentralRect().bottom(), m_frame.height() - 5);
+    m_pBar->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(m_pBar->isVisible());
+    ExpectDockedAtTheBottom();
+    EXPECT_EQ(m_pPage->GetOutputEdit()->toPlainText(), "result\n");
+
+    // Float, then a double-click on the floating title docks it again.
+    QAbstractButton* pFloat = TitleButton("qt_dockwidget_floatbutton");
+    ASSERT_NE(pFloat, nullptr);
+    QTest::mouseClick(pFloat, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(m_pBar->isFloating());
+    EXPECT_EQ(m_pBar->GetDockArea(), Qt::NoDockWidgetArea);
+    EXPECT_TRUE(m_pBar->isWindow());
+    EXPECT_TRUE(m_pPage->isVisible());
+    EXPECT_GT(CentralRect().bottom(), m_frame.height() - 5);
+    DoubleClickFloatingTitle();
+    ExpectDockedAtTheBottom();
+
+    // The title band runs along the top of a bar docked at the bottom, left of its buttons.
+    QTest::mouseDClick(m_pBar, Qt::LeftButton, {}, QPoint(20, pClose->geometry().center().y()));
+    QApplication::processEvents();
+    EXPECT_TRUE(m_pBar->isFloating());
+    DoubleClickFloatingTitle();
+    EXPECT_EQ(m_pBar->GetDockArea(), Qt::BottomDockWidgetArea);
+}
+
+// At least 32 pixels, and never so thin that the Output pane could not show one whole line,
+// also above the horizontal scroll bar of a long line; never so thick that the centre goes.
+TEST_F(DialogDockBarTest, DraggingTheEdgeResizesTheBarWithinItsLimits) {
+    const int nThickness = m_pBar->height();
+    DragEdge(QPoint(0, -50));
+    EXPECT_EQ(m_pBar->height(), nThickness + 50);
+    DragEdge(QPoint(0, 20));
+    EXPECT_EQ(m_pBar->height(), nThickness + 30);
+
+    COutputEdit* pEdit = m_pPage->GetOutputEdit();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
+    DragEdge(QPoint(0, 1000));
+    const int nThinnest = m_pBar->height();
+    EXPECT_GE(nThinnest, 32);
+    EXPECT_TRUE(m_pBar->isVisible());
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    ExpectFirstLineWhole(pEdit);
+    DragEdge(QPoint(0, -40));
+    EXPECT_EQ(m_pBar->height(), nThinnest + 40);
+
+    DragEdge(QPoint(0, -5000));
+    const QWidget* pCentral = m_frame.centralWidget();
+    EXPECT_TRUE(pCentral->isVisible());
+    EXPECT_EQ(pCentral->height(), pCentral->minimumSizeHint().height());
+    EXPECT_LT(CentralRect().bottom(), m_pBar->geometry().top());
+    EXPECT_EQ(m_pBar->geometry().bottom(), m_frame.rect().bottom());
+
+    // Docked left, it is resized sideways, down to 32 pixels, with its title on its side.
+    m_frame.addDockWidget(Qt::LeftDockWidgetArea, m_pBar);
+    QApplication::processEvents();
+    ASSERT_EQ(m_pBar->GetDockArea(), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(m_pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    DragEdge(QPoint(-1000, 0),
+             {(m_pBar->geometry().right() + CentralRect().left()) / 2, m_frame.height() / 2});
+    EXPECT_EQ(m_pBar->width(), 32);
+    m_frame.addDockWidget(Qt::BottomDockWidgetArea, m_pBar);
+    QApplication::processEvents();
+    EXPECT_FALSE(m_pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+}
+
+TEST(DialogDockBar, CreateNeedsAFrameAPageAndOneArea) {
+    QMainWindow frame;
+    CDialogDockBar bar;
+    COutputPage page;
+    EXPECT_FALSE(bar.Create(nullptr, &page, "Output"));
+    EXPECT_FALSE(bar.Create(&frame, nullptr, "Output"));
+    EXPECT_FALSE(bar.Create(&frame, &page, "Output", Qt::AllDockWidgetAreas));
+    EXPECT_FALSE(bar.Create(&frame, &page, "Output", Qt::NoDockWidgetArea));
+    EXPECT_EQ(bar.GetDialog(), nullptr);
+    EXPECT_EQ(bar.GetDockArea(), Qt::NoDockWidgetArea);
+    ASSERT_TRUE(bar.Create(&frame, &page, "Output", Qt::TopDockWidgetArea));
+    EXPECT_EQ(bar.GetDockArea(), Qt::TopDockWidgetArea);
+    EXPECT_EQ(bar.windowTitle(), "Output");
+}
+
+class OutputEditTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_edit.resize(300, 120);
+        m_edit.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_edit));
+    }
+
+    QScrollBar* VertBar() { return m_edit.verticalScrollBar(); }
+    bool LineInView(int nBlock) {
+        QTextCursor cursor(m_edit.document()->findBlockByNumber(nBlock));
+        return m_edit.viewport()->rect().contains(m_edit.cursorRect(cursor));
+    }
+
+    COutputEdit m_edit;
+};
+
+TEST_F(OutputEditTest, EachLineBreakStyleIsOneLineBreakAlsoSplitBetweenAppends) {
+    struct Step {
+        const char* pszAppend; // nullptr: the pane is emptied
+        const char* pszText;   // the pane's text afterwards; nullptr: not looked at
+    };
+    const Step steps[] = {
+        {"one\r\ntwo\nthree\r\n", "one\ntwo\nthree\n"},
+        {"cr\ralone\r\n\r\n", "one\ntwo\nthree\ncr\nalone\n\n"},
+        {nullptr, ""},
+        {"first\r", "first\n"},
+        {"\nsecond\r", nullptr},
+        {"", nullptr},
+        {"\r\nthird", "first\nsecond\n\nthird"},
+        {nullptr, nullptr},
+        {"old\r", nullptr},
+        {nullptr, nullptr},
+        {"\nnew", "\nnew"}, // emptying the pane ends a pending CR LF
+    };
+    for (const Step& step : steps) {
+        if (step.pszAppend)
+            m_edit.AppendOutput(step.pszAppend);
+        else
+            m_edit.clear();
+        if (step.pszText) {
+            EXPECT_EQ(m_edit.toPlainText(), step.pszText) << step.pszAppend;
+        }
+    }
+}
+
+TEST_F(OutputEditTest, IsReadOnlySelectableAndAppendsAtTheEndWhateverTheUserSelected) {
+    m_edit.AppendOutput("done\n");
+    EXPECT_TRUE(m_edit.isReadOnly());
+    m_edit.setFocus();
+    QTest::keyClicks(&m_edit, "typed");
+    EXPECT_EQ(m_edit.toPlainText(), "done\n");
+    QTest::keyClick(&m_edit, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(m_edit.textCursor().selectedText(), QString("done") + QChar::ParagraphSeparator);
+
+    m_edit.AppendOutput("alpha\nbeta\n");
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(4, QTextCursor::KeepAnchor);
+    m_edit.setTextCursor(cursor);
+    m_edit.AppendOutput("gamma");
+    EXPECT_EQ(m_edit.toPlainText(), "done\nalpha\nbeta\ngamma");
+    EXPECT_FALSE(m_edit.textCursor().hasSelection());
+    EXPECT_EQ(m_edit.textCursor().position(), m_edit.toPlainText().size());
+}
+
+TEST_F(OutputEditTest, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
+    for (int i = 0; i < 200; ++i)
+        m_edit.AppendOutput(QStringLiteral("line %1\r\n").arg(i));
+    ASSERT_GT(VertBar()->maximum(), 0);
+    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
+    EXPECT_TRUE(LineInView(199));
+    VertBar()->setValue(0);
+    ASSERT_FALSE(LineInView(199));
+    m_edit.AppendOutput("the end");
+    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
+    EXPECT_TRUE(LineInView(200));
+    EXPECT_EQ(m_edit.document()->lastBlock().text(), "the end");
+
+    // A long last line, not wrapped, is scrolled into view sideways, and back for the next.
+    VertBar()->setValue(10);
+    m_edit.AppendOutput("\n" + QString(400, u'x'));
+    EXPECT_EQ(m_edit.document()->lastBlock().layout()->lineCount(), 1);
+    EXPECT_GT(m_edit.horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(m_edit.viewport()->rect().contains(m_edit.cursorRect()));
+    m_edit.AppendOutput("\n");
+    EXPECT_EQ(m_edit.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
+}
+
+// A line too long to be shown in one piece still copies as it came, and so does the whole
+// text.
+TEST_F(OutputEditTest, CopyingGivesTheTextAsTheToolWroteIt) {
+    const QString strLong = QString(OUTPUT_PIECE_CHARS, u'a') + QString(100, u'b');
+    m_edit.AppendOutput("first\r\n" + strLong + "\r\nlast");
+    ASSERT_EQ(m_edit.blockCount(), 4);
+    EXPECT_EQ(m_edit.GetOutputText(), "first\n" + strLong + "\nlast");
+    m_edit.setFocus();
+    QTest::keyClick(&m_edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&m_edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "first\n" + strLong + "\nlast");
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS - 2);
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS + 1 + 3, QTextCursor::KeepAnchor);
+    m_edit.setTextCursor(cursor);
+    m_edit.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), "aabbb");
+}
+
+// The background far right of the text is white, and the text has dark pixels.
+void ExpectBlackOnWhite(COutputEdit& edit) {
+    const QImage image = edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), QColor(Qt::white));
+    const QRect rcText = edit.cursorRect(QTextCursor(edit.document()->firstBlock()));
+    int nDark = 0;
+    for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor cr = image.pixelColor(x, y);
+            nDark += cr.red() < 60 && cr.green() < 60 && cr.blue() < 60;
+        }
+    }
+    EXPECT_GT(nDark, 20);
+}
+
+TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughReadOnlyDisabledOrUnderADarkPalette) {
+    m_edit.AppendOutput("MMMMMMMM\nMMMMMMMM");
+    ExpectBlackOnWhite(m_edit);
+    m_edit.setEnabled(false);
+    ExpectBlackOnWhite(m_edit);
+
+    const QPalette palOld = QApplication::palette();
+    QPalette palDark = palOld;
+    palDark.setColor(QPalette::Base, QColor(30, 30, 30));
+    palDark.setColor(QPalette::Window, QColor(30, 30, 30));
+    palDark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(palDark);
+    COutputEdit edit;
+    edit.resize(200, 80);
+    edit.AppendOutput("MMMMMMMM");
+    edit.show();
+    const bool bExposed = QTest::qWaitForWindowExposed(&edit);
+    if (bExposed)
+        ExpectBlackOnWhite(edit);
+    QApplication::setPalette(palOld);
+    EXPECT_TRUE(bExposed);
+}
+
+// Its least height still shows one whole line, also above the scroll bar of a long line.
+TEST(OutputPage, FillsItsPlanWithTheEditFivePixelsInAndEscapeDoesNotCloseIt) {
+    COutputPage page;
+    COutputEdit* pEdit = page.GetOutputEdit();
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_EQ(pEdit->objectName(), "IDC_OUTPUT_1012");
+    EXPECT_EQ(pEdit->parentWidget(), &page);
+    // 263 by 45 dialog units.
+    EXPECT_EQ(page.sizeHint(), QSize(395, 73));
+    page.resize(400, 100);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    EXPECT_EQ(pEdit->geometry(), QRect(5, 5, 390, 90));
+    page.resize(250, 60);
+    QApplication::processEvents();
+    EXPECT_EQ(pEdit->geometry(), QRect(5, 5, 240, 50));
+
+    pEdit->AppendOutput("kept");
+    QTest::keyClick(pEdit, Qt::Key_Escape);
+    EXPECT_TRUE(page.isVisible());
+    EXPECT_EQ(pEdit->toPlainText(), "kept");
+
+    pEdit->clear();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
+    page.resize(300, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(page.height(), page.minimumSizeHint().height());
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    ExpectFirstLineWhole(pEdit);
+}
+
+// A key that types `strText`, as a keyboard layout with such keys sends it.
+void TypeKey(QWidget* pEdit, const QString& strText) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, strText);
+    QApplication::sendEvent(pEdit, &press);
+}
+
+// Typed characters are filtered; paste, command keys and characters beyond ASCII are not.
+TEST(NumberEdit, TakesDigitsDashQuestionMarkAndSpaceUpToTenCharacters) {
+    CNumberEdit edit;
+    ShowActive(edit);
+    TypeIntoNumberField(&edit);
+    EXPECT_EQ(edit.text(), "12-3?");
+    edit.clear();
+    QTest::keyClicks(&edit, "`~!#$%^&*()_+|=\\[];',./{}:<>@\"Zz 7");
+    EXPECT_EQ(edit.text(), " 7");
+    edit.clear();
+    QTest::keyClick(&edit, Qt::Key_4);
+    TypeKey(&edit, QString::fromUtf8("\xc3\xa9"));     // e acute
+    TypeKey(&edit, QString::fromUtf8("\xe2\x82\xac")); // euro
+    EXPECT_EQ(edit.text(), QString::fromUtf8("4\xc3\xa9\xe2\x82\xac"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.text(), "4");
+    edit.clear();
+    QTest::keyClicks(&edit, "1234567890");
+    EXPECT_EQ(edit.text(), "1234567890");
+    QTest::keyClick(&edit, Qt::Key_1);
+    EXPECT_EQ(edit.text(), "1234567890");
+
+    for (const auto& [pszPasted, pszText] :
+         {std::pair{"ab#1", "ab#1"}, std::pair{"abcdefghijklmno", "abcdefghij"}}) {
+        edit.clear();
+        QGuiApplication::clipboard()->setText(pszPasted);
+        QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit.text(), pszText);
+    }
+    edit.clear();
+    QTest::keyClicks(&edit, "12-34");
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "12-34");
+    QTest::keyClick(&edit, Qt::Key_Home);
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    EXPECT_EQ(edit.text(), "2-34");
+
+    // A key or an input method giving several characters keeps the accepted ones.
+    edit.clear();
+    TypeKey(&edit, "1x2");
+    EXPECT_EQ(edit.text(), "12");
+    QInputMethodEvent composed;
+    composed.setCommitString("7b-8");
+    QApplication::sendEvent(&edit, &composed);
+    EXPECT_EQ(edit.text(), "127-8");
+}
+
+// The Document Properties dialog over the document's three strings.
+struct PropertiesDialog {
+    QString strFileName = "/home/forms/order.zarn";
+    QString strIdxPath = "/data/MAIN.IDX";
+    QString strGid = "32-105";
+    CDocPropertiesDlg dlg{nullptr, &strFileName, &strIdxPath, &strGid};
+    QLineEdit* pFileName = Child<QLineEdit>(dlg, "IDC_FILENAME_1003");
+    CNumberEdit* pGid = Child<CNumberEdit>(dlg, "IDC_GID_1004");
+    QLineEdit* pIdxPath = Child<QLineEdit>(dlg, "IDC_IDXPATH_1005");
+    QPushButton* pBrowse = Child<QPushButton>(dlg, "IDC_BROWSE_1006");
+    QPushButton* pOk = Child<QPushButton>(dlg, "IDOK_1");
+    QPushButton* pCancel = Child<QPushButton>(dlg, "IDCANCEL_2");
+};
+
+void ReplaceText(QLineEdit* pEdit, const QString& strText) {
+    pEdit->setFocus();
+    pEdit->selectAll();
+    QTest::keyClick(pEdit, Qt::Key_Delete);
+    QTest::keyClicks(pEdit, strText);
+}
+
+TEST(DocPropertiesDlg, ShowsThePropertiesWithTheGidFocusedInTheOrderAndPlaceOfItsPlan) {
+    PropertiesDialog p;
+    ShowActive(p.dlg);
+    EXPECT_EQ(p.dlg.windowTitle(), "Document Properties");
+    EXPECT_EQ(p.pFileName->text(), "/home/forms/order.zarn");
+    EXPECT_EQ(p.pGid->text(), "32-105");
+    EXPECT_EQ(p.pIdxPath->text(), "/data/MAIN.IDX");
+    EXPECT_EQ(QApplication::focusWidget(), p.pGid);
+    EXPECT_TRUE(p.pOk->isDefault());
+    EXPECT_EQ(Child<QLabel>(p.dlg, "IDC_STATIC_FILENAME")->text(), "File Name:");
+    EXPECT_EQ(Child<QLabel>(p.dlg, "IDC_STATIC_GID")->text(), "GID:");
+    EXPECT_EQ(Child<QLabel>(p.dlg, "IDC_STATIC_IDXPATH")->text(), "Main IDX Path:");
+    EXPECT_EQ(p.pBrowse->text(), "...");
+
+    const QRect rcFile = p.pFileName->geometry();
+    const QRect rcGid = p.pGid->geometry();
+    const QRect rcPath = p.pIdxPath->geometry();
+    const QRect rcBrowse = p.pBrowse->geometry();
+    // Three rows, the labels left of their fields, the fields in one column.
+    EXPECT_LT(rcFile.bottom(), rcGid.top());
+    EXPECT_LT(rcGid.bottom(), rcPath.top());
+    EXPECT_LT(Child<QLabel>(p.dlg, "IDC_STATIC_IDXPATH")->geometry().right(), rcPath.left());
+    EXPECT_EQ(rcFile.left(), rcGid.left());
+    EXPECT_EQ(rcFile.left(), rcPath.left());
+    EXPECT_EQ(rcFile.right(), rcGid.right());
+    // "..." ends the path row at the right edge of the fields above.
+    EXPECT_LT(rcPath.right(), rcBrowse.left());
+    EXPECT_EQ(rcBrowse.right(), rcFile.right());
+    EXPECT_LE(rcBrowse.width(), 24);
+    // OK under the labels on the left, Cancel under the fields' right edge, of equal size.
+    EXPECT_LT(rcBrowse.bottom(), p.pOk->geometry().top());
+    EXPECT_EQ(p.pOk->geometry().top(), p.pCancel->geometry().top());
+    EXPECT_LE(p.pOk->geometry().left(), 6);
+    EXPECT_EQ(p.pCancel->geometry().right(), rcFile.right());
+    EXPECT_EQ(p.pOk->size(), p.pCancel->size());
+    // About 221 by 74 dialog units.
+    EXPECT_NEAR(p.dlg.width(), 332, 40);
+    EXPECT_NEAR(p.dlg.height(), 120, 30);
+
+    p.pOk->setFocus();
+    ExpectTabOrder({p.pCancel, p.pFileName, p.pGid, p.pIdxPath, p.pBrowse, p.pOk});
+
+    // The File Name cannot be edited; the GID field is a record-number field.
+    EXPECT_TRUE(p.pFileName->isReadOnly());
+    p.pFileName->setFocus();
+    QTest::keyClick(p.pFileName, Qt::Key_End);
+    QTest::keyClicks(p.pFileName, "x");
+    QTest::keyClick(p.pFileName, Qt::Key_Backspace);
+    QGuiApplication::clipboard()->setText("pasted");
+    QTest::keyClick(p.pFileName, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(p.pFileName->text(), "/home/forms/order.zarn");
+    ReplaceText(p.pGid, "");
+    TypeIntoNumberField(p.pGid);
+    EXPECT_EQ(p.pGid->text(), "12-3?");
+    QTest::keyClicks(p.pGid, "4567890");
+    EXPECT_EQ(p.pGid->text(), "12-3?45678");
+}
+
+// How a test ends a dialog: with its buttons, Enter or Escape in the focused field, or not.
+enum Finish { OK_BUTTON, CANCEL_BUTTON, ENTER, ESCAPE, STAY_OPEN };
+
+void FinishDialog(QDialog& dlg, Finish finish) {
+    if (finish == OK_BUTTON || finish == CANCEL_BUTTON) {
+        const char* pszButton = finish == OK_BUTTON ? "IDOK_1" : "IDCANCEL_2";
+        QTest::mouseClick(Child<QPushButton>(dlg, pszButton), Qt::LeftButton);
+    } else if (finish != STAY_OPEN) {
+        QTest::keyClick(QApplication::focusWidget(),
+                        finish == ENTER ? Qt::Key_Return : Qt::Key_Escape);
+    }
+    EXPECT_EQ(dlg.isVisible(), finish == STAY_OPEN);
+    if (finish == OK_BUTTON || finish == ENTER || finish == CANCEL_BUTTON) {
+        EXPECT_EQ(dlg.result(), finish == CANCEL_BUTTON ? QDialog::Rejected : QDialog::Accepted);
+    }
+}
+
+// OK writes the GID and the path, never the File Name; Cancel writes nothing. Browse fills
+// only the path field, which Enter then takes as OK, not as another Browse.
+TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField) {
+    struct Case {
+        const char* pszGid;    // typed in place of the GID; nullptr: left alone
+        const char* pszPath;   // likewise the path
+        const char* pszBrowse; // the file dialog's answer; nullptr: no Browse
+        Finish finish;
+        const char* pszGidAfter;
+        const char* pszPathAfter;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"77",    "/other/MAIN.IDX", nullptr, OK_BUTTON,     "77",     "/other/MAIN.IDX"},
+        {"5",     nullptr,           nullptr, ENTER,         "5",      "/data/MAIN.IDX"},
+        {"",      "",                nullptr, OK_BUTTON,     "",       ""},
+        {"77",    "/other/MAIN.IDX", nullptr, CANCEL_BUTTON, "32-105", "/data/MAIN.IDX"},
+        {nullptr, nullptr, "/records/long path/MAIN.IDX", OK_BUTTON, "32-105", "/records/long path/MAIN.IDX"},
+        {nullptr, nullptr, "/records/MAIN.IDX", CANCEL_BUTTON,       "32-105", "/data/MAIN.IDX"},
+        {nullptr, nullptr, "/records/MAIN.IDX", ENTER,               "32-105", "/records/MAIN.IDX"},
+        {nullptr, nullptr, "",                  STAY_OPEN,           "32-105", "/data/MAIN.IDX"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pszGid << " " << c.pszPath << " " << c.pszBrowse);
+        PropertiesDialog p;
+        ShowActive(p.dlg);
+        std::vector<FileDialogRequest> requests;
+        SetFileDialogHandler([&](const FileDialogRequest& request) {
+            requests.push_back(request);
+            return QString::fromUtf8(c.pszBrowse);
+        });
+        if (c.pszGid)
+            ReplaceText(p.pGid, c.pszGid);
+        if (c.pszPath)
+            ReplaceText(p.pIdxPath, c.pszPath);
+        if (c.pszBrowse && c.finish == ENTER) {
+            p.pBrowse->setFocus();
+            QTest::keyClick(p.pBrowse, Qt::Key_Space);
+        } else if (c.pszBrowse) {
+            QTest::mouseClick(p.pBrowse, Qt::LeftButton);
+        }
+        if (c.pszBrowse) {
+            ASSERT_EQ(requests.size(), 1u);
+            EXPECT_FALSE(requests[0].bSave);
+            EXPECT_TRUE(requests[0].bMustExist);
+            EXPECT_EQ(requests[0].strFilter, "Database Records File (*.idx)");
+            EXPECT_EQ(requests[0].strDefaultSuffix, "idx");
+            EXPECT_EQ(requests[0].strInitialPath, "*.idx");
+            EXPECT_EQ(p.pIdxPath->text(), *c.pszBrowse ? c.pszBrowse : "/data/MAIN.IDX");
+            // Only the field changed: the document hears of it on OK.
+            EXPECT_EQ(p.strIdxPath, "/data/MAIN.IDX");
+        }
+        FinishDialog(p.dlg, c.finish);
+        EXPECT_EQ(requests.size(), c.pszBrowse ? 1u : 0u);
+        EXPECT_EQ(p.strGid, c.pszGidAfter);
+        EXPECT_EQ(p.strIdxPath, c.pszPathAfter);
+        EXPECT_EQ(p.strFileName, "/home/forms/order.zarn");
+        SetFileDialogHandler({});
+    }
+}
+
+TEST(DocPropertiesDlg, ShowsAMissingFileNameAsEmptyAndKeepsALongerGidOnOk) {
+    QString strFileName;
+    QString strIdxPath;
+    QString strGid = "9";
+    CDocPropertiesDlg missing(nullptr, nullptr, &strIdxPath, &strGid);
+    missing.show();
+    EXPECT_EQ(Child<QLineEdit>(missing, "IDC_FILENAME_1003")->text(), "");
+    EXPECT_EQ(Child<QLineEdit>(missing, "IDC_GID_1004")->text(), "9");
+    QTest::mouseClick(Child<QPushButton>(missing, "IDOK_1"), Qt::LeftButton);
+    EXPECT_EQ(strGid, "9");
+    EXPECT_EQ(strIdxPath, "");
+
+    strGid = "1234567890-12345";
+    CDocPropertiesDlg longer(nullptr, &strFileName, &strIdxPath, &strGid);
+    longer.show();
+    EXPECT_EQ(Child<QLineEdit>(longer, "IDC_GID_1004")->text(), "1234567890-12345");
+    QTest::mouseClick(Child<QPushButton>(longer, "IDOK_1"), Qt::LeftButton);
+    EXPECT_EQ(strGid, "1234567890-12345");
+}
+
+TEST(RecordNumberDlg, OpensEmptyAndOkOrEnterCopyTheNumberCancelOrEscapeNothing) {
+    struct Case {
+        std::function<void(QWidget*)> type;
+        Finish finish;
+        const char* pszResult;
+    };
+    const auto Keys = [](const char* pszKeys) {
+        return [pszKeys](QWidget* pEdit) { QTest::keyClicks(pEdit, pszKeys); };
+    };
+    const Case cases[] = {
+        {TypeIntoNumberField, OK_BUTTON, "12-3?"},       {Keys("32-105"), ENTER, "32-105"},
+        {Keys("12"), CANCEL_BUTTON, "before"},           {Keys("3"), ESCAPE, "before"},
+        {Keys("123456789012"), OK_BUTTON, "1234567890"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszResult);
+        QString strResult = "before";
+        CRecordNumberDlg dlg(nullptr, &strResult);
+        ShowActive(dlg);
+        auto* pNumber = Child<CNumberEdit>(dlg, "IDC_NUMBER_1004");
+        EXPECT_EQ(dlg.windowTitle(), "Get Record Number");
+        EXPECT_EQ(Child<QLabel>(dlg, "IDC_STATIC_RECORD")->text(), "Record #");
+        EXPECT_EQ(pNumber->text(), "");
+        EXPECT_EQ(QApplication::focusWidget(), pNumber);
+        EXPECT_TRUE(Child<QPushButton>(dlg, "IDOK_1")->isDefault());
+        c.type(pNumber);
+        FinishDialog(dlg, c.finish);
+        EXPECT_EQ(strResult, c.pszResult);
+    }
+
+    // The label and the field stand above OK and Cancel; Tab runs OK, Cancel, the field.
+    QString strResult;
+    CRecordNumberDlg dlg(nullptr, &strResult);
+    ShowActive(dlg);
+    auto* pNumber = Child<CNumberEdit>(dlg, "IDC_NUMBER_1004");
+    auto* pOk = Child<QPushButton>(dlg, "IDOK_1");
+    auto* pCancel = Child<QPushButton>(dlg, "IDCANCEL_2");
+    const QRect rcLabel = Child<QLabel>(dlg, "IDC_STATIC_RECORD")->geometry();
+    EXPECT_LT(rcLabel.right(), pNumber->geometry().left());
+    EXPECT_LT(pNumber->geometry().bottom(), pOk->geometry().top());
+    EXPECT_EQ(pOk->geometry().left(), rcLabel.left());
+    EXPECT_EQ(pCancel->geometry().right(), pNumber->geometry().right());
+    EXPECT_EQ(pOk->size(), pCancel->size());
+    EXPECT_NEAR(dlg.width(), 228, 30);
+    pOk->setFocus();
+    ExpectTabOrder({pCancel, pNumber, pOk});
+}
+
+TEST(AboutDlg, ShowsIconVersionAndTextAndClosesWithOkAndTheAppIconComesInFourSizes) {
+    CAboutDlg dlg;
+    ShowActive(dlg);
+    EXPECT_EQ(dlg.windowTitle(), "About ZarnEditor");
+    EXPECT_EQ(Child<QLabel>(dlg, "IDC_STATIC_VERSION")->text(), "ZarnEditor Version 1.1");
+    EXPECT_EQ(Child<QLabel>(dlg, "IDC_STATIC_INFO")->text().count(u'\n'), 1);
+    const QPixmap icon = Child<QLabel>(dlg, "IDC_ICON")->pixmap();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.deviceIndependentSize().toSize(), QSize(32, 32));
+    auto* pOk = Child<QPushButton>(dlg, "IDOK_1");
+    EXPECT_TRUE(pOk->isDefault());
+    EXPECT_EQ(QApplication::focusWidget(), pOk);
+    QTest::keyClick(pOk, Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+
+    const QIcon appIcon = LoadAppIcon();
+    for (const int nSize : {16, 32, 48, 64}) {
+        EXPECT_TRUE(appIcon.availableSizes().contains(QSize(nSize, nSize))) << nSize;
+        EXPECT_EQ(appIcon.pixmap(nSize).toImage().size(), QSize(nSize, nSize)) << nSize;
+    }
+}
+
+} // namespace
