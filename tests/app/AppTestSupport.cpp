@@ -12,6 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
+QString Describe(const FileDialogRequest& request) {
+    QString str = request.bSave ? "save " : "open ";
+    str += (request.bMustExist ? "existing " : "") + request.strInitialPath + u' ' +
+           request.strFilter + " ." + request.strDefaultSuffix;
+    return request.strCaption.isEmpty() ? str : str + " '" + request.strCaption + "'";
+}
+
 void CAppTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
     ASSERT_TRUE(m_recoveryDir.isValid());
@@ -155,4 +162,18 @@ QStringList CAppTest::MenuTexts(QMenu* pMenu) {
     for (QAction* pAction : pMenu->actions())
         texts.append(pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
     return texts;
+}
+
+QString CAppTest::DocState(CSampleDoc* pDoc) const {
+    QString str = pDoc->GetTitle() + (pDoc->IsModified() ? "* path=" : " path=") +
+                  pDoc->GetPathName() + " file=" + pDoc->GetFileName() + " gid=" + pDoc->GetGid() +
+                  " idx=" + pDoc->GetIdxPath();
+    return str.replace(m_dir.path(), "~");
+}
+
+QString CAppTest::Windows() {
+    return MainFrame().windowTitle() + " | " +
+           (ActiveFrame() ? ActiveFrame()->windowTitle() : QStringLiteral("-")) + " | menu " +
+           QString::number(MainFrame().GetMenuId()) + " | " +
+           QString::number(Docs().GetDocuments().size()) + " docs";
 }

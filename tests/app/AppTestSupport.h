@@ -29,6 +29,9 @@
 
 class QMenu;
 
+// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX ['CAPTION']".
+QString Describe(const FileDialogRequest& request);
+
 class CAppTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -80,6 +83,11 @@ protected:
 
     // The lines of a document's buffer.
     static QStringList LinesOf(CSampleDoc* pDoc);
+    // A document in one line, "TITLE[*] path=P file=F gid=G idx=I", the test's directory
+    // written as "~".
+    QString DocState(CSampleDoc* pDoc) const;
+    // The main window in one line: "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
+    QString Windows();
     // The texts of a menu's items, "-" for a separator.
     static QStringList MenuTexts(QMenu* pMenu);
 

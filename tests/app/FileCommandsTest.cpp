@@ -1,6 +1,4 @@
-// Open, Save, Save As, Close and exit through the document manager: an edit saved to disk,
-// failed saves, the save prompt, a file opened twice, the recent files, dropped files, and
-// Help > Open Example Form, which never writes over the user's copy without asking.
+// Open, Save, Save As, Close, exit, recent and dropped files, and Open Example Form.
 #include "app/ExampleForm.h"
 #include "app/RecentFileList.h"
 #include "buffer/FileOps.h"
@@ -27,8 +25,7 @@
 
 namespace {
 
-// Makes every save that needs a new file fail as it fails in a directory the user may not
-// write: the temporary file cannot be created.
+// Saves fail as in a directory the user may not write: no temporary file can be made.
 class CUnwritableDirOps : public CFileOps {
 public:
     int MakeTemp(std::string&) override {
@@ -76,8 +73,7 @@ TEST_F(FileCommandsTest, ASaveThatFailsIsReportedAndTheDocumentKeepsItsStateAndP
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
     TypeText("x");
-    // A directory the user may not write into. As the superuser, who may write anywhere, the
-    // document's saves are made to fail the way they fail there.
+    // The superuser may write anywhere: there the saves are made to fail.
     const QString strDir = TempPath("readonly");
     ASSERT_TRUE(QDir().mkdir(strDir));
     ASSERT_TRUE(QFile::setPermissions(strDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -88,13 +84,10 @@ TEST_F(FileCommandsTest, ASaveThatFailsIsReportedAndTheDocumentKeepsItsStateAndP
     Execute(ID_FILE_SAVE_AS);
     EXPECT_EQ(m_listMessages,
               std::vector<QString>{"Cannot save " + strTarget + ": Permission denied"});
-    EXPECT_TRUE(pDoc->IsModified());
-    EXPECT_EQ(pDoc->GetPathName(), strPath);
-    EXPECT_EQ(pDoc->GetTitle(), "form.zarn");
+    EXPECT_EQ(DocState(pDoc), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx=");
     EXPECT_FALSE(QFile::exists(strTarget));
     EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), strPath);
-
     // Answering Yes to the save prompt of a save that fails keeps the window open.
     pDoc->GetTextBuffer().SetFileOps(&m_unwritable);
     AnswerMessageBoxes({QMessageBox::Yes});
@@ -115,21 +108,13 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     AnswerFileDialogs({strTarget});
     Execute(ID_FILE_SAVE);
     ASSERT_EQ(m_listFileRequests.size(), 1u);
-    const FileDialogRequest& request = m_listFileRequests[0];
-    EXPECT_TRUE(request.bSave);
-    EXPECT_EQ(request.strFilter, "Kestor Files (*.zarn)");
-    EXPECT_EQ(request.strDefaultSuffix, "zarn");
-    EXPECT_EQ(request.strInitialPath, "Zarn Document1.zarn");
+    EXPECT_EQ(Describe(m_listFileRequests[0]),
+              "save Zarn Document1.zarn Kestor Files (*.zarn) .zarn");
     EXPECT_EQ(ReadFile(strTarget), QByteArray("man_start_object"));
-    EXPECT_FALSE(pDoc->IsModified());
-    EXPECT_EQ(pDoc->GetPathName(), strTarget);
-    EXPECT_EQ(pDoc->GetTitle(), "new.zarn");
-    EXPECT_EQ(ActiveFrame()->windowTitle(), "new.zarn");
-    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - new.zarn");
     // Saving does not set the File Name: that is where the document was opened from.
-    EXPECT_TRUE(pDoc->GetFileName().isEmpty());
+    EXPECT_EQ(DocState(pDoc), "new.zarn path=~/new.zarn file= gid= idx=");
+    EXPECT_EQ(Windows(), "Zarn Editor - new.zarn | new.zarn | menu 129 | 1 docs");
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), strTarget);
-
     // Save again goes to the same file without asking; a cancelled Save As changes nothing.
     TypeText("!");
     Execute(ID_FILE_SAVE);
@@ -141,8 +126,7 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     EXPECT_EQ(pDoc->GetPathName(), strTarget);
 }
 
-// Close, the window's close button and exit ask for every modified document; Cancel keeps
-// them open, No closes without saving, Yes saves.
+// Close, the window's close button and exit ask for every modified document.
 TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     const QString strPath = WriteFile("form.zarn", "abc\r\n");
     StartApp({strPath});
@@ -169,7 +153,6 @@ TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     Execute(ID_FILE_CLOSE);
     EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_EQ(ReadFile(strPath), QByteArray("2abc\r\n"));
-
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
     App().OpenDocumentFile(strPath);
     App().OpenDocumentFile(strSecond);
@@ -198,9 +181,8 @@ TEST_F(FileCommandsTest, OpenAsksForAZarnFileAndAnOpenFileIsActivatedNotOpenedTw
     AnswerFileDialogs({strFirst});
     Execute(ID_FILE_OPEN);
     ASSERT_EQ(m_listFileRequests.size(), 1u);
-    EXPECT_FALSE(m_listFileRequests[0].bSave);
-    EXPECT_TRUE(m_listFileRequests[0].bMustExist);
-    EXPECT_EQ(m_listFileRequests[0].strFilter, "Kestor Files (*.zarn);;All Files (*)");
+    EXPECT_EQ(Describe(m_listFileRequests[0]),
+              "open existing  Kestor Files (*.zarn);;All Files (*) .");
     CSampleDoc* pFirst = ActiveDoc();
     ASSERT_NE(pFirst, nullptr);
     // The same file by another name: through "." and through a symbolic link.
@@ -276,7 +258,6 @@ TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     EXPECT_TRUE(DragAndDrop(&MainFrame(), data));
     ASSERT_EQ(Docs().GetDocuments().size(), 2u);
     EXPECT_EQ(ActiveDoc()->GetPathName(), strSecond);
-
     // Dropped on a document's view, files open as well: their names are not text for it.
     const QString strThird = WriteFile("third.zarn", "c\r\n");
     QMimeData third;
@@ -287,7 +268,6 @@ TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     ASSERT_EQ(Docs().GetDocuments().size(), 3u);
     EXPECT_EQ(ActiveDoc()->GetPathName(), strThird);
     EXPECT_EQ(LinesOf(pSecondDoc), QStringList({"b", ""}));
-
     // Text without files is not the main window's to take.
     QMimeData text;
     text.setText("just text");
@@ -345,7 +325,6 @@ TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyO
     EXPECT_EQ(ReadFile(strCopy), ReadFile(BUILD_EXAMPLES + "example.zarn"));
     EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), ReadFile(BUILD_EXAMPLES + "MAIN.IDX"));
     EXPECT_EQ(HelpMenuTexts(), QStringList({"Open &Example Form", "-", "&About..."}));
-
     // While the copy is open, even with other bytes on disk, it is only brought forward.
     CSampleDoc* pCopyDoc = ActiveDoc();
     WriteUserCopies();
@@ -354,7 +333,6 @@ TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyO
     EXPECT_EQ(ActiveDoc(), pCopyDoc);
     EXPECT_EQ(Docs().GetDocuments().size(), 2u);
     EXPECT_EQ(ReadFile(strCopy), "; my own form\r\n");
-
     // Closed and unchanged, it opens again without a question.
     Execute(ID_FILE_CLOSE);
     Execute(ID_FILE_CLOSE);
@@ -421,7 +399,6 @@ TEST_F(ExampleFormTest, TheInstalledExamplesServeAnInstalledEditorAndTheirLackIs
     ASSERT_NE(ActiveDoc(), nullptr);
     EXPECT_EQ(ActiveDoc()->GetPathName(), GetExampleCopyPath());
     Execute(ID_FILE_CLOSE);
-
     SetEditorDirectory(TempPath("nowhere/bin"));
     RemoveCopies();
     Execute(ID_HELP_OPEN_EXAMPLE);

@@ -1,6 +1,4 @@
-// Files of open documents changed, replaced or deleted by another process: reloading as an
-// undoable edit, the Reload / Keep Mine question, the note that a file has gone, the check on
-// coming back to the editor, and the editor's own writes, which never count.
+// Files of open documents changed, replaced or deleted by other processes, not by the editor.
 #include "app/FileWatch.h"
 
 #include "buffer/TextLine.h"
@@ -92,7 +90,6 @@ TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneSte
     buffer.ChangeLineFlag(45, LineFlagMark(1), true);
     buffer.ChangeLineFlag(60, LINEFLAG_BOOKMARK, true, false);
     buffer.ChangeLineFlag(90, LINEFLAG_BOOKMARK, true, false);
-
     // Seventy lines in LF style, the first changed, one holding a carriage return.
     QByteArray changed = "first\nx\ry\n";
     for (int i = 2; i < 70; ++i)
@@ -107,7 +104,6 @@ TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneSte
     EXPECT_EQ(buffer.FindNextMarkedLine(0), 60);
     EXPECT_EQ(buffer.FindNextMarkedLine(61), 60); // the line 90 has gone with its bookmark
     EXPECT_FALSE(pDoc->IsModified());
-
     Execute(ID_EDIT_UNDO);
     EXPECT_EQ(buffer.GetLineCount(), 101);
     EXPECT_EQ(LinesOf(pDoc).mid(0, 2), QStringList({"line 0", "line 1"}));
@@ -135,7 +131,6 @@ TEST_F(FileWatchTest, AModifiedDocumentAsksWhetherToReloadOrKeepItsText) {
     EXPECT_TRUE(pDoc->IsModified());
     LetTheWatcherSettle();
     EXPECT_EQ(m_listMessages.size(), 1u);
-
     // Reload: the file's text, unmodified, and Undo brings back the kept one.
     AnswerMessageBoxes({QMessageBox::Yes});
     RunShell(QStringLiteral("mv '%1' '%2'").arg(Incoming("theirs 2\r\n"), strPath));
@@ -160,7 +155,6 @@ TEST_F(FileWatchTest, AFileDeletedByAnotherProcessIsToldOnceAndSaveWritesItBack)
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     LetTheWatcherSettle();
     EXPECT_EQ(m_listMessages.size(), 1u);
-
     Execute(ID_FILE_SAVE);
     EXPECT_TRUE(m_listFileRequests.empty());
     EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
@@ -181,7 +175,6 @@ TEST_F(FileWatchTest, ComingBackToTheEditorFindsChangesTheWatcherCouldNotSee) {
         QStringLiteral("mkdir '%1' && printf 'back\\r\\n' > '%2'").arg(TempPath("sub"), strPath));
     LetTheWatcherSettle();
     EXPECT_EQ(m_listMessages.size(), 1u);
-
     AnswerMessageBoxes({QMessageBox::Yes});
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     ASSERT_TRUE(WaitForLines(pDoc, {"back", ""}));

@@ -1,6 +1,4 @@
-// Crash recovery: the recovery file of a modified document appearing after a change and going
-// on save and close, the offer at start-up (Recover, Discard), an editor running meanwhile,
-// and real editor processes killed and recovered byte for byte.
+// Crash recovery: recovery files, the offer at start-up, and real editor processes killed.
 #include "app/RecoveryStore.h"
 #include "resources/CommandIds.h"
 #include "tests/app/AppTestSupport.h"
@@ -98,7 +96,6 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     QTimer typist;
     QObject::connect(&typist, &QTimer::timeout, [pTyped] { QTest::keyClick(pTyped, Qt::Key_A); });
     typist.start(250);
-
     // LF line ends, a NUL and a carriage return inside lines: all kept as saving keeps them.
     const QString strPath = WriteFile("form.zarn", QByteArray("a\0b\nc\rd\n", 8));
     CSampleDoc* pDoc = App().OpenDocumentFile(strPath);
@@ -122,7 +119,6 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     AnswerMessageBoxes({QMessageBox::No});
     Execute(ID_FILE_CLOSE);
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
-
     ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder()).isEmpty(); }, 15000));
     typist.stop();
     TextOf(RecoveryFiles(OwnFolder()).front(), &record);
@@ -173,7 +169,6 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     ASSERT_TRUE(pFirst->GetTextBuffer().Undo(ptCaret));
     EXPECT_EQ(LinesOf(pFirst), QStringList({QString::fromLatin1("one\0", 4), "two", ""}));
     ASSERT_TRUE(pFirst->GetTextBuffer().Redo(ptCaret));
-
     EXPECT_TRUE(Docs().DoFileSave(pFirst));
     EXPECT_TRUE(Docs().DoFileSave(pSecond));
     AnswerFileDialogs({TempPath("new.zarn")});
@@ -193,7 +188,6 @@ TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) 
     Modify(theirs, "theirs");
     const QString strTheirs = other.NewFileName("theirs.zarn");
     ASSERT_TRUE(other.Write(strTheirs, theirs, "/forms/theirs.zarn", "theirs.zarn"));
-
     const QString strMine = WriteFile("mine.zarn", "m\r\n");
     StartApp({strMine});
     EXPECT_TRUE(m_listMessages.empty());
@@ -201,7 +195,6 @@ TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) 
     ActiveDoc()->WriteRecoveryNow();
     const QString strCrashed = LeaveAsCrashed();
     StopApp();
-
     AnswerMessageBoxes({QMessageBox::Discard});
     StartApp();
     ASSERT_EQ(m_listMessages.size(), 1u);
@@ -294,7 +287,6 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNo
     const QString strFolder2 = FolderOf(editor2);
     ASSERT_FALSE(strFolder1.isEmpty());
     ASSERT_NE(strFolder1, strFolder2);
-
     // Another program deletes both files: the editors keep the texts, unsaved.
     ASSERT_TRUE(QFile::remove(strFirst));
     ASSERT_TRUE(QFile::remove(strSecond));
@@ -316,7 +308,6 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNo
     // Where the editors keep their recovery folders.
     const QString strEditorsRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
     EXPECT_EQ(QDir(strEditorsRoot).entryList({"editor-*"}, QDir::Dirs).size(), 2);
-
     // Both killed now; recovered here, each document saves its file back as it was.
     Kill(editor2);
     Kill(editor3);
