@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -48,22 +49,25 @@ TEST_F(FileWatchTest, AnUnmodifiedDocumentFollowsItsFileRewrittenOrReplacedByAno
     const QString strPath = WriteFile("form.zarn", "a\r\nb\r\n");
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
+    ActiveView()->PutCaretAt({1, 1});
     struct Case {
         const char* pszCommand; // %1 the new bytes' file, %2 the document's
         QByteArray bytes;
         QStringList lines;
+        TextPos ptCaret; // kept by line, within the new text
     };
     // A rename replaces the watched file: the watch must follow it to the next one.
     const Case cases[] = {
-        {"cp '%1' '%2'", "a\r\nb changed\r\n", {"a", "b changed", ""}},
-        {"mv '%1' '%2'", "replaced\r\nb changed\r\n", {"replaced", "b changed", ""}},
-        {"mv '%1' '%2'", "replaced again\r\n", {"replaced again", ""}},
-        {"cat '%1' > '%2'", "rewritten", {"rewritten"}},
+        {"cp '%1' '%2'", "a\r\nb changed\r\n", {"a", "b changed", ""}, {1, 1}},
+        {"mv '%1' '%2'", "replaced\r\nb changed\r\n", {"replaced", "b changed", ""}, {1, 1}},
+        {"mv '%1' '%2'", "replaced again\r\n", {"replaced again", ""}, {0, 1}},
+        {"cat '%1' > '%2'", "rewritten", {"rewritten"}, {0, 0}},
     };
     for (const Case& c : cases) {
         RunShell(QString::fromLatin1(c.pszCommand).arg(Incoming(c.bytes), strPath));
         EXPECT_TRUE(WaitForLines(pDoc, c.lines)) << c.pszCommand;
         EXPECT_FALSE(pDoc->IsModified()) << c.pszCommand;
+        EXPECT_EQ(ActiveView()->GetCaretTextPos(), c.ptCaret) << c.pszCommand;
         EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn");
     }
     EXPECT_TRUE(m_listMessages.empty());
@@ -79,7 +83,7 @@ TEST_F(FileWatchTest, AnUnmodifiedDocumentFollowsItsFileRewrittenOrReplacedByAno
 TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneStep) {
     QByteArray original;
     for (int i = 0; i < 100; ++i)
-        original += "line " + QByteArray::number(i) + "\r\n";
+        original += "line " + QByteArray::number(i) + QByteArray(i == 44 ? 300 : 0, '-') + "\r\n";
     const QString strPath = WriteFile("form.zarn", original);
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
@@ -87,19 +91,23 @@ TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneSte
     CTextBuffer& buffer = pDoc->GetTextBuffer();
     pView->PutCaretAt({3, 45});
     pView->ScrollToTopLine(40, true);
+    pView->ScrollToColumn(20, true);
     buffer.ChangeLineFlag(45, LineFlagMark(1), true);
     buffer.ChangeLineFlag(60, LINEFLAG_BOOKMARK, true, false);
     buffer.ChangeLineFlag(90, LINEFLAG_BOOKMARK, true, false);
     // Seventy lines in LF style, the first changed, one holding a carriage return.
     QByteArray changed = "first\nx\ry\n";
     for (int i = 2; i < 70; ++i)
-        changed += "line " + QByteArray::number(i) + "\n";
+        changed += "line " + QByteArray::number(i) + QByteArray(i == 44 ? 300 : 0, '-') + "\n";
     RunShell(QStringLiteral("cp '%1' '%2'").arg(Incoming(changed), strPath));
     ASSERT_TRUE(QTest::qWaitFor([&] { return buffer.GetLineCount() == 71; }, 10000));
     EXPECT_EQ(LinesOf(pDoc).mid(0, 3), QStringList({"first", "x\ry", "line 2"}));
     EXPECT_EQ(buffer.GetEolStyle(), EOL_LF);
     EXPECT_EQ(pView->GetCaretTextPos(), (TextPos{3, 45}));
     EXPECT_EQ(pView->GetFirstVisibleLine(), 40);
+    EXPECT_EQ(pView->GetFirstVisibleColumn(), 20);
+    EXPECT_EQ(pView->verticalScrollBar()->value(), 40);
+    EXPECT_EQ(pView->horizontalScrollBar()->value(), 20);
     EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(1)), 45);
     EXPECT_EQ(buffer.FindNextMarkedLine(0), 60);
     EXPECT_EQ(buffer.FindNextMarkedLine(61), 60); // the line 90 has gone with its bookmark

@@ -357,7 +357,9 @@ TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_GID), "");
     Execute(ID_FILE_NEW);
     EXPECT_EQ(ActiveDoc()->GetTitle(), "Zarn Document2");
+    const QPointer<CSampleDoc> pClosed = ActiveDoc();
     Execute(ID_FILE_CLOSE);
+    EXPECT_TRUE(pClosed.isNull()); // a closed document goes with its last view
     EXPECT_EQ(MainFrame().GetMenuId(), IDR_ZARNTYPE);
     Execute(ID_FILE_NEW);
     EXPECT_EQ(Windows(), "Zarn Editor - Zarn Document3 | Zarn Document3 | menu 129 | 2 docs");
