@@ -4,11 +4,20 @@
 #include "app/OutputEdit.h"
 #include "buffer/TextBuffer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+
+QString Describe(const FileDialogRequest& request) {
+    QString str = request.bSave ? "save " : "open ";
+    str += (request.bMustExist ? "existing " : "") + request.strInitialPath + u' ' +
+           request.strFilter + " ." + request.strDefaultSuffix;
+    return request.strCaption.isEmpty() ? str : str + " '" + request.strCaption + "'";
+}
 
 void CAppTest::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
@@ -51,7 +60,7 @@ void CAppTest::TearDown() {
 
 void CAppTest::StartApp(const QStringList& listFiles) {
     m_pApp = std::make_unique<CSampleApp>();
-    m_pApp->SetRecoveryRoot(RecoveryRoot());
+    m_pApp->SetRecoveryRoot(m_strRecoveryRoot);
     m_pApp->InitInstance(listFiles);
     MainFrame().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&MainFrame()));
@@ -61,6 +70,11 @@ void CAppTest::StartApp(const QStringList& listFiles) {
 void CAppTest::StopApp() {
     m_pApp.reset();
     FlushDeletes();
+}
+
+QString CAppTest::UpdatedPane(unsigned nId) {
+    MainFrame().OnIdleUpdateCmdUI();
+    return MainFrame().GetPaneText(nId);
 }
 
 void CAppTest::Execute(unsigned nId) {
@@ -118,10 +132,6 @@ void CAppTest::ProcessEvents() {
     FlushDeletes();
 }
 
-QString CAppTest::TempPath(const QString& strName) const {
-    return m_dir.filePath(strName);
-}
-
 QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) const {
     const QString strPath = TempPath(strName);
     QFile file(strPath);
@@ -145,4 +155,25 @@ QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
         lines.append(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
     }
     return lines;
+}
+
+QStringList CAppTest::MenuTexts(QMenu* pMenu) {
+    QStringList texts;
+    for (QAction* pAction : pMenu->actions())
+        texts.append(pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+    return texts;
+}
+
+QString CAppTest::DocState(CSampleDoc* pDoc) const {
+    QString str = pDoc->GetTitle() + (pDoc->IsModified() ? "* path=" : " path=") +
+                  pDoc->GetPathName() + " file=" + pDoc->GetFileName() + " gid=" + pDoc->GetGid() +
+                  " idx=" + pDoc->GetIdxPath();
+    return str.replace(m_dir.path(), "~");
+}
+
+QString CAppTest::Windows() {
+    return MainFrame().windowTitle() + " | " +
+           (ActiveFrame() ? ActiveFrame()->windowTitle() : QStringLiteral("-")) + " | menu " +
+           QString::number(MainFrame().GetMenuId()) + " | " +
+           QString::number(Docs().GetDocuments().size()) + " docs";
 }

@@ -27,13 +27,18 @@
 
 #include <gtest/gtest.h>
 
+class QMenu;
+
+// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX ['CAPTION']".
+QString Describe(const FileDialogRequest& request);
+
 class CAppTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Starts an application as the program does, with these files on its command line; its
-    // recovery files are kept under RecoveryRoot(), the test's own.
+    // recovery files are kept under m_strRecoveryRoot, the test's own.
     void StartApp(const QStringList& listFiles = {});
     // Takes the application down (its windows and documents) without asking anything.
     void StopApp();
@@ -44,6 +49,11 @@ protected:
     CSampleDoc* ActiveDoc() { return MainFrame().GetActiveDocument(); }
     CSampleView* ActiveView() { return MainFrame().GetActiveView(); }
     CChildFrame* ActiveFrame() { return MainFrame().GetActiveFrame(); }
+    QAction* Action(unsigned nId) { return MainFrame().GetCommandAction(nId); }
+    bool IsEnabled(unsigned nId) { return MainFrame().QueryCommandUI(nId).IsEnabled(); }
+    int CheckOf(unsigned nId) { return MainFrame().QueryCommandUI(nId).GetCheck(); }
+    // A status-bar pane's text after the idle update has run.
+    QString UpdatedPane(unsigned nId);
     // Runs a command as its menu item would, then lets the closed windows go.
     void Execute(unsigned nId);
 
@@ -67,15 +77,19 @@ protected:
     static void ProcessEvents();
 
     // Files in the test's own temporary directory.
-    QString TempPath(const QString& strName) const;
-    // Where the application started by StartApp keeps its recovery files: the test's own
-    // folder unless a test points it elsewhere.
-    const QString& RecoveryRoot() const { return m_strRecoveryRoot; }
+    QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
     QString WriteFile(const QString& strName, const QByteArray& bytes) const;
     static QByteArray ReadFile(const QString& strPath);
 
     // The lines of a document's buffer.
     static QStringList LinesOf(CSampleDoc* pDoc);
+    // A document in one line, "TITLE[*] path=P file=F gid=G idx=I", the test's directory
+    // written as "~".
+    QString DocState(CSampleDoc* pDoc) const;
+    // The main window in one line: "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
+    QString Windows();
+    // The texts of a menu's items, "-" for a separator.
+    static QStringList MenuTexts(QMenu* pMenu);
 
     std::unique_ptr<CSampleApp> m_pApp;
     QTemporaryDir m_dir;

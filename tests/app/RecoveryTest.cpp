@@ -1,6 +1,4 @@
-// Crash recovery: the recovery file of a modified document appearing after a change and going
-// on save and close, the offer at start-up (Recover, Discard), an editor running meanwhile,
-// and real editor processes killed and recovered byte for byte.
+// Crash recovery: recovery files, the offer at start-up, and real editor processes killed.
 #include "app/RecoveryStore.h"
 #include "resources/CommandIds.h"
 #include "tests/app/AppTestSupport.h"
@@ -19,19 +17,21 @@ namespace {
 
 constexpr int WAIT_MS = 30000;
 
+// The recovery files in a folder, those of documents titled strTitle... if it is given.
+QStringList RecoveryFiles(const QString& strFolder, const QString& strTitle = "") {
+    QStringList list;
+    for (const QString& strName : QDir(strFolder).entryList({strTitle + "*.recovery"}, QDir::Files))
+        list.append(strFolder + u'/' + strName);
+    return strFolder.isEmpty() ? QStringList() : list;
+}
+
+void Modify(CTextBuffer& buffer, const char* pszText) {
+    int nEndLine = 0, nEndChar = 0;
+    ASSERT_TRUE(buffer.InsertTextAt(nullptr, 0, 0, pszText, nEndLine, nEndChar, EDITACT_TYPING));
+}
+
 class RecoveryTest : public CAppTest {
 protected:
-    QString OwnFolder() { return App().GetRecoveryStore()->GetFolder(); }
-
-    static QStringList RecoveryFiles(const QString& strFolder) {
-        QStringList list;
-        if (strFolder.isEmpty())
-            return list;
-        for (const QString& strName : QDir(strFolder).entryList({"*.recovery"}, QDir::Files))
-            list.append(strFolder + u'/' + strName);
-        return list;
-    }
-
     // The text a recovery file holds; its header goes to pRecord.
     static QByteArray TextOf(const QString& strFile, RecoveryRecord* pRecord = nullptr) {
         RecoveryRecord record;
@@ -44,24 +44,20 @@ protected:
         return ReadFile(text.fileName());
     }
 
+    QString OwnFolder() { return App().GetRecoveryStore()->GetFolder(); }
+
     // What this editor would leave behind if it ended now, abnormally: its folder as it is,
     // locked by nobody.
-    QString LeaveAsCrashed(const QString& strName) {
-        const QString strCopy = RecoveryRoot() + "/editor-" + strName;
+    QString LeaveAsCrashed() {
+        const QString strCopy = m_strRecoveryRoot + "/editor-crashed";
         EXPECT_TRUE(QDir().mkdir(strCopy));
         for (const QString& strFile : QDir(OwnFolder()).entryList(QDir::Files))
             EXPECT_TRUE(QFile::copy(OwnFolder() + u'/' + strFile, strCopy + u'/' + strFile));
         return strCopy;
     }
 
-    static void Modify(CSampleDoc* pDoc, const char* pszText) {
-        int nEndLine = 0, nEndChar = 0;
-        ASSERT_TRUE(pDoc->GetTextBuffer().InsertTextAt(nullptr, 0, 0, pszText, nEndLine, nEndChar,
-                                                       EDITACT_TYPING));
-    }
-
-    static CSampleDoc* FindDoc(CDocManager& docs, const QString& strTitle) {
-        for (CSampleDoc* pDoc : docs.GetDocuments()) {
+    CSampleDoc* FindDoc(const QString& strTitle) {
+        for (CSampleDoc* pDoc : Docs().GetDocuments()) {
             if (pDoc->GetTitle() == strTitle)
                 return pDoc;
         }
@@ -93,50 +89,46 @@ TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwenty
 }
 
 TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
+    StartApp();
+    // Typing that goes on, in a new document all along, puts its file off a few seconds at most.
+    Execute(ID_FILE_NEW);
+    CSampleView* pTyped = ActiveView();
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [pTyped] { QTest::keyClick(pTyped, Qt::Key_A); });
+    typist.start(250);
     // LF line ends, a NUL and a carriage return inside lines: all kept as saving keeps them.
     const QString strPath = WriteFile("form.zarn", QByteArray("a\0b\nc\rd\n", 8));
-    StartApp({strPath});
-    CSampleDoc* pDoc = ActiveDoc();
+    CSampleDoc* pDoc = App().OpenDocumentFile(strPath);
     QTest::keyClick(ActiveView(), Qt::Key_X);
     // Not at every key: the file follows once the typing pauses.
-    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(OwnFolder()).size() == 1; }, WAIT_MS));
-    const QString strFile = RecoveryFiles(OwnFolder()).front();
-    EXPECT_TRUE(QFileInfo(strFile).fileName().startsWith("form.zarn"));
+    EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder(), "form.zarn").isEmpty(); },
+                                WAIT_MS));
     RecoveryRecord record;
-    EXPECT_EQ(TextOf(strFile, &record), QByteArray("xa\0b\nc\rd\n", 9));
+    EXPECT_EQ(TextOf(RecoveryFiles(OwnFolder(), "form.zarn").front(), &record),
+              QByteArray("xa\0b\nc\rd\n", 9));
     EXPECT_EQ(record.strOriginalPath, strPath);
     EXPECT_EQ(record.strTitle, "form.zarn");
     EXPECT_EQ(record.nEolStyle, EOL_LF);
-
     Execute(ID_FILE_SAVE);
-    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
+    EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
     // Closed without saving, the document takes its recovery file with it.
     QTest::keyClick(ActiveView(), Qt::Key_Y);
     pDoc->WriteRecoveryNow();
-    EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 1);
+    EXPECT_EQ(RecoveryFiles(OwnFolder(), "form.zarn").size(), 1);
     AnswerMessageBoxes({QMessageBox::No});
     Execute(ID_FILE_CLOSE);
-    EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
-
-    // Typing that goes on puts the file off for a few seconds at most.
-    Execute(ID_FILE_NEW);
-    bool bWritten = false;
-    for (int i = 0; i < 60 && !bWritten; ++i) {
-        QTest::keyClick(ActiveView(), Qt::Key_A);
-        QTest::qWait(250);
-        bWritten = !RecoveryFiles(OwnFolder()).isEmpty();
-    }
-    ASSERT_TRUE(bWritten);
+    EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder()).isEmpty(); }, 15000));
+    typist.stop();
     TextOf(RecoveryFiles(OwnFolder()).front(), &record);
     EXPECT_TRUE(record.strOriginalPath.isEmpty());
     EXPECT_EQ(record.strTitle, "Zarn Document1");
-
     // An editor that ends normally leaves nothing behind.
     const QString strFolder = OwnFolder();
     StopApp();
     EXPECT_FALSE(QFileInfo::exists(strFolder));
-    EXPECT_TRUE(QDir(RecoveryRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QDir(m_strRecoveryRoot).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
 TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths) {
@@ -145,12 +137,12 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
     StartApp({strFirst, strSecond});
     Execute(ID_FILE_NEW);
-    Modify(FindDoc(Docs(), "first.zarn"), "x");
-    Modify(FindDoc(Docs(), "second.zarn"), "y");
-    Modify(FindDoc(Docs(), "Zarn Document1"), "new");
+    Modify(FindDoc("first.zarn")->GetTextBuffer(), "x");
+    Modify(FindDoc("second.zarn")->GetTextBuffer(), "y");
+    Modify(FindDoc("Zarn Document1")->GetTextBuffer(), "new");
     for (CSampleDoc* pDoc : Docs().GetDocuments())
         pDoc->WriteRecoveryNow();
-    const QString strCrashed = LeaveAsCrashed("crashed");
+    const QString strCrashed = LeaveAsCrashed();
     StopApp();
 
     // The first file is open again when the offer comes: it takes the recovered text.
@@ -164,9 +156,9 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     ASSERT_EQ(Docs().GetDocuments().size(), 3u);
     EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 3);
 
-    CSampleDoc* pFirst = FindDoc(Docs(), "first.zarn");
-    CSampleDoc* pSecond = FindDoc(Docs(), "second.zarn");
-    CSampleDoc* pNew = FindDoc(Docs(), "Zarn Document1");
+    CSampleDoc* pFirst = FindDoc("first.zarn");
+    CSampleDoc* pSecond = FindDoc("second.zarn");
+    CSampleDoc* pNew = FindDoc("Zarn Document1");
     ASSERT_TRUE(pFirst && pSecond && pNew);
     for (CSampleDoc* pDoc : {pFirst, pSecond, pNew})
         EXPECT_TRUE(pDoc->IsModified()) << pDoc->GetTitle().toStdString();
@@ -177,7 +169,6 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     ASSERT_TRUE(pFirst->GetTextBuffer().Undo(ptCaret));
     EXPECT_EQ(LinesOf(pFirst), QStringList({QString::fromLatin1("one\0", 4), "two", ""}));
     ASSERT_TRUE(pFirst->GetTextBuffer().Redo(ptCaret));
-
     EXPECT_TRUE(Docs().DoFileSave(pFirst));
     EXPECT_TRUE(Docs().DoFileSave(pSecond));
     AnswerFileDialogs({TempPath("new.zarn")});
@@ -190,23 +181,20 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
 
 TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) {
     // Another editor, running all along, with an unsaved document of its own.
-    CRecoveryStore other(RecoveryRoot());
+    CRecoveryStore other(m_strRecoveryRoot);
     ASSERT_TRUE(other.Open());
     CTextBuffer theirs;
     theirs.InitEmpty(EOL_CRLF);
-    int nEndLine = 0, nEndChar = 0;
-    theirs.InsertTextAt(nullptr, 0, 0, "theirs", nEndLine, nEndChar, EDITACT_TYPING);
+    Modify(theirs, "theirs");
     const QString strTheirs = other.NewFileName("theirs.zarn");
     ASSERT_TRUE(other.Write(strTheirs, theirs, "/forms/theirs.zarn", "theirs.zarn"));
-
     const QString strMine = WriteFile("mine.zarn", "m\r\n");
     StartApp({strMine});
     EXPECT_TRUE(m_listMessages.empty());
-    Modify(ActiveDoc(), "z");
+    Modify(ActiveDoc()->GetTextBuffer(), "z");
     ActiveDoc()->WriteRecoveryNow();
-    const QString strCrashed = LeaveAsCrashed("crashed");
+    const QString strCrashed = LeaveAsCrashed();
     StopApp();
-
     AnswerMessageBoxes({QMessageBox::Discard});
     StartApp();
     ASSERT_EQ(m_listMessages.size(), 1u);
@@ -224,19 +212,11 @@ TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) 
 // folder, each told apart by the files it holds open.
 class RecoveryProcessTest : public RecoveryTest {
 protected:
-    void SetUp() override {
-        RecoveryTest::SetUp();
-        ASSERT_TRUE(m_data.isValid());
-    }
-
     void TearDown() override {
         for (const std::unique_ptr<QProcess>& pEditor : m_listEditors)
             Kill(*pEditor);
         RecoveryTest::TearDown();
     }
-
-    // Where the editors keep their recovery folders.
-    QString EditorsRoot() const { return m_data.path() + "/ZarnEditor/Zarn Editor/recovery"; }
 
     QProcess& StartEditor(const QStringList& listArgs) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -293,6 +273,7 @@ protected:
 };
 
 TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNotFromAnotherOne) {
+    ASSERT_TRUE(m_data.isValid());
     // LF line ends with a NUL and a carriage return inside lines; CR LF.
     const QByteArray first("; GID 1\nnul\0here\nwith\rcr\n", 25);
     const QByteArray second("b 1\r\nb 2\r\n");
@@ -306,7 +287,6 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNo
     const QString strFolder2 = FolderOf(editor2);
     ASSERT_FALSE(strFolder1.isEmpty());
     ASSERT_NE(strFolder1, strFolder2);
-
     // Another program deletes both files: the editors keep the texts, unsaved.
     ASSERT_TRUE(QFile::remove(strFirst));
     ASSERT_TRUE(QFile::remove(strSecond));
@@ -325,12 +305,13 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNo
     EXPECT_EQ(TextOf(RecoveryFiles(FolderOf(editor3)).front(), &record), first);
     EXPECT_EQ(record.strOriginalPath, strFirst);
     EXPECT_EQ(RecoveryFiles(strFolder2).size(), 1);
-    EXPECT_EQ(QDir(EditorsRoot()).entryList({"editor-*"}, QDir::Dirs).size(), 2);
-
+    // Where the editors keep their recovery folders.
+    const QString strEditorsRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
+    EXPECT_EQ(QDir(strEditorsRoot).entryList({"editor-*"}, QDir::Dirs).size(), 2);
     // Both killed now; recovered here, each document saves its file back as it was.
     Kill(editor2);
     Kill(editor3);
-    m_strRecoveryRoot = EditorsRoot();
+    m_strRecoveryRoot = strEditorsRoot;
     AnswerMessageBoxes({QMessageBox::Yes});
     StartApp();
     ASSERT_EQ(Docs().GetDocuments().size(), 2u);
