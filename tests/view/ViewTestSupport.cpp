@@ -31,6 +31,44 @@ std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines) {
     return MakeBuffer(lines);
 }
 
+void BufferInsert(CTextBuffer& buffer, int nLine, int nChar, std::string_view text) {
+    int nEndLine = 0, nEndChar = 0;
+    buffer.InsertTextAt(nullptr, nLine, nChar, text, nEndLine, nEndChar, EDITACT_TYPING);
+}
+
+void BufferDelete(CTextBuffer& buffer, TextPos from, TextPos to) {
+    buffer.DeleteRange(nullptr, from.y, from.x, to.y, to.x, EDITACT_DELETE);
+}
+
+bool IsCommandEnabled(CTextView& view, unsigned nId) {
+    CCmdUI cmdUI(nId);
+    view.RouteUpdateCmdUI(nId, cmdUI);
+    return cmdUI.IsEnabled();
+}
+
+std::string Where(const CTextView& view) {
+    auto pos = [](TextPos pt) { return std::to_string(pt.x) + "," + std::to_string(pt.y); };
+    TextPos ptLow, ptHigh;
+    view.GetOrderedSelection(ptLow, ptHigh);
+    std::string out = "caret " + pos(view.GetCaretTextPos());
+    if (ptLow != view.GetCaretTextPos() || ptHigh != view.GetCaretTextPos())
+        out += " sel " + pos(ptLow) + "-" + pos(ptHigh);
+    out += " top " + std::to_string(view.GetFirstVisibleLine());
+    if (view.GetFirstVisibleColumn() != 0)
+        out += " left " + std::to_string(view.GetFirstVisibleColumn());
+    return out;
+}
+
+std::vector<int> EndColumns(std::string_view line) {
+    std::vector<int> ends;
+    int c = 0;
+    for (const char ch : line) {
+        c = ch == '\t' ? c + 4 - c % 4 : c + 1;
+        ends.push_back(c);
+    }
+    return ends;
+}
+
 void UseDocumentFont(CTextView& view) {
     view.SetBaseFont(CSampleView::DocumentFont());
 }
