@@ -14,6 +14,8 @@
 
 #include <QImage>
 
+class QScrollBar;
+
 // A view whose protected state the tests read and set.
 template <typename TView>
 class TProbe : public TView {
@@ -65,6 +67,8 @@ bool IsCommandEnabled(CTextView& view, unsigned nId);
 // Caret, selection (unless it is empty at the caret) and scroll position in one line, e.g.
 // "caret 2,23 sel 2,14-2,23 top 18 left 3" (left only when not 0).
 std::string Where(const CTextView& view);
+// A scroll bar as "value 0-max page P", with " off" when disabled and " hidden" when not shown.
+std::string BarState(const QScrollBar* pBar);
 // The end column of every character of a line with tabs of four, walked one by one.
 std::vector<int> EndColumns(std::string_view line);
 
