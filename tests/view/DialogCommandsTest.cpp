@@ -158,8 +158,7 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
         QTest::keyClicks(&FindWhatEdit(dlg), "e");
         QTest::keyClick(&FindWhatEdit(dlg), Qt::Key_Return);
     });
-    Press(fx.view, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "one two\nthr[e]|e two");
+    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_F, Qt::ControlModifier), "one two\nthr[e]|e two");
     EXPECT_TRUE(m_log.Messages().empty());
 
     // A new buffer forgets the last search.
@@ -205,8 +204,7 @@ TEST_F(FindCommand, CancelKeepsWhatTheDialogShowsAsTheLastSearchAndInTheProfile)
         QTest::mouseClick(&Control<QPushButton>(dlg, "IDCANCEL_2"), Qt::LeftButton);
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     });
-    Press(fx.view, Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "|abc ABC");
+    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_F, Qt::ControlModifier), "|abc ABC");
     EXPECT_EQ(LastSearch(fx.view), "ABC flags " + std::to_string(SEARCH_MATCHCASE | SEARCH_UPWARD));
     EXPECT_EQ(Profile(), "ABC case 1 word 0");
     // Escape does the same with the values typed so far.

@@ -103,8 +103,8 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
     for (const auto& c : cases) {
         TGoldenFixture<CProbeView> fx(c.pszBefore);
         for (const KeyStep& step : c.steps) {
-            Press(fx.view, step.key, step.modifiers, step.nTimes);
-            EXPECT_EQ(fx.State(), step.pszAfter) << c.pszBefore;
+            EXPECT_EQ(DescribeAfter(fx.view, step.key, step.modifiers, step.nTimes), step.pszAfter)
+                << c.pszBefore;
         }
     }
 }
@@ -114,26 +114,20 @@ TEST(TextViewMovement, PagesAndLineScrollsMoveTheWindowAndKeepTheCaretInView) {
     CProbeView& view = fx.view;
     // Even a move at the document's edge scrolls the caret back into view.
     view.ScrollToTopLine(40, true);
-    Press(view, Qt::Key_Left);
-    EXPECT_EQ(Where(view), "caret 0,0 top 0");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_Left), "caret 0,0 top 0");
     // Pages move caret and window by a page less one line; near the end both clamp.
     view.PlaceCaret({2, 5});
-    Press(view, Qt::Key_PageDown);
-    EXPECT_EQ(Where(view), "caret 2,14 top 9");
-    Press(view, Qt::Key_PageDown, kShift);
-    EXPECT_EQ(Where(view), "caret 2,23 sel 2,14-2,23 top 18");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_PageDown), "caret 2,14 top 9");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_PageDown, kShift), "caret 2,23 sel 2,14-2,23 top 18");
     view.ScrollToTopLine(95, true);
     view.PlaceCaret({2, 97});
-    Press(view, Qt::Key_PageDown);
-    EXPECT_EQ(Where(view), "caret 2,99 top 99");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_PageDown), "caret 2,99 top 99");
     // Ctrl+Up and Down scroll without moving the caret, within the document.
     view.ScrollToTopLine(0, true);
     view.PutCaretAt({3, 4});
-    Press(view, Qt::Key_Down, kCtrl, 2);
-    EXPECT_EQ(Where(view), "caret 3,4 top 2");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_Down, kCtrl, 2), "caret 3,4 top 2");
     EXPECT_EQ(view.verticalScrollBar()->value(), 2);
-    Press(view, Qt::Key_Up, kCtrl, 5);
-    EXPECT_EQ(Where(view), "caret 3,4 top 0");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_Up, kCtrl, 5), "caret 3,4 top 0");
     view.ScrollToTopLine(98, true);
     Press(view, Qt::Key_Down, kCtrl, 3);
     EXPECT_EQ(view.GetFirstVisibleLine(), 99);
@@ -141,15 +135,13 @@ TEST(TextViewMovement, PagesAndLineScrollsMoveTheWindowAndKeepTheCaretInView) {
     view.ScrollToTopLine(20, true);
     view.PlaceCaret({1, 22});
     view.SetSelAnchor({1, 22});
-    Press(view, Qt::Key_A, kCtrl);
-    EXPECT_EQ(Where(view), "caret 7,99 sel 0,0-7,99 top 20");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_A, kCtrl), "caret 7,99 sel 0,0-7,99 top 20");
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{1, 22}));
 
     // Page Up near the top clamps and limits the column, which becomes the sticky one.
     TGoldenFixture<CProbeView> top("x\nline 1\nline 2\nline 3\nline 4\nline| 5\nline 6", 20, 4);
     top.view.ScrollToTopLine(3, true);
-    Press(top.view, Qt::Key_PageUp);
-    EXPECT_EQ(Where(top.view), "caret 4,2 top 0");
+    EXPECT_EQ(WhereAfter(top.view, Qt::Key_PageUp), "caret 4,2 top 0");
     Press(top.view, Qt::Key_PageUp);
     EXPECT_EQ(top.view.GetCaretTextPos(), (TextPos{1, 0}));
     EXPECT_EQ(top.view.m_nStickyColumn, 1);
@@ -235,14 +227,11 @@ TEST(TextViewBookmark, NumberedBookmarksLiveOnOneLineFollowItAndTakeTheCaretTher
     view.PlaceCaret({3, 1});
     view.SetSelAnchor({1, 1});
     view.SetSelectionRange({1, 1}, {3, 1});
-    Press(view, Qt::Key_5, kAlt);
-    EXPECT_EQ(Where(view), "caret 3,1 sel 1,1-3,1 top 0");
-    Press(view, Qt::Key_4, kAlt);
-    EXPECT_EQ(Where(view), "caret 0,60 top 51");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_5, kAlt), "caret 3,1 sel 1,1-3,1 top 0");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_4, kAlt), "caret 0,60 top 51");
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{0, 60}));
     // Shift+Down from there selects the whole line.
-    Press(view, Qt::Key_Down, kShift);
-    EXPECT_EQ(Where(view), "caret 0,61 sel 0,60-0,61 top 52");
+    EXPECT_EQ(WhereAfter(view, Qt::Key_Down, kShift), "caret 0,61 sel 0,60-0,61 top 52");
 
     // Bookmarks follow their lines and go with them.
     BufferInsert(buffer, 1, 0, "new\r\n");

@@ -286,8 +286,7 @@ TEST(TextViewMouse, APressInsideTheSelectionWaitsForAMoveOrPlacesTheCaretOnRelea
     RunSteps(fx, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
     EXPECT_FALSE(fx.view.m_bDragPending);
     // The click is the new anchor: Shift extends from there.
-    Press(fx.view, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(fx.State(), "abcd[e]|f ghijkl");
+    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_Right, Qt::ShiftModifier), "abcd[e]|f ghijkl");
     EXPECT_EQ(fx.view.m_nDrags, 0);
 }
 
