@@ -204,26 +204,39 @@ TEST(TextViewMovement, WithoutABufferKeysAndBookmarkCommandsStayOnTheOneEmptyLin
     EXPECT_EQ(DescribeView(view), "|");
 }
 
+// The lines with bookmarks: "line:digits", and "*" for an anonymous one, e.g. "2:09 5:* ".
+std::string Marks(const CTextBuffer& buffer) {
+    std::string out;
+    for (int nLine = 0; nLine < buffer.GetLineCount(); ++nLine) {
+        const uint32_t dwFlags = buffer.GetLineFlags(nLine);
+        if (dwFlags == 0)
+            continue;
+        out += std::to_string(nLine) + ":";
+        for (int nMark = 0; nMark < 10; ++nMark)
+            out += dwFlags & LineFlagMark(nMark) ? std::to_string(nMark) : "";
+        out += dwFlags & LINEFLAG_BOOKMARK ? "* " : " ";
+    }
+    return out;
+}
+
+// Places the caret, presses a key, and lists the bookmarks.
+std::string MarksAfter(CTextView& view, TextPos pt, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    view.PlaceCaret(pt);
+    Press(view, key, modifiers);
+    return Marks(*view.GetBuffer());
+}
+
 TEST(TextViewBookmark, NumberedBookmarksLiveOnOneLineFollowItAndTakeTheCaretThere) {
     CShownView fx(MakeNumberedBuffer(100));
-    CTextBuffer& buffer = *fx.pBuffer;
     CProbeView& view = fx.view;
-    view.PlaceCaret({3, 7});
-    Press(view, Qt::Key_3, kCtrl);
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(3)), 7);
-    view.PlaceCaret({0, 2});
-    Press(view, Qt::Key_3, kCtrl);
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(3)), 2);
-    EXPECT_EQ(buffer.GetLineFlags(7), 0u);
-    Press(view, Qt::Key_3, kCtrl);
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(3)), -1);
-    // Several numbers may share a line.
-    Press(view, Qt::Key_0, kCtrl);
-    Press(view, Qt::Key_9, kCtrl);
-    EXPECT_EQ(buffer.GetLineFlags(2), LineFlagMark(0) | LineFlagMark(9));
-
+    // One line each, toggling off; several numbers may share a line.
+    EXPECT_EQ(MarksAfter(view, {3, 7}, Qt::Key_3, kCtrl), "7:3 ");
+    EXPECT_EQ(MarksAfter(view, {0, 2}, Qt::Key_3, kCtrl), "2:3 ");
+    EXPECT_EQ(MarksAfter(view, {0, 2}, Qt::Key_3, kCtrl), "");
+    EXPECT_EQ(MarksAfter(view, {0, 2}, Qt::Key_0, kCtrl), "2:0 ");
+    EXPECT_EQ(MarksAfter(view, {0, 2}, Qt::Key_9, kCtrl), "2:09 ");
     // Going to one puts the caret at its line's start; without the bookmark nothing happens.
-    buffer.ChangeLineFlag(60, LineFlagMark(4), true);
+    EXPECT_EQ(MarksAfter(view, {0, 60}, Qt::Key_4, kCtrl), "2:09 60:4 ");
     view.PlaceCaret({3, 1});
     view.SetSelAnchor({1, 1});
     view.SetSelectionRange({1, 1}, {3, 1});
@@ -232,13 +245,12 @@ TEST(TextViewBookmark, NumberedBookmarksLiveOnOneLineFollowItAndTakeTheCaretTher
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{0, 60}));
     // Shift+Down from there selects the whole line.
     EXPECT_EQ(WhereAfter(view, Qt::Key_Down, kShift), "caret 0,61 sel 0,60-0,61 top 52");
-
     // Bookmarks follow their lines and go with them.
-    BufferInsert(buffer, 1, 0, "new\r\n");
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(4)), 61);
-    BufferDelete(buffer, {0, 60}, {0, 62});
-    Press(view, Qt::Key_4, kAlt);
-    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(4)), -1);
+    BufferInsert(*fx.pBuffer, 1, 0, "new\r\n");
+    EXPECT_EQ(Marks(*fx.pBuffer), "3:09 61:4 ");
+    BufferDelete(*fx.pBuffer, {0, 60}, {0, 62});
+    EXPECT_EQ(MarksAfter(view, {0, 0}, Qt::Key_4, kAlt), "3:09 ");
+    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 0}));
 }
 
 TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem) {
@@ -249,16 +261,12 @@ TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem)
     const unsigned anMoves[] = {ID_NEXT_ANON_BOOKMARK, ID_PREV_ANON_BOOKMARK,
                                 ID_CLEAR_ANON_BOOKMARKS};
     EXPECT_FALSE(IsCommandEnabled(view, ID_NEXT_ANON_BOOKMARK));
-    view.PlaceCaret({2, 4});
-    Press(view, Qt::Key_F2, kCtrl);
-    EXPECT_TRUE(view.HasAnonBookmarks());
+    EXPECT_EQ(MarksAfter(view, {2, 4}, Qt::Key_F2, kCtrl), "4:* ");
     for (const unsigned nId : anMoves)
         EXPECT_TRUE(IsCommandEnabled(view, nId)) << nId;
     // The only bookmark's line stays where it is.
-    Press(view, Qt::Key_F2);
-    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 4}));
-    view.PlaceCaret({0, 12});
-    Press(view, Qt::Key_F2, kCtrl);
+    EXPECT_EQ(WhereAfter(view, Qt::Key_F2), "caret 0,4 top 0");
+    EXPECT_EQ(MarksAfter(view, {0, 12}, Qt::Key_F2, kCtrl), "4:* 12:* ");
     // Next and Previous go in turn and wrap around the document.
     const struct {
         TextPos ptFrom;
@@ -267,45 +275,31 @@ TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem)
     } visits[] = {
         {{3, 8}, kNone, 12}, {{3, 8}, kShift, 4}, {{0, 4}, kShift, 12}, {{0, 12}, kNone, 4}};
     for (const auto& visit : visits) {
-        view.PlaceCaret(visit.ptFrom);
-        Press(view, Qt::Key_F2, visit.modifiers);
+        MarksAfter(view, visit.ptFrom, Qt::Key_F2, visit.modifiers);
         EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, visit.nLine})) << visit.ptFrom.y;
     }
     // The other view shows the bookmarks but does not know them until it toggles one itself.
     EXPECT_EQ(other.GetLineFlags(12), LINEFLAG_BOOKMARK);
     EXPECT_FALSE(IsCommandEnabled(other, ID_NEXT_ANON_BOOKMARK));
-    Press(other, Qt::Key_F2);
-    EXPECT_EQ(other.GetCaretTextPos(), (TextPos{0, 0}));
-    // Toggling the last one off disables the commands.
-    view.PlaceCaret({0, 4});
-    Press(view, Qt::Key_F2, kCtrl);
-    view.PlaceCaret({0, 12});
-    Press(view, Qt::Key_F2, kCtrl);
-    EXPECT_EQ(fx.pBuffer->GetLineFlags(12), 0u);
+    EXPECT_EQ(WhereAfter(other, Qt::Key_F2), "caret 0,0 top 0");
+    // Toggling the last one off disables the commands; a reset forgets them.
+    EXPECT_EQ(MarksAfter(view, {0, 4}, Qt::Key_F2, kCtrl), "12:* ");
+    EXPECT_EQ(MarksAfter(view, {0, 12}, Qt::Key_F2, kCtrl), "");
     for (const unsigned nId : anMoves)
         EXPECT_FALSE(IsCommandEnabled(view, nId)) << nId;
     EXPECT_TRUE(IsCommandEnabled(view, ID_TOGGLE_ANON_BOOKMARK));
-    // A reset forgets them.
     Press(view, Qt::Key_F2, kCtrl);
     view.AttachBuffer(fx.pBuffer.get());
     EXPECT_FALSE(view.HasAnonBookmarks());
-}
 
-TEST(TextViewBookmark, EachClearAllLeavesTheOtherKindInPlace) {
-    CShownView fx(MakeNumberedBuffer(20));
-    CProbeView& view = fx.view;
-    for (const auto& [nLine, key] : {std::pair{3, Qt::Key_1}, std::pair{9, Qt::Key_7}}) {
-        view.PlaceCaret({0, nLine});
-        Press(view, key, kCtrl);
-        Press(view, Qt::Key_F2, kCtrl);
-    }
+    // Each Clear All leaves the other kind in place.
+    MarksAfter(view, {0, 3}, Qt::Key_1, kCtrl);
+    MarksAfter(view, {0, 3}, Qt::Key_F2, kCtrl);
+    MarksAfter(view, {0, 9}, Qt::Key_7, kCtrl);
+    EXPECT_EQ(MarksAfter(view, {0, 9}, Qt::Key_F2, kCtrl), "3:1* 9:7* 12:* ");
     EXPECT_TRUE(view.RouteCommand(ID_CLEAR_BOOKMARKS));
-    EXPECT_EQ(fx.pBuffer->GetLineFlags(3), LINEFLAG_BOOKMARK);
-    EXPECT_EQ(fx.pBuffer->GetLineFlags(9), LINEFLAG_BOOKMARK);
-    Press(view, Qt::Key_5, kCtrl);
-    Press(view, Qt::Key_F2, kCtrlShift);
-    EXPECT_EQ(fx.pBuffer->GetLineFlags(3), 0u);
-    EXPECT_EQ(fx.pBuffer->GetLineFlags(9), LineFlagMark(5));
+    EXPECT_EQ(MarksAfter(view, {0, 9}, Qt::Key_5, kCtrl), "3:* 9:5* 12:* ");
+    EXPECT_EQ(MarksAfter(view, {0, 9}, Qt::Key_F2, kCtrlShift), "9:5 ");
     EXPECT_FALSE(view.HasAnonBookmarks());
 }
 
