@@ -227,17 +227,6 @@ TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
     EXPECT_NE(view.GetLineEndState(7), 0u);
 }
 
-// The character nearest to a column: at the first character that reaches it, before the
-// character when the column lies at least half a tab before the character's end.
-int NearestChar(const std::vector<int>& ends, int nColumn) {
-    if (nColumn <= 0)
-        return 0;
-    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
-    if (it == ends.end())
-        return static_cast<int>(ends.size());
-    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
-}
-
 // Words, blanks and tabs; with bBreaks now and then a line break.
 std::string RandomLineText(std::mt19937& rng, int nLength, bool bBreaks) {
     static const char* const s_apszPieces[] = {"word", " ", "\t", "ab\tc", "mat_width", "  "};
@@ -285,7 +274,7 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
             nWidest = std::max(nWidest, nWidth);
             ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth) << "line " << i;
             const int x = pick(0, view.GetLineLength(i));
-            ASSERT_EQ(view.CharToColumn(i, x), x == 0 ? 0 : line[static_cast<size_t>(x) - 1])
+            ASSERT_EQ(view.CharToColumn(i, x), ModelColumn(line, x))
                 << "line " << i << " char " << x;
             // The character covering a column, as a click finds it, and the nearest one.
             const int nColumn = pick(0, nWidth + 3);
@@ -295,10 +284,10 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
                 ASSERT_EQ(
                     view.ClientToTextPos(QPoint(view.GetMarginWidth(), nRow * view.GetLineHeight()))
                         .x,
-                    std::upper_bound(line.begin(), line.end(), nColumn) - line.begin())
+                    ModelCoveringChar(line, nColumn))
                     << "line " << i << " column " << nColumn;
             }
-            ASSERT_EQ(view.ColumnToChar(i, nColumn), NearestChar(line, nColumn))
+            ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn))
                 << "line " << i << " column " << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
@@ -307,14 +296,15 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
         GiveFocus(view);
         const int nCaretLine = pick(0, view.GetLineCount() - 1);
         const int x = pick(0, view.GetLineLength(nCaretLine));
-        const int nCaretColumn = x == 0 ? 0 : ends(nCaretLine)[static_cast<size_t>(x) - 1];
+        const int nCaretColumn = ModelColumn(ends(nCaretLine), x);
         view.PutCaretAt({x, nCaretLine});
         ASSERT_EQ(view.GetCaretRect().left(),
                   view.GetMarginWidth() +
                       view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()));
         if (nCaretLine + 1 < view.GetLineCount()) {
             view.MoveLineDown(false);
-            ASSERT_EQ(view.GetCaretTextPos().x, NearestChar(ends(nCaretLine + 1), nCaretColumn));
+            ASSERT_EQ(view.GetCaretTextPos().x,
+                      ModelNearestChar(ends(nCaretLine + 1), nCaretColumn));
         }
         TakeFocus(view);
     }

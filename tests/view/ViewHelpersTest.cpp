@@ -55,26 +55,14 @@ TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
         EXPECT_EQ(out, c.pszExpected) << c.line;
     }
     EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
+    // Tab stops count from the line's start, wherever the expanded run begins.
+    std::string out = "stale";
+    ExpandTabs("ab\tc", 2, 2, kTab, out);
+    EXPECT_EQ(out, "  c");
+    ExpandTabs("abcd", 1, -1, kTab, out);
+    EXPECT_EQ(out, "");
     EXPECT_EQ(ColumnToChar("abc", 3, 40, kTab), 3);
     EXPECT_EQ(CharAtColumn("abc", 3, 99, kTab), 3);
-}
-
-TEST(TabMapping, ExpandTabsCountsTabStopsFromTheLineStart) {
-    const struct {
-        std::string line;
-        int nOffset, nCount;
-        std::string expected;
-    } cases[] = {
-        {"ab\tc", 2, 2, "  c"}, // the tab starts at column 2 and ends at 4
-        {"ab\tc", 0, 4, "ab  c"}, {"\t\tx", 1, 2, "    x"},
-        {"abcd", 1, 2, "bc"},     {"abcd", 1, 0, ""},
-        {"abcd", 1, -1, ""},      {std::string("a\0\tb", 4), 0, 4, std::string("a\0  b", 5)},
-    };
-    for (const auto& c : cases) {
-        std::string out = "stale";
-        ExpandTabs(c.line.data(), c.nOffset, c.nCount, kTab, out);
-        EXPECT_EQ(out, c.expected) << c.line << " " << c.nOffset;
-    }
 }
 
 TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
@@ -83,15 +71,27 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
         std::string line;
         const int n = static_cast<int>(rng() % 12);
         for (int i = 0; i < n; ++i)
-            line.push_back("ab\t x"[rng() % 5]);
+            line.push_back("ab\t x\0"[rng() % 6]);
         const std::vector<int> ends = EndColumns(line);
-        const int c = ends.empty() ? 0 : ends.back();
+        std::string expanded; // the whole line, its tabs as blanks up to their stops
+        for (int i = 0; i < n; ++i)
+            expanded +=
+                line[size_t(i)] == '\t'
+                    ? std::string(size_t(ModelColumn(ends, i + 1) - ModelColumn(ends, i)), ' ')
+                    : line.substr(size_t(i), 1);
+        std::string out;
         for (int i = 0; i <= n; ++i) {
-            ASSERT_EQ(CharToColumn(line.data(), i, kTab), i == 0 ? 0 : ends[size_t(i) - 1]) << line;
+            ASSERT_EQ(CharToColumn(line.data(), i, kTab), ModelColumn(ends, i)) << line;
+            for (int j = i; j <= n; ++j) {
+                ExpandTabs(line.data(), i, j - i, kTab, out);
+                ASSERT_EQ(out, expanded.substr(size_t(ModelColumn(ends, i)),
+                                               size_t(ModelColumn(ends, j) - ModelColumn(ends, i))))
+                    << line << " " << i << " " << j;
+            }
         }
-        for (int col = 0; col <= c + 2; ++col) {
-            const auto it = std::upper_bound(ends.begin(), ends.end(), col);
-            ASSERT_EQ(CharAtColumn(line.data(), n, col, kTab), it - ends.begin()) << line;
+        for (int c = -3; c <= ModelColumn(ends, n) + 4; ++c) {
+            ASSERT_EQ(CharAtColumn(line.data(), n, c, kTab), ModelCoveringChar(ends, c)) << line;
+            ASSERT_EQ(ColumnToChar(line.data(), n, c, kTab), ModelNearestChar(ends, c)) << line;
         }
     }
 }
@@ -224,25 +224,6 @@ TEST(LineWidthCache, CreateAndFreeStartOver) {
     EXPECT_EQ(cache.Size(), 0);
 }
 
-int ModelCharToColumn(const std::vector<int>& ends, int nChar) {
-    return nChar == 0 ? 0 : ends[static_cast<size_t>(nChar) - 1];
-}
-
-int ModelColumnToChar(const std::vector<int>& ends, int nColumn) {
-    if (nColumn <= 0)
-        return 0;
-    for (size_t i = 0; i < ends.size(); ++i) {
-        if (ends[i] >= nColumn)
-            return static_cast<int>(nColumn <= ends[i] - kTab / 2 ? i : i + 1);
-    }
-    return static_cast<int>(ends.size());
-}
-
-int ModelCharAtColumn(const std::vector<int>& ends, int nColumn) {
-    return static_cast<int>(std::upper_bound(ends.begin(), ends.end(), std::max(nColumn, 0)) -
-                            ends.begin());
-}
-
 // Text with tabs now dense, now sparse, now absent over several thousand characters.
 std::string RandomText(std::mt19937& rng, int nLength) {
     static const char* const s_apszAlphabets[] = {"a\t", "ab cd\t", "abcdefghijklmnopqrstuvwxyz ",
@@ -274,13 +255,13 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         const int nLength = static_cast<int>(line.size());
         SCOPED_TRACE(testing::Message() << "step " << nStep << " line " << w);
         const std::vector<int> ends = EndColumns(line);
-        const int nWidth = ModelCharToColumn(ends, nLength);
+        const int nWidth = ModelColumn(ends, nLength);
         switch (pick(0, 9)) {
         case 0:
         case 1: {
             const int nChar = pick(0, nLength);
             ASSERT_EQ(index.CharToColumn(nLine, line.data(), nLength, nChar),
-                      ModelCharToColumn(ends, nChar))
+                      ModelColumn(ends, nChar))
                 << nChar;
             break;
         }
@@ -288,7 +269,7 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         case 3: {
             const int nColumn = pick(-2, nWidth + 5);
             ASSERT_EQ(index.ColumnToChar(nLine, line.data(), nLength, nColumn),
-                      ModelColumnToChar(ends, nColumn))
+                      ModelNearestChar(ends, nColumn))
                 << nColumn;
             break;
         }
@@ -296,7 +277,7 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         case 5: {
             const int nColumn = pick(-2, nWidth + 5);
             ASSERT_EQ(index.CharAtColumn(nLine, line.data(), nLength, nColumn),
-                      ModelCharAtColumn(ends, nColumn))
+                      ModelCoveringChar(ends, nColumn))
                 << nColumn;
             break;
         }

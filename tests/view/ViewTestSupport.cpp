@@ -1,6 +1,7 @@
 // Helpers of the view tests.
 #include "ViewTestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QApplication>
@@ -74,6 +75,24 @@ std::vector<int> EndColumns(std::string_view line) {
         ends.push_back(c);
     }
     return ends;
+}
+
+int ModelColumn(const std::vector<int>& ends, int nChar) {
+    return nChar == 0 ? 0 : ends[static_cast<size_t>(nChar) - 1];
+}
+
+int ModelNearestChar(const std::vector<int>& ends, int nColumn) {
+    if (nColumn <= 0)
+        return 0;
+    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
+    if (it == ends.end())
+        return static_cast<int>(ends.size());
+    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+}
+
+int ModelCoveringChar(const std::vector<int>& ends, int nColumn) {
+    return static_cast<int>(std::upper_bound(ends.begin(), ends.end(), std::max(nColumn, 0)) -
+                            ends.begin());
 }
 
 void UseDocumentFont(CTextView& view) {

@@ -69,8 +69,13 @@ bool IsCommandEnabled(CTextView& view, unsigned nId);
 std::string Where(const CTextView& view);
 // A scroll bar as "value 0-max page P", with " off" when disabled and " hidden" when not shown.
 std::string BarState(const QScrollBar* pBar);
-// The end column of every character of a line with tabs of four, walked one by one.
+// Tab mapping as a plain walk, tabs of four: the end column of every character of a line; from
+// those, the column where a character starts, the character nearest to a column (before a
+// character when the column lies at least half a tab before its end) and the one covering it.
 std::vector<int> EndColumns(std::string_view line);
+int ModelColumn(const std::vector<int>& ends, int nChar);
+int ModelNearestChar(const std::vector<int>& ends, int nColumn);
+int ModelCoveringChar(const std::vector<int>& ends, int nColumn);
 
 // The document font, so that cells have a known, fixed size.
 void UseDocumentFont(CTextView& view);
