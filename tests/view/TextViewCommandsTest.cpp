@@ -93,6 +93,7 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
             {Qt::Key_Left, kNone, 1, "\t\tabcdefgh\nabc\n0123456789a|bcdef"},
             {Qt::Key_Up, kNone, 2, "\t\tabc|defgh\nabc\n0123456789abcdef"},
             {Qt::Key_Down, kShift, 1, "\t\tabc[defgh\nabc]|\n0123456789abcdef"}}},
+        {"ab\ncd|", {{Qt::Key_Up, kShift, 1, "ab|[\ncd]"}}},
         // The document's start and end.
         {"ab\ncd|e\nfg", {{Qt::Key_End, kCtrl, 1, "ab\ncde\nfg|"}}},
         {"ab\ncd|e\nfg", {{Qt::Key_Home, kCtrl, 1, "|ab\ncde\nfg"}}},
