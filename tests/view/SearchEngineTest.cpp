@@ -20,7 +20,7 @@ public:
     explicit CTestLines(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
     int GetLineCount() const override { return static_cast<int>(m_lines.size()); }
     std::string_view GetLine(int nLine) const override {
-        return m_lines[static_cast<size_t>(nLine)];
+        return m_lines.at(static_cast<size_t>(nLine)); // a line past the text throws
     }
     const std::string& Line(int nLine) const { return m_lines[static_cast<size_t>(nLine)]; }
 
@@ -205,6 +205,7 @@ TEST(SearchEngine, FindsInDocumentsAndRangesByTheRules) {
         {twice, "abc", {0, 99}, 0, true, {0, 0}}, {twice, "abc", {0, 99}, U, true, {0, 1}},
         {twice, "abc", {99, 1}, U, true, {0, 1}},
         {twice, "abc", {0, 0}, 0, false, {0, 0}, {0, 0}, {0, 9}},
+        {twice, "x", {0, 0}, 0, true, kNone, {0, 0}, {0, 9}},
         // Only the first character of a match is held against the range end; a start before
         // the range begins at the range; an empty range finds nothing. Upward too: nothing
         // before the range's begin, round from its end.
@@ -247,6 +248,15 @@ TEST(SearchEngine, TextsThatDefeatTheShiftTablesAreSearchedRight) {
         EXPECT_EQ(FindFrom(text, strFront + "c", {0, 0}, dwCase), TextPos(-1, -1));
         EXPECT_EQ(FindFrom(text, "c" + strBack, {0, 0}, dwCase | SEARCH_UPWARD), TextPos(-1, -1));
     }
+    // The linear scan stops at the line's end: a pattern ending in NUL is not found in the
+    // byte that follows the line.
+    std::string strPattern, strPairs;
+    for (int i = 0; i < 100; ++i)
+        strPattern += i == 50 ? std::string("b\0", 2) : std::string("a\0", 2);
+    for (int i = 0; i < 2500; ++i)
+        strPairs += std::string("a\0", 2);
+    strPairs += strPattern.substr(0, strPattern.size() - 1);
+    EXPECT_EQ(FindFrom({strPairs}, strPattern, {0, 0}, 0), TextPos(-1, -1));
 }
 
 TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
