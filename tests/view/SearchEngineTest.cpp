@@ -206,6 +206,7 @@ TEST(SearchEngine, FindsInDocumentsAndRangesByTheRules) {
         {twice, "abc", {99, 1}, U, true, {0, 1}},
         {twice, "abc", {0, 0}, 0, false, {0, 0}, {0, 0}, {0, 9}},
         {twice, "x", {0, 0}, 0, true, kNone, {0, 0}, {0, 9}},
+        {twice, "abc", {0, 9}, U, false, {0, 1}, {0, 0}, {0, 9}},
         // Only the first character of a match is held against the range end; a start before
         // the range begins at the range; an empty range finds nothing. Upward too: nothing
         // before the range's begin, round from its end.
