@@ -83,3 +83,14 @@ void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers, int nT
     for (int i = 0; i < nTimes; ++i)
         QTest::keyClick(&widget, key, modifiers);
 }
+
+std::string DescribeAfter(CTextView& view, Qt::Key key, Qt::KeyboardModifiers modifiers,
+                          int nTimes) {
+    Press(view, key, modifiers, nTimes);
+    return DescribeView(view);
+}
+
+std::string WhereAfter(CTextView& view, Qt::Key key, Qt::KeyboardModifiers modifiers, int nTimes) {
+    Press(view, key, modifiers, nTimes);
+    return Where(view);
+}

@@ -45,3 +45,8 @@ struct TGoldenFixture {
 // nTimes clicks of one key on the view.
 void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
            int nTimes = 1);
+// The same, then the view described as a golden text, or by Where.
+std::string DescribeAfter(CTextView& view, Qt::Key key,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier, int nTimes = 1);
+std::string WhereAfter(CTextView& view, Qt::Key key,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier, int nTimes = 1);

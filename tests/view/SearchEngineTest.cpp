@@ -12,13 +12,15 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // Lines held in strings, as the engine reads a view's lines.
 class CTestLines final : public CLineSource {
 public:
     explicit CTestLines(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
     int GetLineCount() const override { return static_cast<int>(m_lines.size()); }
     std::string_view GetLine(int nLine) const override {
-        return m_lines[static_cast<size_t>(nLine)];
+        return m_lines.at(static_cast<size_t>(nLine)); // a line past the text throws
     }
     const std::string& Line(int nLine) const { return m_lines[static_cast<size_t>(nLine)]; }
 
@@ -134,129 +136,101 @@ std::string RandomText(std::mt19937& rng, int nMaxLength, std::string_view alpha
 
 } // namespace
 
-TEST(SearchEngine, FindInStringComparesWithCaseAndFindsTheFirstOccurrence) {
-    EXPECT_EQ(FindInString("abcabc", "bc", false), 1);
-    EXPECT_EQ(FindInString("abcabc", "BC", false), -1);
-    EXPECT_EQ(FindInString("abc", "abcd", false), -1);
-    EXPECT_EQ(FindInString("", "a", false), -1);
-    EXPECT_EQ(FindInString("abc", "", false), 0);
-    // NUL bytes are characters like any other.
-    EXPECT_EQ(FindInString(std::string_view("a\0b\0c", 5), std::string_view("b\0c", 3), false), 2);
+TEST(SearchEngine, FindInStringFindsTheFirstOccurrenceWithCaseAndWholeWords) {
+    // Whole words need a non-word character or the line's end on both sides; bytes 128 to
+    // 255 are no letters. A rejected candidate leaves no word boundary behind.
+    const struct {
+        std::string text, pattern;
+        bool bWholeWord;
+        int nExpected;
+    } cases[] = {
+        // clang-format off
+        {"abcabc", "bc", false, 1}, {"abcabc", "BC", false, -1}, {"abc", "abcd", false, -1},
+        {"", "a", false, -1}, {"abc", "", false, 0}, {"a\0b\0c"s, "b\0c"s, false, 2},
+        {"foo_bar", "foo", true, -1}, {"foobar", "foo", true, -1}, {"foo-bar", "foo", true, 0},
+        {"barfoo foo", "foo", true, 7}, {"x foo", "foo", true, 2}, {"xab ab", "ab", true, 4},
+        {"a9 a", "a", true, 3}, {"\xE4" "foo\xC4", "foo", true, 1}, {"aaa", "aa", true, -1},
+        {"aaa aa", "aa", true, 4}, {"a-aa-a", "a-a", true, -1}, {"a-aa-a b-b", "b-b", true, 7},
+        // clang-format on
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindInString(c.text, c.pattern, c.bWholeWord), c.nExpected) << c.text;
 }
 
-TEST(SearchEngine, WholeWordsNeedANonWordCharacterOrTheLineEndOnBothSides) {
-    EXPECT_EQ(FindInString("foo_bar", "foo", true), -1);
-    EXPECT_EQ(FindInString("foobar", "foo", true), -1);
-    EXPECT_EQ(FindInString("foo-bar", "foo", true), 0);
-    EXPECT_EQ(FindInString("barfoo foo", "foo", true), 7);
-    EXPECT_EQ(FindInString("x foo", "foo", true), 2);
-    EXPECT_EQ(FindInString("xab ab", "ab", true), 4);
-    EXPECT_EQ(FindInString("a9 a", "a", true), 3);
-    // Bytes 128 to 255 are no letters: they separate words.
-    EXPECT_EQ(FindInString("\xE4"
-                           "foo\xC4",
-                           "foo", true),
-              1);
-}
-
-TEST(SearchEngine, ARejectedCandidateLeavesNoWordBoundaryBehind) {
-    // "aa" at column 0 of "aaa" is followed by a word character; the one at column 1 follows
-    // one, so neither is a whole word.
-    EXPECT_EQ(FindInString("aaa", "aa", true), -1);
-    EXPECT_EQ(FindInString("aaa aa", "aa", true), 4);
-    EXPECT_EQ(FindInString("a-aa-a", "a-a", true), -1);
-    EXPECT_EQ(FindInString("a-aa-a b-b", "b-b", true), 7);
-    const std::vector<std::string> text{"aaa"};
-    EXPECT_EQ(FindFrom(text, "aa", {0, 0}, SEARCH_WHOLEWORD | SEARCH_MATCHCASE), TextPos(-1, -1));
-}
-
-TEST(SearchEngine, TheStartOfTheExaminedTextCountsAsAWordBoundary) {
-    // The caret between "foo" and "bar": the character before it is not looked at.
-    const std::vector<std::string> text{"foobar"};
-    EXPECT_EQ(FindFrom(text, "bar", {3, 0}, SEARCH_WHOLEWORD), TextPos(3, 0));
-    // Upward the whole line is examined: "foo" ends before a word character.
-    EXPECT_EQ(FindFrom(text, "foo", {3, 0}, SEARCH_WHOLEWORD | SEARCH_UPWARD), TextPos(-1, -1));
-}
-
-TEST(SearchEngine, WithoutMatchCaseOnlyAsciiLettersFold) {
-    const std::vector<std::string> text{"xx abc ABC", "\xC4\xE4"};
-    EXPECT_EQ(FindFrom(text, "ABC", {0, 0}, 0), TextPos(3, 0));
-    EXPECT_EQ(FindFrom(text, "ABC", {0, 0}, SEARCH_MATCHCASE), TextPos(7, 0));
-    EXPECT_EQ(FindFrom(text, "aBc", {4, 0}, 0), TextPos(7, 0));
-    EXPECT_EQ(FindFrom(text, "\xE4", {0, 0}, 0), TextPos(1, 1));
-    EXPECT_EQ(FindFrom(text, "\xC4", {1, 1}, 0), TextPos(0, 1));
-    EXPECT_EQ(FindFrom(text, "\xC4\xC4", {0, 0}, 0), TextPos(-1, -1));
-}
-
-TEST(SearchEngine, DownwardFindsTheFirstMatchFromTheStartAndWrapsOnce) {
-    const std::vector<std::string> text{"one abc", "", "abc two abc"};
-    EXPECT_EQ(FindFrom(text, "abc", {0, 0}, 0), TextPos(4, 0));
-    EXPECT_EQ(FindFrom(text, "abc", {5, 0}, 0), TextPos(0, 2));
-    EXPECT_EQ(FindFrom(text, "abc", {1, 2}, 0), TextPos(8, 2));
-    EXPECT_EQ(FindFrom(text, "abc", {9, 2}, 0), TextPos(4, 0));
-    EXPECT_EQ(FindFrom(text, "abc", {9, 2}, 0, false), TextPos(-1, -1));
-    // The only occurrence, with the caret at its end, is found again.
-    const std::vector<std::string> once{"x", "only here", "y"};
-    EXPECT_EQ(FindFrom(once, "here", {9, 1}, 0), TextPos(5, 1));
-    EXPECT_EQ(FindFrom(once, "nowhere", {0, 0}, 0), TextPos(-1, -1));
-}
-
-TEST(SearchEngine, UpwardFindsTheNearestMatchThatBeginsBeforeTheStart) {
-    const std::vector<std::string> text{"abc x", "abc abc abc"};
-    // From column 5 the match at 4 is the nearest before the caret, not the one at 8.
-    EXPECT_EQ(FindFrom(text, "abc", {5, 1}, SEARCH_UPWARD), TextPos(4, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {11, 1}, SEARCH_UPWARD), TextPos(8, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {8, 1}, SEARCH_UPWARD), TextPos(4, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {4, 1}, SEARCH_UPWARD), TextPos(0, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {0, 1}, SEARCH_UPWARD), TextPos(0, 0));
-    // Round from the top to the last occurrence of the text.
-    EXPECT_EQ(FindFrom(text, "abc", {0, 0}, SEARCH_UPWARD), TextPos(8, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {0, 0}, SEARCH_UPWARD, false), TextPos(-1, -1));
-    // A match that begins before the start may run on past it.
-    EXPECT_EQ(FindFrom(text, "bc x", {2, 0}, SEARCH_UPWARD), TextPos(1, 0));
-    // Overlapping occurrences are each found in turn.
-    const std::vector<std::string> overlaps{"aaaa"};
-    EXPECT_EQ(FindFrom(overlaps, "aa", {4, 0}, SEARCH_UPWARD), TextPos(2, 0));
-    EXPECT_EQ(FindFrom(overlaps, "aa", {2, 0}, SEARCH_UPWARD), TextPos(1, 0));
-    EXPECT_EQ(FindFrom(overlaps, "aa", {1, 0}, SEARCH_UPWARD), TextPos(0, 0));
-}
-
-TEST(SearchEngine, OnlyTheFirstCharacterOfAMatchIsHeldAgainstTheRangeEnd) {
-    const CTestLines lines({"xxxxabcdef"});
-    TextPos ptFound;
-    ASSERT_TRUE(FindInRange(lines, "abc", {0, 0}, {2, 0}, {5, 0}, 0, false, ptFound));
-    EXPECT_EQ(ptFound, TextPos(4, 0));
-    const CTestLines later({"xxxxxabcdef"});
-    EXPECT_FALSE(FindInRange(later, "abc", {0, 0}, {2, 0}, {5, 0}, 0, true, ptFound));
-    // A start before the range begins at the range; an empty range finds nothing.
-    ASSERT_TRUE(FindInRange(lines, "x", {0, 0}, {2, 0}, {5, 0}, 0, false, ptFound));
-    EXPECT_EQ(ptFound, TextPos(2, 0));
-    EXPECT_FALSE(FindInRange(lines, "x", {0, 0}, {2, 0}, {2, 0}, 0, true, ptFound));
-    // Upward too: nothing before the range's begin, round from its end.
-    ASSERT_TRUE(FindInRange(lines, "x", {3, 0}, {2, 0}, {5, 0}, SEARCH_UPWARD, false, ptFound));
-    EXPECT_EQ(ptFound, TextPos(2, 0));
-    EXPECT_FALSE(FindInRange(lines, "x", {2, 0}, {2, 0}, {5, 0}, SEARCH_UPWARD, false, ptFound));
-    ASSERT_TRUE(FindInRange(lines, "x", {2, 0}, {2, 0}, {5, 0}, SEARCH_UPWARD, true, ptFound));
-    EXPECT_EQ(ptFound, TextPos(3, 0));
-}
-
-TEST(SearchEngine, AnEmptyPatternMatchesWhereCharactersFollowTheStart) {
-    const std::vector<std::string> text{"ab", "", "c"};
-    EXPECT_EQ(FindFrom(text, "", {1, 0}, 0), TextPos(1, 0));
-    EXPECT_EQ(FindFrom(text, "", {2, 0}, 0), TextPos(0, 2));
-    EXPECT_EQ(FindFrom({""}, "", {0, 0}, 0), TextPos(-1, -1));
-}
-
-TEST(SearchEngine, StartsOutsideTheTextAreHarmless) {
-    const std::vector<std::string> text{"abc", "abc"};
-    EXPECT_EQ(FindFrom(text, "abc", {-5, -3}, 0), TextPos(0, 0));
-    EXPECT_EQ(FindFrom(text, "abc", {99, 0}, 0), TextPos(0, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {0, 99}, 0), TextPos(0, 0));
-    EXPECT_EQ(FindFrom(text, "abc", {0, 99}, SEARCH_UPWARD), TextPos(0, 1));
-    EXPECT_EQ(FindFrom(text, "abc", {99, 1}, SEARCH_UPWARD), TextPos(0, 1));
-    TextPos ptFound;
-    ASSERT_TRUE(FindInRange(CTestLines(text), "abc", {0, 0}, {0, 0}, {0, 9}, 0, false, ptFound));
-    EXPECT_EQ(ptFound, TextPos(0, 0));
+TEST(SearchEngine, FindsInDocumentsAndRangesByTheRules) {
+    constexpr uint32_t C = SEARCH_MATCHCASE, W = SEARCH_WHOLEWORD, U = SEARCH_UPWARD;
+    const TextPos kNone{-1, -1};
+    const std::vector<std::string> abc{"one abc", "", "abc two abc"}, up{"abc x", "abc abc abc"},
+        cases{"xx abc ABC", "\xC4\xE4"}, range{"xxxxabcdef"}, twice{"abc", "abc"};
+    // ptEnd kNone: FindInDocument from ptStart; else FindInRange from ptBegin to ptEnd.
+    const struct {
+        std::vector<std::string> text;
+        std::string pattern;
+        TextPos ptStart;
+        uint32_t dwFlags;
+        bool bWrap;
+        TextPos ptExpected;
+        TextPos ptBegin{0, 0}, ptEnd{-1, -1};
+    } rows[] = {
+        // clang-format off
+        // The start of the examined text counts as a word boundary: the caret between "foo"
+        // and "bar" downward; upward the whole line is examined.
+        {{"aaa"}, "aa", {0, 0}, W | C, true, kNone},
+        {{"foobar"}, "bar", {3, 0}, W, true, {3, 0}},
+        {{"foobar"}, "foo", {3, 0}, W | U, true, kNone},
+        // Without match case only ASCII letters fold.
+        {cases, "ABC", {0, 0}, 0, true, {3, 0}}, {cases, "ABC", {0, 0}, C, true, {7, 0}},
+        {cases, "aBc", {4, 0}, 0, true, {7, 0}}, {cases, "\xE4", {0, 0}, 0, true, {1, 1}},
+        {cases, "\xC4", {1, 1}, 0, true, {0, 1}}, {cases, "\xC4\xC4", {0, 0}, 0, true, kNone},
+        // Downward: the first match from the start, wrapping once.
+        {abc, "abc", {0, 0}, 0, true, {4, 0}}, {abc, "abc", {5, 0}, 0, true, {0, 2}},
+        {abc, "abc", {1, 2}, 0, true, {8, 2}}, {abc, "abc", {9, 2}, 0, true, {4, 0}},
+        {abc, "abc", {9, 2}, 0, false, kNone},
+        // The only occurrence, with the caret at its end, is found again.
+        {{"x", "only here", "y"}, "here", {9, 1}, 0, true, {5, 1}},
+        {{"x", "only here", "y"}, "nowhere", {0, 0}, 0, true, kNone},
+        // Upward: the nearest match that begins before the start, which may run on past it;
+        // round from the top to the last one; overlapping occurrences each in turn.
+        {up, "abc", {5, 1}, U, true, {4, 1}}, {up, "abc", {11, 1}, U, true, {8, 1}},
+        {up, "abc", {8, 1}, U, true, {4, 1}}, {up, "abc", {4, 1}, U, true, {0, 1}},
+        {up, "abc", {0, 1}, U, true, {0, 0}}, {up, "abc", {0, 0}, U, true, {8, 1}},
+        {up, "abc", {0, 0}, U, false, kNone}, {up, "bc x", {2, 0}, U, true, {1, 0}},
+        {{"aaaa"}, "aa", {4, 0}, U, true, {2, 0}}, {{"aaaa"}, "aa", {2, 0}, U, true, {1, 0}},
+        {{"aaaa"}, "aa", {1, 0}, U, true, {0, 0}},
+        // An empty pattern matches where characters follow the start.
+        {{"ab", "", "c"}, "", {1, 0}, 0, true, {1, 0}}, {{"ab", "", "c"}, "", {2, 0}, 0, true, {0, 2}},
+        {{""}, "", {0, 0}, 0, true, kNone},
+        // Starts outside the text are harmless.
+        {twice, "abc", {-5, -3}, 0, true, {0, 0}}, {twice, "abc", {99, 0}, 0, true, {0, 1}},
+        {twice, "abc", {0, 99}, 0, true, {0, 0}}, {twice, "abc", {0, 99}, U, true, {0, 1}},
+        {twice, "abc", {99, 1}, U, true, {0, 1}},
+        {twice, "abc", {0, 0}, 0, false, {0, 0}, {0, 0}, {0, 9}},
+        {twice, "x", {0, 0}, 0, true, kNone, {0, 0}, {0, 9}},
+        {twice, "abc", {0, 9}, U, false, {0, 1}, {0, 0}, {0, 9}},
+        // Only the first character of a match is held against the range end; a start before
+        // the range begins at the range; an empty range finds nothing. Upward too: nothing
+        // before the range's begin, round from its end.
+        {range, "abc", {0, 0}, 0, false, {4, 0}, {2, 0}, {5, 0}},
+        {{"xxxxxabcdef"}, "abc", {0, 0}, 0, true, kNone, {2, 0}, {5, 0}},
+        {range, "x", {0, 0}, 0, false, {2, 0}, {2, 0}, {5, 0}},
+        {range, "x", {0, 0}, 0, true, kNone, {2, 0}, {2, 0}},
+        {range, "x", {3, 0}, U, false, {2, 0}, {2, 0}, {5, 0}},
+        {range, "x", {2, 0}, U, false, kNone, {2, 0}, {5, 0}},
+        {range, "x", {2, 0}, U, true, {3, 0}, {2, 0}, {5, 0}},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        const CTestLines lines(row.text);
+        TextPos ptFound{-1, -1};
+        const bool bFound =
+            row.ptEnd == kNone
+                ? FindInDocument(lines, row.pattern, row.ptStart, row.dwFlags, row.bWrap, ptFound)
+                : FindInRange(lines, row.pattern, row.ptStart, row.ptBegin, row.ptEnd, row.dwFlags,
+                              row.bWrap, ptFound);
+        EXPECT_EQ(bFound ? ptFound : kNone, row.ptExpected)
+            << row.pattern << " from " << row.ptStart.x << "," << row.ptStart.y << " flags "
+            << row.dwFlags;
+    }
 }
 
 TEST(SearchEngine, TextsThatDefeatTheShiftTablesAreSearchedRight) {
@@ -275,6 +249,15 @@ TEST(SearchEngine, TextsThatDefeatTheShiftTablesAreSearchedRight) {
         EXPECT_EQ(FindFrom(text, strFront + "c", {0, 0}, dwCase), TextPos(-1, -1));
         EXPECT_EQ(FindFrom(text, "c" + strBack, {0, 0}, dwCase | SEARCH_UPWARD), TextPos(-1, -1));
     }
+    // The linear scan stops at the line's end: a pattern ending in NUL is not found in the
+    // byte that follows the line.
+    std::string strPattern, strPairs;
+    for (int i = 0; i < 100; ++i)
+        strPattern += i == 50 ? std::string("b\0", 2) : std::string("a\0", 2);
+    for (int i = 0; i < 2500; ++i)
+        strPairs += std::string("a\0", 2);
+    strPairs += strPattern.substr(0, strPattern.size() - 1);
+    EXPECT_EQ(FindFrom({strPairs}, strPattern, {0, 0}, 0), TextPos(-1, -1));
 }
 
 TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {

@@ -41,77 +41,66 @@ QRect Cells(CTextView& view, int nColumn, int nRow, int nCount) {
     return CellRect(view, nColumn, nRow).united(CellRect(view, nColumn + nCount - 1, nRow));
 }
 
-TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCell) {
-    auto pBuffer = MakeBuffer({"abc", "", "de", "fgh"});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 20, 6);
+// Each of the first nCells cells of a row as a letter: 'S' all selection background, 's' a
+// glyph on the selection background, '_' all empty-area colour, '.' anything else.
+std::string RowCells(CTextView& view, int nRow, int nCells) {
+    const QImage image = Render(view);
+    std::string out;
+    for (int nColumn = 0; nColumn < nCells; ++nColumn) {
+        const QRect rc = CellRect(view, nColumn, nRow);
+        const bool bSelBack = CellBackground(image, rc) == view.GetColorValue(CI_SELBACK);
+        out += IsFilled(image, rc, view.GetColorValue(CI_SELBACK))     ? 'S'
+               : bSelBack                                              ? 's'
+               : IsFilled(image, rc, view.GetColorValue(CI_EMPTYAREA)) ? '_'
+                                                                       : '.';
+    }
+    return out;
+}
+
+TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSelectionShows) {
+    CShownView fx(MakeBuffer({"abc", "", "de", "fgh"}), 20, 6);
+    CProbeView& view = fx.view;
     GiveFocus(view);
     view.SetSelectionRange({1, 0}, {0, 3});
-    const QImage image = Render(view);
-    const QColor crSel = view.GetColorValue(CI_SELBACK);
-    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
-
-    EXPECT_NE(CellBackground(image, CellRect(view, 0, 0)), crSel); // before the selection
-    EXPECT_EQ(CellBackground(image, CellRect(view, 1, 0)), crSel);
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 3, 0), crSel)); // the line break of line 0
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 4, 0), crEmpty));
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 0, 1), crSel)); // the empty line 1
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 1, 1), crEmpty));
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 2, 2), crSel)); // the line break of line 2
     // The selection ends at (0, 3): nothing of line 3 is selected.
-    for (int nColumn = 0; nColumn < 5; ++nColumn)
-        EXPECT_NE(CellBackground(image, CellRect(view, nColumn, 3)), crSel) << nColumn;
-}
-
-TEST(TextViewDrawing, SelectedTextIsWhiteOnBlack) {
-    auto pBuffer = MakeBuffer({"MMMM"});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 10, 2);
-    GiveFocus(view);
-    view.SetSelectionRange({2, 0}, {1, 0}); // the ends in either order
-    const QImage image = Render(view);
-    EXPECT_EQ(CellBackground(image, CellRect(view, 1, 0)), QColor(0, 0, 0));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 0), QColor(255, 255, 255)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 0), view.GetColorValue(CI_NORMALTEXT)));
-}
-
-TEST(TextViewDrawing, WithoutFocusTheSelectionIsNotDrawnUnlessAskedTo) {
-    auto pBuffer = MakeBuffer({"abc", ""});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 10, 3);
-    view.SetSelectionRange({0, 0}, {0, 1});
-    const QColor crSel = view.GetColorValue(CI_SELBACK);
-    QImage image = Render(view);
-    EXPECT_NE(CellBackground(image, CellRect(view, 0, 0)), crSel);
-    EXPECT_FALSE(IsFilled(image, CellRect(view, 3, 0), crSel));
-
+    const char* const apszRows[] = {".ssS__", "S_____", "ssS___", "...___"};
+    for (int nRow = 0; nRow < 4; ++nRow)
+        EXPECT_EQ(RowCells(view, nRow, 6), apszRows[nRow]) << nRow;
+    // Without focus the selection is not drawn unless asked to.
+    TakeFocus(view);
+    EXPECT_EQ(RowCells(view, 0, 6), "...___");
     view.m_bShowSelectionInactive = true;
-    image = Render(view);
-    EXPECT_EQ(CellBackground(image, CellRect(view, 0, 0)), crSel);
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 3, 0), crSel));
-
+    EXPECT_EQ(RowCells(view, 0, 6), ".ssS__");
     view.m_bShowSelectionInactive = false;
     GiveFocus(view);
-    EXPECT_TRUE(IsFilled(Render(view), CellRect(view, 3, 0), crSel));
+    EXPECT_EQ(RowCells(view, 0, 6), ".ssS__");
     TakeFocus(view);
-    EXPECT_FALSE(IsFilled(Render(view), CellRect(view, 3, 0), crSel));
+    EXPECT_EQ(RowCells(view, 0, 6), "...___");
+
+    // Selected text is white on black; the ends may come in either order.
+    CShownView text(MakeBuffer({"MMMM"}), 10, 2);
+    GiveFocus(text.view);
+    text.view.SetSelectionRange({2, 0}, {1, 0});
+    const QImage image = Render(text.view);
+    EXPECT_EQ(CellBackground(image, CellRect(text.view, 1, 0)), QColor(0, 0, 0));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(text.view, 1, 0), QColor(255, 255, 255)));
+    EXPECT_TRUE(
+        HasGlyphPixelsOf(image, CellRect(text.view, 2, 0), text.view.GetColorValue(CI_NORMALTEXT)));
 }
 
 TEST(TextViewDrawing, RowsBelowTheLastLineAreEmptyAreaAndPlainMargin) {
-    auto pBuffer = MakeBuffer({"one", "two"});
-    pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 12, 5);
+    CShownView fx(MakeBuffer({"one", "two"}), 12, 5);
+    CProbeView& view = fx.view;
+    fx.pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
     const QImage image = Render(view);
-    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
     const QColor crMargin = view.GetColorValue(CI_MARGIN);
     for (int nRow = 2; nRow < 5; ++nRow) {
-        EXPECT_TRUE(IsFilled(image, Cells(view, 0, nRow, 12), crEmpty)) << nRow;
+        EXPECT_EQ(RowCells(view, nRow, 12), std::string(12, '_')) << nRow;
         EXPECT_TRUE(IsFilled(image, MarginRect(view, nRow), crMargin)) << nRow;
     }
     EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), crMargin));
     EXPECT_FALSE(IsFilled(image, MarginRect(view, 1), crMargin)); // the bookmark's icon
-    EXPECT_TRUE(IsFilled(image, Cells(view, 3, 0, 9), crEmpty));  // right of a line's end
+    EXPECT_EQ(RowCells(view, 0, 12), "..._________");             // right of a line's end
 }
 
 // The margin cell of a row, compared with the bitmap's cell drawn over the margin colour.
@@ -127,15 +116,15 @@ bool ShowsMarginCell(CTextView& view, const QImage& image, int nRow, int nCell) 
 }
 
 TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedence) {
-    auto pBuffer = MakeBuffer({"a", "b", "c", "d", "e"});
-    pBuffer->ChangeLineFlag(0, LineFlagMark(0), true);
-    pBuffer->ChangeLineFlag(0, LineFlagMark(3), true);
-    pBuffer->ChangeLineFlag(1, LineFlagMark(0), true);
-    pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
-    pBuffer->ChangeLineFlag(2, LINEFLAG_BOOKMARK, true, false);
-    pBuffer->ChangeLineFlag(3, LineFlagMark(9), true);
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 5, 5);
+    CShownView fx(MakeBuffer({"a", "b", "c", "d", "e"}), 5, 5);
+    auto& view = fx.view;
+    for (const auto& [nLine, dwFlag] : {std::pair{0, LineFlagMark(0)},
+                                        {0, LineFlagMark(3)},
+                                        {1, LineFlagMark(0)},
+                                        {1, LINEFLAG_BOOKMARK},
+                                        {2, LINEFLAG_BOOKMARK},
+                                        {3, LineFlagMark(9)}})
+        fx.pBuffer->ChangeLineFlag(nLine, dwFlag, true, dwFlag != LINEFLAG_BOOKMARK);
     const QImage image = Render(view);
     EXPECT_TRUE(ShowsMarginCell(view, image, 0, 5)); // bookmarks 0 and 3: the digit 3
     EXPECT_FALSE(ShowsMarginCell(view, image, 0, 12));
@@ -162,21 +151,30 @@ TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColours) {
     view.OnInitialUpdate();
     ShowWithCells(view, 40, 5);
     const QImage image = Render(view);
-    EXPECT_TRUE(
-        HasGlyphPixelsOf(image, Cells(view, 0, 0, 16), QColor(128, 0, 128))); // structure atom
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 17, 0, 8), QColor(0, 128, 0))); // value word
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 4, 1, 9), QColor(0, 0, 255))); // attribute atom
-    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 4, 1, 9), QColor(255, 0, 255)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 14, 1, 3), QColor(255, 0, 255)));   // number
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 18, 1, 6), QColor(128, 128, 128))); // comment
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 14, 2, 7), QColor(255, 0, 0)));     // string
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 19, 3, 4), QColor(255, 0, 255))); // hex number
+    const struct {
+        int nColumn, nRow, nCount;
+        QColor cr;
+        bool bDrawn;
+    } runs[] = {
+        {0, 0, 16, QColor(128, 0, 128), true},   // structure atom
+        {17, 0, 8, QColor(0, 128, 0), true},     // value word
+        {4, 1, 9, QColor(0, 0, 255), true},      // attribute atom
+        {4, 1, 9, QColor(255, 0, 255), false},   //
+        {14, 1, 3, QColor(255, 0, 255), true},   // number
+        {18, 1, 6, QColor(128, 128, 128), true}, // comment
+        {14, 2, 7, QColor(255, 0, 0), true},     // string
+        {19, 3, 4, QColor(255, 0, 255), true},   // hexadecimal number
+    };
+    for (const auto& run : runs) {
+        EXPECT_EQ(HasGlyphPixelsOf(image, Cells(view, run.nColumn, run.nRow, run.nCount), run.cr),
+                  run.bDrawn)
+            << run.nColumn << "," << run.nRow;
+    }
 }
 
 TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
-    auto pBuffer = MakeBuffer({"MMMMMM"});
-    CBlockView view;
-    SetUpView(view, pBuffer.get(), 10, 2);
+    TShownView<CBlockView> fx(MakeBuffer({"MMMMMM"}), 10, 2);
+    auto& view = fx.view;
     view.m_nBlockPos = 2;
     view.m_nBlockColor = 42;
     const QImage image = Render(view);
@@ -191,9 +189,8 @@ TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
 }
 
 TEST(TextViewDrawing, TabsExpandAndNulBytesShowAsAOneColumnPlaceholder) {
-    auto pBuffer = MakeBuffer({std::string("\tM"), std::string("a\0M", 3)});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 10, 3);
+    CShownView fx(MakeBuffer({std::string("\tM"), std::string("a\0M", 3)}), 10, 3);
+    auto& view = fx.view;
     const QImage image = Render(view);
     const QColor crText = view.GetColorValue(CI_NORMALTEXT);
     EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 4), crText));
@@ -210,9 +207,8 @@ TEST(TextViewDrawing, BytesDrawAsTheirWindows1252CharactersAndUndefinedOnesAsThe
     for (int ch = 0x7F; ch <= 0x9F; ++ch)
         rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
     rows.push_back("\x01\xE9 ");
-    auto pBuffer = MakeBuffer(rows);
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 4, static_cast<int>(rows.size()));
+    CShownView fx(MakeBuffer(rows), 4, static_cast<int>(rows.size()));
+    auto& view = fx.view;
     const QImage image = Render(view);
     for (size_t i = 0; i < rows.size(); ++i) {
         const auto ch = static_cast<unsigned char>(rows[i][1]);
@@ -226,9 +222,8 @@ TEST(TextViewDrawing, BytesDrawAsTheirWindows1252CharactersAndUndefinedOnesAsThe
 }
 
 TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
-    auto pBuffer = MakeBuffer({"ab", std::string(40, 'M')});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 10, 3);
+    CShownView fx(MakeBuffer({"ab", std::string(40, 'M')}), 10, 3);
+    auto& view = fx.view;
     view.ScrollToColumn(20, true);
     const QImage image = Render(view);
     EXPECT_TRUE(IsFilled(image, Cells(view, 0, 0, 10), view.GetColorValue(CI_EMPTYAREA)));
@@ -237,9 +232,8 @@ TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
 }
 
 TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
-    auto pBuffer = MakeBuffer({"x"});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 5, 3);
+    CShownView fx(MakeBuffer({"x"}), 5, 3);
+    auto& view = fx.view;
     view.GetLineEndState(0);
     QPalette palette = view.palette();
     palette.setColor(QPalette::Base, QColor(10, 20, 30));
@@ -254,9 +248,8 @@ TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
 }
 
 TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
-    auto pBuffer = MakeBuffer({"abc", "\tdef"});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 10, 3);
+    CShownView fx(MakeBuffer({"abc", "\tdef"}), 10, 3);
+    auto& view = fx.view;
     view.PlaceCaret({1, 1});
     EXPECT_TRUE(view.GetCaretRect().isEmpty()); // no focus, no caret
     GiveFocus(view);
@@ -287,9 +280,8 @@ TEST(TextViewDrawing, ALineScrolledFarRightKeepsColoursThatBeganFarToItsLeft) {
     }
     strString += "\" mat_width 100";
     const std::string strHex = std::string(30000, 'f') + "x";
-    auto pBuffer = MakeBuffer({strString, strComment, strHex});
-    CProbeSampleView view;
-    SetUpView(view, pBuffer.get(), 30, 4);
+    TShownView<CProbeSampleView> fx(MakeBuffer({strString, strComment, strHex}), 30, 4);
+    auto& view = fx.view;
     const int nColumn = view.CharToColumn(0, 25000);
     view.ScrollToColumn(nColumn, true);
     QImage image = Render(view);

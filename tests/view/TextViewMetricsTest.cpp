@@ -1,5 +1,7 @@
-// The text view's metrics, position mapping and per-line caches, driven on real widgets.
+// The text view's metrics, position mapping and per-line caches, and its reaction to buffer
+// changes, attaching and resetting, driven on real widgets.
 #include "ViewTestSupport.h"
+#include "resources/CommandIds.h"
 
 #include <algorithm>
 #include <random>
@@ -10,6 +12,8 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QMouseEvent>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -31,18 +35,23 @@ public:
     std::vector<std::pair<int, uint32_t>> m_arrParsed;
 };
 
-void Insert(CTextBuffer& buffer, int nLine, int nChar, std::string_view text) {
-    int nEndLine = 0, nEndChar = 0;
-    buffer.InsertTextAt(nullptr, nLine, nChar, text, nEndLine, nEndChar, EDITACT_TYPING);
-}
-
-void Delete(CTextBuffer& buffer, TextPos from, TextPos to) {
-    buffer.DeleteRange(nullptr, from.y, from.x, to.y, to.x, EDITACT_DELETE);
+// The two per-line caches: "states 2 5 - widths 1 2 -", "-" for an unset entry.
+std::string Caches(const CProbeView& view) {
+    std::string out = "states";
+    for (int i = 0; i < view.m_LineStates.Size(); ++i) {
+        const uint32_t dwState = view.m_LineStates.Get(i);
+        out += dwState == LINESTATE_UNSET ? " -" : " " + std::to_string(dwState);
+    }
+    out += " widths";
+    for (int i = 0; i < view.m_LineColumns.Size(); ++i) {
+        const int nWidth = view.m_LineColumns.Get(i);
+        out += nWidth == CLineWidthCache::WIDTH_UNSET ? " -" : " " + std::to_string(nWidth);
+    }
+    return out;
 }
 
 TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLine) {
     CProbeView view;
-    EXPECT_EQ(view.GetBuffer(), nullptr);
     EXPECT_EQ(view.GetLineCount(), 1);
     EXPECT_EQ(view.GetLineLength(0), 0);
     EXPECT_EQ(view.GetLineText(0), nullptr);
@@ -68,10 +77,10 @@ TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
     EXPECT_GT(view.GetCharWidth(), 4);
     const QFontInfo info(view.GetStyleFont(false, false).Font());
     EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
-    // The bold and italic slots come from the same description.
+    // The bold and italic slots come from the same description, which keeps the last font
+    // made from it.
     EXPECT_TRUE(view.GetStyleFont(false, true).Font().bold());
     EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
-    // The description keeps the last font made from it.
     EXPECT_EQ(view.GetBaseFont().nWeight, FW_NORMAL);
     EXPECT_TRUE(view.GetBaseFont().bItalic);
     // The base font of a new view is a face that is not installed here: a fixed-pitch font
@@ -84,42 +93,35 @@ TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
 }
 
 TEST(TextViewMetrics, VisibleCountsAreWholeCellsAndFollowResizes) {
-    auto pBuffer = MakeNumberedBuffer(100);
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 30, 10);
-    EXPECT_EQ(view.GetVisibleLineCount(), 10);
-    EXPECT_EQ(view.GetVisibleColumnCount(), 30);
+    CShownView fx(MakeNumberedBuffer(100), 30, 10);
+    CProbeView& view = fx.view;
     // A partly visible line or column does not count.
-    view.resize(view.size() + QSize(view.GetCharWidth() - 1, view.GetLineHeight() - 1));
-    EXPECT_EQ(view.GetVisibleLineCount(), 10);
-    EXPECT_EQ(view.GetVisibleColumnCount(), 30);
-    view.resize(view.size() + QSize(1, 1));
-    EXPECT_EQ(view.GetVisibleLineCount(), 11);
-    EXPECT_EQ(view.GetVisibleColumnCount(), 31);
+    const QSize cell(view.GetCharWidth(), view.GetLineHeight());
+    for (const auto& [grow, nColumns, nLines] :
+         {std::tuple{QSize(0, 0), 30, 10}, {cell - QSize(1, 1), 30, 10}, {QSize(1, 1), 31, 11}}) {
+        view.resize(view.size() + grow);
+        EXPECT_EQ(view.GetVisibleColumnCount(), nColumns);
+        EXPECT_EQ(view.GetVisibleLineCount(), nLines);
+    }
     EXPECT_EQ(view.m_pLineBitmap, nullptr); // made again at the next paint
 }
 
 TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndBack) {
-    auto pBuffer = MakeBuffer({"abcdef", "a\tb", "", "last line"});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 20, 10);
-    const int cx = view.GetCharWidth();
-    const int cy = view.GetLineHeight();
-    const int m = view.GetMarginWidth();
-    // A point in the margin gives index 0 of the line under it.
-    EXPECT_EQ(view.ClientToTextPos(QPoint(3, cy + 2)), (TextPos{0, 1}));
-    // Below the last line: the last line. Right of a line's end: its length.
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m + 2 * cx, 9 * cy)), (TextPos{2, 3}));
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m + 15 * cx, 0)), (TextPos{6, 0}));
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m + 15 * cx, 2 * cy)), (TextPos{0, 2}));
-    // Inside the tab's span: the tab; the column after it: b.
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m + 3 * cx + 1, cy)), (TextPos{1, 1}));
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m + 4 * cx, cy)), (TextPos{2, 1}));
+    CShownView fx(MakeBuffer({"abcdef", "a\tb", "", "last line"}));
+    CProbeView& view = fx.view;
+    const int cx = view.GetCharWidth(), cy = view.GetLineHeight(), m = view.GetMarginWidth();
+    // A point in the margin gives index 0 of the line under it; below the last line, the last
+    // line; right of a line's end, its length; inside a tab's span the tab, after it b.
+    const std::pair<QPoint, TextPos> points[] = {
+        {{3, cy + 2}, {0, 1}},          {{m + 2 * cx, 9 * cy}, {2, 3}},
+        {{m + 15 * cx, 0}, {6, 0}},     {{m + 15 * cx, 2 * cy}, {0, 2}},
+        {{m + 3 * cx + 1, cy}, {1, 1}}, {{m + 4 * cx, cy}, {2, 1}}};
+    for (const auto& [pt, ptText] : points)
+        EXPECT_EQ(view.ClientToTextPos(pt), ptText) << pt.x() << "," << pt.y();
     // The right half of a character snaps to the position after it.
     QPoint pt(m + 2 * cx + cx / 2 + 1, 0);
     view.SnapToCharCenter(pt);
     EXPECT_EQ(view.ClientToTextPos(pt), (TextPos{3, 0}));
-
     EXPECT_EQ(view.TextPosToClient({2, 1}), QPoint(m + 4 * cx, cy));
     view.ScrollToTopLine(2, true);
     view.ScrollToColumn(3, true);
@@ -130,7 +132,8 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndBack) {
     EXPECT_EQ(view.ColumnToChar(1, 3), 2);
 }
 
-TEST(TextViewMetrics, ChangingTheFontKeepsRememberedWidths) {
+TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
+    // Changing the font keeps remembered widths: no line is read again.
     auto pBuffer = MakeBuffer({"short", "a much longer line", "x"});
     CCountingView view;
     view.AttachBuffer(pBuffer.get());
@@ -139,120 +142,41 @@ TEST(TextViewMetrics, ChangingTheFontKeepsRememberedWidths) {
     UseDocumentFont(view);
     view.m_nMaxLineColumns = -1;
     EXPECT_EQ(view.GetMaxLineColumns(), 18);
-    EXPECT_EQ(view.m_nTextReads, nReads); // answered from the cache, no line read again
+    EXPECT_EQ(view.m_nTextReads, nReads);
     EXPECT_EQ(view.GetLineHeight(), 17);
-}
 
-TEST(TextViewMetrics, AnEditInsideALineClearsStatesFromItAndOnlyItsWidth) {
-    auto pBuffer = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
-    CCountingView view;
-    view.AttachBuffer(pBuffer.get());
+    // An edit inside a line clears the states from it on and only its own width, which is
+    // measured again at once.
+    auto pEdited = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
+    view.AttachBuffer(pEdited.get());
+    view.m_arrParsed.clear();
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 1 + 4 + 1);
     EXPECT_EQ(view.GetMaxLineColumns(), 4);
     ASSERT_EQ(view.m_arrParsed.front(), (std::pair<int, uint32_t>{0, 0})); // line 0 from 0
-
-    Insert(*pBuffer, 2, 1, "ccccc");
-    EXPECT_EQ(view.m_LineStates.Size(), 5);
-    EXPECT_EQ(view.m_LineStates.Get(0), 2u);
-    EXPECT_EQ(view.m_LineStates.Get(1), 5u);
-    EXPECT_EQ(view.m_LineStates.Get(2), LINESTATE_UNSET);
-    EXPECT_EQ(view.m_LineStates.Get(4), LINESTATE_UNSET);
-    EXPECT_EQ(view.m_LineColumns.Get(1), 3);
-    EXPECT_EQ(view.m_LineColumns.Get(2), 6); // measured again at once
-    EXPECT_EQ(view.m_LineColumns.Get(3), 4);
+    BufferInsert(*pEdited, 2, 1, "ccccc");
+    EXPECT_EQ(Caches(view), "states 2 5 - - - widths 2 3 6 4 1");
     EXPECT_EQ(view.GetMaxLineColumns(), 6);
-
     // The states are computed again on the next use, from the changed line on only.
     view.m_arrParsed.clear();
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 6 + 4 + 1);
     ASSERT_EQ(view.m_arrParsed.size(), 3u);
     EXPECT_EQ(view.m_arrParsed[0], (std::pair<int, uint32_t>{2, 5}));
-}
 
-TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
-    std::vector<std::string> lines(30, "    mat_width 480");
-    auto pBuffer = MakeBuffer(lines);
-    CProbeSampleView view;
-    view.SetDocumentBuffer(pBuffer.get());
-    view.OnInitialUpdate();
-    ShowWithCells(view, 40, 20);
-    view.GetLineEndState(29);
-    QApplication::processEvents();
-    const int h = view.GetLineHeight();
-
-    // Typing in line 5 leaves its end state as it was: only its own row is repainted.
-    view.m_rcPendingPaint = QRect();
-    Insert(*pBuffer, 5, 4, "x");
-    EXPECT_EQ(view.m_LineStates.ComputedCount(), 30);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, view.viewport()->width(), h));
-
-    // A backslash at the end of an open string carries the string over: everything after it
-    // is parsed and painted again.
-    view.m_rcPendingPaint = QRect();
-    Insert(*pBuffer, 7, pBuffer->GetLineLength(7), " \"open \\");
-    EXPECT_EQ(view.m_LineStates.ComputedCount(), 7);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 7 * h, view.viewport()->width(), 13 * h));
-    EXPECT_NE(view.GetLineEndState(7), 0u);
-}
-
-TEST(TextViewMetrics, InsertedAndRemovedLinesResizeTheCachesExactly) {
-    auto pBuffer = MakeBuffer({"0", "11", "222", "3333", "44444", "555555"});
-    CCountingView view;
-    view.AttachBuffer(pBuffer.get());
+    // Inserted and removed lines resize the caches exactly; removing the widest line brings
+    // the widest width back down.
+    auto pLines = MakeBuffer({"0", "11", "222", "3333", "44444", "555555"});
+    view.AttachBuffer(pLines.get());
     view.GetLineEndState(5);
     EXPECT_EQ(view.GetMaxLineColumns(), 6);
-
-    Insert(*pBuffer, 2, 1, "\r\nxxxxxxxxxx\r\n");
-    ASSERT_EQ(pBuffer->GetLineCount(), 8);
-    EXPECT_EQ(view.m_LineStates.Size(), 8);
-    EXPECT_EQ(view.m_LineStates.Get(1), 3u);
-    EXPECT_EQ(view.m_LineStates.Get(2), LINESTATE_UNSET);
-    EXPECT_EQ(view.m_LineColumns.Size(), 8);
-    EXPECT_EQ(view.m_LineColumns.UnsetCount(), 0);
-    const std::vector<int> afterInsert = {1, 2, 1, 10, 2, 4, 5, 6};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(view.m_LineColumns.Get(i), afterInsert[static_cast<size_t>(i)]) << i;
+    BufferInsert(*pLines, 2, 1, "\r\nxxxxxxxxxx\r\n");
+    EXPECT_EQ(Caches(view), "states 1 3 - - - - - - widths 1 2 1 10 2 4 5 6");
     EXPECT_EQ(view.GetMaxLineColumns(), 10);
-
-    // Removing the widest line brings the widest width back down.
-    Delete(*pBuffer, {1, 2}, {0, 4});
-    ASSERT_EQ(pBuffer->GetLineCount(), 6);
-    EXPECT_EQ(view.m_LineStates.Size(), 6);
-    EXPECT_EQ(view.m_LineColumns.Size(), 6);
-    const std::vector<int> afterDelete = {1, 2, 3, 4, 5, 6};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(view.m_LineColumns.Get(i), afterDelete[static_cast<size_t>(i)]) << i;
+    BufferDelete(*pLines, {1, 2}, {0, 4});
+    EXPECT_EQ(Caches(view), "states 1 3 - - - - widths 1 2 3 4 5 6");
     EXPECT_EQ(view.GetMaxLineColumns(), 6);
     EXPECT_EQ(view.GetLineEndState(5), 21u);
-}
 
-TEST(TextViewMetrics, TheBaseParserGivesStateZeroForEveryLine) {
-    auto pBuffer = MakeBuffer({"one", "", "three"});
-    CProbeView view;
-    view.AttachBuffer(pBuffer.get());
-    EXPECT_EQ(view.GetLineEndState(-1), 0u);
-    EXPECT_EQ(view.GetLineEndState(-7), 0u);
-    EXPECT_EQ(view.GetLineEndState(2), 0u);
-    EXPECT_EQ(view.m_LineStates.ComputedCount(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(view.m_LineStates.Get(i), 0u);
-}
-
-TEST(TextViewMetrics, ZarnStatesCarryOverABackslashAtTheLineEnd) {
-    auto pBuffer = MakeBuffer({"mat_title \"open \\", "still the string\"", "x"});
-    CProbeSampleView view;
-    view.SetDocumentBuffer(pBuffer.get());
-    view.OnInitialUpdate();
-    EXPECT_NE(view.GetLineEndState(0), 0u);
-    EXPECT_EQ(view.GetLineEndState(1), 0u);
-}
-
-TEST(TextViewMetrics, ResetFreesTheCachesAndMetrics) {
-    auto pBuffer = MakeBuffer({"abc", "de"});
-    CProbeView view;
-    view.AttachBuffer(pBuffer.get());
-    view.GetLineEndState(1);
-    view.GetMaxLineColumns();
+    // A reset frees the caches and metrics and keeps the buffer.
     view.GetLineHeight();
     view.ResetViewState();
     EXPECT_FALSE(view.m_LineStates.Exists());
@@ -261,29 +185,46 @@ TEST(TextViewMetrics, ResetFreesTheCachesAndMetrics) {
     EXPECT_EQ(view.m_cyLine, -1);
     EXPECT_EQ(view.m_nStickyColumn, -1);
     EXPECT_EQ(view.GetTabWidth(), 4);
-    EXPECT_EQ(view.GetBuffer(), pBuffer.get()); // the buffer is kept
+    EXPECT_EQ(view.GetBuffer(), pLines.get());
+    view.DetachBuffer();
+
+    // The base parser gives state 0 for every line, and for lines before the first.
+    auto pPlain = MakeBuffer({"one", "", "three"});
+    CProbeView plain;
+    plain.AttachBuffer(pPlain.get());
+    EXPECT_EQ(plain.GetLineEndState(-1), 0u);
+    EXPECT_EQ(plain.GetLineEndState(-7), 0u);
+    EXPECT_EQ(plain.GetLineEndState(2), 0u);
+    EXPECT_EQ(plain.m_LineStates.ComputedCount(), 3);
+    EXPECT_EQ(Caches(plain), "states 0 0 0 widths 3 0 5");
 }
 
-// The end column of every character of a line, walked one by one.
-std::vector<int> EndColumns(std::string_view line) {
-    std::vector<int> ends;
-    int c = 0;
-    for (const char ch : line) {
-        c = ch == '\t' ? c + 4 - c % 4 : c + 1;
-        ends.push_back(c);
-    }
-    return ends;
-}
-
-// The character nearest to a column: at the first character that reaches it, before the
-// character when the column lies at least half a tab before the character's end.
-int NearestChar(const std::vector<int>& ends, int nColumn) {
-    if (nColumn <= 0)
-        return 0;
-    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
-    if (it == ends.end())
-        return static_cast<int>(ends.size());
-    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
+    std::vector<std::string> lines(30, "    mat_width 480");
+    lines[0] = "mat_title \"open \\";
+    lines[1] = "still the string\"";
+    auto pBuffer = MakeBuffer(lines);
+    CProbeSampleView view;
+    view.SetDocumentBuffer(pBuffer.get());
+    view.OnInitialUpdate();
+    // Zarn states carry a backslash at the end of an open string over to the next line.
+    EXPECT_NE(view.GetLineEndState(0), 0u);
+    EXPECT_EQ(view.GetLineEndState(1), 0u);
+    ShowWithCells(view, 40, 20);
+    view.GetLineEndState(29);
+    QApplication::processEvents();
+    const int h = view.GetLineHeight();
+    // Typing in line 5 leaves its end state as it was: only its own row is repainted.
+    view.m_rcPendingPaint = QRect();
+    BufferInsert(*pBuffer, 5, 4, "x");
+    EXPECT_EQ(view.m_LineStates.ComputedCount(), 30);
+    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, view.viewport()->width(), h));
+    // An open string carried over: everything after it is parsed and painted again.
+    view.m_rcPendingPaint = QRect();
+    BufferInsert(*pBuffer, 7, pBuffer->GetLineLength(7), " \"open \\");
+    EXPECT_EQ(view.m_LineStates.ComputedCount(), 7);
+    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 7 * h, view.viewport()->width(), 13 * h));
+    EXPECT_NE(view.GetLineEndState(7), 0u);
 }
 
 // Words, blanks and tabs; with bBreaks now and then a line break.
@@ -303,72 +244,211 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
     auto pick = [&rng](int nFrom, int nTo) {
         return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
     };
-    auto pBuffer = MakeBuffer(
-        {"short", RandomLineText(rng, 30000, false), "x\ty", RandomLineText(rng, 20000, false)});
-    CProbeView view;
-    SetUpView(view, pBuffer.get(), 40, 6);
+    CShownView fx(MakeBuffer({"short", RandomLineText(rng, 30000, false), "x\ty",
+                              RandomLineText(rng, 20000, false)}),
+                  40, 6);
+    CProbeView& view = fx.view;
+    auto ends = [&view](int nLine) {
+        return EndColumns(std::string_view(view.GetLineText(nLine), view.GetLineLength(nLine)));
+    };
     for (int nStep = 0; nStep < 300; ++nStep) {
+        SCOPED_TRACE(nStep);
         // Typing and deleting in one line mostly; now and then a paste or a cut over lines.
         const int nLine = pick(0, view.GetLineCount() - 1);
         const int nChar = pick(0, view.GetLineLength(nLine));
         const bool bLarge = pick(0, 9) == 0;
         if (pick(0, 1) == 0) {
-            Insert(*pBuffer, nLine, nChar, RandomLineText(rng, pick(1, bLarge ? 9000 : 3), bLarge));
+            BufferInsert(*fx.pBuffer, nLine, nChar,
+                         RandomLineText(rng, pick(1, bLarge ? 9000 : 3), bLarge));
         } else {
             const int nLastLine = bLarge ? std::min(nLine + 1, view.GetLineCount() - 1) : nLine;
             const int nEnd = nLastLine == nLine
                                  ? std::min(nChar + pick(1, 3), view.GetLineLength(nLine))
                                  : pick(0, view.GetLineLength(nLastLine));
-            Delete(*pBuffer, {nChar, nLine}, {nEnd, nLastLine});
+            BufferDelete(*fx.pBuffer, {nChar, nLine}, {nEnd, nLastLine});
         }
-
         int nWidest = 0;
         for (int i = 0; i < view.GetLineCount(); ++i) {
-            const std::vector<int> ends =
-                EndColumns(std::string_view(view.GetLineText(i), view.GetLineLength(i)));
-            const int nWidth = ends.empty() ? 0 : ends.back();
+            const std::vector<int> line = ends(i);
+            const int nWidth = line.empty() ? 0 : line.back();
             nWidest = std::max(nWidest, nWidth);
-            ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth) << "step " << nStep << " line " << i;
+            ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth) << "line " << i;
             const int x = pick(0, view.GetLineLength(i));
-            ASSERT_EQ(view.CharToColumn(i, x), x == 0 ? 0 : ends[static_cast<size_t>(x) - 1])
-                << "step " << nStep << " line " << i << " char " << x;
+            ASSERT_EQ(view.CharToColumn(i, x), ModelColumn(line, x))
+                << "line " << i << " char " << x;
             // The character covering a column, as a click finds it, and the nearest one.
             const int nColumn = pick(0, nWidth + 3);
             view.ScrollToColumn(nColumn, true);
-            const QPoint pt(view.GetMarginWidth(),
-                            (i - view.GetFirstVisibleLine()) * view.GetLineHeight());
-            if (i >= view.GetFirstVisibleLine() && i < view.GetFirstVisibleLine() + 6) {
-                ASSERT_EQ(view.ClientToTextPos(pt).x,
-                          std::upper_bound(ends.begin(), ends.end(), nColumn) - ends.begin())
-                    << "step " << nStep << " line " << i << " column " << nColumn;
+            const int nRow = i - view.GetFirstVisibleLine();
+            if (nRow >= 0 && nRow < 6) {
+                ASSERT_EQ(
+                    view.ClientToTextPos(QPoint(view.GetMarginWidth(), nRow * view.GetLineHeight()))
+                        .x,
+                    ModelCoveringChar(line, nColumn))
+                    << "line " << i << " column " << nColumn;
             }
-            const int nNearest = NearestChar(ends, nColumn);
-            ASSERT_EQ(view.ColumnToChar(i, nColumn), nNearest)
-                << "step " << nStep << " line " << i << " column " << nColumn;
+            ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn))
+                << "line " << i << " column " << nColumn;
         }
-        ASSERT_EQ(view.GetMaxLineColumns(), nWidest) << "step " << nStep;
+        ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
 
         // The caret where the walk puts it, and a move down keeping its screen column.
         GiveFocus(view);
         const int nCaretLine = pick(0, view.GetLineCount() - 1);
-        const std::vector<int> ends = EndColumns(
-            std::string_view(view.GetLineText(nCaretLine), view.GetLineLength(nCaretLine)));
         const int x = pick(0, view.GetLineLength(nCaretLine));
-        const int nCaretColumn = x == 0 ? 0 : ends[static_cast<size_t>(x) - 1];
+        const int nCaretColumn = ModelColumn(ends(nCaretLine), x);
         view.PutCaretAt({x, nCaretLine});
         ASSERT_EQ(view.GetCaretRect().left(),
                   view.GetMarginWidth() +
-                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()))
-            << "step " << nStep;
+                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()));
         if (nCaretLine + 1 < view.GetLineCount()) {
             view.MoveLineDown(false);
-            const std::vector<int> below = EndColumns(std::string_view(
-                view.GetLineText(nCaretLine + 1), view.GetLineLength(nCaretLine + 1)));
-            ASSERT_EQ(view.GetCaretTextPos().x, NearestChar(below, nCaretColumn))
-                << "step " << nStep;
+            ASSERT_EQ(view.GetCaretTextPos().x,
+                      ModelNearestChar(ends(nCaretLine + 1), nCaretColumn));
         }
         TakeFocus(view);
     }
+}
+
+TEST(TextViewUpdates, ExtentsMoveCaretSelectionAndAnchorWithTheText) {
+    CShownView fx(MakeNumberedBuffer(60));
+    CProbeView& view = fx.view;
+    view.ScrollToTopLine(30, true);
+    view.PlaceCaret({5, 40});
+    view.SetSelAnchor({2, 40});
+    view.SetSelectionRange({2, 40}, {5, 40});
+    const int nSticky = view.m_nStickyColumn;
+    // Deleting before the caret on its line moves it left, without scrolling.
+    BufferDelete(*fx.pBuffer, {0, 40}, {2, 40});
+    EXPECT_EQ(Where(view), "caret 3,40 sel 0,40-3,40 top 30");
+    EXPECT_EQ(view.m_ptSelAnchor, (TextPos{0, 40}));
+    EXPECT_EQ(view.m_nStickyColumn, nSticky);
+    // Lines inserted above the window move the first visible line with its text.
+    BufferInsert(*fx.pBuffer, 2, 0, "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(Where(view), "caret 3,43 sel 0,43-3,43 top 33");
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 63 - 10);
+    // Lines removed around the caret collapse it to the start of the removal.
+    BufferDelete(*fx.pBuffer, {0, 42}, {0, 45});
+    EXPECT_EQ(Where(view), "caret 0,42 top 33");
+    EXPECT_EQ(fx.pBuffer->GetLineCount(), 60);
+}
+
+TEST(TextViewUpdates, AResetPutsEveryViewBackAtTheStart) {
+    CShownView fx(MakeNumberedBuffer(80));
+    CProbeView second;
+    SetUpView(second, fx.pBuffer.get(), 20, 10);
+    for (CProbeView* pView : {&fx.view, &second}) {
+        pView->ScrollToTopLine(50, true);
+        pView->PlaceCaret({3, 55});
+        pView->SetSelectionRange({0, 52}, {3, 55});
+        pView->GetLineEndState(60);
+    }
+    fx.pBuffer->InitEmpty(EOL_CRLF); // the whole content replaced, as a reload does
+    for (CProbeView* pView : {&fx.view, &second}) {
+        EXPECT_EQ(Where(*pView), "caret 0,0 top 0");
+        EXPECT_FALSE(pView->m_LineStates.Exists());
+        EXPECT_FALSE(pView->verticalScrollBar()->isEnabled());
+        EXPECT_EQ(pView->m_rcPendingPaint, pView->viewport()->rect()); // repainted entirely
+    }
+}
+
+TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
+    auto pBuffer = MakeNumberedBuffer(10);
+    auto pOther = MakeNumberedBuffer(3);
+    {
+        CProbeView view;
+        view.AttachBuffer(pBuffer.get());
+        view.PlaceCaret({2, 5});
+        view.AttachBuffer(pOther.get());
+        EXPECT_EQ(view.GetBuffer(), pOther.get());
+        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 0}));
+        EXPECT_EQ(view.GetLineCount(), 3);
+        // The first buffer no longer notifies it: an edit there leaves the view alone.
+        view.PlaceCaret({2, 1});
+        BufferInsert(*pBuffer, 1, 0, "xx");
+        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 1}));
+        // Placing the caret keeps its screen column.
+        auto pTab = MakeBuffer({"\tab"});
+        view.AttachBuffer(pTab.get());
+        view.PlaceCaret({2, 0});
+        EXPECT_EQ(view.m_nStickyColumn, 5);
+        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 0}));
+        view.AttachBuffer(pOther.get());
+    }
+    // The view is gone; the buffer must not call it any more.
+    BufferInsert(*pOther, 0, 0, "\r\n");
+    EXPECT_EQ(pOther->GetLineCount(), 4);
+}
+
+TEST(TextViewUpdates, SelectionIncludesItsLowEndAndNotItsHighEnd) {
+    CProbeView view;
+    view.SetSelectionRange({4, 3}, {2, 1});
+    TextPos low, high;
+    view.GetOrderedSelection(low, high);
+    EXPECT_EQ(low, (TextPos{2, 1}));
+    EXPECT_EQ(high, (TextPos{4, 3}));
+    for (const auto& [pt, bIn] : {std::pair{TextPos{1, 1}, false},
+                                  {{2, 1}, true},
+                                  {{99, 2}, true},
+                                  {{3, 3}, true},
+                                  {{4, 3}, false},
+                                  {{0, 4}, false}})
+        EXPECT_EQ(view.IsInOrderedSelection(pt), bIn) << pt.x << "," << pt.y;
+    view.SetSelectionRange({1, 0}, {3, 0});
+    for (const auto& [pt, bIn] : {std::pair{TextPos{1, 0}, true}, {{2, 0}, true}, {{3, 0}, false}})
+        EXPECT_EQ(view.IsPointInSelection(pt), bIn) << pt.x;
+    view.SetSelectionRange({3, 0}, {3, 0});
+    EXPECT_FALSE(view.IsPointInSelection({3, 0}));
+}
+
+TEST(TextViewUpdates, ThePositionIndicatorCountsCharactersFromOne) {
+    auto pBuffer = MakeBuffer({"\tx", "abc"});
+    CProbeView view;
+    view.AttachBuffer(pBuffer.get());
+    // After the tab: screen column 4, character column 2.
+    for (const auto& [pt, pszText] :
+         {std::pair{TextPos{1, 0}, "Ln 1, Col 2"}, {{3, 1}, "Ln 2, Col 4"}}) {
+        view.PlaceCaret(pt);
+        CCmdUI cmdUI(ID_INDICATOR_POSITION);
+        EXPECT_TRUE(view.OnUpdateCmdUI(ID_INDICATOR_POSITION, cmdUI));
+        EXPECT_TRUE(cmdUI.WasTextSet());
+        EXPECT_EQ(cmdUI.GetText(), pszText);
+    }
+    // Find is not handled by the text view's own update handler.
+    CCmdUI other(ID_EDIT_FIND);
+    EXPECT_FALSE(view.OnUpdateCmdUI(ID_EDIT_FIND, other));
+    EXPECT_FALSE(other.WasEnableSet());
+    EXPECT_FALSE(view.OnCmdMsg(ID_INDICATOR_POSITION));
+}
+
+Qt::CursorShape CursorAt(CTextView& view, QPoint pt) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(pt), view.viewport()->mapToGlobal(QPointF(pt)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &move);
+    return view.viewport()->cursor().shape();
+}
+
+TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret) {
+    CShownView fx(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
+    CProbeView& view = fx.view;
+    view.SetSelectionRange({1, 0}, {4, 0});
+    const int m = view.GetMarginWidth(), cx = view.GetCharWidth(), cy = view.GetLineHeight();
+    EXPECT_EQ(CursorAt(view, QPoint(m - 1, cy + 3)), Qt::BitmapCursor);
+    EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(12, 0));
+    EXPECT_EQ(CursorAt(view, QPoint(m + 2 * cx + 1, 3)), Qt::ArrowCursor);
+    EXPECT_EQ(CursorAt(view, QPoint(m + 4 * cx + 1, 3)), Qt::IBeamCursor);
+    EXPECT_EQ(CursorAt(view, QPoint(m + 2 * cx + 1, cy + 3)), Qt::IBeamCursor);
+    EXPECT_EQ(CursorAt(view, QPoint(m + 1, 3)), Qt::IBeamCursor);
+
+    // Focus shows the caret and repaints the selection's rows.
+    view.SetSelectionRange({0, 2}, {3, 4});
+    QApplication::processEvents();
+    view.m_rcPendingPaint = QRect();
+    GiveFocus(view);
+    EXPECT_FALSE(view.GetCaretRect().isEmpty());
+    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 2 * cy, view.viewport()->width(), 3 * cy)));
+    TakeFocus(view);
+    EXPECT_TRUE(view.GetCaretRect().isEmpty());
 }
 
 } // namespace

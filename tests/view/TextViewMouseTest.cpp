@@ -64,12 +64,15 @@ QPoint Cell(CTextView& view, int x, int y, bool bRightHalf = false) {
             y * view.GetLineHeight() + view.GetLineHeight() / 2};
 }
 
+// A point in the margin on screen row y: at its left edge on odd rows, its right edge on even
+// ones, so that a shown line-number column is hit as well as the selection margin.
 QPoint Margin(CTextView& view, int y) {
-    return {view.GetMarginWidth() / 2, y * view.GetLineHeight() + view.GetLineHeight() / 2};
+    return {y % 2 ? 1 : view.GetMarginWidth() - 2,
+            y * view.GetLineHeight() + view.GetLineHeight() / 2};
 }
 
 void Send(CTextView& view, QEvent::Type type, QPoint pt, Qt::MouseButton button,
-          Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
+          Qt::MouseButtons buttons, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QMouseEvent event(type, QPointF(pt), view.viewport()->mapToGlobal(QPointF(pt)), button, buttons,
                       keys);
     QApplication::sendEvent(view.viewport(), &event);
@@ -87,142 +90,147 @@ void LeftUp(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModif
     Send(view, QEvent::MouseButtonRelease, pt, Qt::LeftButton, Qt::NoButton, keys);
 }
 
-void Click(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    LeftDown(view, pt, keys);
-    LeftUp(view, pt, keys);
+// What a step does: the left button pressed, moved, released, clicked, double-clicked in the
+// platform's order (press, release, double-click, release), the double-click event alone, a
+// click of the right button, and a click through QTest's own events.
+enum MouseAct { kDown, kMove, kUp, kClick, kDouble, kDoubleEvent, kRightClick, kTestClick };
+
+// A step at the cell of column x on row y (the row's margin when x is -1) and the golden text
+// after it, if one is given.
+struct MouseStep {
+    MouseAct act;
+    int x, y;
+    Qt::KeyboardModifiers keys = Qt::NoModifier;
+    const char* pszAfter = nullptr;
+    bool bRightHalf = false;
+};
+
+void RunSteps(CMouseFixture& fx, std::initializer_list<MouseStep> steps) {
+    int nStep = 0;
+    for (const MouseStep& step : steps) {
+        CTextView& view = fx.view;
+        const QPoint pt =
+            step.x < 0 ? Margin(view, step.y) : Cell(view, step.x, step.y, step.bRightHalf);
+        if (step.act == kDown || step.act == kClick || step.act == kDouble)
+            LeftDown(view, pt, step.keys);
+        if (step.act == kUp || step.act == kClick || step.act == kDouble)
+            LeftUp(view, pt, step.keys);
+        if (step.act == kDouble || step.act == kDoubleEvent)
+            Send(view, QEvent::MouseButtonDblClick, pt, Qt::LeftButton, Qt::LeftButton, step.keys);
+        if (step.act == kDouble)
+            LeftUp(view, pt, step.keys);
+        if (step.act == kMove)
+            DragTo(view, pt, step.keys);
+        if (step.act == kRightClick) {
+            Send(view, QEvent::MouseButtonPress, pt, Qt::RightButton, Qt::RightButton);
+            Send(view, QEvent::MouseButtonRelease, pt, Qt::RightButton, Qt::NoButton);
+        }
+        if (step.act == kTestClick)
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, step.keys, pt);
+        if (step.pszAfter) {
+            EXPECT_EQ(fx.State(), step.pszAfter) << "step " << nStep;
+        }
+        ++nStep;
+    }
 }
 
-// The platform's order: press, release, double-click, release.
-void DoubleClick(CTextView& view, QPoint pt) {
-    Click(view, pt);
-    Send(view, QEvent::MouseButtonDblClick, pt, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    LeftUp(view, pt);
-}
+constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 
-TEST(TextViewMouse, AClickLandsOnTheNearerCharacterBoundary) {
+TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharacters) {
     CMouseFixture fx("a|bcdef\nghijkl");
-    QTest::mouseClick(fx.view.viewport(), Qt::LeftButton, Qt::NoModifier, Cell(fx.view, 2, 0));
-    EXPECT_EQ(fx.State(), "ab|cdef\nghijkl");
-    QTest::mouseClick(fx.view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      Cell(fx.view, 2, 1, true));
-    EXPECT_EQ(fx.State(), "abcdef\nghi|jkl");
+    // Right of a line's end and below the last line.
+    RunSteps(fx, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
+                  {kTestClick, 2, 1, kNone, "abcdef\nghi|jkl", true}});
     EXPECT_EQ(fx.view.m_ptSelAnchor, (TextPos{3, 1}));
     EXPECT_FALSE(fx.view.IsMouseSelecting());
     EXPECT_FALSE(fx.view.IsAutoScrollTimerActive());
-    // Right of a line's end and below the last line.
-    Click(fx.view, Cell(fx.view, 15, 0));
-    EXPECT_EQ(fx.State(), "abcdef|\nghijkl");
-    Click(fx.view, Cell(fx.view, 1, 5));
-    EXPECT_EQ(fx.State(), "abcdef\ng|hijkl");
+    RunSteps(fx, {{kClick, 15, 0, kNone, "abcdef|\nghijkl"},
+                  {kClick, 1, 5, kNone, "abcdef\ng|hijkl"},
+                  {kClick, 4, 0, kNone, "abcd|ef\nghijkl"}});
     // The mouse does not touch the column Up and Down keep.
-    Click(fx.view, Cell(fx.view, 4, 0));
     EXPECT_EQ(fx.view.m_nStickyColumn, 1);
-}
 
-TEST(TextViewMouse, ShiftClickExtendsFromTheAnchorAndDraggingSelectsCharacters) {
-    CMouseFixture fx("abcdef\nghijkl");
-    Click(fx.view, Cell(fx.view, 1, 0));
-    Click(fx.view, Cell(fx.view, 4, 1), Qt::ShiftModifier);
-    EXPECT_EQ(fx.State(), "a[bcdef\nghij]|kl");
-
-    Click(fx.view, Cell(fx.view, 5, 1));
-    LeftDown(fx.view, Cell(fx.view, 4, 0));
+    RunSteps(fx, {{kClick, 1, 0},
+                  {kClick, 4, 1, Qt::ShiftModifier, "a[bcdef\nghij]|kl"},
+                  {kClick, 5, 1},
+                  {kDown, 4, 0}});
     EXPECT_TRUE(fx.view.IsMouseSelecting());
     EXPECT_TRUE(fx.view.IsAutoScrollTimerActive());
-    DragTo(fx.view, Cell(fx.view, 2, 1));
-    EXPECT_EQ(fx.State(), "abcd[ef\ngh]|ijkl");
-    DragTo(fx.view, Cell(fx.view, 1, 0));
-    EXPECT_EQ(fx.State(), "a|[bcd]ef\nghijkl");
     // The release keeps what the last move selected, wherever it happens.
-    LeftUp(fx.view, Cell(fx.view, 5, 1));
-    EXPECT_EQ(fx.State(), "a|[bcd]ef\nghijkl");
+    RunSteps(fx, {{kMove, 2, 1, kNone, "abcd[ef\ngh]|ijkl"},
+                  {kMove, 1, 0, kNone, "a|[bcd]ef\nghijkl"},
+                  {kUp, 5, 1, kNone, "a|[bcd]ef\nghijkl"}});
     EXPECT_FALSE(fx.view.IsMouseSelecting());
+
+    // Losing the focus ends a mouse selection: moves after that select nothing more.
+    GiveFocus(fx.view);
+    RunSteps(fx, {{kClick, 0, 1}, {kDown, 1, 0}, {kMove, 3, 0}});
+    ASSERT_TRUE(fx.view.IsMouseSelecting());
+    TakeFocus(fx.view);
+    EXPECT_FALSE(fx.view.IsMouseSelecting());
+    EXPECT_FALSE(fx.view.IsAutoScrollTimerActive());
+    RunSteps(fx, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"}});
+
+    // The right button moves the caret only outside the selection.
+    RunSteps(fx, {{kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
+                  {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
+    EXPECT_EQ(fx.view.m_ptSelAnchor, (TextPos{2, 1}));
 }
 
-TEST(TextViewMouse, CtrlClickSelectsWholeWords) {
+TEST(TextViewMouse, CtrlClicksAndDoubleClicksSelectWholeWords) {
     CMouseFixture fx("foo bar baz qux");
-    LeftDown(fx.view, Cell(fx.view, 5, 0), Qt::ControlModifier);
-    EXPECT_EQ(fx.State(), "foo [bar]| baz qux");
+    RunSteps(fx, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
     EXPECT_TRUE(fx.view.m_bSelectWords);
-    // Dragging grows the selection word by word, to either side of the first word.
-    DragTo(fx.view, Cell(fx.view, 9, 0));
-    EXPECT_EQ(fx.State(), "foo [bar baz]| qux");
-    DragTo(fx.view, Cell(fx.view, 1, 0));
-    EXPECT_EQ(fx.State(), "[foo bar]| baz qux");
-    LeftUp(fx.view, Cell(fx.view, 1, 0));
-    EXPECT_EQ(fx.State(), "[foo bar]| baz qux");
-    // Shift+Ctrl extends by words from the anchor.
-    Click(fx.view, Cell(fx.view, 13, 0), Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(fx.State(), "foo [bar baz qux]|");
-}
+    // Dragging grows the selection word by word, to either side of the first word; Shift+Ctrl
+    // extends by words from the anchor.
+    RunSteps(fx, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
+                  {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
+                  {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
+                  {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"}});
 
-TEST(TextViewMouse, ADoubleClickSelectsTheWordOnThatSideOfTheBlank) {
-    CMouseFixture fx("foo bar baz");
-    DoubleClick(fx.view, Cell(fx.view, 3, 0));
-    EXPECT_EQ(fx.State(), "[foo]| bar baz");
-    DoubleClick(fx.view, Cell(fx.view, 3, 0, true));
-    EXPECT_EQ(fx.State(), "foo [bar]| baz");
+    // A double-click selects the word on its side of the blank; held after the double-click,
+    // the mouse extends by words.
+    RunSteps(fx, {{kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
+                  {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
     EXPECT_FALSE(fx.view.IsMouseSelecting());
-    // Held after the double-click, the mouse extends by words.
-    Click(fx.view, Cell(fx.view, 0, 0));
-    Send(fx.view, QEvent::MouseButtonDblClick, Cell(fx.view, 5, 0), Qt::LeftButton, Qt::LeftButton,
-         Qt::NoModifier);
-    DragTo(fx.view, Cell(fx.view, 9, 0));
-    LeftUp(fx.view, Cell(fx.view, 9, 0));
-    EXPECT_EQ(fx.State(), "foo [bar baz]|");
+    RunSteps(fx, {{kClick, 0, 0},
+                  {kDoubleEvent, 5, 0},
+                  {kMove, 9, 0},
+                  {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
+                  {kDown, 1, 0}});
     // A double-click while a mouse selection runs is ignored.
-    LeftDown(fx.view, Cell(fx.view, 1, 0));
     fx.view.OnLButtonDblClk(Qt::NoModifier, Cell(fx.view, 9, 0));
     EXPECT_FALSE(fx.view.m_bSelectWords);
-    LeftUp(fx.view, Cell(fx.view, 1, 0));
-    EXPECT_EQ(fx.State(), "f|oo bar baz");
+    RunSteps(fx, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
 }
 
-TEST(TextViewMouse, MarginClicksSelectWholeLines) {
-    // The line-number column, when shown, takes clicks as the margin does: points at both
-    // ends of the two, in turn.
+TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCharacters) {
+    // The line-number column, when shown, takes clicks as the margin does.
     for (const bool bNumbers : {false, true}) {
         SCOPED_TRACE(bNumbers ? "line numbers" : "margin");
         CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
         fx.view.SetShowLineNumbers(bNumbers);
-        const auto Margin = [&fx, bNumbers](int y) {
-            const QPoint pt = ::Margin(fx.view, y);
-            return bNumbers ? QPoint(y % 2 ? 1 : fx.view.GetMarginWidth() - 2, pt.y()) : pt;
-        };
-        Click(fx.view, Margin(1));
-        EXPECT_EQ(fx.State(), "line 0\n[line 1\n]|line 2\nline 3");
-        Click(fx.view, Margin(3));
-        EXPECT_EQ(fx.State(), "line 0\nline 1\nline 2\n[line 3]|");
-        // Dragging in the margin spans lines, in either direction from the first one.
-        LeftDown(fx.view, Margin(1));
+        RunSteps(fx, {{kClick, -1, 1, kNone, "line 0\n[line 1\n]|line 2\nline 3"},
+                      {kClick, -1, 3, kNone, "line 0\nline 1\nline 2\n[line 3]|"},
+                      {kDown, -1, 1}});
         EXPECT_TRUE(fx.view.m_bSelectLines);
-        DragTo(fx.view, Margin(2));
-        EXPECT_EQ(fx.State(), "line 0\n[line 1\n|line 2\n]line 3");
-        DragTo(fx.view, Margin(0));
-        EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
-        LeftUp(fx.view, Margin(0));
-        EXPECT_EQ(fx.State(), "|[line 0\nline 1\n]line 2\nline 3");
-        LeftDown(fx.view, Margin(1));
-        LeftUp(fx.view, Margin(2));
-        EXPECT_EQ(fx.State(), "line 0\n[line 1\nline 2\n]|line 3");
-        // Ctrl+click in the margin selects the whole document.
-        Click(fx.view, Margin(2), Qt::ControlModifier);
-        EXPECT_EQ(fx.State(), "[line 0\nline 1\nline 2\nline 3]|");
+        // Dragging in the margin spans lines, in either direction from the first one; Ctrl+click
+        // in the margin selects the whole document.
+        RunSteps(fx, {{kMove, -1, 2, kNone, "line 0\n[line 1\n|line 2\n]line 3"},
+                      {kMove, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
+                      {kUp, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
+                      {kDown, -1, 1},
+                      {kUp, -1, 2, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
+                      {kClick, -1, 2, kCtrl, "[line 0\nline 1\nline 2\nline 3]|"},
+                      {kDown, -1, 1},
+                      {kMove, 3, 2, kNone, "line 0\n[line 1\nlin]|e 2\nline 3"}});
+        EXPECT_FALSE(fx.view.m_bSelectLines);
+        EXPECT_EQ(fx.view.viewport()->cursor().shape(), Qt::IBeamCursor);
+        // Back in the margin it stays a character selection.
+        RunSteps(fx, {{kMove, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
+                      {kUp, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"}});
     }
-}
-
-TEST(TextViewMouse, DraggingFromTheMarginIntoTheTextGoesOnByCharacters) {
-    CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
-    LeftDown(fx.view, Margin(fx.view, 1));
-    DragTo(fx.view, Cell(fx.view, 3, 2));
-    EXPECT_FALSE(fx.view.m_bSelectLines);
-    EXPECT_EQ(fx.view.viewport()->cursor().shape(), Qt::IBeamCursor);
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\nlin]|e 2\nline 3");
-    // Back in the margin it stays a character selection.
-    DragTo(fx.view, Margin(fx.view, 3));
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\nline 2\n]|line 3");
-    LeftUp(fx.view, Margin(fx.view, 3));
-    EXPECT_EQ(fx.State(), "line 0\n[line 1\nline 2\n]|line 3");
 }
 
 TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelection) {
@@ -232,107 +240,62 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     SetUpView(view, pBuffer.get(), 20, 10);
     const int h = view.GetLineHeight();
     const int nBottom = view.viewport()->height();
+    const int x = Cell(view, 4, 0).x();
+    const int y = Cell(view, 0, 5).y();
     view.ScrollToTopLine(40, true);
     LeftDown(view, Cell(view, 2, 1));
-    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 41}));
-
-    // Inside the window a tick does nothing.
-    view.OnTimer(Cell(view, 4, 4));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 40);
-    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 41}));
-    // Just below the bottom edge one line, a line height below it three.
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), nBottom));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 41);
-    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{4, 51}));
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), nBottom + h));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 44);
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), nBottom + h - 1));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 45);
-    EXPECT_EQ(view.verticalScrollBar()->value(), 45);
-    TextPos ptLow, ptHigh;
-    view.GetOrderedSelection(ptLow, ptHigh);
-    EXPECT_EQ(ptLow, (TextPos{2, 41}));
-    EXPECT_EQ(ptHigh, view.GetCaretTextPos());
-    // Above the top edge: one line, and three when more than a line height above it.
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), -1));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 44);
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), -h));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 43);
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), -h - 1));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 40);
-    EXPECT_EQ(view.GetCaretTextPos(), (TextPos{4, 39}));
-    // Left and right of the window one column, within the widest line.
-    view.OnTimer(QPoint(view.viewport()->width(), Cell(view, 0, 5).y()));
-    EXPECT_EQ(view.GetFirstVisibleColumn(), 1);
-    view.OnTimer(QPoint(-1, Cell(view, 0, 5).y()));
-    view.OnTimer(QPoint(-1, Cell(view, 0, 5).y()));
-    EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
-    // The top clamps at line 0.
+    // Inside the window a tick does nothing. Below the bottom edge one line, three from a
+    // line height below it; above the top edge one line, three when more than a line height
+    // above it. Left and right one column, within the widest line; the top clamps at line 0.
+    const struct {
+        QPoint ptMouse;
+        const char* pszWhere;
+    } ticks[] = {
+        {Cell(view, 4, 4), "caret 2,41 top 40"},
+        {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
+        {{x, nBottom + h}, "caret 4,55 sel 2,41-4,55 top 44"},
+        {{x, nBottom + h - 1}, "caret 4,55 sel 2,41-4,55 top 45"},
+        {{x, -1}, "caret 4,44 sel 2,41-4,44 top 44"},
+        {{x, -h}, "caret 4,42 sel 2,41-4,42 top 43"},
+        {{x, -h - 1}, "caret 4,39 sel 4,39-2,41 top 40"},
+        {{view.viewport()->width(), y}, "caret 7,45 sel 2,41-7,45 top 40 left 1"},
+        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
+        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
+    };
+    for (const auto& tick : ticks) {
+        view.OnTimer(tick.ptMouse);
+        EXPECT_EQ(Where(view), tick.pszWhere) << tick.ptMouse.x() << "," << tick.ptMouse.y();
+        EXPECT_EQ(view.verticalScrollBar()->value(), view.GetFirstVisibleLine());
+    }
     view.ScrollToTopLine(1, true);
-    view.OnTimer(QPoint(Cell(view, 4, 0).x(), -5 * h));
+    view.OnTimer(QPoint(x, -5 * h));
     EXPECT_EQ(view.GetFirstVisibleLine(), 0);
     LeftUp(view, Cell(view, 2, 2));
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
-}
 
-TEST(TextViewMouse, TheTimerExtendsByCharactersInAWordSelection) {
-    auto pBuffer = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
-    CMouseView view;
-    SetUpView(view, pBuffer.get(), 20, 2);
+    // In a word selection the timer extends by characters, from the anchor, the press point.
+    auto pWords = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
+    view.AttachBuffer(pWords.get());
+    ShowWithCells(view, 20, 2);
     LeftDown(view, Cell(view, 7, 0), Qt::ControlModifier);
     EXPECT_EQ(DescribeView(view), "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta");
     view.OnTimer(QPoint(Cell(view, 3, 0).x(), view.viewport()->height()));
     EXPECT_EQ(view.GetFirstVisibleLine(), 1);
-    // From the anchor, the press point, by characters to the mouse.
     EXPECT_EQ(DescribeView(view), "alpha b[eta\ngamma delta\nepsilon zeta\neta]| theta");
     LeftUp(view, Cell(view, 3, 1));
+    view.DetachBuffer();
 }
 
 TEST(TextViewMouse, APressInsideTheSelectionWaitsForAMoveOrPlacesTheCaretOnRelease) {
-    CMouseFixture fx("abcdef ghijkl");
-    fx.view.SetSelAnchor({1, 0});
-    fx.view.SetSelectionRange({1, 0}, {5, 0});
-    fx.view.PlaceCaret({5, 0});
-    LeftDown(fx.view, Cell(fx.view, 3, 0));
+    CMouseFixture fx("a[bcde]|f ghijkl");
+    RunSteps(fx, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
     EXPECT_TRUE(fx.view.m_bDragPending);
     EXPECT_FALSE(fx.view.IsMouseSelecting());
-    EXPECT_EQ(fx.State(), "a[bcde]|f ghijkl");
-    LeftUp(fx.view, Cell(fx.view, 3, 0, true));
+    RunSteps(fx, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
     EXPECT_FALSE(fx.view.m_bDragPending);
-    EXPECT_EQ(fx.State(), "abcd|ef ghijkl");
     // The click is the new anchor: Shift extends from there.
-    Press(fx.view, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(fx.State(), "abcd[e]|f ghijkl");
+    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_Right, Qt::ShiftModifier), "abcd[e]|f ghijkl");
     EXPECT_EQ(fx.view.m_nDrags, 0);
-}
-
-TEST(TextViewMouse, LosingTheFocusEndsAMouseSelection) {
-    CMouseFixture fx("abcdef");
-    GiveFocus(fx.view);
-    LeftDown(fx.view, Cell(fx.view, 1, 0));
-    DragTo(fx.view, Cell(fx.view, 3, 0));
-    ASSERT_TRUE(fx.view.IsMouseSelecting());
-    TakeFocus(fx.view);
-    EXPECT_FALSE(fx.view.IsMouseSelecting());
-    EXPECT_FALSE(fx.view.IsAutoScrollTimerActive());
-    // Moves after that select nothing more.
-    DragTo(fx.view, Cell(fx.view, 5, 0));
-    EXPECT_EQ(fx.State(), "a[bc]|def");
-}
-
-TEST(TextViewMouse, TheRightButtonMovesTheCaretOnlyOutsideTheSelection) {
-    CMouseFixture fx("a[bcd]|ef\nghij");
-    Send(fx.view, QEvent::MouseButtonPress, Cell(fx.view, 2, 0), Qt::RightButton, Qt::RightButton,
-         Qt::NoModifier);
-    Send(fx.view, QEvent::MouseButtonRelease, Cell(fx.view, 2, 0), Qt::RightButton, Qt::NoButton,
-         Qt::NoModifier);
-    EXPECT_EQ(fx.State(), "a[bcd]|ef\nghij");
-    Send(fx.view, QEvent::MouseButtonPress, Cell(fx.view, 2, 1), Qt::RightButton, Qt::RightButton,
-         Qt::NoModifier);
-    Send(fx.view, QEvent::MouseButtonRelease, Cell(fx.view, 2, 1), Qt::RightButton, Qt::NoButton,
-         Qt::NoModifier);
-    EXPECT_EQ(fx.State(), "abcdef\ngh|ij");
-    EXPECT_EQ(fx.view.m_ptSelAnchor, (TextPos{2, 1}));
 }
 
 TEST(TextViewMouse, TheContextMenuShowsMenu131AndRoutesTheChosenCommand) {

@@ -1,8 +1,11 @@
-// The view's plain helpers: tab mapping, the margin icon order and the two per-line caches.
+// The view's plain helpers: tab mapping, the index of long lines, the margin icon order and
+// the two per-line caches, each against plain models where they have state.
+#include "ViewTestSupport.h"
 #include "buffer/TextLine.h"
 #include "language/ColorBlock.h"
 #include "view/LineStateCache.h"
 #include "view/LineWidthCache.h"
+#include "view/LongLineIndex.h"
 #include "view/MarginIcons.h"
 #include "view/TabMapping.h"
 
@@ -17,77 +20,49 @@ namespace {
 
 constexpr int kTab = 4;
 
-int Column(const std::string& s, int nChar) {
-    return CharToColumn(s.data(), nChar, kTab);
-}
-int Char(const std::string& s, int nColumn) {
-    return ColumnToChar(s.data(), static_cast<int>(s.size()), nColumn, kTab);
-}
-int Covering(const std::string& s, int nColumn) {
-    return CharAtColumn(s.data(), static_cast<int>(s.size()), nColumn, kTab);
-}
-std::string Expand(const std::string& s, int nOffset, int nCount) {
-    std::string out = "stale";
-    ExpandTabs(s.data(), nOffset, nCount, kTab, out);
-    return out;
-}
-
-TEST(TabMapping, ColumnsOfCharactersAfterATab) {
-    const std::string line = "a\tb";
-    EXPECT_EQ(Column(line, 0), 0);
-    EXPECT_EQ(Column(line, 1), 1);
-    EXPECT_EQ(Column(line, 2), 4);
-    EXPECT_EQ(Column(line, 3), 5); // the display width
-    EXPECT_EQ(Column("\t", 1), 4);
-    EXPECT_EQ(Column("abc\t", 4), 4);
-    EXPECT_EQ(Column("abcd\t", 5), 8); // a tab at column 4 ends at 8
-    EXPECT_EQ(Column("", 0), 0);
+TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
+    // Every line's column of each character; then for columns -3 to four past its width the
+    // nearest character, which snaps before a tab at half a tab and after an ordinary
+    // character that ends on the column, and the character covering the column.
+    const struct {
+        std::string line;
+        const char* pszExpected;
+    } cases[] = {
+        // clang-format off
+        {"a\tb", "0 1 4 5| 0 0 0 0 1 1 2 2 3 3 3 3 3| 0 0 0 0 1 1 1 2 3 3 3 3 3"},
+        {"\t", "0 4| 0 0 0 0 0 0 1 1 1 1 1 1| 0 0 0 0 0 0 0 1 1 1 1 1"},
+        {"abc\t", "0 1 2 3 4| 0 0 0 0 1 2 3 4 4 4 4 4| 0 0 0 0 1 2 3 4 4 4 4 4"},
+        {"abcd\t", "0 1 2 3 4 8| 0 0 0 0 1 2 3 4 4 4 5 5 5 5 5 5| 0 0 0 0 1 2 3 4 4 4 4 5 5 5 5 5"},
+        {"", "0| 0 0 0 0 0 0 0 0| 0 0 0 0 0 0 0 0"},
+        {std::string("a\0b", 3), "0 1 2 3| 0 0 0 0 1 2 3 3 3 3 3| 0 0 0 0 1 2 3 3 3 3 3"},
+        {"\t\tx", "0 4 8 9| 0 0 0 0 0 0 1 1 1 1 2 2 3 3 3 3 3| 0 0 0 0 0 0 0 1 1 1 1 2 3 3 3 3 3"},
+        {"ab\t\tcd\te", "0 1 2 4 8 9 10 12 13| 0 0 0 0 1 2 3 3 3 3 4 4 5 6 7 7 8 8 8 8 8| "
+                      "0 0 0 0 1 2 2 3 3 3 3 4 5 6 6 7 8 8 8 8 8"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const int n = static_cast<int>(c.line.size());
+        const int nWidth = CharToColumn(c.line.data(), n, kTab);
+        std::string out;
+        for (int i = 0; i <= n; ++i)
+            out += (i ? " " : "") + std::to_string(CharToColumn(c.line.data(), i, kTab));
+        out += "|";
+        for (int nColumn = -3; nColumn <= nWidth + 4; ++nColumn)
+            out += " " + std::to_string(ColumnToChar(c.line.data(), n, nColumn, kTab));
+        out += "|";
+        for (int nColumn = -3; nColumn <= nWidth + 4; ++nColumn)
+            out += " " + std::to_string(CharAtColumn(c.line.data(), n, nColumn, kTab));
+        EXPECT_EQ(out, c.pszExpected) << c.line;
+    }
     EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
-    // A NUL is an ordinary byte of one column.
-    EXPECT_EQ(Column(std::string("a\0b", 3), 3), 3);
-}
-
-TEST(TabMapping, ColumnToCharSnapsAroundTabsAtHalfATab) {
-    const std::string line = "\t\tx";
-    EXPECT_EQ(Char(line, 0), 0);
-    EXPECT_EQ(Char(line, 1), 0);
-    EXPECT_EQ(Char(line, 2), 0);
-    EXPECT_EQ(Char(line, 3), 1);
-    EXPECT_EQ(Char(line, 4), 1);
-    EXPECT_EQ(Char(line, 6), 1);
-    EXPECT_EQ(Char(line, 7), 2);
-    EXPECT_EQ(Char(line, 8), 2);
-    EXPECT_EQ(Char(line, 9), 3);
-    EXPECT_EQ(Char(line, 40), 3);
-    // A column an ordinary character ends on gives the index after it.
-    EXPECT_EQ(Char("abc", 1), 1);
-    EXPECT_EQ(Char("abc", 3), 3);
-    EXPECT_EQ(Char("abc", 7), 3);
-    EXPECT_EQ(Char("abc", -2), 0);
-    EXPECT_EQ(Char("", 5), 0);
-}
-
-TEST(TabMapping, CharAtColumnGivesTheCharacterCoveringTheColumn) {
-    EXPECT_EQ(Covering("abc", 0), 0);
-    EXPECT_EQ(Covering("abc", 2), 2);
-    EXPECT_EQ(Covering("abc", 3), 3); // right of the end: the line length
-    EXPECT_EQ(Covering("abc", 99), 3);
-    const std::string line = "a\tb";
-    EXPECT_EQ(Covering(line, 1), 1);
-    EXPECT_EQ(Covering(line, 3), 1); // inside the tab's span
-    EXPECT_EQ(Covering(line, 4), 2);
-    EXPECT_EQ(Covering(line, 5), 3);
-    EXPECT_EQ(Covering(line, -3), 0);
-}
-
-TEST(TabMapping, ExpandTabsCountsTabStopsFromTheLineStart) {
-    EXPECT_EQ(Expand("ab\tc", 2, 2), "  c"); // the tab starts at column 2 and ends at 4
-    EXPECT_EQ(Expand("ab\tc", 0, 4), "ab  c");
-    EXPECT_EQ(Expand("\t\tx", 1, 2), "    x");
-    EXPECT_EQ(Expand("abcd", 1, 2), "bc");
-    EXPECT_EQ(Expand("abcd", 1, 0), "");
-    EXPECT_EQ(Expand("abcd", 1, -1), "");
-    EXPECT_EQ(Expand(std::string("a\0\tb", 4), 0, 4), std::string("a\0  b", 5));
+    // Tab stops count from the line's start, wherever the expanded run begins.
+    std::string out = "stale";
+    ExpandTabs("ab\tc", 2, 2, kTab, out);
+    EXPECT_EQ(out, "  c");
+    ExpandTabs("abcd", 1, -1, kTab, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(ColumnToChar("abc", 3, 40, kTab), 3);
+    EXPECT_EQ(CharAtColumn("abc", 3, 99, kTab), 3);
 }
 
 TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
@@ -96,18 +71,27 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
         std::string line;
         const int n = static_cast<int>(rng() % 12);
         for (int i = 0; i < n; ++i)
-            line.push_back("ab\t x"[rng() % 5]);
-        std::vector<int> ends; // end column of each character
-        int c = 0;
-        for (char ch : line) {
-            c = ch == '\t' ? c + kTab - c % kTab : c + 1;
-            ends.push_back(c);
+            line.push_back("ab\t x\0"[rng() % 6]);
+        const std::vector<int> ends = EndColumns(line);
+        std::string expanded; // the whole line, its tabs as blanks up to their stops
+        for (int i = 0; i < n; ++i)
+            expanded +=
+                line[size_t(i)] == '\t'
+                    ? std::string(size_t(ModelColumn(ends, i + 1) - ModelColumn(ends, i)), ' ')
+                    : line.substr(size_t(i), 1);
+        std::string out;
+        for (int i = 0; i <= n; ++i) {
+            ASSERT_EQ(CharToColumn(line.data(), i, kTab), ModelColumn(ends, i)) << line;
+            for (int j = i; j <= n; ++j) {
+                ExpandTabs(line.data(), i, j - i, kTab, out);
+                ASSERT_EQ(out, expanded.substr(size_t(ModelColumn(ends, i)),
+                                               size_t(ModelColumn(ends, j) - ModelColumn(ends, i))))
+                    << line << " " << i << " " << j;
+            }
         }
-        for (int i = 0; i <= n; ++i)
-            ASSERT_EQ(Column(line, i), i == 0 ? 0 : ends[static_cast<size_t>(i) - 1]) << line;
-        for (int col = 0; col <= c + 2; ++col) {
-            const auto it = std::upper_bound(ends.begin(), ends.end(), col);
-            ASSERT_EQ(Covering(line, col), static_cast<int>(it - ends.begin())) << line;
+        for (int c = -3; c <= ModelColumn(ends, n) + 4; ++c) {
+            ASSERT_EQ(CharAtColumn(line.data(), n, c, kTab), ModelCoveringChar(ends, c)) << line;
+            ASSERT_EQ(ColumnToChar(line.data(), n, c, kTab), ModelNearestChar(ends, c)) << line;
         }
     }
 }
@@ -125,43 +109,37 @@ TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
     EXPECT_EQ(MarginIconForFlags(0x400), -1); // outside the order
 }
 
-TEST(LineStateCache, KeepsTheComputedPrefixOnly) {
+// The cache as "size N computed C: entries", "-" for an unset entry.
+std::string States(const CLineStateCache& cache) {
+    std::string out = "size " + std::to_string(cache.Size()) + " computed " +
+                      std::to_string(cache.ComputedCount()) + ":";
+    for (int i = 0; i < cache.Size(); ++i)
+        out += cache.Get(i) == LINESTATE_UNSET ? " -" : " " + std::to_string(cache.Get(i));
+    return out;
+}
+
+TEST(LineStateCache, KeepsTheComputedPrefixOnlyAndResizesKeepingEntriesBeforeTheCut) {
     CLineStateCache cache;
     EXPECT_FALSE(cache.Exists());
     cache.Create(5);
     EXPECT_TRUE(cache.Exists());
-    EXPECT_EQ(cache.Size(), 5);
-    EXPECT_EQ(cache.Get(0), LINESTATE_UNSET);
     cache.Store(2, 7); // no prefix reaches it: not kept
-    EXPECT_EQ(cache.Get(2), LINESTATE_UNSET);
-    cache.Store(0, 1);
-    cache.Store(1, 2);
-    cache.Store(2, 3);
-    EXPECT_EQ(cache.ComputedCount(), 3);
+    EXPECT_EQ(States(cache), "size 5 computed 0: - - - - -");
+    for (int i = 0; i < 3; ++i)
+        cache.Store(i, static_cast<uint32_t>(i + 1));
     EXPECT_EQ(cache.Get(1), 2u);
     cache.Store(1, 9); // within the prefix: replaced
-    EXPECT_EQ(cache.Get(1), 9u);
+    EXPECT_EQ(States(cache), "size 5 computed 3: 1 9 3 - -");
     cache.InvalidateFrom(1);
-    EXPECT_EQ(cache.Get(0), 1u);
-    EXPECT_EQ(cache.Get(1), LINESTATE_UNSET);
-    EXPECT_EQ(cache.Get(-1), LINESTATE_UNSET);
     cache.Store(5, 1); // beyond the size
-    EXPECT_EQ(cache.ComputedCount(), 1);
-}
-
-TEST(LineStateCache, ResizeKeepsEntriesBeforeTheCut) {
-    CLineStateCache cache;
-    cache.Create(4);
-    for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(States(cache), "size 5 computed 1: 1 - - - -");
+    EXPECT_EQ(cache.Get(-1), LINESTATE_UNSET);
+    for (int i = 1; i < 4; ++i)
         cache.Store(i, static_cast<uint32_t>(10 + i));
-    cache.Resize(10);
-    EXPECT_EQ(cache.Size(), 10);
-    EXPECT_EQ(cache.Get(3), 13u);
-    EXPECT_EQ(cache.Get(4), LINESTATE_UNSET);
+    cache.Resize(7);
+    EXPECT_EQ(States(cache), "size 7 computed 4: 1 11 12 13 - - -");
     cache.Resize(2);
-    EXPECT_EQ(cache.Size(), 2);
-    EXPECT_EQ(cache.ComputedCount(), 2);
-    EXPECT_EQ(cache.Get(1), 11u);
+    EXPECT_EQ(States(cache), "size 2 computed 2: 1 11");
     cache.Free();
     EXPECT_FALSE(cache.Exists());
     EXPECT_EQ(cache.Size(), 0);
@@ -244,6 +222,138 @@ TEST(LineWidthCache, CreateAndFreeStartOver) {
     cache.Free();
     EXPECT_FALSE(cache.Exists());
     EXPECT_EQ(cache.Size(), 0);
+}
+
+// Text with tabs now dense, now sparse, now absent over several thousand characters.
+std::string RandomText(std::mt19937& rng, int nLength) {
+    static const char* const s_apszAlphabets[] = {"a\t", "ab cd\t", "abcdefghijklmnopqrstuvwxyz ",
+                                                  "abcdefghijklmnopqrstuvwxyz \t", "xyz"};
+    std::string text;
+    while (static_cast<int>(text.size()) < nLength) {
+        const std::string alphabet = s_apszAlphabets[rng() % std::size(s_apszAlphabets)];
+        for (int n = static_cast<int>(rng() % 12000);
+             n > 0 && static_cast<int>(text.size()) < nLength; --n)
+            text.push_back(alphabet[rng() % alphabet.size()]);
+    }
+    return text;
+}
+
+TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
+    std::mt19937 rng(31337);
+    auto pick = [&rng](int nFrom, int nTo) {
+        return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
+    };
+    CLongLineIndex index(kTab);
+    // Two long lines, the second one moved by lines inserted and removed before it.
+    std::string lines[2] = {RandomText(rng, 20000), RandomText(rng, 30000)};
+    int anLine[2] = {0, 5};
+    int nLastEdit = 0; // edits cluster, as typing does
+    for (int nStep = 0; nStep < 5000; ++nStep) {
+        const int w = pick(0, 1);
+        std::string& line = lines[w];
+        const int nLine = anLine[w];
+        const int nLength = static_cast<int>(line.size());
+        SCOPED_TRACE(testing::Message() << "step " << nStep << " line " << w);
+        const std::vector<int> ends = EndColumns(line);
+        const int nWidth = ModelColumn(ends, nLength);
+        switch (pick(0, 9)) {
+        case 0:
+        case 1: {
+            const int nChar = pick(0, nLength);
+            ASSERT_EQ(index.CharToColumn(nLine, line.data(), nLength, nChar),
+                      ModelColumn(ends, nChar))
+                << nChar;
+            break;
+        }
+        case 2:
+        case 3: {
+            const int nColumn = pick(-2, nWidth + 5);
+            ASSERT_EQ(index.ColumnToChar(nLine, line.data(), nLength, nColumn),
+                      ModelNearestChar(ends, nColumn))
+                << nColumn;
+            break;
+        }
+        case 4:
+        case 5: {
+            const int nColumn = pick(-2, nWidth + 5);
+            ASSERT_EQ(index.CharAtColumn(nLine, line.data(), nLength, nColumn),
+                      ModelCoveringChar(ends, nColumn))
+                << nColumn;
+            break;
+        }
+        case 6:
+        case 7: {
+            // Typing and deleting inside the line, now and then a large paste or cut.
+            const int nPos = pick(0, 1) == 0 ? pick(0, nLength)
+                                             : std::clamp(nLastEdit + pick(-3, 3), 0, nLength);
+            nLastEdit = nPos;
+            const bool bLarge = pick(0, 9) == 0;
+            const int nRemoved = pick(0, std::min(nLength - nPos, bLarge ? 9000 : 3));
+            const std::string inserted = RandomText(rng, pick(0, bLarge ? 9000 : 2));
+            line.replace(static_cast<size_t>(nPos), static_cast<size_t>(nRemoved), inserted);
+            // Lines that became short are never asked about: they are walked from the start.
+            if (!CLongLineIndex::IsLong(static_cast<int>(line.size())))
+                line += RandomText(rng, CLongLineIndex::MIN_LENGTH);
+            index.OnTextReplaced(nLine, nPos, nRemoved, static_cast<int>(inserted.size()),
+                                 line.data(), static_cast<int>(line.size()));
+            break;
+        }
+        case 8: {
+            // The line was split or joined at nPos: what followed it is new.
+            const int nPos = pick(0, nLength);
+            line = line.substr(0, static_cast<size_t>(nPos)) +
+                   RandomText(rng, CLongLineIndex::MIN_LENGTH);
+            index.Truncate(nLine, nPos, static_cast<int>(line.size()));
+            break;
+        }
+        default: {
+            // Lines come and go between the two.
+            const int nCount = pick(1, 3);
+            if (pick(0, 1) == 0) {
+                index.InsertLines(anLine[0] + 1, nCount);
+                anLine[1] += nCount;
+            } else if (anLine[1] - anLine[0] > nCount) {
+                index.RemoveLines(anLine[0] + 1, nCount);
+                anLine[1] -= nCount;
+            }
+            break;
+        }
+        }
+    }
+    EXPECT_EQ(index.IndexedLineCount(), 2);
+}
+
+TEST(LongLineIndex, AChangeTheIndexWasNotToldAboutIsMeasuredAnew) {
+    CLongLineIndex index(kTab);
+    std::string line(10000, 'a');
+    EXPECT_EQ(index.CharToColumn(0, line.data(), 10000, 9000), 9000);
+    line.replace(0, 1, "\t\t\t");
+    EXPECT_EQ(index.CharToColumn(0, line.data(), 10002, 9002), 9000 + 11);
+    index.Forget(0);
+    EXPECT_EQ(index.IndexedLineCount(), 0);
+}
+
+TEST(LongLineIndex, KeepsParserPointsAtStopsUntilTheTextBeforeThemOrTheStartStateChanges) {
+    constexpr int S = CLongLineIndex::SPACING;
+    const std::string line(5 * S, 'a');
+    const int nLength = static_cast<int>(line.size());
+    CLongLineIndex index(kTab);
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).dwState, 7u);
+    // Only the next stop after those kept is kept.
+    index.StoreParsePoint(3, 7, {2 * S, 1, 0});
+    index.StoreParsePoint(3, 7, {S + 5, 1, 0});
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
+    index.StoreParsePoint(3, 7, {S, 1, 42});
+    index.StoreParsePoint(3, 7, {2 * S, 2, 43});
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nData, 43);
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 2 * S - 1).nData, 42);
+    // An edit after the first stop drops the second point.
+    index.OnTextReplaced(3, S + 1, 1, 1, line.data(), nLength);
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nData, 42);
+    // Another start state drops them all.
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 0, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // Helpers of the view tests.
 #include "ViewTestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QScrollBar>
 
 std::unique_ptr<CTextBuffer> MakeBuffer(const std::vector<std::string>& lines) {
     auto pBuffer = std::make_unique<CTextBuffer>();
@@ -29,6 +31,68 @@ std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines) {
     for (int i = 0; i < nLines; ++i)
         lines.push_back("line " + std::to_string(i));
     return MakeBuffer(lines);
+}
+
+void BufferInsert(CTextBuffer& buffer, int nLine, int nChar, std::string_view text) {
+    int nEndLine = 0, nEndChar = 0;
+    buffer.InsertTextAt(nullptr, nLine, nChar, text, nEndLine, nEndChar, EDITACT_TYPING);
+}
+
+void BufferDelete(CTextBuffer& buffer, TextPos from, TextPos to) {
+    buffer.DeleteRange(nullptr, from.y, from.x, to.y, to.x, EDITACT_DELETE);
+}
+
+bool IsCommandEnabled(CTextView& view, unsigned nId) {
+    CCmdUI cmdUI(nId);
+    view.RouteUpdateCmdUI(nId, cmdUI);
+    return cmdUI.IsEnabled();
+}
+
+std::string Where(const CTextView& view) {
+    auto pos = [](TextPos pt) { return std::to_string(pt.x) + "," + std::to_string(pt.y); };
+    TextPos ptLow, ptHigh;
+    view.GetOrderedSelection(ptLow, ptHigh);
+    std::string out = "caret " + pos(view.GetCaretTextPos());
+    if (ptLow != view.GetCaretTextPos() || ptHigh != view.GetCaretTextPos())
+        out += " sel " + pos(ptLow) + "-" + pos(ptHigh);
+    out += " top " + std::to_string(view.GetFirstVisibleLine());
+    if (view.GetFirstVisibleColumn() != 0)
+        out += " left " + std::to_string(view.GetFirstVisibleColumn());
+    return out;
+}
+
+std::string BarState(const QScrollBar* pBar) {
+    return std::to_string(pBar->value()) + " " + std::to_string(pBar->minimum()) + "-" +
+           std::to_string(pBar->maximum()) + " page " + std::to_string(pBar->pageStep()) +
+           (pBar->isEnabled() ? "" : " off") + (pBar->isVisible() ? "" : " hidden");
+}
+
+std::vector<int> EndColumns(std::string_view line) {
+    std::vector<int> ends;
+    int c = 0;
+    for (const char ch : line) {
+        c = ch == '\t' ? c + 4 - c % 4 : c + 1;
+        ends.push_back(c);
+    }
+    return ends;
+}
+
+int ModelColumn(const std::vector<int>& ends, int nChar) {
+    return nChar == 0 ? 0 : ends[static_cast<size_t>(nChar) - 1];
+}
+
+int ModelNearestChar(const std::vector<int>& ends, int nColumn) {
+    if (nColumn <= 0)
+        return 0;
+    const auto it = std::lower_bound(ends.begin(), ends.end(), nColumn);
+    if (it == ends.end())
+        return static_cast<int>(ends.size());
+    return static_cast<int>(it - ends.begin()) + (nColumn <= *it - 2 ? 0 : 1);
+}
+
+int ModelCoveringChar(const std::vector<int>& ends, int nColumn) {
+    return static_cast<int>(std::upper_bound(ends.begin(), ends.end(), std::max(nColumn, 0)) -
+                            ends.begin());
 }
 
 void UseDocumentFont(CTextView& view) {

@@ -14,6 +14,8 @@
 
 #include <QImage>
 
+class QScrollBar;
+
 // A view whose protected state the tests read and set.
 template <typename TView>
 class TProbe : public TView {
@@ -56,12 +58,43 @@ std::unique_ptr<CTextBuffer> MakeBuffer(std::initializer_list<std::string_view> 
 // n lines "line 0", "line 1", ...
 std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines);
 
+// Edits as typing and deleting make them, without a view that made them.
+void BufferInsert(CTextBuffer& buffer, int nLine, int nChar, std::string_view text);
+void BufferDelete(CTextBuffer& buffer, TextPos from, TextPos to);
+
+// Whether the view's update handlers enable command nId.
+bool IsCommandEnabled(CTextView& view, unsigned nId);
+// Caret, selection (unless it is empty at the caret) and scroll position in one line, e.g.
+// "caret 2,23 sel 2,14-2,23 top 18 left 3" (left only when not 0).
+std::string Where(const CTextView& view);
+// A scroll bar as "value 0-max page P", with " off" when disabled and " hidden" when not shown.
+std::string BarState(const QScrollBar* pBar);
+// Tab mapping as a plain walk, tabs of four: the end column of every character of a line; from
+// those, the column where a character starts, the character nearest to a column (before a
+// character when the column lies at least half a tab before its end) and the one covering it.
+std::vector<int> EndColumns(std::string_view line);
+int ModelColumn(const std::vector<int>& ends, int nChar);
+int ModelNearestChar(const std::vector<int>& ends, int nColumn);
+int ModelCoveringChar(const std::vector<int>& ends, int nColumn);
+
 // The document font, so that cells have a known, fixed size.
 void UseDocumentFont(CTextView& view);
 // Shows the view with a client area of exactly nColumns by nLines cells beside the margin.
 void ShowWithCells(CTextView& view, int nColumns, int nLines);
 // Attaches, sets the document font and shows the view with the given cells.
 void SetUpView(CTextView& view, CTextBuffer* pBuffer, int nColumns, int nLines);
+
+// A shown view of nColumns by nLines cells on a buffer of its own.
+template <typename TView>
+struct TShownView {
+    explicit TShownView(std::unique_ptr<CTextBuffer> pText, int nColumns = 20, int nLines = 10)
+        : pBuffer(std::move(pText)) {
+        SetUpView(view, pBuffer.get(), nColumns, nLines);
+    }
+    std::unique_ptr<CTextBuffer> pBuffer;
+    TView view; // after the buffer: destroyed first, so it detaches from a live buffer
+};
+using CShownView = TShownView<CProbeView>;
 
 // The view's focus handling, without depending on the window system's activation.
 void GiveFocus(CTextView& view);
