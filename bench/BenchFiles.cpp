@@ -172,6 +172,15 @@ double SecondsToMoveLineArray(int nLines, int nBy) {
     return std::chrono::duration<double>(tEnd - tStart).count();
 }
 
+void TypeIntoLine(CTextBuffer& buffer, int nLine, int nChars) {
+    int nPos = buffer.GetLineLength(nLine) / 2;
+    for (int i = 0; i < nChars; ++i) {
+        int nEndLine, nEndChar;
+        buffer.InsertTextAt(nullptr, nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
+        nPos = nEndChar;
+    }
+}
+
 size_t HeapBytesInUse() {
     const struct mallinfo2 info = ::mallinfo2();
     return info.uordblks + info.hblkhd;

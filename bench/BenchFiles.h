@@ -26,6 +26,9 @@ std::unique_ptr<CTextBuffer> BufferWithText(std::string_view text);
 // whole line array of nLines entries by nBy entries takes, as any array of lines must do once.
 double SecondsToMoveLineArray(int nLines, int nBy);
 
+// nChars characters typed one by one, with undo recorded, into the middle of line nLine.
+void TypeIntoLine(CTextBuffer& buffer, int nLine, int nChars);
+
 // Heap bytes in use as the allocator counts them, large mapped blocks included.
 size_t HeapBytesInUse();
 // Resident memory of the process.

@@ -30,17 +30,6 @@ size_t FileSize(const std::string& path) {
     return static_cast<size_t>(st.st_size);
 }
 
-// Resident memory of the process: what loading really holds, heap or mapped.
-size_t ResidentBytes() {
-    long nPages = 0, nResident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &nPages, &nResident) != 2)
-            nResident = 0;
-        std::fclose(f);
-    }
-    return static_cast<size_t>(nResident) * static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-}
-
 // The yardstick of loading: one read of the whole file, then counting its line feeds.
 void BM_ReadAndCountLineFeeds(benchmark::State& state) {
     const std::string& path = InputFile(static_cast<int>(state.range(0)));
@@ -147,15 +136,8 @@ void BM_TypeCharacters(benchmark::State& state) {
     constexpr int kChars = 100'000;
     CTextBuffer& buffer = LargeZarnDocument();
     int nLine = buffer.GetLineCount() / 2;
-    for (auto _ : state) {
-        int nPos = buffer.GetLineLength(nLine) / 2;
-        for (int i = 0; i < kChars; ++i) {
-            int nEndLine, nEndChar;
-            buffer.InsertTextAt(nullptr, nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
-            nPos = nEndChar;
-        }
-        ++nLine;
-    }
+    for (auto _ : state)
+        TypeIntoLine(buffer, nLine++, kChars);
     state.counters["per_char"] = benchmark::Counter(
         kChars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

@@ -56,15 +56,8 @@ void BM_TypeCharacters(benchmark::State& state) {
     }();
     CTextBuffer& buffer = state.range(0) == 0 ? LargeZarnDocument() : s_pDoc->GetTextBuffer();
     int nLine = buffer.GetLineCount() / 2;
-    for (auto _ : state) {
-        int nPos = buffer.GetLineLength(nLine) / 2;
-        for (int i = 0; i < kChars; ++i) {
-            int nEndLine, nEndChar;
-            buffer.InsertTextAt(nullptr, nLine, nPos, "x", nEndLine, nEndChar, EDITACT_TYPING);
-            nPos = nEndChar;
-        }
-        ++nLine;
-    }
+    for (auto _ : state)
+        TypeIntoLine(buffer, nLine++, kChars);
     state.counters["per_char"] = benchmark::Counter(
         kChars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
