@@ -29,19 +29,6 @@ public:
 
 using CSearchFixture = TGoldenFixture<CSearchView>;
 
-void ForgetProfile() {
-    QSettings().remove(QStringLiteral("TextEdit/Find"));
-}
-
-// Every test starts without remembered Find settings.
-class FindCommand : public testing::Test {
-protected:
-    void SetUp() override { ForgetProfile(); }
-    void TearDown() override { ForgetProfile(); }
-
-    CMessageLog m_log;
-};
-
 // The Find values of the profile: "text case N word N", and " direction" if one is stored.
 std::string Profile() {
     QSettings settings;
@@ -52,13 +39,26 @@ std::string Profile() {
            (settings.contains(QStringLiteral("Direction")) ? " direction" : "");
 }
 
-void SetProfile(int nMatchCase, int nWholeWord, const QString& strFindWhat) {
+// Replaces the remembered Find values; without a text, forgets them.
+void SetProfile(const QString& strFindWhat = {}, int nMatchCase = 0, int nWholeWord = 0) {
     QSettings settings;
+    settings.remove(QStringLiteral("TextEdit/Find"));
+    if (strFindWhat.isEmpty())
+        return;
     settings.beginGroup(QStringLiteral("TextEdit/Find"));
     settings.setValue(QStringLiteral("MatchCase"), nMatchCase);
     settings.setValue(QStringLiteral("WholeWord"), nWholeWord);
     settings.setValue(QStringLiteral("FindWhat"), strFindWhat);
 }
+
+// Every test starts without remembered Find settings.
+class FindCommand : public testing::Test {
+protected:
+    void SetUp() override { SetProfile(); }
+    void TearDown() override { SetProfile(); }
+
+    CMessageLog m_log;
+};
 
 // The view's last search: "none", or its text and flags.
 std::string LastSearch(const CSearchView& view) {
@@ -67,61 +67,59 @@ std::string LastSearch(const CSearchView& view) {
                : "none";
 }
 
-QLineEdit& FindWhatEdit(QWidget& dlg) {
-    return Control<QLineEdit>(dlg, "IDC_EDIT_FINDTEXT_8605");
-}
-QPushButton& FindNextButton(QWidget& dlg) {
-    return Control<QPushButton>(dlg, "IDOK_1");
-}
-QCheckBox& MatchCaseBox(QWidget& dlg) {
-    return Control<QCheckBox>(dlg, "IDC_EDIT_MATCH_CASE_8604");
-}
-QCheckBox& WholeWordBox(QWidget& dlg) {
-    return Control<QCheckBox>(dlg, "IDC_EDIT_WHOLE_WORD_8603");
-}
-QRadioButton& DirectionButton(QWidget& dlg, bool bUp) {
-    return Control<QRadioButton>(dlg, bUp ? "IDC_EDIT_DIRECTION_UP_8611"
-                                          : "IDC_EDIT_DIRECTION_DOWN_8612");
-}
+// The Find dialog's controls.
+struct FindControls {
+    explicit FindControls(QWidget& dlg)
+        : text(Control<QLineEdit>(dlg, "IDC_EDIT_FINDTEXT_8605")),
+          next(Control<QPushButton>(dlg, "IDOK_1")),
+          matchCase(Control<QCheckBox>(dlg, "IDC_EDIT_MATCH_CASE_8604")),
+          wholeWord(Control<QCheckBox>(dlg, "IDC_EDIT_WHOLE_WORD_8603")),
+          up(Control<QRadioButton>(dlg, "IDC_EDIT_DIRECTION_UP_8611")),
+          down(Control<QRadioButton>(dlg, "IDC_EDIT_DIRECTION_DOWN_8612")) {}
+    QLineEdit& text;
+    QPushButton& next;
+    QCheckBox& matchCase;
+    QCheckBox& wholeWord;
+    QRadioButton& up;
+    QRadioButton& down;
+};
 
-// Opens Find with Ctrl+F and reads what the dialog shows, then cancels it: the text, then
-// "case", "word", "up", "down" for the controls that are checked and "next" if Find Next is
-// enabled.
-std::string OpenAndCancel(CTextView& view) {
-    std::string preset;
+// Runs fn on the Find dialog that Ctrl+F opens.
+void WithFindDialog(CTextView& view, std::function<void(CFindDialog&, FindControls&)> fn) {
     WhenModalShows<CFindDialog>([&](CFindDialog& dlg) {
-        preset = FindWhatEdit(dlg).text().toStdString();
-        for (const auto& [pszName, bOn] : {std::pair{" case", MatchCaseBox(dlg).isChecked()},
-                                           {" word", WholeWordBox(dlg).isChecked()},
-                                           {" up", DirectionButton(dlg, true).isChecked()},
-                                           {" down", DirectionButton(dlg, false).isChecked()},
-                                           {" next", FindNextButton(dlg).isEnabled()}})
-            preset += bOn ? pszName : "";
+        FindControls controls(dlg);
+        fn(dlg, controls);
     });
     Press(view, Qt::Key_F, Qt::ControlModifier);
+}
+
+// Opens Find and reads what the dialog shows, then cancels it: the text, then "case", "word",
+// "up", "down" for the controls that are checked and "next" if Find Next is enabled.
+std::string OpenAndCancel(CTextView& view) {
+    std::string preset;
+    WithFindDialog(view, [&](CFindDialog&, FindControls& c) {
+        preset = c.text.text().toStdString();
+        for (const auto& [pszName, bOn] : {std::pair{" case", c.matchCase.isChecked()},
+                                           {" word", c.wholeWord.isChecked()},
+                                           {" up", c.up.isChecked()},
+                                           {" down", c.down.isChecked()},
+                                           {" next", c.next.isEnabled()}})
+            preset += bOn ? pszName : "";
+    });
     return preset;
 }
 
 // Ctrl+F, the text and options typed into the dialog, then Find Next.
 void FindWithDialog(CTextView& view, const QString& strText, bool bUp = false,
                     bool bMatchCase = false, bool bWholeWord = false) {
-    WhenModalShows<CFindDialog>([=](CFindDialog& dlg) {
-        FindWhatEdit(dlg).setText(strText);
-        MatchCaseBox(dlg).setChecked(bMatchCase);
-        WholeWordBox(dlg).setChecked(bWholeWord);
-        DirectionButton(dlg, bUp).setChecked(true);
-        QTest::mouseClick(&FindNextButton(dlg), Qt::LeftButton);
+    WithFindDialog(view, [=](CFindDialog&, FindControls& c) {
+        c.text.setText(strText);
+        c.matchCase.setChecked(bMatchCase);
+        c.wholeWord.setChecked(bWholeWord);
+        (bUp ? c.up : c.down).setChecked(true);
+        QTest::mouseClick(&c.next, Qt::LeftButton);
     });
-    Press(view, Qt::Key_F, Qt::ControlModifier);
 }
-
-// The golden text after F3, or Shift+F3.
-std::string AfterF3(CTextView& view, bool bShift = false) {
-    Press(view, Qt::Key_F3, bShift ? Qt::ShiftModifier : Qt::NoModifier);
-    return DescribeView(view);
-}
-
-} // namespace
 
 TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     CSearchFixture fx("one |two\nthree two");
@@ -129,19 +127,18 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_FIND_PREVIOUS));
     EXPECT_TRUE(IsCommandEnabled(fx.view, ID_EDIT_FIND));
-    EXPECT_EQ(AfterF3(fx.view, true), "one |two\nthree two");
+    EXPECT_EQ(DescribeAfter(fx.view, "Shift+F3"), "one |two\nthree two");
     fx.view.OnCmdMsg(ID_EDIT_REPEAT);
-    EXPECT_EQ(AfterF3(fx.view), "one |two\nthree two");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one |two\nthree two");
 
     bool bShownInactive = false;
-    WhenModalShows<CFindDialog>([&](CFindDialog& dlg) {
+    WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
         bShownInactive = fx.view.m_bShowSelectionInactive;
-        QTest::keyClicks(&FindWhatEdit(dlg), "two");
-        QTest::mouseClick(&FindNextButton(dlg), Qt::LeftButton);
+        QTest::keyClicks(&c.text, "two");
+        QTest::mouseClick(&c.next, Qt::LeftButton);
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     });
-    Press(fx.view, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(bShownInactive);
     EXPECT_FALSE(fx.view.m_bShowSelectionInactive);
     EXPECT_EQ(fx.State(), "one [two]|\nthree two");
@@ -149,16 +146,16 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     EXPECT_TRUE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     EXPECT_EQ(Profile(), "two case 0 word 0");
     // F3 steps from match to match and round the end.
-    EXPECT_EQ(AfterF3(fx.view), "one two\nthree [two]|");
-    EXPECT_EQ(AfterF3(fx.view), "one [two]|\nthree two");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one two\nthree [two]|");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one [two]|\nthree two");
 
     // Enter in the text presses Find Next.
-    WhenModalShows<CFindDialog>([&](CFindDialog& dlg) {
-        FindWhatEdit(dlg).clear();
-        QTest::keyClicks(&FindWhatEdit(dlg), "e");
-        QTest::keyClick(&FindWhatEdit(dlg), Qt::Key_Return);
+    WithFindDialog(fx.view, [&](CFindDialog&, FindControls& c) {
+        c.text.clear();
+        QTest::keyClicks(&c.text, "e");
+        QTest::keyClick(&c.text, Qt::Key_Return);
     });
-    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_F, Qt::ControlModifier), "one two\nthr[e]|e two");
+    EXPECT_EQ(fx.State(), "one two\nthr[e]|e two");
     EXPECT_TRUE(m_log.Messages().empty());
 
     // A new buffer forgets the last search.
@@ -170,13 +167,13 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
 }
 
 TEST_F(FindCommand, TheDialogPresetsComeFromTheProfileThenFromTheLastSearch) {
-    SetProfile(1, 1, QStringLiteral("stored"));
+    SetProfile(QStringLiteral("stored"), 1, 1);
     CSearchFixture fx("alpha |beta\ngamma");
     EXPECT_EQ(OpenAndCancel(fx.view), "stored case word down next");
     // Now the view has a last search: the profile is no longer read.
     FindWithDialog(fx.view, QStringLiteral("gamma"), true, true, true);
     EXPECT_EQ(fx.State(), "alpha beta\n[gamma]|");
-    SetProfile(0, 0, QStringLiteral("other"));
+    SetProfile(QStringLiteral("other"));
     EXPECT_EQ(OpenAndCancel(fx.view), "gamma case word up next");
     // Another view of the same buffer keeps its own search.
     CSearchView other;
@@ -189,7 +186,7 @@ TEST_F(FindCommand, TheDialogPresetsComeFromTheProfileThenFromTheLastSearch) {
          {std::pair{"al[pha be]|ta\ngamma", "pha be down next"},
           {"al|[pha]\ngamma", "pha down next"},
           {"al[pha\nga]|mma", "stored down next"}}) {
-        SetProfile(0, 0, QStringLiteral("stored"));
+        SetProfile(QStringLiteral("stored"));
         CSearchFixture sel(pszGolden);
         EXPECT_EQ(OpenAndCancel(sel.view), pszPreset) << pszGolden;
     }
@@ -197,77 +194,74 @@ TEST_F(FindCommand, TheDialogPresetsComeFromTheProfileThenFromTheLastSearch) {
 
 TEST_F(FindCommand, CancelKeepsWhatTheDialogShowsAsTheLastSearchAndInTheProfile) {
     CSearchFixture fx("|abc ABC");
-    WhenModalShows<CFindDialog>([&](CFindDialog& dlg) {
-        QTest::keyClicks(&FindWhatEdit(dlg), "ABC");
-        QTest::mouseClick(&MatchCaseBox(dlg), Qt::LeftButton);
-        DirectionButton(dlg, true).setChecked(true);
+    WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
+        QTest::keyClicks(&c.text, "ABC");
+        QTest::mouseClick(&c.matchCase, Qt::LeftButton);
+        c.up.setChecked(true);
         QTest::mouseClick(&Control<QPushButton>(dlg, "IDCANCEL_2"), Qt::LeftButton);
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     });
-    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_F, Qt::ControlModifier), "|abc ABC");
+    EXPECT_EQ(fx.State(), "|abc ABC");
     EXPECT_EQ(LastSearch(fx.view), "ABC flags " + std::to_string(SEARCH_MATCHCASE | SEARCH_UPWARD));
     EXPECT_EQ(Profile(), "ABC case 1 word 0");
     // Escape does the same with the values typed so far.
-    WhenModalShows<CFindDialog>([&](CFindDialog& dlg) {
-        FindWhatEdit(dlg).setText(QStringLiteral("abc"));
-        WholeWordBox(dlg).setChecked(true);
+    WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
+        c.text.setText(QStringLiteral("abc"));
+        c.wholeWord.setChecked(true);
         QTest::keyClick(&dlg, Qt::Key_Escape);
         EXPECT_FALSE(dlg.isVisible());
     });
-    Press(fx.view, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(LastSearch(fx.view),
               "abc flags " + std::to_string(SEARCH_MATCHCASE | SEARCH_WHOLEWORD | SEARCH_UPWARD));
     EXPECT_EQ(Profile(), "abc case 1 word 1");
     // Upward from the caret: round to the last match, the one with case.
-    EXPECT_EQ(AfterF3(fx.view), "[abc]| ABC");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "[abc]| ABC");
 
     // An empty text is remembered too: it selects an empty range at the caret, and at the end
-    // of a line moves to the next line that has characters.
-    ForgetProfile();
-    CSearchFixture empty("ab|cd\nef");
-    OpenAndCancel(empty.view);
-    EXPECT_EQ(LastSearch(empty.view), " flags 0");
-    EXPECT_EQ(AfterF3(empty.view), "ab|cd\nef");
-    CSearchFixture lineEnd("abcd|\n\nef");
-    ForgetProfile();
-    OpenAndCancel(lineEnd.view);
-    EXPECT_EQ(AfterF3(lineEnd.view), "abcd\n\n|ef");
-    // NUL bytes are searched and remembered.
-    ForgetProfile();
-    CSearchFixture nul("[a\0b]| x a\0b"s);
-    OpenAndCancel(nul.view);
-    EXPECT_EQ(nul.view.m_strLastSearchText, "a\0b"s);
-    EXPECT_EQ(Profile(), "a\0b case 0 word 0"s);
-    EXPECT_EQ(AfterF3(nul.view), "a\0b x [a\0b]|"s);
+    // of a line moves to the next line that has characters. NUL bytes are searched and
+    // remembered.
+    const struct {
+        std::string before, after, last;
+    } cancels[] = {{"ab|cd\nef", "ab|cd\nef", ""},
+                   {"abcd|\n\nef", "abcd\n\n|ef", ""},
+                   {"[a\0b]| x a\0b"s, "a\0b x [a\0b]|"s, "a\0b"s}};
+    for (const auto& c : cancels) {
+        SetProfile();
+        CSearchFixture cancelled(c.before);
+        OpenAndCancel(cancelled.view);
+        EXPECT_EQ(LastSearch(cancelled.view), c.last + " flags 0");
+        EXPECT_EQ(Profile(), c.last + " case 0 word 0");
+        EXPECT_EQ(DescribeAfter(cancelled.view, "F3"), c.after);
+    }
     EXPECT_TRUE(m_log.Messages().empty());
 }
 
 TEST_F(FindCommand, FindNextIsEnabledOnlyWhileThereIsTextToFindAndNotFoundStartsOverAtTheTop) {
     CSearchFixture fx("xyz\nab|c xyz");
     CFindDialog dlg(&fx.view);
-    dlg.m_ptStartPos = fx.view.GetCaretTextPos();
-    dlg.m_ptUpStartPos = fx.view.GetCaretTextPos();
+    dlg.m_ptStartPos = dlg.m_ptUpStartPos = fx.view.GetCaretTextPos();
     dlg.OnInitDialog();
     dlg.show();
-    EXPECT_FALSE(FindNextButton(dlg).isEnabled());
-    QTest::keyClicks(&FindWhatEdit(dlg), "a");
-    EXPECT_TRUE(FindNextButton(dlg).isEnabled());
-    QTest::keyClick(&FindWhatEdit(dlg), Qt::Key_Backspace);
-    EXPECT_FALSE(FindNextButton(dlg).isEnabled());
+    FindControls c(dlg);
+    EXPECT_FALSE(c.next.isEnabled());
+    QTest::keyClicks(&c.text, "a");
+    EXPECT_TRUE(c.next.isEnabled());
+    QTest::keyClick(&c.text, Qt::Key_Backspace);
+    EXPECT_FALSE(c.next.isEnabled());
     // Enter does nothing while the button is disabled.
-    QTest::keyClick(&FindWhatEdit(dlg), Qt::Key_Return);
+    QTest::keyClick(&c.text, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(m_log.Messages().empty());
 
     // Not found tells the user, and the dialog goes on from the top without wrapping.
-    QTest::keyClicks(&FindWhatEdit(dlg), "nothing");
-    QTest::mouseClick(&FindNextButton(dlg), Qt::LeftButton);
+    QTest::keyClicks(&c.text, "nothing");
+    QTest::mouseClick(&c.next, Qt::LeftButton);
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"nothing\""});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.m_ptStartPos, TextPos(0, 0));
     EXPECT_EQ(fx.State(), "xyz\nab|c xyz");
-    FindWhatEdit(dlg).setText(QStringLiteral("xyz"));
-    QTest::mouseClick(&FindNextButton(dlg), Qt::LeftButton);
+    c.text.setText(QStringLiteral("xyz"));
+    QTest::mouseClick(&c.next, Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(fx.State(), "[xyz]|\nabc xyz");
 
@@ -275,8 +269,27 @@ TEST_F(FindCommand, FindNextIsEnabledOnlyWhileThereIsTextToFindAndNotFoundStarts
     m_log.Clear();
     FindWithDialog(fx.view, QStringLiteral("b"));
     fx.view.m_strLastSearchText = "a%sb";
-    EXPECT_EQ(AfterF3(fx.view), "xyz\na[b]|c xyz");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "xyz\na[b]|c xyz");
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"a%sb\""});
+
+    // The form's texts, its tab order from the text on, and every text shown whole.
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Find"));
+    EXPECT_EQ(c.next.text(), QStringLiteral("&Find Next"));
+    EXPECT_EQ(Control<QPushButton>(dlg, "IDCANCEL_2").text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(c.wholeWord.text(), QStringLiteral("Match &whole word only"));
+    EXPECT_EQ(c.matchCase.text(), QStringLiteral("Match &case"));
+    const std::vector<std::string> order{"IDC_EDIT_FINDTEXT_8605",
+                                         "IDC_EDIT_WHOLE_WORD_8603",
+                                         "IDC_EDIT_MATCH_CASE_8604",
+                                         "IDC_EDIT_DIRECTION_UP_8611",
+                                         "IDC_EDIT_DIRECTION_DOWN_8612",
+                                         "IDOK_1",
+                                         "IDCANCEL_2"};
+    EXPECT_EQ(TabOrder(c.text), order);
+    dlg.show();
+    for (QAbstractButton* pButton : dlg.findChildren<QAbstractButton*>())
+        EXPECT_GE(pButton->width(), pButton->sizeHint().width())
+            << pButton->objectName().toStdString();
 }
 
 TEST_F(FindCommand, FindPreviousAndUpwardSearchesWalkBackThroughEveryOccurrence) {
@@ -286,18 +299,18 @@ TEST_F(FindCommand, FindPreviousAndUpwardSearchesWalkBackThroughEveryOccurrence)
     for (const char* pszAfter :
          {"ab ab\n[ab]|x ab ab", "ab [ab]|\nabx ab ab", "[ab]| ab\nabx ab ab",
           "ab ab\nabx ab [ab]|"}) // round from the top to the last one
-        EXPECT_EQ(AfterF3(fx.view, true), pszAfter);
+        EXPECT_EQ(DescribeAfter(fx.view, "Shift+F3"), pszAfter);
     // The direction of the last search itself has not changed.
     EXPECT_EQ(fx.view.m_dwLastFindFlags, 0u);
-    EXPECT_EQ(AfterF3(fx.view), "[ab]| ab\nabx ab ab");
+    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "[ab]| ab\nabx ab ab");
 
     // Upward searches move off the match that is selected: the dialog offers the selection and
     // goes up from its start, and Find Previous after them goes down from the caret.
     CSearchFixture up("abc abc [abc]|");
     FindWithDialog(up.view, QStringLiteral("abc"), true);
     EXPECT_EQ(up.State(), "abc [abc]| abc");
-    EXPECT_EQ(AfterF3(up.view), "[abc]| abc abc");
-    EXPECT_EQ(AfterF3(up.view, true), "abc [abc]| abc");
+    EXPECT_EQ(DescribeAfter(up.view, "F3"), "[abc]| abc abc");
+    EXPECT_EQ(DescribeAfter(up.view, "Shift+F3"), "abc [abc]| abc");
     // Without a selection the caret is the start: a match that begins before it is found.
     CSearchFixture caret("abc abc ab|c");
     FindWithDialog(caret.view, QStringLiteral("abc"), true);
@@ -343,34 +356,13 @@ TEST_F(FindCommand, DialogTextReachesTheBytesOfTheBufferAsWindows1252) {
     EXPECT_EQ(OpenAndCancel(arrow.view), "\xE2\x86\x92 down next");
 }
 
-TEST_F(FindCommand, TheDialogHasTheControlsAndTabOrderOfItsForm) {
-    CSearchFixture fx("|abc");
-    CFindDialog dlg(&fx.view);
-    dlg.OnInitDialog();
-    dlg.show();
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Find"));
-    EXPECT_EQ(dlg.objectName(), QStringLiteral("IDD_EDIT_FIND_8601"));
-    EXPECT_TRUE(FindNextButton(dlg).isDefault());
-    EXPECT_EQ(FindNextButton(dlg).text(), QStringLiteral("&Find Next"));
-    EXPECT_EQ(Control<QPushButton>(dlg, "IDCANCEL_2").text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(WholeWordBox(dlg).text(), QStringLiteral("Match &whole word only"));
-    EXPECT_EQ(MatchCaseBox(dlg).text(), QStringLiteral("Match &case"));
-    // The tab order follows the form, starting in the text.
-    const std::vector<std::string> expected{"IDC_EDIT_FINDTEXT_8605",
-                                            "IDC_EDIT_WHOLE_WORD_8603",
-                                            "IDC_EDIT_MATCH_CASE_8604",
-                                            "IDC_EDIT_DIRECTION_UP_8611",
-                                            "IDC_EDIT_DIRECTION_DOWN_8612",
-                                            "IDOK_1",
-                                            "IDCANCEL_2"};
-    EXPECT_EQ(TabOrder(FindWhatEdit(dlg)), expected);
-    // Every text is shown whole.
-    for (QAbstractButton* pButton : dlg.findChildren<QAbstractButton*>())
-        EXPECT_GE(pButton->width(), pButton->sizeHint().width())
-            << pButton->objectName().toStdString();
-}
-
-namespace {
+// 100 lines "line 0" ... "line 99", line 1 holding a tab, in a view of 10 rows.
+struct GoToLineFixture : CShownView {
+    GoToLineFixture() : CShownView(MakeNumberedBuffer(100), 40, 10) {
+        pBuffer->DeleteRange(nullptr, 1, 0, 1, 6, EDITACT_DELETE);
+        BufferInsert(*pBuffer, 1, 0, "\tabc");
+    }
+};
 
 QLineEdit& LineEdit(QWidget& dlg) {
     return Control<QLineEdit>(dlg, "IDC_LINE_8642");
@@ -378,65 +370,38 @@ QLineEdit& LineEdit(QWidget& dlg) {
 QLineEdit& ColumnEdit(QWidget& dlg) {
     return Control<QLineEdit>(dlg, "IDC_COLUMN_8643");
 }
-QPushButton& OkButton(QWidget& dlg) {
-    return Control<QPushButton>(dlg, "IDOK_1");
-}
-
-// 100 lines "line 0" ... "line 99", line 1 holding a tab, in a view of 10 rows.
-std::unique_ptr<CTextBuffer> GoToLineBuffer() {
-    auto pBuffer = MakeNumberedBuffer(100);
-    pBuffer->DeleteRange(nullptr, 1, 0, 1, 6, EDITACT_DELETE);
-    BufferInsert(*pBuffer, 1, 0, "\tabc");
-    return pBuffer;
-}
 
 TEST(GoToLine, TheDialogShowsTheRangeAndKeepsOkDisabledForInvalidInput) {
-    CShownView fx(GoToLineBuffer(), 40, 10);
+    GoToLineFixture fx;
     fx.view.PutCaretAt({2, 4});
-    // clang-format off
-    const struct {
-        const char* pszLine;
-        const char* pszColumn;
-        bool bOk;
-    } entries[] = {
-        {"1",          "",            true},
-        {"100",        "",            true},
-        {" 42 ",       "",            true},
-        {"042",        " ",           true},
-        {"42",         "7",           true},
-        {"42",         "9999999999",  true},  // any column: the line's end holds the caret
-        {"0",          "",            false},
-        {"101",        "",            false},
-        {"9999999999", "",            false},
-        {"abc",        "",            false},
-        {"4 2",        "",            false},
-        {"-3",         "",            false},
-        {"+3",         "",            false},
-        {"",           "",            false},
-        {"  ",         "",            false},
-        {"42",         "0",           false},
-        {"42",         "x",           false},
-        {"\xd9\xa4",   "",            false},  // a digit of another script
+    // A digit of another script is no number; any column is: the line's end holds the caret.
+    const std::tuple<const char*, const char*, bool> entries[] = {
+        // clang-format off
+        {"1", "", true}, {"100", "", true}, {" 42 ", "", true}, {"042", " ", true},
+        {"42", "7", true}, {"42", "9999999999", true}, {"0", "", false}, {"101", "", false},
+        {"9999999999", "", false}, {"abc", "", false}, {"4 2", "", false}, {"-3", "", false},
+        {"+3", "", false}, {"", "", false}, {"  ", "", false}, {"42", "0", false},
+        {"42", "x", false}, {"\xd9\xa4", "", false},
+        // clang-format on
     };
-    // clang-format on
     bool bShown = false;
     WhenModalShows<CGoToLineDlg>([&](CGoToLineDlg& dlg) {
         bShown = true;
+        QPushButton& ok = Control<QPushButton>(dlg, "IDOK_1");
         EXPECT_EQ(Control<QLabel>(dlg, "IDC_LINE_RANGE_8641").text().toStdString(),
                   "&Line number (1 - 100):");
         // It opens on the caret's line, ready to be typed over.
-        EXPECT_EQ(LineEdit(dlg).text().toStdString(), "5");
         EXPECT_EQ(LineEdit(dlg).selectedText().toStdString(), "5");
+        EXPECT_EQ(LineEdit(dlg).text().toStdString(), "5");
         EXPECT_EQ(ColumnEdit(dlg).text().toStdString(), "");
-        EXPECT_TRUE(OkButton(dlg).isEnabled());
-        for (const auto& entry : entries) {
-            LineEdit(dlg).setText(QString::fromUtf8(entry.pszLine));
-            ColumnEdit(dlg).setText(QString::fromUtf8(entry.pszColumn));
-            EXPECT_EQ(OkButton(dlg).isEnabled(), entry.bOk)
-                << "[" << entry.pszLine << "] [" << entry.pszColumn << "]";
+        EXPECT_TRUE(ok.isEnabled());
+        for (const auto& [pszLine, pszColumn, bOk] : entries) {
+            LineEdit(dlg).setText(QString::fromUtf8(pszLine));
+            ColumnEdit(dlg).setText(QString::fromUtf8(pszColumn));
+            EXPECT_EQ(ok.isEnabled(), bOk) << "[" << pszLine << "] [" << pszColumn << "]";
         }
         // A disabled OK does not close the dialog, neither clicked nor by Enter.
-        QTest::mouseClick(&OkButton(dlg), Qt::LeftButton);
+        QTest::mouseClick(&ok, Qt::LeftButton);
         QTest::keyClick(&LineEdit(dlg), Qt::Key_Return);
         EXPECT_TRUE(dlg.isVisible());
     });
@@ -446,13 +411,9 @@ TEST(GoToLine, TheDialogShowsTheRangeAndKeepsOkDisabledForInvalidInput) {
 }
 
 TEST(GoToLine, TheCaretGoesToTheLineAndColumnAndAnOffScreenLineIsCentred) {
-    CShownView fx(GoToLineBuffer(), 40, 10);
+    GoToLineFixture fx;
     // clang-format off
-    const struct {
-        const char* pszLine;
-        const char* pszColumn;
-        const char* pszWhere;
-    } steps[] = {
+    const std::tuple<const char*, const char*, const char*> steps[] = {
         {"50",  "3",   "caret 2,49 top 44"},  // off screen: line 50 in the middle row of ten
         {"48",  "",    "caret 0,47 top 44"},  // on screen: no scroll
         {"54",  "99",  "caret 7,53 top 44"},  // the last whole row; the column stops at the end
@@ -461,17 +422,17 @@ TEST(GoToLine, TheCaretGoesToTheLineAndColumnAndAnOffScreenLineIsCentred) {
         {"5",   "1",   "caret 0,4 top 0"},
     };
     // clang-format on
-    for (const auto& step : steps) {
+    for (const auto& [pszLine, pszColumn, pszWhere] : steps) {
         WhenModalShows<CGoToLineDlg>([&](CGoToLineDlg& dlg) {
-            LineEdit(dlg).setText(QString::fromLatin1(step.pszLine));
-            ColumnEdit(dlg).setText(QString::fromLatin1(step.pszColumn));
-            QTest::mouseClick(&OkButton(dlg), Qt::LeftButton);
+            LineEdit(dlg).setText(QString::fromLatin1(pszLine));
+            ColumnEdit(dlg).setText(QString::fromLatin1(pszColumn));
+            QTest::mouseClick(&Control<QPushButton>(dlg, "IDOK_1"), Qt::LeftButton);
         });
         Press(fx.view, Qt::Key_G, Qt::ControlModifier);
         // The caret lands with an empty selection and its column remembered for Up and Down.
-        EXPECT_EQ(Where(fx.view), step.pszWhere);
+        EXPECT_EQ(Where(fx.view), pszWhere);
         const TextPos pt = fx.view.GetCaretTextPos();
-        EXPECT_EQ(fx.view.m_nStickyColumn, fx.view.CharToColumn(pt.y, pt.x)) << step.pszLine;
+        EXPECT_EQ(fx.view.m_nStickyColumn, fx.view.CharToColumn(pt.y, pt.x)) << pszLine;
     }
 }
 

@@ -1,6 +1,7 @@
-// Golden texts: parsing the marks, formatting a view's state with them.
+// Golden texts: parsing the marks, formatting a view's state with them, and key scripts.
 #include "GoldenText.h"
 
+#include <QKeySequence>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -12,51 +13,21 @@ GoldenText ParseGolden(std::string_view golden) {
     for (const char ch : golden) {
         const TextPos here{static_cast<int>(text.lines.back().size()),
                            static_cast<int>(text.lines.size()) - 1};
-        switch (ch) {
-        case '\n':
+        if (ch == '\n')
             text.lines.emplace_back();
-            break;
-        case '|':
+        else if (ch == '|')
             text.ptCaret = here;
-            break;
-        case '[':
-            text.ptSelLow = here;
-            bLow = true;
-            break;
-        case ']':
-            text.ptSelHigh = here;
-            bHigh = true;
-            break;
-        default:
+        else if (ch == '[')
+            bLow = (text.ptSelLow = here, true);
+        else if (ch == ']')
+            bHigh = (text.ptSelHigh = here, true);
+        else
             text.lines.back().push_back(ch);
-        }
     }
     EXPECT_EQ(bLow, bHigh) << "a golden text marks both ends of its selection or neither";
     if (!bLow)
         text.ptSelLow = text.ptSelHigh = text.ptCaret;
     return text;
-}
-
-std::string FormatGolden(const GoldenText& text) {
-    const bool bSelection = text.ptSelLow != text.ptSelHigh;
-    std::string out;
-    for (size_t y = 0; y < text.lines.size(); ++y) {
-        if (y > 0)
-            out += '\n';
-        const std::string& line = text.lines[y];
-        for (size_t x = 0; x <= line.size(); ++x) {
-            const TextPos here{static_cast<int>(x), static_cast<int>(y)};
-            if (bSelection && here == text.ptSelHigh)
-                out += ']';
-            if (here == text.ptCaret)
-                out += '|';
-            if (bSelection && here == text.ptSelLow)
-                out += '[';
-            if (x < line.size())
-                out += line[x];
-        }
-    }
-    return out;
 }
 
 void ApplyGolden(CTextView& view, const GoldenText& text) {
@@ -67,16 +38,24 @@ void ApplyGolden(CTextView& view, const GoldenText& text) {
 }
 
 std::string DescribeView(CTextView& view) {
-    GoldenText text;
-    if (CTextBuffer* pBuffer = view.GetBuffer()) {
-        for (int i = 0; i < pBuffer->GetLineCount(); ++i)
-            text.lines.emplace_back(pBuffer->GetLineView(i));
-    } else {
-        text.lines.emplace_back();
+    TextPos ptLow, ptHigh;
+    view.GetOrderedSelection(ptLow, ptHigh);
+    const TextPos ptCaret = view.GetCaretTextPos();
+    const CTextBuffer* pBuffer = view.GetBuffer();
+    std::string out;
+    for (int y = 0; y < (pBuffer ? pBuffer->GetLineCount() : 1); ++y) {
+        const std::string_view line = pBuffer ? pBuffer->GetLineView(y) : std::string_view();
+        out += y > 0 ? "\n" : "";
+        for (int x = 0; x <= static_cast<int>(line.size()); ++x) {
+            const TextPos here{x, y};
+            out += ptLow != ptHigh && here == ptHigh ? "]" : "";
+            out += here == ptCaret ? "|" : "";
+            out += ptLow != ptHigh && here == ptLow ? "[" : "";
+            if (x < static_cast<int>(line.size()))
+                out += line[static_cast<size_t>(x)];
+        }
     }
-    text.ptCaret = view.GetCaretTextPos();
-    view.GetOrderedSelection(text.ptSelLow, text.ptSelHigh);
-    return FormatGolden(text);
+    return out;
 }
 
 void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers, int nTimes) {
@@ -84,13 +63,28 @@ void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers, int nT
         QTest::keyClick(&widget, key, modifiers);
 }
 
-std::string DescribeAfter(CTextView& view, Qt::Key key, Qt::KeyboardModifiers modifiers,
-                          int nTimes) {
-    Press(view, key, modifiers, nTimes);
+void PressKeys(QWidget& widget, std::string_view script) {
+    for (size_t i = 0, nEnd = 0; i < script.size(); i = nEnd + 1) {
+        nEnd = std::min(script.find(' ', i), script.size());
+        std::string_view step = script.substr(i, nEnd - i);
+        int nTimes = 1;
+        if (const size_t nStar = step.find('*', 1); nStar != std::string_view::npos) {
+            nTimes = std::stoi(std::string(step.substr(nStar + 1)));
+            step = step.substr(0, nStar);
+        }
+        const QKeySequence keys =
+            QKeySequence::fromString(QString::fromUtf8(step), QKeySequence::PortableText);
+        ASSERT_TRUE(keys.count() == 1 && keys[0].key() != Qt::Key_unknown) << step;
+        Press(widget, keys[0].key(), keys[0].keyboardModifiers(), nTimes);
+    }
+}
+
+std::string DescribeAfter(CTextView& view, std::string_view script) {
+    PressKeys(view, script);
     return DescribeView(view);
 }
 
-std::string WhereAfter(CTextView& view, Qt::Key key, Qt::KeyboardModifiers modifiers, int nTimes) {
-    Press(view, key, modifiers, nTimes);
+std::string WhereAfter(CTextView& view, std::string_view script) {
+    PressKeys(view, script);
     return Where(view);
 }

@@ -19,7 +19,6 @@ struct GoldenText {
 };
 
 GoldenText ParseGolden(std::string_view golden);
-std::string FormatGolden(const GoldenText& text);
 
 // Sets the view's caret and selection as `text` marks them; the anchor is the selection's end
 // away from the caret.
@@ -45,8 +44,9 @@ struct TGoldenFixture {
 // nTimes clicks of one key on the view.
 void Press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
            int nTimes = 1);
+// Key clicks named as QKeySequence spells them, separated by blanks, each with an optional
+// repeat count: "Ctrl+Down*2 Shift+F3".
+void PressKeys(QWidget& widget, std::string_view script);
 // The same, then the view described as a golden text, or by Where.
-std::string DescribeAfter(CTextView& view, Qt::Key key,
-                          Qt::KeyboardModifiers modifiers = Qt::NoModifier, int nTimes = 1);
-std::string WhereAfter(CTextView& view, Qt::Key key,
-                       Qt::KeyboardModifiers modifiers = Qt::NoModifier, int nTimes = 1);
+std::string DescribeAfter(CTextView& view, std::string_view script);
+std::string WhereAfter(CTextView& view, std::string_view script);

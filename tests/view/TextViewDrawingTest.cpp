@@ -1,13 +1,15 @@
-// What the view paints: selection cells, empty areas, margin icons and Zarn colours, read
-// back from the rendered client area pixel by pixel.
+// What the view paints: selection cells, empty areas, margin icons, line numbers, the caret
+// line's tint and Zarn colours, read back from the rendered client area pixel by pixel.
 #include "ViewTestSupport.h"
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"
+#include "view/ViewGutter.h"
 
 #include <algorithm>
 #include <random>
 #include <string>
 
+#include <QApplication>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -31,8 +33,8 @@ QColor CellBackground(const QImage& image, const QRect& rcCell) {
     return image.pixelColor(rcCell.left() + rcCell.width() / 2, rcCell.top());
 }
 
-// Whether the glyphs in the cells of rc are drawn in colour cr: the darkest strokes of
-// antialiased text reach the colour itself.
+// Whether glyphs in rc are drawn in colour cr: the darkest strokes of antialiased text reach
+// the colour itself.
 bool HasGlyphPixelsOf(const QImage& image, const QRect& rc, const QColor& cr) {
     return CountPixels(image, rc, cr, 40) >= 3;
 }
@@ -45,12 +47,12 @@ QRect Cells(CTextView& view, int nColumn, int nRow, int nCount) {
 // glyph on the selection background, '_' all empty-area colour, '.' anything else.
 std::string RowCells(CTextView& view, int nRow, int nCells) {
     const QImage image = Render(view);
+    const QColor crSel = view.GetColorValue(CI_SELBACK);
     std::string out;
     for (int nColumn = 0; nColumn < nCells; ++nColumn) {
         const QRect rc = CellRect(view, nColumn, nRow);
-        const bool bSelBack = CellBackground(image, rc) == view.GetColorValue(CI_SELBACK);
-        out += IsFilled(image, rc, view.GetColorValue(CI_SELBACK))     ? 'S'
-               : bSelBack                                              ? 's'
+        out += IsFilled(image, rc, crSel)                              ? 'S'
+               : CellBackground(image, rc) == crSel                    ? 's'
                : IsFilled(image, rc, view.GetColorValue(CI_EMPTYAREA)) ? '_'
                                                                        : '.';
     }
@@ -67,15 +69,14 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
     for (int nRow = 0; nRow < 4; ++nRow)
         EXPECT_EQ(RowCells(view, nRow, 6), apszRows[nRow]) << nRow;
     // Without focus the selection is not drawn unless asked to.
-    TakeFocus(view);
-    EXPECT_EQ(RowCells(view, 0, 6), "...___");
-    view.m_bShowSelectionInactive = true;
-    EXPECT_EQ(RowCells(view, 0, 6), ".ssS__");
-    view.m_bShowSelectionInactive = false;
-    GiveFocus(view);
-    EXPECT_EQ(RowCells(view, 0, 6), ".ssS__");
-    TakeFocus(view);
-    EXPECT_EQ(RowCells(view, 0, 6), "...___");
+    for (const auto& [bFocus, bInactive, pszRow] : {std::tuple{false, false, "...___"},
+                                                    {false, true, ".ssS__"},
+                                                    {true, false, ".ssS__"},
+                                                    {false, false, "...___"}}) {
+        bFocus ? GiveFocus(view) : TakeFocus(view);
+        view.m_bShowSelectionInactive = bInactive;
+        EXPECT_EQ(RowCells(view, 0, 6), pszRow) << bFocus << bInactive;
+    }
 
     // Selected text is white on black; the ends may come in either order.
     CShownView text(MakeBuffer({"MMMM"}), 10, 2);
@@ -88,36 +89,9 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
         HasGlyphPixelsOf(image, CellRect(text.view, 2, 0), text.view.GetColorValue(CI_NORMALTEXT)));
 }
 
-TEST(TextViewDrawing, RowsBelowTheLastLineAreEmptyAreaAndPlainMargin) {
-    CShownView fx(MakeBuffer({"one", "two"}), 12, 5);
+TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedenceAndRowsBelowTheTextAreEmpty) {
+    CShownView fx(MakeBuffer({"a", "b", "c", "d", "e", "f"}), 5, 8);
     CProbeView& view = fx.view;
-    fx.pBuffer->ChangeLineFlag(1, LINEFLAG_BOOKMARK, true, false);
-    const QImage image = Render(view);
-    const QColor crMargin = view.GetColorValue(CI_MARGIN);
-    for (int nRow = 2; nRow < 5; ++nRow) {
-        EXPECT_EQ(RowCells(view, nRow, 12), std::string(12, '_')) << nRow;
-        EXPECT_TRUE(IsFilled(image, MarginRect(view, nRow), crMargin)) << nRow;
-    }
-    EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), crMargin));
-    EXPECT_FALSE(IsFilled(image, MarginRect(view, 1), crMargin)); // the bookmark's icon
-    EXPECT_EQ(RowCells(view, 0, 12), "..._________");             // right of a line's end
-}
-
-// The margin cell of a row, compared with the bitmap's cell drawn over the margin colour.
-bool ShowsMarginCell(CTextView& view, const QImage& image, int nRow, int nCell) {
-    QImage expected(view.GetMarginWidth(), view.GetLineHeight(), QImage::Format_RGB32);
-    expected.fill(view.GetColorValue(CI_MARGIN));
-    {
-        QPainter dc(&expected);
-        dc.drawPixmap(QPoint(2, (view.GetLineHeight() - 16) / 2), LoadResBitmap(IDB_MARGIN_ICONS),
-                      QRect(nCell * 16, 0, 16, 16));
-    }
-    return image.copy(MarginRect(view, nRow)) == expected;
-}
-
-TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedence) {
-    CShownView fx(MakeBuffer({"a", "b", "c", "d", "e"}), 5, 5);
-    auto& view = fx.view;
     for (const auto& [nLine, dwFlag] : {std::pair{0, LineFlagMark(0)},
                                         {0, LineFlagMark(3)},
                                         {1, LineFlagMark(0)},
@@ -126,95 +100,87 @@ TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedence) {
                                         {3, LineFlagMark(9)}})
         fx.pBuffer->ChangeLineFlag(nLine, dwFlag, true, dwFlag != LINEFLAG_BOOKMARK);
     const QImage image = Render(view);
-    EXPECT_TRUE(ShowsMarginCell(view, image, 0, 5)); // bookmarks 0 and 3: the digit 3
-    EXPECT_FALSE(ShowsMarginCell(view, image, 0, 12));
-    EXPECT_TRUE(ShowsMarginCell(view, image, 1, 12)); // bookmark 0 and anonymous: the digit 0
-    EXPECT_TRUE(ShowsMarginCell(view, image, 2, 13)); // anonymous: the plain disc
-    EXPECT_TRUE(ShowsMarginCell(view, image, 3, 11)); // the digit 9
-    EXPECT_TRUE(IsFilled(image, MarginRect(view, 4), view.GetColorValue(CI_MARGIN)));
+    const QColor crMargin = view.GetColorValue(CI_MARGIN);
+    // The cell of the icon bitmap each row shows over the margin colour, -1 for none: bookmarks
+    // 0 and 3 show the digit 3, 0 and anonymous the digit 0, anonymous alone the plain disc.
+    const int anCells[8] = {5, 12, 13, 11, -1, -1, -1, -1};
+    for (int nRow = 0; nRow < 8; ++nRow) {
+        QImage expected(view.GetMarginWidth(), view.GetLineHeight(), QImage::Format_RGB32);
+        expected.fill(crMargin);
+        if (anCells[nRow] >= 0) {
+            QPainter dc(&expected);
+            dc.drawPixmap(QPoint(2, (view.GetLineHeight() - 16) / 2),
+                          LoadResBitmap(IDB_MARGIN_ICONS), QRect(anCells[nRow] * 16, 0, 16, 16));
+        }
+        EXPECT_EQ(image.copy(MarginRect(view, nRow)), expected) << nRow;
+        // Right of a line's end, and below the last line, lies the empty area.
+        EXPECT_EQ(RowCells(view, nRow, 5), nRow < 6 ? ".____" : "_____") << nRow;
+    }
     // The icon's disc is cyan where no digit covers it.
     const QRect rcMargin = MarginRect(view, 2);
-    EXPECT_EQ(image.pixelColor(rcMargin.left() + 2 + 8,
-                               rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
-              QColor(0, 255, 255));
+    EXPECT_EQ(
+        image.pixelColor(rcMargin.left() + 10, rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
+        QColor(0, 255, 255));
 }
 
-TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColours) {
-    auto pBuffer = MakeBuffer({
-        "man_start_object ornament",
-        "    mat_width 480 ; wide",
-        "    mat_title \"Hello\"",
-        "    mat_color_face 0FFx",
-    });
+TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColoursAndUnknownColoursInRed) {
+    auto pBuffer = MakeBuffer({"man_start_object ornament", "    mat_width 480 ; wide",
+                               "    mat_title \"Hello\"", "    mat_color_face 0FFx"});
     CProbeSampleView view;
     view.SetDocumentBuffer(pBuffer.get());
     view.OnInitialUpdate();
     ShowWithCells(view, 40, 5);
     const QImage image = Render(view);
-    const struct {
-        int nColumn, nRow, nCount;
-        QColor cr;
-        bool bDrawn;
-    } runs[] = {
-        {0, 0, 16, QColor(128, 0, 128), true},   // structure atom
-        {17, 0, 8, QColor(0, 128, 0), true},     // value word
-        {4, 1, 9, QColor(0, 0, 255), true},      // attribute atom
-        {4, 1, 9, QColor(255, 0, 255), false},   //
-        {14, 1, 3, QColor(255, 0, 255), true},   // number
-        {18, 1, 6, QColor(128, 128, 128), true}, // comment
-        {14, 2, 7, QColor(255, 0, 0), true},     // string
-        {19, 3, 4, QColor(255, 0, 255), true},   // hexadecimal number
+    // Structure atom, value word, attribute atom (not in the number's colour), number,
+    // comment, string, hexadecimal number.
+    const std::tuple<int, int, int, QColor, bool> runs[] = {
+        {0, 0, 16, QColor(128, 0, 128), true}, {17, 0, 8, QColor(0, 128, 0), true},
+        {4, 1, 9, QColor(0, 0, 255), true},    {4, 1, 9, QColor(255, 0, 255), false},
+        {14, 1, 3, QColor(255, 0, 255), true}, {18, 1, 6, QColor(128, 128, 128), true},
+        {14, 2, 7, QColor(255, 0, 0), true},   {19, 3, 4, QColor(255, 0, 255), true},
     };
-    for (const auto& run : runs) {
-        EXPECT_EQ(HasGlyphPixelsOf(image, Cells(view, run.nColumn, run.nRow, run.nCount), run.cr),
-                  run.bDrawn)
-            << run.nColumn << "," << run.nRow;
-    }
-}
+    for (const auto& [nColumn, nRow, nCount, cr, bDrawn] : runs)
+        EXPECT_EQ(HasGlyphPixelsOf(image, Cells(view, nColumn, nRow, nCount), cr), bDrawn)
+            << nColumn << "," << nRow;
 
-TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
     TShownView<CBlockView> fx(MakeBuffer({"MMMMMM"}), 10, 2);
-    auto& view = fx.view;
-    view.m_nBlockPos = 2;
-    view.m_nBlockColor = 42;
-    const QImage image = Render(view);
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 2, 0, 4), QColor(255, 0, 0)));
-    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 2), QColor(255, 0, 0)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 2), view.GetColorValue(CI_NORMALTEXT)));
-    view.m_nBlockColor = -3;
-    EXPECT_TRUE(HasGlyphPixelsOf(Render(view), Cells(view, 2, 0, 4), QColor(255, 0, 0)));
+    CBlockView& blocks = fx.view;
+    const QColor crRed(255, 0, 0);
+    blocks.m_nBlockPos = 2;
+    for (const int nColor : {42, -3}) {
+        blocks.m_nBlockColor = nColor;
+        const QImage red = Render(blocks);
+        EXPECT_TRUE(HasGlyphPixelsOf(red, Cells(blocks, 2, 0, 4), crRed)) << nColor;
+        EXPECT_FALSE(HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), crRed)) << nColor;
+        EXPECT_TRUE(
+            HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), blocks.GetColorValue(CI_NORMALTEXT)));
+    }
     // A stray block position past the line colours nothing beyond it.
-    view.m_nBlockPos = 99;
-    EXPECT_FALSE(HasGlyphPixelsOf(Render(view), Cells(view, 0, 0, 10), QColor(255, 0, 0)));
+    blocks.m_nBlockPos = 99;
+    EXPECT_FALSE(HasGlyphPixelsOf(Render(blocks), Cells(blocks, 0, 0, 10), crRed));
 }
 
-TEST(TextViewDrawing, TabsExpandAndNulBytesShowAsAOneColumnPlaceholder) {
-    CShownView fx(MakeBuffer({std::string("\tM"), std::string("a\0M", 3)}), 10, 3);
-    auto& view = fx.view;
+TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOnes) {
+    // Each row from the third: the byte under test between a control byte, whose box is drawn
+    // for reference, and a blank, which draws nothing.
+    std::vector<std::string> rows = {"\tM", std::string("a\0M", 3)};
+    for (int ch = 0x7F; ch <= 0x9F; ++ch)
+        rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
+    rows.push_back("\x01\xE9 ");
+    CShownView fx(MakeBuffer(rows), 5, static_cast<int>(rows.size()));
+    CProbeView& view = fx.view;
     const QImage image = Render(view);
     const QColor crText = view.GetColorValue(CI_NORMALTEXT);
     EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 4), crText));
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 4, 0), crText));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 1), crText)); // the placeholder
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 1), crText)); // M after it
+    // A NUL byte shows as a one-column placeholder.
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 1), crText));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 1), crText));
     EXPECT_FALSE(HasGlyphPixelsOf(image, CellRect(view, 3, 1), crText));
-}
-
-TEST(TextViewDrawing, BytesDrawAsTheirWindows1252CharactersAndUndefinedOnesAsTheBox) {
-    // Each row: the byte under test between a control byte, whose box is drawn for reference,
-    // and a blank, which draws nothing.
-    std::vector<std::string> rows;
-    for (int ch = 0x7F; ch <= 0x9F; ++ch)
-        rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
-    rows.push_back("\x01\xE9 ");
-    CShownView fx(MakeBuffer(rows), 4, static_cast<int>(rows.size()));
-    auto& view = fx.view;
-    const QImage image = Render(view);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto ch = static_cast<unsigned char>(rows[i][1]);
+    for (int nRow = 2; nRow < static_cast<int>(rows.size()); ++nRow) {
+        const auto ch = static_cast<unsigned char>(rows[size_t(nRow)][1]);
         const bool bBox =
             ch == 0x7F || ch == 0x81 || ch == 0x8D || ch == 0x8F || ch == 0x90 || ch == 0x9D;
-        const int nRow = static_cast<int>(i);
         const QImage cell = image.copy(CellRect(view, 1, nRow));
         EXPECT_EQ(cell == image.copy(CellRect(view, 0, nRow)), bBox) << std::hex << int(ch);
         EXPECT_NE(cell, image.copy(CellRect(view, 2, nRow))) << std::hex << int(ch);
@@ -223,7 +189,7 @@ TEST(TextViewDrawing, BytesDrawAsTheirWindows1252CharactersAndUndefinedOnesAsThe
 
 TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
     CShownView fx(MakeBuffer({"ab", std::string(40, 'M')}), 10, 3);
-    auto& view = fx.view;
+    CProbeView& view = fx.view;
     view.ScrollToColumn(20, true);
     const QImage image = Render(view);
     EXPECT_TRUE(IsFilled(image, Cells(view, 0, 0, 10), view.GetColorValue(CI_EMPTYAREA)));
@@ -233,7 +199,7 @@ TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
 
 TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
     CShownView fx(MakeBuffer({"x"}), 5, 3);
-    auto& view = fx.view;
+    CProbeView& view = fx.view;
     view.GetLineEndState(0);
     QPalette palette = view.palette();
     palette.setColor(QPalette::Base, QColor(10, 20, 30));
@@ -249,7 +215,7 @@ TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
 
 TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
     CShownView fx(MakeBuffer({"abc", "\tdef"}), 10, 3);
-    auto& view = fx.view;
+    CProbeView& view = fx.view;
     view.PlaceCaret({1, 1});
     EXPECT_TRUE(view.GetCaretRect().isEmpty()); // no focus, no caret
     GiveFocus(view);
@@ -262,40 +228,9 @@ TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
     EXPECT_EQ(view.GetCaretRect(), rcCaret);
     // At a line's end the caret inverts the empty area under it.
     view.PlaceCaret({3, 0});
-    const QRect rcEnd = view.GetCaretRect();
-    EXPECT_TRUE(IsFilled(Render(view), rcEnd,
-                         QColor(255 - view.GetColorValue(CI_EMPTYAREA).red(),
-                                255 - view.GetColorValue(CI_EMPTYAREA).green(),
-                                255 - view.GetColorValue(CI_EMPTYAREA).blue())));
-}
-
-// Far right on long lines, the colours come from text far to their left: a string opened
-// before a tab-laden stretch, a comment, and a hexadecimal number that is one long word.
-TEST(TextViewDrawing, ALineScrolledFarRightKeepsColoursThatBeganFarToItsLeft) {
-    std::string strString = "mat_title \"";
-    std::string strComment = "yes ; ";
-    while (strString.size() < 30000) {
-        strString += "ab\tcd; ";
-        strComment += "mat_width 100\t";
-    }
-    strString += "\" mat_width 100";
-    const std::string strHex = std::string(30000, 'f') + "x";
-    TShownView<CProbeSampleView> fx(MakeBuffer({strString, strComment, strHex}), 30, 4);
-    auto& view = fx.view;
-    const int nColumn = view.CharToColumn(0, 25000);
-    view.ScrollToColumn(nColumn, true);
-    QImage image = Render(view);
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 30), QColor(255, 0, 0)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 1, 30), QColor(128, 128, 128)));
-    EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 1, 30), QColor(0, 0, 255)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 2, 30), QColor(255, 0, 255)));
-
-    // At the string's end the atom and the number after it have their own colours again.
-    view.ScrollToColumn(view.GetLineDisplayWidth(0) - 20, true);
-    image = Render(view);
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(0, 0, 255)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(255, 0, 255)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 20), QColor(255, 0, 0)));
+    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
+    EXPECT_TRUE(IsFilled(Render(view), view.GetCaretRect(),
+                         QColor(255 - crEmpty.red(), 255 - crEmpty.green(), 255 - crEmpty.blue())));
 }
 
 // The Zarn view with its long lines parsed whole: what windowed colouring must look like.
@@ -318,17 +253,20 @@ std::string RandomZarnText(std::mt19937& rng, int nLength) {
     return text;
 }
 
+// Far right on long lines the colours come from text far to their left: a string or comment
+// opened long before, or a hexadecimal number that is one long word.
 TEST(TextViewDrawing, LongLinesDrawAsTheWholeLinesParseColoursThem) {
     std::mt19937 rng(4711);
     auto pick = [&rng](int nFrom, int nTo) {
         return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
     };
     auto pBuffer = MakeBuffer({RandomZarnText(rng, 20000), "mat_title \"short\"",
-                               RandomZarnText(rng, 12000) + "\\", RandomZarnText(rng, 16000)});
+                               RandomZarnText(rng, 12000) + "\\", RandomZarnText(rng, 16000),
+                               std::string(30000, 'f') + "x"});
     CProbeSampleView view;
     CWholeLineView reference;
-    for (CProbeSampleView* pView :
-         {static_cast<CProbeSampleView*>(&view), static_cast<CProbeSampleView*>(&reference)}) {
+    CProbeSampleView* const apViews[] = {&view, &reference};
+    for (CProbeSampleView* pView : apViews) {
         SetUpView(*pView, pBuffer.get(), 50, 6);
         pView->m_bShowSelectionInactive = true;
     }
@@ -336,28 +274,116 @@ TEST(TextViewDrawing, LongLinesDrawAsTheWholeLinesParseColoursThem) {
         if (nStep % 3 == 0) {
             const int nLine = pick(0, view.GetLineCount() - 1);
             const int nChar = pick(0, view.GetLineLength(nLine));
-            int nEndLine = 0, nEndChar = 0;
             if (pick(0, 1) == 0)
-                pBuffer->InsertTextAt(nullptr, nLine, nChar, RandomZarnText(rng, pick(1, 5)),
-                                      nEndLine, nEndChar, EDITACT_TYPING);
+                BufferInsert(*pBuffer, nLine, nChar, RandomZarnText(rng, pick(1, 5)));
             else
-                pBuffer->DeleteRange(nullptr, nLine, nChar, nLine,
-                                     std::min(nChar + pick(1, 5), view.GetLineLength(nLine)),
-                                     EDITACT_DELETE);
+                BufferDelete(*pBuffer, {nChar, nLine},
+                             {std::min(nChar + pick(1, 5), view.GetLineLength(nLine)), nLine});
         }
         const int nLine = pick(0, view.GetLineCount() - 1);
         const int nColumn =
             std::max(view.CharToColumn(nLine, pick(0, view.GetLineLength(nLine))) - pick(0, 30), 0);
         const TextPos ptFrom{pick(0, view.GetLineLength(nLine)), nLine};
         const TextPos ptTo{pick(0, view.GetLineLength(nLine)), nLine};
-        for (CProbeSampleView* pView :
-             {static_cast<CProbeSampleView*>(&view), static_cast<CProbeSampleView*>(&reference)}) {
+        for (CProbeSampleView* pView : apViews) {
             pView->ScrollToColumn(nColumn, true);
             pView->SetSelectionRange(ptFrom, ptTo);
         }
         ASSERT_EQ(view.GetFirstVisibleColumn(), reference.GetFirstVisibleColumn());
         ASSERT_TRUE(Render(view) == Render(reference)) << "step " << nStep;
     }
+}
+
+// Makes the buffer nLines lines long, adding or removing lines at its end as an edit does.
+void ResizeTo(CTextBuffer& buffer, int nLines) {
+    while (buffer.GetLineCount() < nLines)
+        BufferInsert(buffer, buffer.GetLineCount() - 1, 0, "more\r\n");
+    if (const int nLast = buffer.GetLineCount() - 1; nLast >= nLines)
+        BufferDelete(buffer, {buffer.GetLineLength(nLines - 1), nLines - 1},
+                     {buffer.GetLineLength(nLast), nLast});
+}
+
+TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
+    auto pBuffer = MakeNumberedBuffer(9);
+    CProbeView view;
+    SetUpView(view, pBuffer.get(), 30, 5);
+    GiveFocus(view);
+    view.PlaceCaret({2, 1});
+    const QImage imageBefore = Render(view);
+    const int nColumnsBefore = view.GetVisibleColumnCount();
+    EXPECT_EQ(view.GetMarginWidth(), CTextView::MARGIN_WIDTH);
+
+    view.SetShowLineNumbers(true);
+    const int cx = view.GetCharWidth(), h = view.GetLineHeight();
+    const QColor crMargin = view.GetColorValue(CI_MARGIN);
+    for (const auto& [nLines, nDigits] :
+         {std::pair{9, 1}, {10, 2}, {99, 2}, {100, 3}, {1000, 4}, {10, 2}, {9, 1}}) {
+        SCOPED_TRACE(nLines);
+        ResizeTo(*pBuffer, nLines);
+        EXPECT_EQ(LineNumberDigits(nLines), nDigits);
+        const int cxNumbers = (nDigits + 1) * cx;
+        EXPECT_EQ(view.GetLineNumberWidth(), cxNumbers);
+        const int m = cxNumbers + CTextView::MARGIN_WIDTH;
+        EXPECT_EQ(view.GetMarginWidth(), m);
+        // Text, caret and hit-testing move right by the column; fewer columns fit.
+        EXPECT_EQ(view.GetCaretRect().left(), m + 2 * cx);
+        EXPECT_EQ(view.TextPosToClient({3, 0}).x(), m + 3 * cx);
+        EXPECT_EQ(view.ClientToTextPos({m + 4 * cx + 1, 1}).x, 4);
+        EXPECT_EQ(view.GetVisibleColumnCount(), (view.viewport()->width() - m) / cx);
+        // Row 1 shows "2" in the last digit cell, nothing in the padding, margin colours around.
+        const QImage image = Render(view);
+        const int xDigit = cxNumbers - cx / 2 - cx;
+        EXPECT_GE(
+            CountPixels(image, QRect(xDigit, h, cx, h), view.GetColorValue(CI_LINENUMBER), 40), 3);
+        EXPECT_TRUE(IsFilled(image, QRect(0, h, xDigit, h), crMargin));
+        EXPECT_TRUE(IsFilled(image, QRect(cxNumbers - cx / 2, h, cx / 2, h), crMargin));
+    }
+    // Hidden again, the view is what it was.
+    view.SetShowLineNumbers(false);
+    EXPECT_EQ(view.GetMarginWidth(), CTextView::MARGIN_WIDTH);
+    EXPECT_EQ(view.GetVisibleColumnCount(), nColumnsBefore);
+    EXPECT_EQ(Render(view), imageBefore);
+}
+
+TEST(TextViewGutter, TheCaretLineIsTintedInTheFocusedViewWithoutASelection) {
+    auto pBuffer = MakeBuffer({"mat_title \"Hi\"", "mat_width 320", "", "x"});
+    CProbeSampleView view;
+    SetUpView(view, pBuffer.get(), 30, 5);
+    view.SetHighlightCurrentLine(true);
+    const QColor crTint = view.GetColorValue(CI_CURRENTLINE);
+    const QColor crBase = view.GetColorValue(CI_TEXTBACK);
+    EXPECT_NE(crTint, crBase);
+    // Focus, the selection (the caret at its second end) and the tinted row, -1 for none.
+    const std::tuple<bool, TextPos, TextPos, int> cases[] = {
+        {true, {3, 1}, {3, 1}, 1},  {true, {0, 2}, {0, 2}, 2}, {false, {3, 1}, {3, 1}, -1},
+        {true, {5, 1}, {7, 1}, -1}, {true, {0, 0}, {0, 0}, 0},
+    };
+    for (const auto& [bFocus, ptSelFrom, ptSelTo, nTintedRow] : cases) {
+        bFocus ? GiveFocus(view) : TakeFocus(view);
+        view.m_ptCaret = ptSelTo;
+        view.RefreshCaret();
+        view.SetSelectionRange(ptSelFrom, ptSelTo);
+        const QImage image = Render(view);
+        for (int nRow = 0; nRow < 4; ++nRow) {
+            EXPECT_EQ(view.IsCurrentLineTinted(nRow), nRow == nTintedRow) << nRow;
+            // Under the text and right of the line's end alike.
+            const QColor crWant = nRow == nTintedRow ? crTint : crBase;
+            EXPECT_EQ(CellBackground(image, CellRect(view, 1, nRow)), crWant) << nRow;
+            EXPECT_TRUE(IsFilled(image, CellRect(view, 20, nRow), crWant)) << nRow;
+        }
+    }
+    // Colouring stays on the tinted line: the attribute atom's blue and the string's red.
+    const QImage image = Render(view);
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 0), view.GetColorValue(CI_ATTRATOM)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 11, 0), view.GetColorValue(CI_STRING)));
+
+    // A move to another line repaints the line it leaves and the one it reaches.
+    QApplication::processEvents();
+    view.m_rcPendingPaint = QRect();
+    view.PlaceCaret({0, 3});
+    const int w = view.viewport()->width(), h = view.GetLineHeight();
+    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 0, w, h)));
+    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 3 * h, w, h)));
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 // The text view's metrics, position mapping and per-line caches, and its reaction to buffer
 // changes, attaching and resetting, driven on real widgets.
-#include "ViewTestSupport.h"
+#include "GoldenText.h"
 #include "resources/CommandIds.h"
 
 #include <algorithm>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -19,7 +18,7 @@
 
 namespace {
 
-// A view that counts how often it reads line text and parses, and records each parse.
+// A view that counts how often it reads line text and records each parse.
 class CCountingView : public CProbeView {
 public:
     const char* GetLineText(int nLine) const override {
@@ -35,8 +34,9 @@ public:
     std::vector<std::pair<int, uint32_t>> m_arrParsed;
 };
 
-// The two per-line caches: "states 2 5 - widths 1 2 -", "-" for an unset entry.
-std::string Caches(const CProbeView& view) {
+// The two per-line caches and the widest width: "states 2 5 - widths 1 2 - max 2", "-" for an
+// unset entry.
+std::string Caches(CProbeView& view) {
     std::string out = "states";
     for (int i = 0; i < view.m_LineStates.Size(); ++i) {
         const uint32_t dwState = view.m_LineStates.Get(i);
@@ -47,10 +47,10 @@ std::string Caches(const CProbeView& view) {
         const int nWidth = view.m_LineColumns.Get(i);
         out += nWidth == CLineWidthCache::WIDTH_UNSET ? " -" : " " + std::to_string(nWidth);
     }
-    return out;
+    return out + " max " + std::to_string(view.GetMaxLineColumns());
 }
 
-TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLine) {
+TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineThatKeysAndCommandsLeaveAlone) {
     CProbeView view;
     EXPECT_EQ(view.GetLineCount(), 1);
     EXPECT_EQ(view.GetLineLength(0), 0);
@@ -66,8 +66,17 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLine) {
     // Attaching nothing when nothing can be located leaves it so.
     view.AttachBuffer(nullptr);
     EXPECT_EQ(view.GetBuffer(), nullptr);
-    view.show();
+    UseDocumentFont(view);
+    ShowWithCells(view, 10, 5);
     EXPECT_FALSE(Render(view).isNull());
+    PressKeys(view, "Left Right Up Down PgUp PgDown Home End Ctrl+Right Ctrl+Left Ctrl+A Ctrl+1 "
+                    "Ctrl+F2 Alt+1");
+    view.GoToNextAnonBookmark();
+    view.GoToPrevAnonBookmark();
+    view.ClearAnonBookmarks();
+    view.ClearNumberedBookmarks();
+    EXPECT_FALSE(view.HasAnonBookmarks());
+    EXPECT_EQ(DescribeView(view), "|");
 }
 
 TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
@@ -83,8 +92,7 @@ TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
     EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
     EXPECT_EQ(view.GetBaseFont().nWeight, FW_NORMAL);
     EXPECT_TRUE(view.GetBaseFont().bItalic);
-    // The base font of a new view is a face that is not installed here: a fixed-pitch font
-    // stands in for it.
+    // A new view's face is not installed here: a fixed-pitch font stands in for it.
     CProbeView plain;
     EXPECT_EQ(plain.GetBaseFont().strFaceName, "FixedSys");
     const QFontMetrics metrics(plain.GetStyleFont(false, false).Font());
@@ -92,22 +100,8 @@ TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
               metrics.horizontalAdvance(QLatin1Char('W')));
 }
 
-TEST(TextViewMetrics, VisibleCountsAreWholeCellsAndFollowResizes) {
-    CShownView fx(MakeNumberedBuffer(100), 30, 10);
-    CProbeView& view = fx.view;
-    // A partly visible line or column does not count.
-    const QSize cell(view.GetCharWidth(), view.GetLineHeight());
-    for (const auto& [grow, nColumns, nLines] :
-         {std::tuple{QSize(0, 0), 30, 10}, {cell - QSize(1, 1), 30, 10}, {QSize(1, 1), 31, 11}}) {
-        view.resize(view.size() + grow);
-        EXPECT_EQ(view.GetVisibleColumnCount(), nColumns);
-        EXPECT_EQ(view.GetVisibleLineCount(), nLines);
-    }
-    EXPECT_EQ(view.m_pLineBitmap, nullptr); // made again at the next paint
-}
-
-TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndBack) {
-    CShownView fx(MakeBuffer({"abcdef", "a\tb", "", "last line"}));
+TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCells) {
+    CShownView fx(MakeBuffer({"abcdef", "a\tb", "", "last line"}), 20, 10);
     CProbeView& view = fx.view;
     const int cx = view.GetCharWidth(), cy = view.GetLineHeight(), m = view.GetMarginWidth();
     // A point in the margin gives index 0 of the line under it; below the last line, the last
@@ -130,6 +124,16 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndBack) {
     EXPECT_EQ(view.ClientToTextPos(QPoint(m, cy)), (TextPos{3, 3}));
     EXPECT_EQ(view.CharToColumn(1, 2), 4);
     EXPECT_EQ(view.ColumnToChar(1, 3), 2);
+
+    // A partly visible line or column does not count.
+    for (const auto& [grow, nColumns, nLines] : {std::tuple{QSize(0, 0), 20, 10},
+                                                 {QSize(cx - 1, cy - 1), 20, 10},
+                                                 {QSize(1, 1), 21, 11}}) {
+        view.resize(view.size() + grow);
+        EXPECT_EQ(view.GetVisibleColumnCount(), nColumns);
+        EXPECT_EQ(view.GetVisibleLineCount(), nLines);
+    }
+    EXPECT_EQ(view.m_pLineBitmap, nullptr); // made again at the next paint
 }
 
 TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
@@ -146,17 +150,15 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(view.GetLineHeight(), 17);
 
     // An edit inside a line clears the states from it on and only its own width, which is
-    // measured again at once.
+    // measured again at once; the states are computed again from the changed line on only.
     auto pEdited = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
     view.AttachBuffer(pEdited.get());
     view.m_arrParsed.clear();
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 1 + 4 + 1);
     EXPECT_EQ(view.GetMaxLineColumns(), 4);
-    ASSERT_EQ(view.m_arrParsed.front(), (std::pair<int, uint32_t>{0, 0})); // line 0 from 0
+    ASSERT_EQ(view.m_arrParsed.front(), (std::pair<int, uint32_t>{0, 0}));
     BufferInsert(*pEdited, 2, 1, "ccccc");
-    EXPECT_EQ(Caches(view), "states 2 5 - - - widths 2 3 6 4 1");
-    EXPECT_EQ(view.GetMaxLineColumns(), 6);
-    // The states are computed again on the next use, from the changed line on only.
+    EXPECT_EQ(Caches(view), "states 2 5 - - - widths 2 3 6 4 1 max 6");
     view.m_arrParsed.clear();
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 6 + 4 + 1);
     ASSERT_EQ(view.m_arrParsed.size(), 3u);
@@ -169,15 +171,12 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     view.GetLineEndState(5);
     EXPECT_EQ(view.GetMaxLineColumns(), 6);
     BufferInsert(*pLines, 2, 1, "\r\nxxxxxxxxxx\r\n");
-    EXPECT_EQ(Caches(view), "states 1 3 - - - - - - widths 1 2 1 10 2 4 5 6");
-    EXPECT_EQ(view.GetMaxLineColumns(), 10);
+    EXPECT_EQ(Caches(view), "states 1 3 - - - - - - widths 1 2 1 10 2 4 5 6 max 10");
     BufferDelete(*pLines, {1, 2}, {0, 4});
-    EXPECT_EQ(Caches(view), "states 1 3 - - - - widths 1 2 3 4 5 6");
-    EXPECT_EQ(view.GetMaxLineColumns(), 6);
+    EXPECT_EQ(Caches(view), "states 1 3 - - - - widths 1 2 3 4 5 6 max 6");
     EXPECT_EQ(view.GetLineEndState(5), 21u);
 
     // A reset frees the caches and metrics and keeps the buffer.
-    view.GetLineHeight();
     view.ResetViewState();
     EXPECT_FALSE(view.m_LineStates.Exists());
     EXPECT_FALSE(view.m_LineColumns.Exists());
@@ -196,7 +195,7 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(plain.GetLineEndState(-7), 0u);
     EXPECT_EQ(plain.GetLineEndState(2), 0u);
     EXPECT_EQ(plain.m_LineStates.ComputedCount(), 3);
-    EXPECT_EQ(Caches(plain), "states 0 0 0 widths 3 0 5");
+    EXPECT_EQ(Caches(plain), "states 0 0 0 widths 3 0 5 max 5");
 }
 
 TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
@@ -213,17 +212,17 @@ TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
     ShowWithCells(view, 40, 20);
     view.GetLineEndState(29);
     QApplication::processEvents();
-    const int h = view.GetLineHeight();
+    const int w = view.viewport()->width(), h = view.GetLineHeight();
     // Typing in line 5 leaves its end state as it was: only its own row is repainted.
     view.m_rcPendingPaint = QRect();
     BufferInsert(*pBuffer, 5, 4, "x");
     EXPECT_EQ(view.m_LineStates.ComputedCount(), 30);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, view.viewport()->width(), h));
+    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, w, h));
     // An open string carried over: everything after it is parsed and painted again.
     view.m_rcPendingPaint = QRect();
     BufferInsert(*pBuffer, 7, pBuffer->GetLineLength(7), " \"open \\");
     EXPECT_EQ(view.m_LineStates.ComputedCount(), 7);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 7 * h, view.viewport()->width(), 13 * h));
+    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 7 * h, w, 13 * h));
     EXPECT_NE(view.GetLineEndState(7), 0u);
 }
 
@@ -269,26 +268,22 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
         }
         int nWidest = 0;
         for (int i = 0; i < view.GetLineCount(); ++i) {
+            SCOPED_TRACE(i);
             const std::vector<int> line = ends(i);
             const int nWidth = line.empty() ? 0 : line.back();
             nWidest = std::max(nWidest, nWidth);
-            ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth) << "line " << i;
+            ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth);
             const int x = pick(0, view.GetLineLength(i));
-            ASSERT_EQ(view.CharToColumn(i, x), ModelColumn(line, x))
-                << "line " << i << " char " << x;
+            ASSERT_EQ(view.CharToColumn(i, x), ModelColumn(line, x)) << x;
             // The character covering a column, as a click finds it, and the nearest one.
             const int nColumn = pick(0, nWidth + 3);
             view.ScrollToColumn(nColumn, true);
             const int nRow = i - view.GetFirstVisibleLine();
             if (nRow >= 0 && nRow < 6) {
-                ASSERT_EQ(
-                    view.ClientToTextPos(QPoint(view.GetMarginWidth(), nRow * view.GetLineHeight()))
-                        .x,
-                    ModelCoveringChar(line, nColumn))
-                    << "line " << i << " column " << nColumn;
+                const QPoint pt(view.GetMarginWidth(), nRow * view.GetLineHeight());
+                ASSERT_EQ(view.ClientToTextPos(pt).x, ModelCoveringChar(line, nColumn)) << nColumn;
             }
-            ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn))
-                << "line " << i << " column " << nColumn;
+            ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn)) << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
 
@@ -310,7 +305,7 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
     }
 }
 
-TEST(TextViewUpdates, ExtentsMoveCaretSelectionAndAnchorWithTheText) {
+TEST(TextViewUpdates, EditsMoveCaretSelectionAnchorAndWindowWithTheText) {
     CShownView fx(MakeNumberedBuffer(60));
     CProbeView& view = fx.view;
     view.ScrollToTopLine(30, true);
@@ -330,21 +325,18 @@ TEST(TextViewUpdates, ExtentsMoveCaretSelectionAndAnchorWithTheText) {
     // Lines removed around the caret collapse it to the start of the removal.
     BufferDelete(*fx.pBuffer, {0, 42}, {0, 45});
     EXPECT_EQ(Where(view), "caret 0,42 top 33");
-    EXPECT_EQ(fx.pBuffer->GetLineCount(), 60);
-}
 
-TEST(TextViewUpdates, AResetPutsEveryViewBackAtTheStart) {
-    CShownView fx(MakeNumberedBuffer(80));
+    // A reset of the buffer, as a reload does, puts every view back at the start.
     CProbeView second;
     SetUpView(second, fx.pBuffer.get(), 20, 10);
-    for (CProbeView* pView : {&fx.view, &second}) {
+    for (CProbeView* pView : {&view, &second}) {
         pView->ScrollToTopLine(50, true);
         pView->PlaceCaret({3, 55});
         pView->SetSelectionRange({0, 52}, {3, 55});
-        pView->GetLineEndState(60);
+        pView->GetLineEndState(59);
     }
-    fx.pBuffer->InitEmpty(EOL_CRLF); // the whole content replaced, as a reload does
-    for (CProbeView* pView : {&fx.view, &second}) {
+    fx.pBuffer->InitEmpty(EOL_CRLF);
+    for (CProbeView* pView : {&view, &second}) {
         EXPECT_EQ(Where(*pView), "caret 0,0 top 0");
         EXPECT_FALSE(pView->m_LineStates.Exists());
         EXPECT_FALSE(pView->verticalScrollBar()->isEnabled());
@@ -372,7 +364,6 @@ TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
         view.AttachBuffer(pTab.get());
         view.PlaceCaret({2, 0});
         EXPECT_EQ(view.m_nStickyColumn, 5);
-        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 0}));
         view.AttachBuffer(pOther.get());
     }
     // The view is gone; the buffer must not call it any more.
@@ -421,24 +412,27 @@ TEST(TextViewUpdates, ThePositionIndicatorCountsCharactersFromOne) {
     EXPECT_FALSE(view.OnCmdMsg(ID_INDICATOR_POSITION));
 }
 
-Qt::CursorShape CursorAt(CTextView& view, QPoint pt) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(pt), view.viewport()->mapToGlobal(QPointF(pt)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &move);
-    return view.viewport()->cursor().shape();
-}
-
 TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret) {
     CShownView fx(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
     CProbeView& view = fx.view;
     view.SetSelectionRange({1, 0}, {4, 0});
     const int m = view.GetMarginWidth(), cx = view.GetCharWidth(), cy = view.GetLineHeight();
-    EXPECT_EQ(CursorAt(view, QPoint(m - 1, cy + 3)), Qt::BitmapCursor);
-    EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(12, 0));
-    EXPECT_EQ(CursorAt(view, QPoint(m + 2 * cx + 1, 3)), Qt::ArrowCursor);
-    EXPECT_EQ(CursorAt(view, QPoint(m + 4 * cx + 1, 3)), Qt::IBeamCursor);
-    EXPECT_EQ(CursorAt(view, QPoint(m + 2 * cx + 1, cy + 3)), Qt::IBeamCursor);
-    EXPECT_EQ(CursorAt(view, QPoint(m + 1, 3)), Qt::IBeamCursor);
+    // The margin's cursor is the right-pointing arrow, its hot spot at its tip.
+    const std::pair<QPoint, Qt::CursorShape> cursors[] = {
+        {{m - 1, cy + 3}, Qt::BitmapCursor},
+        {{m + 2 * cx + 1, 3}, Qt::ArrowCursor},
+        {{m + 4 * cx + 1, 3}, Qt::IBeamCursor},
+        {{m + 2 * cx + 1, cy + 3}, Qt::IBeamCursor},
+        {{m + 1, 3}, Qt::IBeamCursor}};
+    for (const auto& [pt, shape] : cursors) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(pt), view.viewport()->mapToGlobal(QPointF(pt)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        EXPECT_EQ(view.viewport()->cursor().shape(), shape) << pt.x() << "," << pt.y();
+        if (shape == Qt::BitmapCursor) {
+            EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(12, 0));
+        }
+    }
 
     // Focus shows the caret and repaints the selection's rows.
     view.SetSelectionRange({0, 2}, {3, 4});

@@ -25,11 +25,12 @@ public:
         m_strDragged = pData->text();
         m_dragEffects = effects;
         m_bSourceActiveDuringDrag = m_bDragSourceActive;
-        return m_dragResult;
+        return Qt::IgnoreAction;
     }
     unsigned TrackContextMenu(QMenu& menu, QPoint ptScreen) override {
         m_ptMenu = ptScreen;
         m_arrMenuTexts.clear();
+        m_arrMenuEnabled.clear();
         for (const QAction* pAction : menu.actions()) {
             m_arrMenuTexts.push_back(pAction->isSeparator() ? QStringLiteral("-")
                                                             : pAction->text());
@@ -47,7 +48,6 @@ public:
     QString m_strDragged;
     Qt::DropActions m_dragEffects;
     bool m_bSourceActiveDuringDrag = false;
-    Qt::DropAction m_dragResult = Qt::IgnoreAction;
     QPoint m_ptMenu;
     std::vector<QString> m_arrMenuTexts;
     std::vector<bool> m_arrMenuEnabled;
@@ -57,18 +57,15 @@ public:
 
 using CMouseFixture = TGoldenFixture<CMouseView>;
 
-// A point on the left (or right) half of the cell of character column x on screen row y.
-QPoint Cell(CTextView& view, int x, int y, bool bRightHalf = false) {
-    const int cx = view.GetCharWidth();
-    return {view.GetMarginWidth() + x * cx + (bRightHalf ? cx - 2 : 1),
-            y * view.GetLineHeight() + view.GetLineHeight() / 2};
-}
-
-// A point in the margin on screen row y: at its left edge on odd rows, its right edge on even
+// A point on the left (or right) half of the cell of character column x on screen row y; for
+// x -1 a point in the row's margin, at its left edge on odd rows and its right edge on even
 // ones, so that a shown line-number column is hit as well as the selection margin.
-QPoint Margin(CTextView& view, int y) {
-    return {y % 2 ? 1 : view.GetMarginWidth() - 2,
-            y * view.GetLineHeight() + view.GetLineHeight() / 2};
+QPoint Cell(CTextView& view, int x, int y, bool bRightHalf = false) {
+    const int cx = view.GetCharWidth(),
+              yMiddle = y * view.GetLineHeight() + view.GetLineHeight() / 2;
+    if (x < 0)
+        return {y % 2 ? 1 : view.GetMarginWidth() - 2, yMiddle};
+    return {view.GetMarginWidth() + x * cx + (bRightHalf ? cx - 2 : 1), yMiddle};
 }
 
 void Send(CTextView& view, QEvent::Type type, QPoint pt, Qt::MouseButton button,
@@ -82,8 +79,8 @@ void LeftDown(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoMod
     Send(view, QEvent::MouseButtonPress, pt, Qt::LeftButton, Qt::LeftButton, keys);
 }
 
-void DragTo(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    Send(view, QEvent::MouseMove, pt, Qt::NoButton, Qt::LeftButton, keys);
+void DragTo(CTextView& view, QPoint pt) {
+    Send(view, QEvent::MouseMove, pt, Qt::NoButton, Qt::LeftButton);
 }
 
 void LeftUp(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModifier) {
@@ -95,8 +92,7 @@ void LeftUp(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModif
 // click of the right button, and a click through QTest's own events.
 enum MouseAct { kDown, kMove, kUp, kClick, kDouble, kDoubleEvent, kRightClick, kTestClick };
 
-// A step at the cell of column x on row y (the row's margin when x is -1) and the golden text
-// after it, if one is given.
+// A step at Cell(x, y) and the golden text after it, if one is given.
 struct MouseStep {
     MouseAct act;
     int x, y;
@@ -106,21 +102,20 @@ struct MouseStep {
 };
 
 void RunSteps(CMouseFixture& fx, std::initializer_list<MouseStep> steps) {
-    int nStep = 0;
+    CTextView& view = fx.view;
     for (const MouseStep& step : steps) {
-        CTextView& view = fx.view;
-        const QPoint pt =
-            step.x < 0 ? Margin(view, step.y) : Cell(view, step.x, step.y, step.bRightHalf);
+        const QPoint pt = Cell(view, step.x, step.y, step.bRightHalf);
+        const bool bDouble = step.act == kDouble || step.act == kDoubleEvent;
         if (step.act == kDown || step.act == kClick || step.act == kDouble)
             LeftDown(view, pt, step.keys);
         if (step.act == kUp || step.act == kClick || step.act == kDouble)
             LeftUp(view, pt, step.keys);
-        if (step.act == kDouble || step.act == kDoubleEvent)
+        if (bDouble)
             Send(view, QEvent::MouseButtonDblClick, pt, Qt::LeftButton, Qt::LeftButton, step.keys);
         if (step.act == kDouble)
             LeftUp(view, pt, step.keys);
         if (step.act == kMove)
-            DragTo(view, pt, step.keys);
+            DragTo(view, pt);
         if (step.act == kRightClick) {
             Send(view, QEvent::MouseButtonPress, pt, Qt::RightButton, Qt::RightButton);
             Send(view, QEvent::MouseButtonRelease, pt, Qt::RightButton, Qt::NoButton);
@@ -128,9 +123,8 @@ void RunSteps(CMouseFixture& fx, std::initializer_list<MouseStep> steps) {
         if (step.act == kTestClick)
             QTest::mouseClick(view.viewport(), Qt::LeftButton, step.keys, pt);
         if (step.pszAfter) {
-            EXPECT_EQ(fx.State(), step.pszAfter) << "step " << nStep;
+            EXPECT_EQ(fx.State(), step.pszAfter) << step.act << " " << step.x << "," << step.y;
         }
-        ++nStep;
     }
 }
 
@@ -139,43 +133,43 @@ constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 
 TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharacters) {
     CMouseFixture fx("a|bcdef\nghijkl");
+    CMouseView& view = fx.view;
     // Right of a line's end and below the last line.
     RunSteps(fx, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
                   {kTestClick, 2, 1, kNone, "abcdef\nghi|jkl", true}});
-    EXPECT_EQ(fx.view.m_ptSelAnchor, (TextPos{3, 1}));
-    EXPECT_FALSE(fx.view.IsMouseSelecting());
-    EXPECT_FALSE(fx.view.IsAutoScrollTimerActive());
+    EXPECT_EQ(view.m_ptSelAnchor, (TextPos{3, 1}));
+    EXPECT_FALSE(view.IsMouseSelecting());
+    EXPECT_FALSE(view.IsAutoScrollTimerActive());
     RunSteps(fx, {{kClick, 15, 0, kNone, "abcdef|\nghijkl"},
                   {kClick, 1, 5, kNone, "abcdef\ng|hijkl"},
                   {kClick, 4, 0, kNone, "abcd|ef\nghijkl"}});
     // The mouse does not touch the column Up and Down keep.
-    EXPECT_EQ(fx.view.m_nStickyColumn, 1);
+    EXPECT_EQ(view.m_nStickyColumn, 1);
 
     RunSteps(fx, {{kClick, 1, 0},
                   {kClick, 4, 1, Qt::ShiftModifier, "a[bcdef\nghij]|kl"},
                   {kClick, 5, 1},
                   {kDown, 4, 0}});
-    EXPECT_TRUE(fx.view.IsMouseSelecting());
-    EXPECT_TRUE(fx.view.IsAutoScrollTimerActive());
+    EXPECT_TRUE(view.IsMouseSelecting());
+    EXPECT_TRUE(view.IsAutoScrollTimerActive());
     // The release keeps what the last move selected, wherever it happens.
     RunSteps(fx, {{kMove, 2, 1, kNone, "abcd[ef\ngh]|ijkl"},
                   {kMove, 1, 0, kNone, "a|[bcd]ef\nghijkl"},
                   {kUp, 5, 1, kNone, "a|[bcd]ef\nghijkl"}});
-    EXPECT_FALSE(fx.view.IsMouseSelecting());
+    EXPECT_FALSE(view.IsMouseSelecting());
 
     // Losing the focus ends a mouse selection: moves after that select nothing more.
-    GiveFocus(fx.view);
+    GiveFocus(view);
     RunSteps(fx, {{kClick, 0, 1}, {kDown, 1, 0}, {kMove, 3, 0}});
-    ASSERT_TRUE(fx.view.IsMouseSelecting());
-    TakeFocus(fx.view);
-    EXPECT_FALSE(fx.view.IsMouseSelecting());
-    EXPECT_FALSE(fx.view.IsAutoScrollTimerActive());
-    RunSteps(fx, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"}});
-
-    // The right button moves the caret only outside the selection.
-    RunSteps(fx, {{kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
+    ASSERT_TRUE(view.IsMouseSelecting());
+    TakeFocus(view);
+    EXPECT_FALSE(view.IsMouseSelecting());
+    EXPECT_FALSE(view.IsAutoScrollTimerActive());
+    RunSteps(fx, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"},
+                  // The right button moves the caret only outside the selection.
+                  {kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
                   {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
-    EXPECT_EQ(fx.view.m_ptSelAnchor, (TextPos{2, 1}));
+    EXPECT_EQ(view.m_ptSelAnchor, (TextPos{2, 1}));
 }
 
 TEST(TextViewMouse, CtrlClicksAndDoubleClicksSelectWholeWords) {
@@ -187,13 +181,12 @@ TEST(TextViewMouse, CtrlClicksAndDoubleClicksSelectWholeWords) {
     RunSteps(fx, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
                   {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
                   {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
-                  {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"}});
-
-    // A double-click selects the word on its side of the blank; held after the double-click,
-    // the mouse extends by words.
-    RunSteps(fx, {{kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
+                  {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
+                  // A double-click selects the word on its side of the blank.
+                  {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
                   {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
     EXPECT_FALSE(fx.view.IsMouseSelecting());
+    // Held after the double-click, the mouse extends by words.
     RunSteps(fx, {{kClick, 0, 0},
                   {kDoubleEvent, 5, 0},
                   {kMove, 9, 0},
@@ -238,19 +231,14 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     pBuffer->AppendToLine(50, std::string(60, 'w'));
     CMouseView view;
     SetUpView(view, pBuffer.get(), 20, 10);
-    const int h = view.GetLineHeight();
-    const int nBottom = view.viewport()->height();
-    const int x = Cell(view, 4, 0).x();
-    const int y = Cell(view, 0, 5).y();
+    const int h = view.GetLineHeight(), nBottom = view.viewport()->height();
+    const int x = Cell(view, 4, 0).x(), y = Cell(view, 0, 5).y();
     view.ScrollToTopLine(40, true);
     LeftDown(view, Cell(view, 2, 1));
     // Inside the window a tick does nothing. Below the bottom edge one line, three from a
     // line height below it; above the top edge one line, three when more than a line height
-    // above it. Left and right one column, within the widest line; the top clamps at line 0.
-    const struct {
-        QPoint ptMouse;
-        const char* pszWhere;
-    } ticks[] = {
+    // above it. Left and right one column, within the widest line.
+    const std::pair<QPoint, const char*> ticks[] = {
         {Cell(view, 4, 4), "caret 2,41 top 40"},
         {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
         {{x, nBottom + h}, "caret 4,55 sel 2,41-4,55 top 44"},
@@ -262,11 +250,12 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
         {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
         {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
     };
-    for (const auto& tick : ticks) {
-        view.OnTimer(tick.ptMouse);
-        EXPECT_EQ(Where(view), tick.pszWhere) << tick.ptMouse.x() << "," << tick.ptMouse.y();
+    for (const auto& [ptMouse, pszWhere] : ticks) {
+        view.OnTimer(ptMouse);
+        EXPECT_EQ(Where(view), pszWhere) << ptMouse.x() << "," << ptMouse.y();
         EXPECT_EQ(view.verticalScrollBar()->value(), view.GetFirstVisibleLine());
     }
+    // The top clamps at line 0.
     view.ScrollToTopLine(1, true);
     view.OnTimer(QPoint(x, -5 * h));
     EXPECT_EQ(view.GetFirstVisibleLine(), 0);
@@ -280,13 +269,12 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     LeftDown(view, Cell(view, 7, 0), Qt::ControlModifier);
     EXPECT_EQ(DescribeView(view), "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta");
     view.OnTimer(QPoint(Cell(view, 3, 0).x(), view.viewport()->height()));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 1);
-    EXPECT_EQ(DescribeView(view), "alpha b[eta\ngamma delta\nepsilon zeta\neta]| theta");
+    EXPECT_EQ(Where(view), "caret 3,3 sel 7,0-3,3 top 1");
     LeftUp(view, Cell(view, 3, 1));
     view.DetachBuffer();
 }
 
-TEST(TextViewMouse, APressInsideTheSelectionWaitsForAMoveOrPlacesTheCaretOnRelease) {
+TEST(TextViewMouse, APressInsideTheSelectionPlacesTheCaretOnReleaseOrDragsItsTextOut) {
     CMouseFixture fx("a[bcde]|f ghijkl");
     RunSteps(fx, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
     EXPECT_TRUE(fx.view.m_bDragPending);
@@ -294,8 +282,33 @@ TEST(TextViewMouse, APressInsideTheSelectionWaitsForAMoveOrPlacesTheCaretOnRelea
     RunSteps(fx, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
     EXPECT_FALSE(fx.view.m_bDragPending);
     // The click is the new anchor: Shift extends from there.
-    EXPECT_EQ(DescribeAfter(fx.view, Qt::Key_Right, Qt::ShiftModifier), "abcd[e]|f ghijkl");
+    EXPECT_EQ(DescribeAfter(fx.view, "Shift+Right"), "abcd[e]|f ghijkl");
     EXPECT_EQ(fx.view.m_nDrags, 0);
+
+    CMouseFixture drag("ab[cd\n\xE9"
+                       "f]|gh");
+    const QPoint pt = Cell(drag.view, 3, 0);
+    LeftDown(drag.view, pt);
+    // Within the platform's start distance nothing starts yet.
+    DragTo(drag.view, pt + QPoint(1, 0));
+    EXPECT_EQ(drag.view.m_nDrags, 0);
+    EXPECT_TRUE(drag.view.m_bDragPending);
+    DragTo(drag.view, pt + QPoint(QApplication::startDragDistance() + 2, 0));
+    EXPECT_EQ(drag.view.m_nDrags, 1);
+    EXPECT_FALSE(drag.view.m_bDragPending);
+    // The text leaves with LF line ends, its bytes as Windows-1252 characters; the text view
+    // only lends it.
+    EXPECT_EQ(drag.view.m_strDragged, QString::fromUtf8("cd\n\xC3\xA9"
+                                                        "f"));
+    EXPECT_EQ(drag.view.m_dragEffects, Qt::DropActions(Qt::CopyAction));
+    EXPECT_TRUE(drag.view.m_bSourceActiveDuringDrag);
+    EXPECT_FALSE(drag.view.IsDragSourceActive());
+    EXPECT_EQ(drag.view.m_ptDraggedFrom, (TextPos{2, 0}));
+    EXPECT_EQ(drag.view.m_ptDraggedTo, (TextPos{2, 1}));
+    LeftUp(drag.view, Cell(drag.view, 5, 0));
+    EXPECT_EQ(drag.State(), "ab[cd\n\xE9"
+                            "f]|gh");
+    EXPECT_EQ(drag.pBuffer->GetUndoStepCount(), 0);
 }
 
 TEST(TextViewMouse, TheContextMenuShowsMenu131AndRoutesTheChosenCommand) {
@@ -320,42 +333,15 @@ TEST(TextViewMouse, TheContextMenuShowsMenu131AndRoutesTheChosenCommand) {
     EXPECT_EQ(fx.view.m_arrRouted, std::vector<unsigned>{ID_EDIT_SELECT_ALL});
     EXPECT_EQ(fx.State(), "[abc\ndef]|");
 
-    // A command of a later part is routed and changes nothing here.
+    // A command the text view does not handle is routed and changes nothing here.
     fx.view.m_nMenuChoice = ID_CONTEXT_PROPERTIES;
     fx.view.OnContextMenu(ptScreen);
     EXPECT_EQ(fx.view.m_arrRouted.back(), ID_CONTEXT_PROPERTIES);
     EXPECT_EQ(fx.State(), "[abc\ndef]|");
-    fx.view.m_arrMenuEnabled.clear();
     fx.view.m_nMenuChoice = 0;
     fx.view.OnContextMenu(ptScreen);
     EXPECT_TRUE(fx.view.m_arrMenuEnabled[1]); // Copy, with a selection
     EXPECT_EQ(fx.view.m_arrRouted.size(), 2u);
-}
-
-TEST(TextViewMouse, AMoveAfterAPressInsideTheSelectionDragsItsTextOut) {
-    CMouseFixture fx("ab[cd\n\xE9"
-                     "f]|gh");
-    LeftDown(fx.view, Cell(fx.view, 3, 0));
-    // Within the platform's start distance nothing starts yet.
-    DragTo(fx.view, Cell(fx.view, 3, 0) + QPoint(1, 0));
-    EXPECT_EQ(fx.view.m_nDrags, 0);
-    EXPECT_TRUE(fx.view.m_bDragPending);
-    DragTo(fx.view, Cell(fx.view, 3, 0) + QPoint(QApplication::startDragDistance() + 2, 0));
-    EXPECT_EQ(fx.view.m_nDrags, 1);
-    EXPECT_FALSE(fx.view.m_bDragPending);
-    // The text leaves with LF line ends, its bytes as Latin-1 characters; the text view only
-    // lends it.
-    EXPECT_EQ(fx.view.m_strDragged, QString::fromUtf8("cd\n\xC3\xA9"
-                                                      "f"));
-    EXPECT_EQ(fx.view.m_dragEffects, Qt::DropActions(Qt::CopyAction));
-    EXPECT_TRUE(fx.view.m_bSourceActiveDuringDrag);
-    EXPECT_FALSE(fx.view.IsDragSourceActive());
-    EXPECT_EQ(fx.view.m_ptDraggedFrom, (TextPos{2, 0}));
-    EXPECT_EQ(fx.view.m_ptDraggedTo, (TextPos{2, 1}));
-    LeftUp(fx.view, Cell(fx.view, 5, 0));
-    EXPECT_EQ(fx.State(), "ab[cd\n\xE9"
-                          "f]|gh");
-    EXPECT_EQ(fx.pBuffer->GetUndoStepCount(), 0);
 }
 
 } // namespace

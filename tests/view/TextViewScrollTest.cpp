@@ -1,5 +1,5 @@
 // Scrolling: the scroll bars' ranges and states, their requests, keeping the caret in view,
-// and the panes of a 2 x 2 splitter on one buffer.
+// and the panes of a splitter on one buffer.
 #include "ViewTestSupport.h"
 #include "view/PaneSplitter.h"
 
@@ -11,19 +11,30 @@
 
 namespace {
 
+// A scroll bar as "value 0-max page P", with " off" when disabled.
+std::string BarState(const QScrollBar* pBar) {
+    return std::to_string(pBar->value()) + " " + std::to_string(pBar->minimum()) + "-" +
+           std::to_string(pBar->maximum()) + " page " + std::to_string(pBar->pageStep()) +
+           (pBar->isEnabled() ? "" : " off");
+}
+
+void AppendToLine(CTextBuffer& buffer, int nLine, int nCount) {
+    buffer.AppendToLine(nLine, std::string(size_t(nCount), 'x'));
+    buffer.NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, nLine);
+}
+
 TEST(TextViewScroll, BarsShowRangeAndPageAndAreDisabledWhenNothingScrolls) {
     CShownView fx(MakeNumberedBuffer(100), 30, 20);
     // The maximum is the last position the thumb can take. Every line fits horizontally:
     // the bar stays, disabled.
     EXPECT_EQ(BarState(fx.view.verticalScrollBar()), "0 0-80 page 20");
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-0 page 30 off");
-    fx.pBuffer->AppendToLine(7, std::string(50, 'x'));
-    fx.pBuffer->NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, 7);
+    EXPECT_TRUE(fx.view.horizontalScrollBar()->isVisible());
+    AppendToLine(*fx.pBuffer, 7, 50);
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-26 page 30");
     // While the horizontal bar is frozen, width changes leave it alone.
     fx.view.m_bHorzScrollFrozen = true;
-    fx.pBuffer->AppendToLine(7, std::string(10, 'x'));
-    fx.pBuffer->NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, 7);
+    AppendToLine(*fx.pBuffer, 7, 10);
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-26 page 30");
     EXPECT_EQ(fx.view.GetMaxLineColumns(), 66);
 
@@ -45,21 +56,22 @@ TEST(TextViewScroll, WhenEveryLineFitsTheFirstColumnGoesBackToZero) {
     CProbeView& view = fx.view;
     CProbeView other;
     SetUpView(other, fx.pBuffer.get(), 20, 5);
-    for (int nCase = 0; nCase < 2; ++nCase) {
-        SCOPED_TRACE(nCase == 0 ? "widened" : "deleted in the other view");
+    const QSize wider(60 * view.GetCharWidth(), 0);
+    for (const bool bWiden : {true, false}) {
+        SCOPED_TRACE(bWiden ? "widened" : "deleted in the other view");
         view.ScrollToColumn(30, true);
         QApplication::processEvents();
         ASSERT_TRUE(view.m_rcPendingPaint.isNull());
-        if (nCase == 0)
-            view.resize(view.size() + QSize(60 * view.GetCharWidth(), 0));
+        if (bWiden)
+            view.resize(view.size() + wider);
         else
             fx.pBuffer->DeleteRange(&other, 1, 0, 1, 60, EDITACT_DELETE);
         EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
         EXPECT_EQ(view.m_rcPendingPaint, view.viewport()->rect()); // a full repaint
         EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
         EXPECT_FALSE(view.horizontalScrollBar()->isEnabled());
-        if (nCase == 0)
-            view.resize(view.size() - QSize(60 * view.GetCharWidth(), 0));
+        if (bWiden)
+            view.resize(view.size() - wider);
     }
 }
 
@@ -69,32 +81,29 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     QScrollBar* pVert = view.verticalScrollBar();
     // The bar's own actions go through the same table; the bottom leaves one empty row
     // below the last line, which the bar cannot show.
-    const struct {
-        int nRequest, nPos;
-        QAbstractSlider::SliderAction action;
-        int nTop, nBar;
-    } steps[] = {
-        {SB_LINEDOWN, 0, QAbstractSlider::SliderNoAction, 1, 1},
-        {SB_PAGEDOWN, 0, QAbstractSlider::SliderNoAction, 20, 20},
-        {SB_PAGEUP, 0, QAbstractSlider::SliderNoAction, 1, 1},
-        {SB_LINEUP, 0, QAbstractSlider::SliderNoAction, 0, 0},
-        {SB_LINEUP, 0, QAbstractSlider::SliderNoAction, 0, 0}, // clamped at the top
-        {SB_THUMBTRACK, 57, QAbstractSlider::SliderNoAction, 57, 57},
-        {SB_THUMBPOSITION, 500, QAbstractSlider::SliderNoAction, 99, 80}, // the last line
-        {SB_ENDSCROLL, 3, QAbstractSlider::SliderNoAction, 99, 80},
+    constexpr auto kNo = QAbstractSlider::SliderNoAction;
+    const std::tuple<int, int, QAbstractSlider::SliderAction, int, int> steps[] = {
+        {SB_LINEDOWN, 0, kNo, 1, 1},
+        {SB_PAGEDOWN, 0, kNo, 20, 20},
+        {SB_PAGEUP, 0, kNo, 1, 1},
+        {SB_LINEUP, 0, kNo, 0, 0},
+        {SB_LINEUP, 0, kNo, 0, 0}, // clamped at the top
+        {SB_THUMBTRACK, 57, kNo, 57, 57},
+        {SB_THUMBPOSITION, 500, kNo, 99, 80}, // the last line
+        {SB_ENDSCROLL, 3, kNo, 99, 80},
         {SB_TOP, 0, QAbstractSlider::SliderPageStepAdd, 19, 19},
         {-1, 0, QAbstractSlider::SliderSingleStepAdd, 20, 20},
-        {SB_BOTTOM, 0, QAbstractSlider::SliderNoAction, 81, 80},
-        {SB_TOP, 0, QAbstractSlider::SliderNoAction, 0, 0},
+        {SB_BOTTOM, 0, kNo, 81, 80},
+        {SB_TOP, 0, kNo, 0, 0},
         {-1, 0, QAbstractSlider::SliderToMaximum, 81, 80},
     };
-    for (const auto& step : steps) {
-        if (step.nRequest >= 0)
-            view.OnVScroll(step.nRequest, step.nPos);
-        if (step.action != QAbstractSlider::SliderNoAction)
-            pVert->triggerAction(step.action);
-        EXPECT_EQ(view.GetFirstVisibleLine(), step.nTop) << step.nRequest << " " << step.action;
-        EXPECT_EQ(pVert->value(), step.nBar) << step.nRequest << " " << step.action;
+    for (const auto& [nRequest, nPos, action, nTop, nBar] : steps) {
+        if (nRequest >= 0)
+            view.OnVScroll(nRequest, nPos);
+        if (action != kNo)
+            pVert->triggerAction(action);
+        EXPECT_EQ(view.GetFirstVisibleLine(), nTop) << nRequest << " " << action;
+        EXPECT_EQ(pVert->value(), nBar) << nRequest << " " << action;
     }
     const QImage image = Render(view);
     const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
@@ -102,8 +111,7 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     EXPECT_TRUE(IsFilled(image, CellRect(view, 0, 19).united(CellRect(view, 19, 19)), crEmpty));
 
     // Horizontally the widest line bounds the requests.
-    fx.pBuffer->AppendToLine(3, std::string(60, 'x'));
-    fx.pBuffer->NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, 3);
+    AppendToLine(*fx.pBuffer, 3, 60);
     view.OnHScroll(SB_BOTTOM, 0);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 66 - 20 + 1);
     view.OnHScroll(SB_THUMBTRACK, 1000);
@@ -127,16 +135,14 @@ TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotSh
     CProbeView& view = fx.view;
     // The caret line becomes the last visible one; a caret just after the last visible column
     // counts as visible.
-    const struct {
-        TextPos pt;
-        int nTop, nLeft;
-    } steps[] = {{{0, 25}, 16, 0},  {{0, 3}, 3, 0},   {{0, 7}, 3, 0},  {{20, 40}, 31, 0},
-                 {{21, 40}, 31, 1}, {{5, 40}, 31, 1}, {{0, 40}, 31, 0}};
-    for (const auto& step : steps) {
-        view.ScrollCaretIntoView(step.pt);
-        EXPECT_EQ(view.GetFirstVisibleLine(), step.nTop) << step.pt.x << "," << step.pt.y;
-        EXPECT_EQ(view.GetFirstVisibleColumn(), step.nLeft) << step.pt.x << "," << step.pt.y;
-        EXPECT_EQ(view.horizontalScrollBar()->value(), step.nLeft);
+    const std::tuple<TextPos, int, int> steps[] = {
+        {{0, 25}, 16, 0},  {{0, 3}, 3, 0},   {{0, 7}, 3, 0},  {{20, 40}, 31, 0},
+        {{21, 40}, 31, 1}, {{5, 40}, 31, 1}, {{0, 40}, 31, 0}};
+    for (const auto& [pt, nTop, nLeft] : steps) {
+        view.ScrollCaretIntoView(pt);
+        EXPECT_EQ(view.GetFirstVisibleLine(), nTop) << pt.x << "," << pt.y;
+        EXPECT_EQ(view.GetFirstVisibleColumn(), nLeft) << pt.x << "," << pt.y;
+        EXPECT_EQ(view.horizontalScrollBar()->value(), nLeft);
     }
 
     // A caret left of the visible columns is hidden until scrolled back; right of the window
@@ -152,34 +158,26 @@ TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotSh
     EXPECT_GT(view.GetCaretRect().left(), view.viewport()->width());
 }
 
-// Four views on one buffer in a 2 x 2 splitter.
-struct SplitterGrid {
-    SplitterGrid() : pBuffer(MakeNumberedBuffer(200)) {
-        for (int i = 0; i < 200; i += 7)
-            pBuffer->AppendToLine(i, std::string(90, 'w'));
-        for (int r = 0; r < 2; ++r) {
-            for (int c = 0; c < 2; ++c)
-                splitter.SetPane(r, c, apViews[r][c] = new CProbeView);
-        }
-        splitter.resize(800, 600);
-        splitter.show();
-        for (auto& row : apViews) {
-            for (CProbeView* pView : row) {
-                pView->OnInitialUpdate();
-                pView->AttachBuffer(pBuffer.get());
-                UseDocumentFont(*pView);
-            }
-        }
-        QApplication::processEvents();
+TEST(TextViewScroll, PanesOfARowShareTheVerticalPositionAndOfAColumnTheHorizontal) {
+    auto pBuffer = MakeNumberedBuffer(200);
+    for (int i = 0; i < 200; i += 7)
+        pBuffer->AppendToLine(i, std::string(90, 'w'));
+    CPaneSplitter splitter;
+    CProbeView* apViews[2][2];
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c)
+            splitter.SetPane(r, c, apViews[r][c] = new CProbeView);
     }
-    ~SplitterGrid() {
-        for (auto& row : apViews) {
-            for (CProbeView* pView : row)
-                pView->DetachBuffer();
-        }
+    splitter.resize(800, 600);
+    splitter.show();
+    for (CProbeView* pView : {apViews[0][0], apViews[0][1], apViews[1][0], apViews[1][1]}) {
+        pView->OnInitialUpdate();
+        pView->AttachBuffer(pBuffer.get());
+        UseDocumentFont(*pView);
     }
+    QApplication::processEvents();
     // The first visible line and column of every pane, row by row.
-    std::string Positions() {
+    auto positions = [&apViews] {
         std::string out;
         for (auto& row : apViews) {
             for (CProbeView* pView : row)
@@ -187,45 +185,46 @@ struct SplitterGrid {
                        std::to_string(pView->GetFirstVisibleColumn()) + " ";
         }
         return out;
-    }
-    CProbeView& View(int r, int c) { return *apViews[r][c]; }
-
-    std::unique_ptr<CTextBuffer> pBuffer;
-    CPaneSplitter splitter;
-    CProbeView* apViews[2][2];
-};
-
-TEST(TextViewScroll, PanesOfARowShareTheVerticalPositionAndOfAColumnTheHorizontal) {
-    SplitterGrid grid;
-    EXPECT_EQ(grid.splitter.GetRowCount(), 2);
-    EXPECT_EQ(grid.splitter.GetColumnCount(), 2);
-    EXPECT_EQ(grid.splitter.GetPaneId(&grid.View(1, 1)), 59648 + 16 + 1);
-    EXPECT_EQ(grid.View(1, 0).GetSplitterSibling(0, 1), &grid.View(0, 1));
-    EXPECT_EQ(grid.View(1, 0).GetSplitterSibling(2, 0), nullptr);
-    grid.View(0, 0).ScrollCaretIntoView({0, 120});
-    grid.View(1, 1).ScrollCaretIntoView({85, 0});
-    const std::string strTop = std::to_string(grid.View(0, 0).GetFirstVisibleLine());
-    const std::string strLeft = std::to_string(grid.View(1, 1).GetFirstVisibleColumn());
+    };
+    EXPECT_EQ(splitter.GetPaneId(apViews[1][1]), 59648 + 16 + 1);
+    EXPECT_EQ(apViews[1][0]->GetSplitterSibling(0, 1), apViews[0][1]);
+    EXPECT_EQ(apViews[1][0]->GetSplitterSibling(2, 0), nullptr);
+    apViews[0][0]->ScrollCaretIntoView({0, 120});
+    apViews[1][1]->ScrollCaretIntoView({85, 0});
+    const std::string strTop = std::to_string(apViews[0][0]->GetFirstVisibleLine());
+    const std::string strLeft = std::to_string(apViews[1][1]->GetFirstVisibleColumn());
     EXPECT_TRUE(strTop != "0" && strLeft != "0");
-    EXPECT_EQ(grid.Positions(),
-              strTop + ",0 " + strTop + "," + strLeft + " 0,0 0," + strLeft + " ");
+    EXPECT_EQ(positions(), strTop + ",0 " + strTop + "," + strLeft + " 0,0 0," + strLeft + " ");
 
     // Only the last column and row show bars, which their row and column share.
-    EXPECT_FALSE(grid.View(0, 0).verticalScrollBar()->isVisible());
-    EXPECT_TRUE(grid.View(0, 1).verticalScrollBar()->isVisible());
-    EXPECT_FALSE(grid.View(0, 1).horizontalScrollBar()->isVisible());
-    EXPECT_TRUE(grid.View(1, 0).horizontalScrollBar()->isVisible());
-    EXPECT_EQ(grid.View(0, 0).GetScrollBarCtrl(Qt::Vertical), grid.View(0, 1).verticalScrollBar());
-    EXPECT_EQ(grid.View(0, 0).GetScrollBarCtrl(Qt::Horizontal),
-              grid.View(1, 0).horizontalScrollBar());
+    EXPECT_FALSE(apViews[0][0]->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(apViews[0][1]->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Vertical), apViews[0][1]->verticalScrollBar());
+    EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Horizontal),
+              apViews[1][0]->horizontalScrollBar());
+    EXPECT_TRUE(apViews[0][1]->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(apViews[1][0]->horizontalScrollBar()->isVisible());
     // Scrolling the left pane moves the bar it shares with the right one.
-    grid.View(1, 0).OnVScroll(SB_THUMBTRACK, 30);
-    grid.View(1, 0).SyncSiblingPanes(true);
-    EXPECT_EQ(grid.View(1, 1).verticalScrollBar()->value(), 30);
+    apViews[1][0]->OnVScroll(SB_THUMBTRACK, 30);
+    apViews[1][0]->SyncSiblingPanes(true);
+    EXPECT_EQ(apViews[1][1]->verticalScrollBar()->value(), 30);
     // A request on a shared bar scrolls the whole row.
-    grid.View(0, 1).verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    grid.View(0, 1).verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(grid.Positions(), "1,0 1," + strLeft + " 30,0 30," + strLeft + " ");
+    apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(positions(), "1,0 1," + strLeft + " 30,0 30," + strLeft + " ");
+    // Column scrolls stay within the widest line and take the column's panes along.
+    CProbeView& left = *apViews[0][0];
+    left.ScrollColumnLeft();
+    left.ScrollColumnRight();
+    left.ScrollColumnRight();
+    EXPECT_EQ(apViews[1][0]->GetFirstVisibleColumn(), 2);
+    for (int i = 0; i < 120; ++i)
+        left.ScrollColumnRight();
+    EXPECT_EQ(left.GetFirstVisibleColumn(), 97); // "line 196" and 90 more
+    apViews[1][0]->ScrollColumnLeft();
+    EXPECT_EQ(positions(), "1,96 1," + strLeft + " 30,96 30," + strLeft + " ");
+    for (CProbeView* pView : {apViews[0][0], apViews[0][1], apViews[1][0], apViews[1][1]})
+        pView->DetachBuffer();
 }
 
 TEST(TextViewScroll, ANewPaneTakesItsRowsLineAndItsColumnsColumn) {

@@ -1,5 +1,5 @@
-// The view's plain helpers: tab mapping, the index of long lines, the margin icon order and
-// the two per-line caches, each against plain models where they have state.
+// The view's plain helpers against plain models: the search engine, tab mapping, the index of
+// long lines, the margin icon order and the two per-line caches.
 #include "ViewTestSupport.h"
 #include "buffer/TextLine.h"
 #include "language/ColorBlock.h"
@@ -7,9 +7,11 @@
 #include "view/LineWidthCache.h"
 #include "view/LongLineIndex.h"
 #include "view/MarginIcons.h"
+#include "view/SearchEngine.h"
 #include "view/TabMapping.h"
 
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,41 +20,251 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 constexpr int kTab = 4;
+
+// Lines held in strings, as the engine reads a view's lines; a line past the text throws.
+class CTestLines final : public CLineSource {
+public:
+    explicit CTestLines(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
+    int GetLineCount() const override { return static_cast<int>(m_lines.size()); }
+    std::string_view GetLine(int nLine) const override { return m_lines.at(size_t(nLine)); }
+
+    std::vector<std::string> m_lines;
+};
+
+// The reference search: every rule written out plainly, one position at a time.
+bool IsWordByte(char ch) {
+    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+           ch == '_';
+}
+
+char FoldByte(char ch, uint32_t dwFlags) {
+    return !(dwFlags & SEARCH_MATCHCASE) && ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
+}
+
+// Whether pattern occurs acceptably at s of a line whose examined text begins at nFrom.
+bool AcceptableAt(const std::string& line, int s, const std::string& pattern, uint32_t dwFlags,
+                  int nFrom) {
+    const int n = int(line.size()), m = int(pattern.size());
+    if (s < 0 || s + m > n)
+        return false;
+    for (int i = 0; i < m; ++i) {
+        if (FoldByte(line[size_t(s + i)], dwFlags) != FoldByte(pattern[size_t(i)], dwFlags))
+            return false;
+    }
+    return !(dwFlags & SEARCH_WHOLEWORD) || ((s == nFrom || !IsWordByte(line[size_t(s - 1)])) &&
+                                             (s + m == n || !IsWordByte(line[size_t(s + m)])));
+}
+
+bool ReferenceFind(const CTestLines& lines, const std::string& pattern, TextPos ptStart,
+                   TextPos ptBegin, TextPos ptEnd, uint32_t dwFlags, bool bWrap, TextPos& ptFound) {
+    if (ptBegin == ptEnd)
+        return false;
+    const int nLastLine = std::min(ptEnd.y, lines.GetLineCount() - 1);
+    const bool bUp = dwFlags & SEARCH_UPWARD;
+    TextPos pt = bUp ? std::min(ptStart, ptEnd) : std::max(ptStart, ptBegin);
+    for (int nPass = 0; nPass < (bWrap ? 2 : 1); ++nPass, pt = bUp ? ptEnd : ptBegin) {
+        for (int y = bUp ? std::min(pt.y, nLastLine) : pt.y; bUp ? y >= ptBegin.y : y <= nLastLine;
+             y += bUp ? -1 : 1) {
+            const std::string& line = lines.m_lines[size_t(y)];
+            const int n = int(line.size());
+            int nHit = -1;
+            if (!bUp) {
+                // An empty pattern also occurs at the end of a line that is examined.
+                const int x = y == pt.y ? pt.x : 0;
+                for (int s = x; s <= n && nHit < 0 && (s < n || x < n); ++s)
+                    nHit = AcceptableAt(line, s, pattern, dwFlags, x) ? s : -1;
+                if (nHit >= 0 && y == ptEnd.y && nHit >= ptEnd.x)
+                    break;
+            } else {
+                long nLimit = y == pt.y ? pt.x : LONG_MAX;
+                if (y == ptEnd.y)
+                    nLimit = std::min<long>(nLimit, ptEnd.x);
+                for (int s = n - 1; s >= 0 && nHit < 0; --s)
+                    nHit = s < nLimit && AcceptableAt(line, s, pattern, dwFlags, 0) ? s : -1;
+                if (nHit >= 0 && y == ptBegin.y && nHit < ptBegin.x)
+                    break;
+            }
+            if (nHit >= 0) {
+                ptFound = {nHit, y};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(SearchEngine, FindInStringFindsTheFirstOccurrenceWithCaseAndWholeWords) {
+    // Whole words need a non-word character or the line's end on both sides; bytes 128 to
+    // 255 are no letters. A rejected candidate leaves no word boundary behind.
+    const std::tuple<std::string, std::string, bool, int> cases[] = {
+        // clang-format off
+        {"abcabc", "bc", false, 1}, {"abcabc", "BC", false, -1}, {"abc", "abcd", false, -1},
+        {"", "a", false, -1}, {"abc", "", false, 0}, {"a\0b\0c"s, "b\0c"s, false, 2},
+        {"foo_bar", "foo", true, -1}, {"foobar", "foo", true, -1}, {"foo-bar", "foo", true, 0},
+        {"barfoo foo", "foo", true, 7}, {"x foo", "foo", true, 2}, {"xab ab", "ab", true, 4},
+        {"a9 a", "a", true, 3}, {"\xE4" "foo\xC4", "foo", true, 1}, {"aaa", "aa", true, -1},
+        {"aaa aa", "aa", true, 4}, {"a-aa-a", "a-a", true, -1}, {"a-aa-a b-b", "b-b", true, 7},
+        // clang-format on
+    };
+    for (const auto& [text, pattern, bWholeWord, nExpected] : cases)
+        EXPECT_EQ(FindInString(text, pattern, bWholeWord), nExpected) << text;
+}
+
+// Where FindInDocument, or FindInRange from ptBegin to ptEnd, finds pattern; (-1, -1) for
+// nothing.
+TextPos FindFrom(const std::vector<std::string>& text, std::string_view pattern, TextPos ptStart,
+                 uint32_t dwFlags, bool bWrap = true, TextPos ptBegin = {},
+                 TextPos ptEnd = {-1, -1}) {
+    TextPos ptFound{-1, -1};
+    const CTestLines lines(text);
+    const bool bFound =
+        ptEnd.y < 0 ? FindInDocument(lines, pattern, ptStart, dwFlags, bWrap, ptFound)
+                    : FindInRange(lines, pattern, ptStart, ptBegin, ptEnd, dwFlags, bWrap, ptFound);
+    return bFound ? ptFound : TextPos{-1, -1};
+}
+
+TEST(SearchEngine, StartsAndRangesOutsideTheTextAreHarmless) {
+    constexpr uint32_t U = SEARCH_UPWARD;
+    const TextPos kNone{-1, -1};
+    const std::vector<std::string> twice{"abc", "abc"};
+    // An upward search from past the text starts at its last line, and no line past the text
+    // is read.
+    EXPECT_EQ(FindFrom(twice, "abc", {-5, -3}, 0), TextPos(0, 0));
+    EXPECT_EQ(FindFrom(twice, "abc", {99, 0}, 0), TextPos(0, 1));
+    EXPECT_EQ(FindFrom(twice, "abc", {0, 99}, 0), TextPos(0, 0));
+    EXPECT_EQ(FindFrom(twice, "abc", {0, 99}, U), TextPos(0, 1));
+    EXPECT_EQ(FindFrom(twice, "abc", {99, 1}, U), TextPos(0, 1));
+    EXPECT_EQ(FindFrom(twice, "abc", {0, 0}, 0, false, {0, 0}, {0, 9}), TextPos(0, 0));
+    EXPECT_EQ(FindFrom(twice, "x", {0, 0}, 0, true, {0, 0}, {0, 9}), kNone);
+    EXPECT_EQ(FindFrom(twice, "abc", {0, 9}, U, false, {0, 0}, {0, 9}), TextPos(0, 1));
+    EXPECT_EQ(FindFrom({}, "", {0, 0}, 0), kNone);
+    EXPECT_EQ(FindFrom({""}, "", {0, 0}, 0), kNone);
+}
+
+TEST(SearchEngine, TextsThatDefeatTheShiftTablesAreSearchedRight) {
+    // Each window matches all but one byte: the scan turns linear partway through.
+    const std::string strAs(5000, 'a');
+    const std::vector<std::string> text{strAs + "b" + strAs, strAs};
+    const std::string strFront = "b" + std::string(300, 'a');
+    const std::string strBack = std::string(300, 'a') + "b";
+    for (const uint32_t dwCase : {0u, SEARCH_MATCHCASE}) {
+        const uint32_t dwUp = dwCase | SEARCH_UPWARD;
+        EXPECT_EQ(FindFrom(text, strBack, {0, 0}, dwCase), TextPos(4700, 0));
+        EXPECT_EQ(FindFrom(text, strFront, {0, 0}, dwCase), TextPos(5000, 0));
+        EXPECT_EQ(FindFrom(text, strBack, {5000, 1}, dwUp), TextPos(4700, 0));
+        EXPECT_EQ(FindFrom(text, strFront, {5000, 1}, dwUp), TextPos(5000, 0));
+        EXPECT_EQ(FindFrom(text, "A" + strBack, {0, 1}, dwCase),
+                  dwCase ? TextPos(-1, -1) : TextPos(4699, 0));
+        EXPECT_EQ(FindFrom(text, strFront + "c", {0, 0}, dwCase), TextPos(-1, -1));
+        EXPECT_EQ(FindFrom(text, "c" + strBack, {0, 0}, dwUp), TextPos(-1, -1));
+    }
+    // The linear scan stops at the line's end: a pattern ending in NUL is not found in the
+    // byte that follows the line.
+    std::string strPattern, strPairs;
+    for (int i = 0; i < 100; ++i)
+        strPattern += i == 50 ? "b\0"s : "a\0"s;
+    for (int i = 0; i < 2500; ++i)
+        strPairs += "a\0"s;
+    strPairs += strPattern.substr(0, strPattern.size() - 1);
+    EXPECT_EQ(FindFrom({strPairs}, strPattern, {0, 0}, 0), TextPos(-1, -1));
+}
+
+std::string RandomText(std::mt19937& rng, int nMaxLength, std::string_view alphabet) {
+    std::string text(rng() % unsigned(nMaxLength + 1), ' ');
+    for (char& ch : text)
+        ch = alphabet[rng() % alphabet.size()];
+    return text;
+}
+
+TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
+    std::mt19937 rng(20240611);
+    // Few letters, both cases, word and non-word characters, bytes that do not fold, NUL; now
+    // and then long runs of few letters with long patterns, where the scans change method.
+    const std::string_view alphabet("aAbB_- \xE4\xC4\0", 11);
+    int nFound = 0;
+    for (int nCase = 0; nCase < 22000; ++nCase) {
+        const bool bLong = nCase % 70 == 0;
+        std::vector<std::string> text(1 + rng() % (bLong ? 2 : 5));
+        for (std::string& line : text) {
+            line = bLong ? std::string(200 + rng() % 800, 'a') : RandomText(rng, 16, alphabet);
+            for (int i = 0; bLong && i < 3; ++i)
+                line[rng() % line.size()] = "bA -"[rng() % 4];
+        }
+        const CTestLines lines(text);
+        // Patterns are often taken from the text, so that matches are frequent.
+        std::string pattern = RandomText(rng, 4, alphabet);
+        const std::string& source = text[rng() % text.size()];
+        if (bLong) {
+            pattern.assign(10 + rng() % 90, 'a');
+            pattern[rng() % pattern.size()] = "bA "[rng() % 3];
+        } else if (rng() % 2 == 0 && !source.empty()) {
+            pattern = source.substr(rng() % source.size(), 1 + rng() % 4);
+        }
+        auto randomPos = [&] {
+            const int y = int(rng() % text.size());
+            return TextPos{int(rng() % (text[size_t(y)].size() + 1)), y};
+        };
+        TextPos ptStart = randomPos(), ptBegin{0, 0};
+        TextPos ptEnd{int(text.back().size()), int(text.size()) - 1};
+        if (rng() % 2 == 0) {
+            ptBegin = randomPos();
+            ptEnd = randomPos();
+            if (ptEnd < ptBegin)
+                std::swap(ptBegin, ptEnd);
+        }
+        const uint32_t dwFlags = (rng() % 2 ? SEARCH_MATCHCASE : 0) |
+                                 (rng() % 2 ? SEARCH_WHOLEWORD : 0) |
+                                 (rng() % 2 ? SEARCH_UPWARD : 0);
+        const bool bWrap = rng() % 2 == 0;
+        TextPos ptExpected{-1, -1}, ptActual{-1, -1};
+        const bool bExpected =
+            ReferenceFind(lines, pattern, ptStart, ptBegin, ptEnd, dwFlags, bWrap, ptExpected);
+        ASSERT_EQ(FindInRange(lines, pattern, ptStart, ptBegin, ptEnd, dwFlags, bWrap, ptActual),
+                  bExpected)
+            << "case " << nCase << " flags " << dwFlags;
+        if (bExpected) {
+            ASSERT_EQ(ptActual, ptExpected) << "case " << nCase << " flags " << dwFlags;
+            ++nFound;
+        }
+    }
+    // Both outcomes were tried often.
+    EXPECT_GT(nFound, 5000);
+    EXPECT_LT(nFound, 16000);
+}
 
 TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
     // Every line's column of each character; then for columns -3 to four past its width the
     // nearest character, which snaps before a tab at half a tab and after an ordinary
     // character that ends on the column, and the character covering the column.
-    const struct {
-        std::string line;
-        const char* pszExpected;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         // clang-format off
         {"a\tb", "0 1 4 5| 0 0 0 0 1 1 2 2 3 3 3 3 3| 0 0 0 0 1 1 1 2 3 3 3 3 3"},
         {"\t", "0 4| 0 0 0 0 0 0 1 1 1 1 1 1| 0 0 0 0 0 0 0 1 1 1 1 1"},
         {"abc\t", "0 1 2 3 4| 0 0 0 0 1 2 3 4 4 4 4 4| 0 0 0 0 1 2 3 4 4 4 4 4"},
         {"abcd\t", "0 1 2 3 4 8| 0 0 0 0 1 2 3 4 4 4 5 5 5 5 5 5| 0 0 0 0 1 2 3 4 4 4 4 5 5 5 5 5"},
         {"", "0| 0 0 0 0 0 0 0 0| 0 0 0 0 0 0 0 0"},
-        {std::string("a\0b", 3), "0 1 2 3| 0 0 0 0 1 2 3 3 3 3 3| 0 0 0 0 1 2 3 3 3 3 3"},
+        {"a\0b"s, "0 1 2 3| 0 0 0 0 1 2 3 3 3 3 3| 0 0 0 0 1 2 3 3 3 3 3"},
         {"\t\tx", "0 4 8 9| 0 0 0 0 0 0 1 1 1 1 2 2 3 3 3 3 3| 0 0 0 0 0 0 0 1 1 1 1 2 3 3 3 3 3"},
         {"ab\t\tcd\te", "0 1 2 4 8 9 10 12 13| 0 0 0 0 1 2 3 3 3 3 4 4 5 6 7 7 8 8 8 8 8| "
                       "0 0 0 0 1 2 2 3 3 3 3 4 5 6 6 7 8 8 8 8 8"},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        const int n = static_cast<int>(c.line.size());
-        const int nWidth = CharToColumn(c.line.data(), n, kTab);
+    for (const auto& [line, pszExpected] : cases) {
+        const char* p = line.data();
+        const int n = int(line.size());
         std::string out;
         for (int i = 0; i <= n; ++i)
-            out += (i ? " " : "") + std::to_string(CharToColumn(c.line.data(), i, kTab));
+            out += (i ? " " : "") + std::to_string(CharToColumn(p, i, kTab));
         out += "|";
-        for (int nColumn = -3; nColumn <= nWidth + 4; ++nColumn)
-            out += " " + std::to_string(ColumnToChar(c.line.data(), n, nColumn, kTab));
+        for (int c = -3; c <= CharToColumn(p, n, kTab) + 4; ++c)
+            out += " " + std::to_string(ColumnToChar(p, n, c, kTab));
         out += "|";
-        for (int nColumn = -3; nColumn <= nWidth + 4; ++nColumn)
-            out += " " + std::to_string(CharAtColumn(c.line.data(), n, nColumn, kTab));
-        EXPECT_EQ(out, c.pszExpected) << c.line;
+        for (int c = -3; c <= CharToColumn(p, n, kTab) + 4; ++c)
+            out += " " + std::to_string(CharAtColumn(p, n, c, kTab));
+        EXPECT_EQ(out, pszExpected) << line;
     }
     EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
     // Tab stops count from the line's start, wherever the expanded run begins.
@@ -69,16 +281,15 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
     std::mt19937 rng(7);
     for (int nRound = 0; nRound < 2000; ++nRound) {
         std::string line;
-        const int n = static_cast<int>(rng() % 12);
+        const int n = int(rng() % 12);
         for (int i = 0; i < n; ++i)
             line.push_back("ab\t x\0"[rng() % 6]);
         const std::vector<int> ends = EndColumns(line);
         std::string expanded; // the whole line, its tabs as blanks up to their stops
         for (int i = 0; i < n; ++i)
-            expanded +=
-                line[size_t(i)] == '\t'
-                    ? std::string(size_t(ModelColumn(ends, i + 1) - ModelColumn(ends, i)), ' ')
-                    : line.substr(size_t(i), 1);
+            expanded += line[size_t(i)] == '\t'
+                            ? std::string(size_t(ends[size_t(i)] - ModelColumn(ends, i)), ' ')
+                            : line.substr(size_t(i), 1);
         std::string out;
         for (int i = 0; i <= n; ++i) {
             ASSERT_EQ(CharToColumn(line.data(), i, kTab), ModelColumn(ends, i)) << line;
@@ -97,142 +308,116 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
 }
 
 TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
-    EXPECT_EQ(MarginIconForFlags(0), -1);
-    EXPECT_EQ(MarginIconForFlags(LineFlagMark(0) | LineFlagMark(3)), 5);    // the digit 3
-    EXPECT_EQ(MarginIconForFlags(LineFlagMark(0) | LINEFLAG_BOOKMARK), 12); // the digit 0
-    EXPECT_EQ(MarginIconForFlags(LINEFLAG_BOOKMARK), 13);
-    EXPECT_EQ(MarginIconForFlags(LineFlagMark(9) | LineFlagMark(1)), 3);
-    EXPECT_EQ(MarginIconForFlags(LineFlagMark(9)), 11);
-    EXPECT_EQ(MarginIconForFlags(0x10000 | LineFlagMark(1)), 0);
-    EXPECT_EQ(MarginIconForFlags(0x40000), 2);
-    EXPECT_EQ(MarginIconForFlags(0x100000), 14);
-    EXPECT_EQ(MarginIconForFlags(0x400), -1); // outside the order
-}
-
-// The cache as "size N computed C: entries", "-" for an unset entry.
-std::string States(const CLineStateCache& cache) {
-    std::string out = "size " + std::to_string(cache.Size()) + " computed " +
-                      std::to_string(cache.ComputedCount()) + ":";
-    for (int i = 0; i < cache.Size(); ++i)
-        out += cache.Get(i) == LINESTATE_UNSET ? " -" : " " + std::to_string(cache.Get(i));
-    return out;
+    // clang-format off
+    const std::pair<uint32_t, int> icons[] = {
+        {0, -1}, {LineFlagMark(0) | LineFlagMark(3), 5}, {LineFlagMark(0) | LINEFLAG_BOOKMARK, 12},
+        {LINEFLAG_BOOKMARK, 13}, {LineFlagMark(9) | LineFlagMark(1), 3}, {LineFlagMark(9), 11},
+        {0x10000 | LineFlagMark(1), 0}, {0x40000, 2}, {0x100000, 14}, {0x400, -1}};
+    // clang-format on
+    for (const auto& [dwFlags, nIcon] : icons)
+        EXPECT_EQ(MarginIconForFlags(dwFlags), nIcon) << std::hex << dwFlags;
 }
 
 TEST(LineStateCache, KeepsTheComputedPrefixOnlyAndResizesKeepingEntriesBeforeTheCut) {
     CLineStateCache cache;
+    // The cache as "size N computed C: entries", "-" for an unset entry.
+    auto states = [&cache] {
+        std::string out = "size " + std::to_string(cache.Size()) + " computed " +
+                          std::to_string(cache.ComputedCount()) + ":";
+        for (int i = 0; i < cache.Size(); ++i)
+            out += cache.Get(i) == LINESTATE_UNSET ? " -" : " " + std::to_string(cache.Get(i));
+        return out;
+    };
     EXPECT_FALSE(cache.Exists());
     cache.Create(5);
-    EXPECT_TRUE(cache.Exists());
     cache.Store(2, 7); // no prefix reaches it: not kept
-    EXPECT_EQ(States(cache), "size 5 computed 0: - - - - -");
+    EXPECT_EQ(states(), "size 5 computed 0: - - - - -");
     for (int i = 0; i < 3; ++i)
-        cache.Store(i, static_cast<uint32_t>(i + 1));
-    EXPECT_EQ(cache.Get(1), 2u);
+        cache.Store(i, uint32_t(i + 1));
     cache.Store(1, 9); // within the prefix: replaced
-    EXPECT_EQ(States(cache), "size 5 computed 3: 1 9 3 - -");
+    EXPECT_EQ(states(), "size 5 computed 3: 1 9 3 - -");
     cache.InvalidateFrom(1);
     cache.Store(5, 1); // beyond the size
-    EXPECT_EQ(States(cache), "size 5 computed 1: 1 - - - -");
+    EXPECT_EQ(states(), "size 5 computed 1: 1 - - - -");
     EXPECT_EQ(cache.Get(-1), LINESTATE_UNSET);
     for (int i = 1; i < 4; ++i)
-        cache.Store(i, static_cast<uint32_t>(10 + i));
+        cache.Store(i, uint32_t(10 + i));
     cache.Resize(7);
-    EXPECT_EQ(States(cache), "size 7 computed 4: 1 11 12 13 - - -");
+    EXPECT_EQ(states(), "size 7 computed 4: 1 11 12 13 - - -");
     cache.Resize(2);
-    EXPECT_EQ(States(cache), "size 2 computed 2: 1 11");
+    EXPECT_EQ(states(), "size 2 computed 2: 1 11");
     cache.Free();
     EXPECT_FALSE(cache.Exists());
-    EXPECT_EQ(cache.Size(), 0);
+    EXPECT_EQ(states(), "size 0 computed 0:");
 }
 
 // The width cache against a plain vector under random edits: entries, the unset count and
 // the widest computed entry must always agree.
 TEST(LineWidthCache, MatchesAPlainModelUnderRandomEdits) {
+    constexpr int UNSET = CLineWidthCache::WIDTH_UNSET;
     std::mt19937 rng(2024);
     CLineWidthCache cache;
-    cache.Create(50);
-    std::vector<int> model(50, CLineWidthCache::WIDTH_UNSET);
-    auto randomWidth = [&] {
-        // Mostly narrow, sometimes very wide (beyond the table of narrow widths).
-        return rng() % 10 == 0 ? static_cast<int>(4000 + rng() % 9000)
-                               : static_cast<int>(rng() % 200);
-    };
+    cache.Create(3);
+    cache.Set(0, 9000);
+    cache.Create(50); // starts over
+    std::vector<int> model(50, UNSET);
     for (int nStep = 0; nStep < 20000; ++nStep) {
-        const int nSize = static_cast<int>(model.size());
+        const int nSize = int(model.size());
+        const int i = int(rng() % unsigned(nSize + 1));
+        const int n = std::min(int(rng() % 4), nSize - i), nInsert = int(rng() % 4);
+        // Mostly narrow, sometimes very wide (beyond the table of narrow widths).
+        const int w = rng() % 10 == 0 ? int(4000 + rng() % 9000) : int(rng() % 200);
         switch (rng() % 6) {
         case 0:
         case 1:
-            if (nSize > 0) {
-                const int i = static_cast<int>(rng() % static_cast<unsigned>(nSize));
-                const int w = randomWidth();
+            if (i < nSize) {
                 cache.Set(i, w);
-                model[static_cast<size_t>(i)] = w;
+                model[size_t(i)] = w;
             }
             break;
         case 2:
-            if (nSize > 0) {
-                const int i = static_cast<int>(rng() % static_cast<unsigned>(nSize));
+            if (i < nSize) {
                 cache.Clear(i);
-                model[static_cast<size_t>(i)] = CLineWidthCache::WIDTH_UNSET;
+                model[size_t(i)] = UNSET;
             }
             break;
-        case 3: {
-            const int i = static_cast<int>(rng() % static_cast<unsigned>(nSize + 1));
-            const int n = static_cast<int>(rng() % 4);
-            cache.InsertUnset(i, n);
-            model.insert(model.begin() + i, static_cast<size_t>(n), CLineWidthCache::WIDTH_UNSET);
+        case 3:
+            cache.InsertUnset(i, nInsert);
+            model.insert(model.begin() + i, size_t(nInsert), UNSET);
             break;
-        }
         case 4:
-            if (nSize > 0) {
-                const int i = static_cast<int>(rng() % static_cast<unsigned>(nSize));
-                const int n = std::min(static_cast<int>(rng() % 4), nSize - i);
+            if (i < nSize) {
                 cache.Erase(i, n);
                 model.erase(model.begin() + i, model.begin() + i + n);
             }
             break;
         default:
-            if (rng() % 50 == 0 && nSize > 0) {
-                const int i = static_cast<int>(rng() % static_cast<unsigned>(nSize));
+            if (rng() % 50 == 0 && i < nSize) {
                 cache.ClearFrom(i);
-                std::fill(model.begin() + i, model.end(), CLineWidthCache::WIDTH_UNSET);
+                std::fill(model.begin() + i, model.end(), UNSET);
             }
-            break;
         }
-        ASSERT_EQ(cache.Size(), static_cast<int>(model.size()));
-        ASSERT_EQ(cache.UnsetCount(),
-                  std::count(model.begin(), model.end(), CLineWidthCache::WIDTH_UNSET));
+        ASSERT_EQ(cache.Size(), int(model.size()));
+        ASSERT_EQ(cache.UnsetCount(), std::count(model.begin(), model.end(), UNSET));
         const int nMax =
             model.empty() ? 0 : std::max(0, *std::max_element(model.begin(), model.end()));
         ASSERT_EQ(cache.MaxWidth(), nMax) << "step " << nStep;
     }
     for (int i = 0; i < cache.Size(); ++i)
-        ASSERT_EQ(cache.Get(i), model[static_cast<size_t>(i)]);
-}
-
-TEST(LineWidthCache, CreateAndFreeStartOver) {
-    CLineWidthCache cache;
-    cache.Create(3);
-    cache.Set(0, 9000);
-    cache.Set(1, 5);
-    EXPECT_EQ(cache.MaxWidth(), 9000);
-    cache.Create(2);
-    EXPECT_EQ(cache.UnsetCount(), 2);
-    EXPECT_EQ(cache.MaxWidth(), 0);
+        ASSERT_EQ(cache.Get(i), model[size_t(i)]);
     cache.Free();
     EXPECT_FALSE(cache.Exists());
     EXPECT_EQ(cache.Size(), 0);
 }
 
 // Text with tabs now dense, now sparse, now absent over several thousand characters.
-std::string RandomText(std::mt19937& rng, int nLength) {
+std::string RandomTabText(std::mt19937& rng, int nLength) {
     static const char* const s_apszAlphabets[] = {"a\t", "ab cd\t", "abcdefghijklmnopqrstuvwxyz ",
                                                   "abcdefghijklmnopqrstuvwxyz \t", "xyz"};
     std::string text;
-    while (static_cast<int>(text.size()) < nLength) {
+    while (int(text.size()) < nLength) {
         const std::string alphabet = s_apszAlphabets[rng() % std::size(s_apszAlphabets)];
-        for (int n = static_cast<int>(rng() % 12000);
-             n > 0 && static_cast<int>(text.size()) < nLength; --n)
+        for (int n = int(rng() % 12000); n > 0 && int(text.size()) < nLength; --n)
             text.push_back(alphabet[rng() % alphabet.size()]);
     }
     return text;
@@ -245,67 +430,52 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
     };
     CLongLineIndex index(kTab);
     // Two long lines, the second one moved by lines inserted and removed before it.
-    std::string lines[2] = {RandomText(rng, 20000), RandomText(rng, 30000)};
+    std::string lines[2] = {RandomTabText(rng, 20000), RandomTabText(rng, 30000)};
     int anLine[2] = {0, 5};
     int nLastEdit = 0; // edits cluster, as typing does
     for (int nStep = 0; nStep < 5000; ++nStep) {
         const int w = pick(0, 1);
         std::string& line = lines[w];
-        const int nLine = anLine[w];
-        const int nLength = static_cast<int>(line.size());
+        const int nLine = anLine[w], nLength = int(line.size());
         SCOPED_TRACE(testing::Message() << "step " << nStep << " line " << w);
         const std::vector<int> ends = EndColumns(line);
-        const int nWidth = ModelColumn(ends, nLength);
+        const int nChar = pick(0, nLength), nColumn = pick(-2, ModelColumn(ends, nLength) + 5);
         switch (pick(0, 9)) {
         case 0:
-        case 1: {
-            const int nChar = pick(0, nLength);
+        case 1:
             ASSERT_EQ(index.CharToColumn(nLine, line.data(), nLength, nChar),
-                      ModelColumn(ends, nChar))
-                << nChar;
+                      ModelColumn(ends, nChar));
             break;
-        }
         case 2:
-        case 3: {
-            const int nColumn = pick(-2, nWidth + 5);
+        case 3:
             ASSERT_EQ(index.ColumnToChar(nLine, line.data(), nLength, nColumn),
-                      ModelNearestChar(ends, nColumn))
-                << nColumn;
+                      ModelNearestChar(ends, nColumn));
             break;
-        }
         case 4:
-        case 5: {
-            const int nColumn = pick(-2, nWidth + 5);
+        case 5:
             ASSERT_EQ(index.CharAtColumn(nLine, line.data(), nLength, nColumn),
-                      ModelCoveringChar(ends, nColumn))
-                << nColumn;
+                      ModelCoveringChar(ends, nColumn));
             break;
-        }
         case 6:
         case 7: {
             // Typing and deleting inside the line, now and then a large paste or cut.
-            const int nPos = pick(0, 1) == 0 ? pick(0, nLength)
-                                             : std::clamp(nLastEdit + pick(-3, 3), 0, nLength);
-            nLastEdit = nPos;
+            const int nPos = pick(0, 1) ? nChar : std::clamp(nLastEdit + pick(-3, 3), 0, nLength);
             const bool bLarge = pick(0, 9) == 0;
             const int nRemoved = pick(0, std::min(nLength - nPos, bLarge ? 9000 : 3));
-            const std::string inserted = RandomText(rng, pick(0, bLarge ? 9000 : 2));
-            line.replace(static_cast<size_t>(nPos), static_cast<size_t>(nRemoved), inserted);
+            const std::string inserted = RandomTabText(rng, pick(0, bLarge ? 9000 : 2));
+            line.replace(size_t(nLastEdit = nPos), size_t(nRemoved), inserted);
             // Lines that became short are never asked about: they are walked from the start.
-            if (!CLongLineIndex::IsLong(static_cast<int>(line.size())))
-                line += RandomText(rng, CLongLineIndex::MIN_LENGTH);
-            index.OnTextReplaced(nLine, nPos, nRemoved, static_cast<int>(inserted.size()),
-                                 line.data(), static_cast<int>(line.size()));
+            if (!CLongLineIndex::IsLong(int(line.size())))
+                line += RandomTabText(rng, CLongLineIndex::MIN_LENGTH);
+            index.OnTextReplaced(nLine, nPos, nRemoved, int(inserted.size()), line.data(),
+                                 int(line.size()));
             break;
         }
-        case 8: {
-            // The line was split or joined at nPos: what followed it is new.
-            const int nPos = pick(0, nLength);
-            line = line.substr(0, static_cast<size_t>(nPos)) +
-                   RandomText(rng, CLongLineIndex::MIN_LENGTH);
-            index.Truncate(nLine, nPos, static_cast<int>(line.size()));
+        case 8:
+            // The line was split or joined at nChar: what followed it is new.
+            line = line.substr(0, size_t(nChar)) + RandomTabText(rng, CLongLineIndex::MIN_LENGTH);
+            index.Truncate(nLine, nChar, int(line.size()));
             break;
-        }
         default: {
             // Lines come and go between the two.
             const int nCount = pick(1, 3);
@@ -316,44 +486,41 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
                 index.RemoveLines(anLine[0] + 1, nCount);
                 anLine[1] -= nCount;
             }
-            break;
         }
         }
     }
     EXPECT_EQ(index.IndexedLineCount(), 2);
-}
 
-TEST(LongLineIndex, AChangeTheIndexWasNotToldAboutIsMeasuredAnew) {
-    CLongLineIndex index(kTab);
+    // A change the index was not told about is measured anew once it is forgotten.
+    CLongLineIndex other(kTab);
     std::string line(10000, 'a');
-    EXPECT_EQ(index.CharToColumn(0, line.data(), 10000, 9000), 9000);
+    EXPECT_EQ(other.CharToColumn(0, line.data(), 10000, 9000), 9000);
     line.replace(0, 1, "\t\t\t");
-    EXPECT_EQ(index.CharToColumn(0, line.data(), 10002, 9002), 9000 + 11);
-    index.Forget(0);
-    EXPECT_EQ(index.IndexedLineCount(), 0);
+    EXPECT_EQ(other.CharToColumn(0, line.data(), 10002, 9002), 9000 + 11);
+    other.Forget(0);
+    EXPECT_EQ(other.IndexedLineCount(), 0);
 }
 
 TEST(LongLineIndex, KeepsParserPointsAtStopsUntilTheTextBeforeThemOrTheStartStateChanges) {
     constexpr int S = CLongLineIndex::SPACING;
     const std::string line(5 * S, 'a');
-    const int nLength = static_cast<int>(line.size());
+    const int n = int(line.size());
     CLongLineIndex index(kTab);
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).dwState, 7u);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).dwState, 7u);
     // Only the next stop after those kept is kept.
     index.StoreParsePoint(3, 7, {2 * S, 1, 0});
     index.StoreParsePoint(3, 7, {S + 5, 1, 0});
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
     index.StoreParsePoint(3, 7, {S, 1, 42});
     index.StoreParsePoint(3, 7, {2 * S, 2, 43});
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nData, 43);
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 2 * S - 1).nData, 42);
-    // An edit after the first stop drops the second point.
-    index.OnTextReplaced(3, S + 1, 1, 1, line.data(), nLength);
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nData, 42);
-    // Another start state drops them all.
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 0, 3 * S).nPos, 0);
-    EXPECT_EQ(index.ParsePointBefore(3, nLength, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 43);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 2 * S - 1).nData, 42);
+    // An edit after the first stop drops the second point; another start state drops all.
+    index.OnTextReplaced(3, S + 1, 1, 1, line.data(), n);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 42);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 0, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
 }
 
 } // namespace

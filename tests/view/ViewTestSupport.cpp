@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QScrollBar>
 
 std::unique_ptr<CTextBuffer> MakeBuffer(const std::vector<std::string>& lines) {
     auto pBuffer = std::make_unique<CTextBuffer>();
@@ -59,12 +58,6 @@ std::string Where(const CTextView& view) {
     if (view.GetFirstVisibleColumn() != 0)
         out += " left " + std::to_string(view.GetFirstVisibleColumn());
     return out;
-}
-
-std::string BarState(const QScrollBar* pBar) {
-    return std::to_string(pBar->value()) + " " + std::to_string(pBar->minimum()) + "-" +
-           std::to_string(pBar->maximum()) + " page " + std::to_string(pBar->pageStep()) +
-           (pBar->isEnabled() ? "" : " off") + (pBar->isVisible() ? "" : " hidden");
 }
 
 std::vector<int> EndColumns(std::string_view line) {

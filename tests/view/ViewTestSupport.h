@@ -14,38 +14,26 @@
 
 #include <QImage>
 
-class QScrollBar;
-
 // A view whose protected state the tests read and set.
 template <typename TView>
 class TProbe : public TView {
 public:
-    using TView::m_bCaretSuppressed;
     using TView::m_bDragPending;
     using TView::m_bDragSourceActive;
-    using TView::m_bHasFocus;
     using TView::m_bHorzScrollFrozen;
-    using TView::m_bMouseSelecting;
     using TView::m_bSelectLines;
     using TView::m_bSelectWords;
     using TView::m_bShowSelectionInactive;
-    using TView::m_cxChar;
     using TView::m_cyLine;
     using TView::m_LineColumns;
     using TView::m_LineStates;
-    using TView::m_nFirstVisibleColumn;
-    using TView::m_nFirstVisibleLine;
     using TView::m_nMaxLineColumns;
     using TView::m_nStickyColumn;
-    using TView::m_nVisibleColumns;
-    using TView::m_nVisibleLines;
     using TView::m_pLineBitmap;
     using TView::m_ptCaret;
     using TView::m_ptDraggedFrom;
     using TView::m_ptDraggedTo;
     using TView::m_ptSelAnchor;
-    using TView::m_ptSelFrom;
-    using TView::m_ptSelTo;
     using TView::m_rcPendingPaint;
 };
 
@@ -67,8 +55,6 @@ bool IsCommandEnabled(CTextView& view, unsigned nId);
 // Caret, selection (unless it is empty at the caret) and scroll position in one line, e.g.
 // "caret 2,23 sel 2,14-2,23 top 18 left 3" (left only when not 0).
 std::string Where(const CTextView& view);
-// A scroll bar as "value 0-max page P", with " off" when disabled and " hidden" when not shown.
-std::string BarState(const QScrollBar* pBar);
 // Tab mapping as a plain walk, tabs of four: the end column of every character of a line; from
 // those, the column where a character starts, the character nearest to a column (before a
 // character when the column lies at least half a tab before its end) and the one covering it.
