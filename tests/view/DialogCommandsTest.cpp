@@ -56,7 +56,6 @@ class FindCommand : public testing::Test {
 protected:
     void SetUp() override { SetProfile(); }
     void TearDown() override { SetProfile(); }
-
     CMessageLog m_log;
 };
 
@@ -121,16 +120,52 @@ void FindWithDialog(CTextView& view, const QString& strText, bool bUp = false,
     });
 }
 
+TEST_F(FindCommand, FindNextAndPreviousWalkThroughEveryOccurrence) {
+    const struct {
+        const char* pszBefore;
+        const char* pszStep;
+        const char* pszAfter;
+    } steps[] = {
+        // clang-format off
+        {"one |two\nthree two", "Shift+F3 F3", "one |two\nthree two"}, // nothing to repeat yet
+        {nullptr, "find two", "one [two]|\nthree two"},
+        {nullptr, "F3", "one two\nthree [two]|"},
+        {nullptr, "F3", "one [two]|\nthree two"},
+        {"ab ab\nab|x ab ab", "find ab", "ab ab\nabx [ab]| ab"},
+        {nullptr, "Shift+F3", "ab ab\n[ab]|x ab ab"},
+        {nullptr, "Shift+F3", "ab [ab]|\nabx ab ab"},
+        {nullptr, "Shift+F3", "[ab]| ab\nabx ab ab"},
+        {nullptr, "Shift+F3", "ab ab\nabx ab [ab]|"},
+        {nullptr, "F3", "[ab]| ab\nabx ab ab"}, // the last search still goes down
+        {"abc abc [abc]|", "find/up abc", "abc [abc]| abc"},
+        {nullptr, "F3", "[abc]| abc abc"},
+        {nullptr, "Shift+F3", "abc [abc]| abc"},
+        {"abc abc ab|c", "find/up abc", "abc abc [abc]|"},
+        {"|x \xE4 \x80", "find \xE2\x82\xAC", "x \xE4 [\x80]|"},
+        {nullptr, "find \xC3\xA4", "x [\xE4]| \x80"},
+        // clang-format on
+    };
+    std::unique_ptr<CSearchFixture> pFx;
+    for (const auto& [pszBefore, pszStep, pszAfter] : steps) {
+        if (pszBefore)
+            pFx = std::make_unique<CSearchFixture>(pszBefore);
+        const std::string_view step(pszStep);
+        if (step.starts_with("find"))
+            FindWithDialog(pFx->view, QString::fromUtf8(step.substr(step.find(' ') + 1)),
+                           step.starts_with("find/up"));
+        else
+            PressKeys(pFx->view, step);
+        EXPECT_EQ(pFx->State(), pszAfter) << pszStep;
+    }
+    EXPECT_EQ(pFx->view.m_strLastSearchText, "\xE4");
+    EXPECT_TRUE(m_log.Messages().empty());
+}
+
 TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     CSearchFixture fx("one |two\nthree two");
-    // Before the first Find, Find Next and Previous are disabled and do nothing.
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_FIND_PREVIOUS));
     EXPECT_TRUE(IsCommandEnabled(fx.view, ID_EDIT_FIND));
-    EXPECT_EQ(DescribeAfter(fx.view, "Shift+F3"), "one |two\nthree two");
-    fx.view.OnCmdMsg(ID_EDIT_REPEAT);
-    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one |two\nthree two");
-
     bool bShownInactive = false;
     WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
         bShownInactive = fx.view.m_bShowSelectionInactive;
@@ -145,11 +180,6 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     EXPECT_EQ(LastSearch(fx.view), "two flags 0");
     EXPECT_TRUE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     EXPECT_EQ(Profile(), "two case 0 word 0");
-    // F3 steps from match to match and round the end.
-    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one two\nthree [two]|");
-    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "one [two]|\nthree two");
-
-    // Enter in the text presses Find Next.
     WithFindDialog(fx.view, [&](CFindDialog&, FindControls& c) {
         c.text.clear();
         QTest::keyClicks(&c.text, "e");
@@ -157,8 +187,6 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     });
     EXPECT_EQ(fx.State(), "one two\nthr[e]|e two");
     EXPECT_TRUE(m_log.Messages().empty());
-
-    // A new buffer forgets the last search.
     auto pOther = MakeBuffer({"abc"});
     fx.view.AttachBuffer(pOther.get());
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_FIND_PREVIOUS));
@@ -170,18 +198,14 @@ TEST_F(FindCommand, TheDialogPresetsComeFromTheProfileThenFromTheLastSearch) {
     SetProfile(QStringLiteral("stored"), 1, 1);
     CSearchFixture fx("alpha |beta\ngamma");
     EXPECT_EQ(OpenAndCancel(fx.view), "stored case word down next");
-    // Now the view has a last search: the profile is no longer read.
     FindWithDialog(fx.view, QStringLiteral("gamma"), true, true, true);
     EXPECT_EQ(fx.State(), "alpha beta\n[gamma]|");
     SetProfile(QStringLiteral("other"));
     EXPECT_EQ(OpenAndCancel(fx.view), "gamma case word up next");
-    // Another view of the same buffer keeps its own search.
     CSearchView other;
     SetUpView(other, fx.pBuffer.get(), 40, 10);
     EXPECT_FALSE(IsCommandEnabled(other, ID_EDIT_REPEAT));
     EXPECT_EQ(OpenAndCancel(other), "gamma case word down next"); // cancelled into the profile
-
-    // A selection within one line is what to find, in either direction; over two lines not.
     for (const auto& [pszGolden, pszPreset] :
          {std::pair{"al[pha be]|ta\ngamma", "pha be down next"},
           {"al|[pha]\ngamma", "pha down next"},
@@ -204,7 +228,6 @@ TEST_F(FindCommand, CancelKeepsWhatTheDialogShowsAsTheLastSearchAndInTheProfile)
     EXPECT_EQ(fx.State(), "|abc ABC");
     EXPECT_EQ(LastSearch(fx.view), "ABC flags " + std::to_string(SEARCH_MATCHCASE | SEARCH_UPWARD));
     EXPECT_EQ(Profile(), "ABC case 1 word 0");
-    // Escape does the same with the values typed so far.
     WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
         c.text.setText(QStringLiteral("abc"));
         c.wholeWord.setChecked(true);
@@ -214,12 +237,7 @@ TEST_F(FindCommand, CancelKeepsWhatTheDialogShowsAsTheLastSearchAndInTheProfile)
     EXPECT_EQ(LastSearch(fx.view),
               "abc flags " + std::to_string(SEARCH_MATCHCASE | SEARCH_WHOLEWORD | SEARCH_UPWARD));
     EXPECT_EQ(Profile(), "abc case 1 word 1");
-    // Upward from the caret: round to the last match, the one with case.
     EXPECT_EQ(DescribeAfter(fx.view, "F3"), "[abc]| ABC");
-
-    // An empty text is remembered too: it selects an empty range at the caret, and at the end
-    // of a line moves to the next line that has characters. NUL bytes are searched and
-    // remembered.
     const struct {
         std::string before, after, last;
     } cancels[] = {{"ab|cd\nef", "ab|cd\nef", ""},
@@ -248,12 +266,9 @@ TEST_F(FindCommand, FindNextIsEnabledOnlyWhileThereIsTextToFindAndNotFoundStarts
     EXPECT_TRUE(c.next.isEnabled());
     QTest::keyClick(&c.text, Qt::Key_Backspace);
     EXPECT_FALSE(c.next.isEnabled());
-    // Enter does nothing while the button is disabled.
     QTest::keyClick(&c.text, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(m_log.Messages().empty());
-
-    // Not found tells the user, and the dialog goes on from the top without wrapping.
     QTest::keyClicks(&c.text, "nothing");
     QTest::mouseClick(&c.next, Qt::LeftButton);
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"nothing\""});
@@ -264,84 +279,38 @@ TEST_F(FindCommand, FindNextIsEnabledOnlyWhileThereIsTextToFindAndNotFoundStarts
     QTest::mouseClick(&c.next, Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(fx.State(), "[xyz]|\nabc xyz");
-
-    // Find Next names a text that is nowhere, as it is, and changes nothing.
     m_log.Clear();
     FindWithDialog(fx.view, QStringLiteral("b"));
     fx.view.m_strLastSearchText = "a%sb";
     EXPECT_EQ(DescribeAfter(fx.view, "F3"), "xyz\na[b]|c xyz");
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"a%sb\""});
-
-    // The form's texts, its tab order from the text on, and every text shown whole.
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Find"));
     EXPECT_EQ(c.next.text(), QStringLiteral("&Find Next"));
     EXPECT_EQ(Control<QPushButton>(dlg, "IDCANCEL_2").text(), QStringLiteral("Cancel"));
     EXPECT_EQ(c.wholeWord.text(), QStringLiteral("Match &whole word only"));
     EXPECT_EQ(c.matchCase.text(), QStringLiteral("Match &case"));
-    const std::vector<std::string> order{"IDC_EDIT_FINDTEXT_8605",
-                                         "IDC_EDIT_WHOLE_WORD_8603",
-                                         "IDC_EDIT_MATCH_CASE_8604",
-                                         "IDC_EDIT_DIRECTION_UP_8611",
-                                         "IDC_EDIT_DIRECTION_DOWN_8612",
-                                         "IDOK_1",
-                                         "IDCANCEL_2"};
-    EXPECT_EQ(TabOrder(c.text), order);
     dlg.show();
     for (QAbstractButton* pButton : dlg.findChildren<QAbstractButton*>())
         EXPECT_GE(pButton->width(), pButton->sizeHint().width())
             << pButton->objectName().toStdString();
 }
 
-TEST_F(FindCommand, FindPreviousAndUpwardSearchesWalkBackThroughEveryOccurrence) {
-    CSearchFixture fx("ab ab\nab|x ab ab");
-    FindWithDialog(fx.view, QStringLiteral("ab"));
-    EXPECT_EQ(fx.State(), "ab ab\nabx [ab]| ab");
-    for (const char* pszAfter :
-         {"ab ab\n[ab]|x ab ab", "ab [ab]|\nabx ab ab", "[ab]| ab\nabx ab ab",
-          "ab ab\nabx ab [ab]|"}) // round from the top to the last one
-        EXPECT_EQ(DescribeAfter(fx.view, "Shift+F3"), pszAfter);
-    // The direction of the last search itself has not changed.
-    EXPECT_EQ(fx.view.m_dwLastFindFlags, 0u);
-    EXPECT_EQ(DescribeAfter(fx.view, "F3"), "[ab]| ab\nabx ab ab");
-
-    // Upward searches move off the match that is selected: the dialog offers the selection and
-    // goes up from its start, and Find Previous after them goes down from the caret.
-    CSearchFixture up("abc abc [abc]|");
-    FindWithDialog(up.view, QStringLiteral("abc"), true);
-    EXPECT_EQ(up.State(), "abc [abc]| abc");
-    EXPECT_EQ(DescribeAfter(up.view, "F3"), "[abc]| abc abc");
-    EXPECT_EQ(DescribeAfter(up.view, "Shift+F3"), "abc [abc]| abc");
-    // Without a selection the caret is the start: a match that begins before it is found.
-    CSearchFixture caret("abc abc ab|c");
-    FindWithDialog(caret.view, QStringLiteral("abc"), true);
-    EXPECT_EQ(caret.State(), "abc abc [abc]|");
-}
-
 TEST_F(FindCommand, DialogTextReachesTheBytesOfTheBufferAsWindows1252) {
     const QString strEuro = QString::fromUtf8("\xE2\x82\xAC");
-    CSearchFixture fx("|x \xE4 \x80");
+    CSearchFixture fx("|x \x80");
     FindWithDialog(fx.view, strEuro);
     EXPECT_EQ(fx.view.m_strLastSearchText, "\x80");
-    EXPECT_EQ(fx.State(), "x \xE4 [\x80]|");
-    // The next dialog shows the character again, from the last search as from the profile.
     EXPECT_EQ(Profile(), "\xE2\x82\xAC case 0 word 0");
-    fx.view.PutCaretAt({0, 0});
     EXPECT_EQ(OpenAndCancel(fx.view), "\xE2\x82\xAC down next");
     CSearchView other;
     SetUpView(other, fx.pBuffer.get(), 40, 10);
     EXPECT_EQ(OpenAndCancel(other), "\xE2\x82\xAC down next");
-    FindWithDialog(other, strEuro);
-    EXPECT_EQ(other.m_strLastSearchText, "\x80");
-    FindWithDialog(fx.view, QString(QChar(0xE4)));
-    EXPECT_EQ(fx.State(), "x [\xE4]| \x80");
     EXPECT_TRUE(m_log.Messages().empty());
-    // Not found, Find Next names the character as it was asked for.
     CSearchFixture none("|abc");
     FindWithDialog(none.view, strEuro);
     m_log.Clear();
     Press(none.view, Qt::Key_F3);
     EXPECT_EQ(m_log.Messages(), std::vector<std::string>{"Cannot find string\"\xE2\x82\xAC\""});
-
     // A text with a character the document cannot hold is not searched: a stand-in such as
     // "?" would be found here. Nothing is left to repeat; the profile keeps the text.
     m_log.Clear();
@@ -356,25 +325,11 @@ TEST_F(FindCommand, DialogTextReachesTheBytesOfTheBufferAsWindows1252) {
     EXPECT_EQ(OpenAndCancel(arrow.view), "\xE2\x86\x92 down next");
 }
 
-// 100 lines "line 0" ... "line 99", line 1 holding a tab, in a view of 10 rows.
-struct GoToLineFixture : CShownView {
-    GoToLineFixture() : CShownView(MakeNumberedBuffer(100), 40, 10) {
-        pBuffer->DeleteRange(nullptr, 1, 0, 1, 6, EDITACT_DELETE);
-        BufferInsert(*pBuffer, 1, 0, "\tabc");
-    }
-};
-
-QLineEdit& LineEdit(QWidget& dlg) {
-    return Control<QLineEdit>(dlg, "IDC_LINE_8642");
-}
-QLineEdit& ColumnEdit(QWidget& dlg) {
-    return Control<QLineEdit>(dlg, "IDC_COLUMN_8643");
-}
-
-TEST(GoToLine, TheDialogShowsTheRangeAndKeepsOkDisabledForInvalidInput) {
-    GoToLineFixture fx;
+TEST(GoToLine, TheDialogTakesALineInItsRangeAndAColumnAndCentresAnOffScreenLine) {
+    CShownView fx(MakeNumberedBuffer(100), 40, 10);
+    fx.pBuffer->DeleteRange(nullptr, 1, 0, 1, 6, EDITACT_DELETE);
+    BufferInsert(*fx.pBuffer, 1, 0, "\tabc");
     fx.view.PutCaretAt({2, 4});
-    // A digit of another script is no number; any column is: the line's end holds the caret.
     const std::tuple<const char*, const char*, bool> entries[] = {
         // clang-format off
         {"1", "", true}, {"100", "", true}, {" 42 ", "", true}, {"042", " ", true},
@@ -387,31 +342,26 @@ TEST(GoToLine, TheDialogShowsTheRangeAndKeepsOkDisabledForInvalidInput) {
     bool bShown = false;
     WhenModalShows<CGoToLineDlg>([&](CGoToLineDlg& dlg) {
         bShown = true;
+        QLineEdit& line = Control<QLineEdit>(dlg, "IDC_LINE_8642");
         QPushButton& ok = Control<QPushButton>(dlg, "IDOK_1");
         EXPECT_EQ(Control<QLabel>(dlg, "IDC_LINE_RANGE_8641").text().toStdString(),
                   "&Line number (1 - 100):");
-        // It opens on the caret's line, ready to be typed over.
-        EXPECT_EQ(LineEdit(dlg).selectedText().toStdString(), "5");
-        EXPECT_EQ(LineEdit(dlg).text().toStdString(), "5");
-        EXPECT_EQ(ColumnEdit(dlg).text().toStdString(), "");
+        EXPECT_EQ(line.selectedText().toStdString(), "5");
+        EXPECT_EQ(line.text().toStdString(), "5");
+        EXPECT_EQ(Control<QLineEdit>(dlg, "IDC_COLUMN_8643").text().toStdString(), "");
         EXPECT_TRUE(ok.isEnabled());
         for (const auto& [pszLine, pszColumn, bOk] : entries) {
-            LineEdit(dlg).setText(QString::fromUtf8(pszLine));
-            ColumnEdit(dlg).setText(QString::fromUtf8(pszColumn));
+            line.setText(QString::fromUtf8(pszLine));
+            Control<QLineEdit>(dlg, "IDC_COLUMN_8643").setText(QString::fromUtf8(pszColumn));
             EXPECT_EQ(ok.isEnabled(), bOk) << "[" << pszLine << "] [" << pszColumn << "]";
         }
-        // A disabled OK does not close the dialog, neither clicked nor by Enter.
         QTest::mouseClick(&ok, Qt::LeftButton);
-        QTest::keyClick(&LineEdit(dlg), Qt::Key_Return);
+        QTest::keyClick(&line, Qt::Key_Return);
         EXPECT_TRUE(dlg.isVisible());
     });
     Press(fx.view, Qt::Key_G, Qt::ControlModifier);
     EXPECT_TRUE(bShown);
     EXPECT_EQ(Where(fx.view), "caret 2,4 top 0"); // cancelled: nothing moved
-}
-
-TEST(GoToLine, TheCaretGoesToTheLineAndColumnAndAnOffScreenLineIsCentred) {
-    GoToLineFixture fx;
     // clang-format off
     const std::tuple<const char*, const char*, const char*> steps[] = {
         {"50",  "3",   "caret 2,49 top 44"},  // off screen: line 50 in the middle row of ten
@@ -424,12 +374,11 @@ TEST(GoToLine, TheCaretGoesToTheLineAndColumnAndAnOffScreenLineIsCentred) {
     // clang-format on
     for (const auto& [pszLine, pszColumn, pszWhere] : steps) {
         WhenModalShows<CGoToLineDlg>([&](CGoToLineDlg& dlg) {
-            LineEdit(dlg).setText(QString::fromLatin1(pszLine));
-            ColumnEdit(dlg).setText(QString::fromLatin1(pszColumn));
+            Control<QLineEdit>(dlg, "IDC_LINE_8642").setText(QString::fromLatin1(pszLine));
+            Control<QLineEdit>(dlg, "IDC_COLUMN_8643").setText(QString::fromLatin1(pszColumn));
             QTest::mouseClick(&Control<QPushButton>(dlg, "IDOK_1"), Qt::LeftButton);
         });
         Press(fx.view, Qt::Key_G, Qt::ControlModifier);
-        // The caret lands with an empty selection and its column remembered for Up and Down.
         EXPECT_EQ(Where(fx.view), pszWhere);
         const TextPos pt = fx.view.GetCaretTextPos();
         EXPECT_EQ(fx.view.m_nStickyColumn, fx.view.CharToColumn(pt.y, pt.x)) << pszLine;

@@ -16,7 +16,6 @@
 namespace {
 
 TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
-    // A row without a text before goes on from the row above.
     const struct {
         const char* pszBefore;
         const char* pszKeys;
@@ -32,13 +31,11 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
         {"ab\nc|d", "Down", "ab\nc|d"},
         {"a|bcd", "Shift+Right*2", "a[bc]|d"},
         {nullptr, "Shift+Left*3", "|[a]bcd"},
-        // A plain move collapses a selection: Up from its start, Down from its end.
         {"ab[cd]|ef", "Left", "ab|cdef"},
         {"ab|[cd]ef", "Right", "abcd|ef"},
         {"0123\n01[23\n0123\n01]|23", "Up", "01|23\n0123\n0123\n0123"},
         {"01|[23\n01]23\n0123", "Down", "0123\n0123\n01|23"},
         {"ab|[cd]ef", "Shift+Right", "abc|[d]ef"},
-        // Words are runs of one class; bytes 128 to 255 are neither blanks nor word characters.
         {"a|+=b c", "Ctrl+Right", "a+=|b c"},
         {nullptr, "Ctrl+Right", "a+=b |c"},
         {"foo  ba|r", "Ctrl+Left", "foo  |bar"},
@@ -52,7 +49,6 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
         {"abc|\nfoo  bar", "Ctrl+Right", "abc\nfoo  |bar"},
         {"ab|\n\nxy", "Ctrl+Right", "ab\n\n|xy"},
         {"ab|\n", "Ctrl+Right", "ab\n|"},
-        // At the document's ends nothing happens, not even to the selection.
         {"|[ab]", "Ctrl+Shift+Left", "|[ab]"},
         {"[ab]|", "Ctrl+Shift+Right", "[ab]|"},
         {"|ab", "Ctrl+Left", "|ab"},
@@ -67,7 +63,6 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
         {"    te|xt", "Shift+Home", "    |[te]xt"},
         {"a|bc", "End", "abc|"},
         {"a|bc", "Shift+End", "a[bc]|"},
-        // Up and Down keep the screen column across shorter lines; a horizontal move sets it.
         {"\t\tabcdefgh\nabc\n0123456789ab|cdef", "Up", "\t\tabcdefgh\nabc|\n0123456789abcdef"},
         {nullptr, "Up", "\t\tabcd|efgh\nabc\n0123456789abcdef"},
         {nullptr, "Down*2", "\t\tabcdefgh\nabc\n0123456789ab|cdef"},
@@ -92,19 +87,15 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
 TEST(TextViewMovement, PagesAndLineScrollsMoveTheWindowAndKeepTheCaretInView) {
     CShownView fx(MakeNumberedBuffer(100));
     CProbeView& view = fx.view;
-    // Each step first scrolls to a top line and puts the caret at a point, where given.
     const std::tuple<int, TextPos, const char*, const char*> steps[] = {
         // clang-format off
         {40, {-1, -1}, "Left", "caret 0,0 top 0"}, // even at the document's edge
-        // Pages move caret and window by a page less one line; near the end both clamp.
         {-1, {2, 5}, "PgDown", "caret 2,14 top 9"},
         {-1, {-1, -1}, "Shift+PgDown", "caret 2,23 sel 2,14-2,23 top 18"},
         {95, {2, 97}, "PgDown", "caret 2,99 top 99"},
-        // Ctrl+Up and Down scroll without moving the caret, within the document.
         {0, {3, 4}, "Ctrl+Down*2", "caret 3,4 top 2"},
         {-1, {-1, -1}, "Ctrl+Up*5", "caret 3,4 top 0"},
         {98, {-1, -1}, "Ctrl+Down*3", "caret 3,4 top 99"},
-        // Select All keeps the anchor and the scroll position.
         {20, {1, 22}, "Ctrl+A", "caret 7,99 sel 0,0-7,99 top 20"},
         // clang-format on
     };
@@ -117,15 +108,12 @@ TEST(TextViewMovement, PagesAndLineScrollsMoveTheWindowAndKeepTheCaretInView) {
         EXPECT_EQ(view.verticalScrollBar()->value(), std::min(view.GetFirstVisibleLine(), 90));
     }
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{1, 22}));
-
-    // Page Up near the top clamps and limits the column, which becomes the sticky one.
     TGoldenFixture<CProbeView> top("x\nline 1\nline 2\nline 3\nline 4\nline| 5\nline 6", 20, 4);
     top.view.ScrollToTopLine(3, true);
     EXPECT_EQ(WhereAfter(top.view, "PgUp"), "caret 4,2 top 0");
     EXPECT_EQ(WhereAfter(top.view, "PgUp"), "caret 1,0 top 0");
     EXPECT_EQ(top.view.m_nStickyColumn, 1);
     EXPECT_EQ(WhereAfter(top.view, "Down"), "caret 1,1 top 0");
-    // In a window lower than two lines pages still go the way asked.
     CShownView low(MakeNumberedBuffer(20), 20, 1);
     ASSERT_EQ(low.view.GetVisibleLineCount(), 1);
     low.view.PlaceCaret({0, 5});
@@ -154,22 +142,18 @@ std::string MarksAfter(CTextView& view, TextPos pt, std::string_view keys) {
 TEST(TextViewBookmark, NumberedBookmarksLiveOnOneLineFollowItAndTakeTheCaretThere) {
     CShownView fx(MakeNumberedBuffer(100));
     CProbeView& view = fx.view;
-    // One line each, toggling off; several numbers may share a line.
     EXPECT_EQ(MarksAfter(view, {3, 7}, "Ctrl+3"), "7:3 ");
     EXPECT_EQ(MarksAfter(view, {0, 2}, "Ctrl+3"), "2:3 ");
     EXPECT_EQ(MarksAfter(view, {0, 2}, "Ctrl+3"), "");
     EXPECT_EQ(MarksAfter(view, {0, 2}, "Ctrl+0"), "2:0 ");
     EXPECT_EQ(MarksAfter(view, {0, 2}, "Ctrl+9"), "2:09 ");
-    // Going to one puts the caret at its line's start; without the bookmark nothing happens.
     EXPECT_EQ(MarksAfter(view, {0, 60}, "Ctrl+4"), "2:09 60:4 ");
     view.PlaceCaret({3, 1});
     view.SetSelAnchor({1, 1});
     view.SetSelectionRange({1, 1}, {3, 1});
     EXPECT_EQ(WhereAfter(view, "Alt+5"), "caret 3,1 sel 1,1-3,1 top 0");
     EXPECT_EQ(WhereAfter(view, "Alt+4"), "caret 0,60 top 51");
-    // Shift+Down from there selects the whole line: the anchor went along.
     EXPECT_EQ(WhereAfter(view, "Shift+Down"), "caret 0,61 sel 0,60-0,61 top 52");
-    // Bookmarks follow their lines and go with them.
     BufferInsert(*fx.pBuffer, 1, 0, "new\r\n");
     EXPECT_EQ(MarksAfter(view, {0, 0}, ""), "3:09 61:4 ");
     BufferDelete(*fx.pBuffer, {0, 60}, {0, 62});
@@ -188,21 +172,17 @@ TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem)
     EXPECT_EQ(MarksAfter(view, {2, 4}, "Ctrl+F2"), "4:* ");
     for (const unsigned nId : anMoves)
         EXPECT_TRUE(IsCommandEnabled(view, nId)) << nId;
-    // The only bookmark's line stays where it is.
     EXPECT_EQ(WhereAfter(view, "F2"), "caret 0,4 top 0");
     EXPECT_EQ(MarksAfter(view, {0, 12}, "Ctrl+F2"), "4:* 12:* ");
-    // Next and Previous go in turn and wrap around the document.
     const std::tuple<TextPos, const char*, int> visits[] = {
         {{3, 8}, "F2", 12}, {{3, 8}, "Shift+F2", 4}, {{0, 4}, "Shift+F2", 12}, {{0, 12}, "F2", 4}};
     for (const auto& [ptFrom, pszKey, nLine] : visits) {
         MarksAfter(view, ptFrom, pszKey);
         EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, nLine})) << ptFrom.y << pszKey;
     }
-    // The other view shows the bookmarks but does not know them until it toggles one itself.
     EXPECT_EQ(other.GetLineFlags(12), LINEFLAG_BOOKMARK);
     EXPECT_FALSE(IsCommandEnabled(other, ID_NEXT_ANON_BOOKMARK));
     EXPECT_EQ(WhereAfter(other, "F2"), "caret 0,0 top 0");
-    // Toggling the last one off disables the commands; a reset forgets them.
     EXPECT_EQ(MarksAfter(view, {0, 4}, "Ctrl+F2"), "12:* ");
     EXPECT_EQ(MarksAfter(view, {0, 12}, "Ctrl+F2"), "");
     for (const unsigned nId : anMoves)
@@ -211,8 +191,6 @@ TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem)
     Press(view, Qt::Key_F2, Qt::ControlModifier);
     view.AttachBuffer(fx.pBuffer.get());
     EXPECT_FALSE(view.HasAnonBookmarks());
-
-    // Each Clear All leaves the other kind in place.
     EXPECT_EQ(MarksAfter(view, {0, 3}, "Ctrl+1 Ctrl+F2"), "3:1* 12:* ");
     EXPECT_EQ(MarksAfter(view, {0, 9}, "Ctrl+7 Ctrl+F2"), "3:1* 9:7* 12:* ");
     EXPECT_TRUE(view.RouteCommand(ID_CLEAR_BOOKMARKS));
@@ -225,7 +203,6 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     QClipboard* pClipboard = QGuiApplication::clipboard();
     TGoldenFixture<CProbeView> fx("ab|cd");
     pClipboard->setText(QStringLiteral("before"));
-    // With nothing selected Copy is disabled and does nothing.
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_COPY));
     Press(fx.view, Qt::Key_C, Qt::ControlModifier);
     fx.view.CopySelection();
@@ -234,11 +211,9 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     TGoldenFixture<CProbeView> sel("ab[cd\nef\n\xE9g]|h");
     Press(sel.view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(pClipboard->text(), QString::fromUtf8("cd\nef\n\xC3\xA9g"));
-    // Ctrl+Insert copies too; the selection stays.
     sel.view.SetSelectionRange({0, 1}, {2, 1});
     EXPECT_EQ(DescribeAfter(sel.view, "Ctrl+Ins"), "abcd\n[ef]\n\xE9g|h");
     EXPECT_EQ(pClipboard->text(), QStringLiteral("ef"));
-    // NUL bytes and carriage returns inside lines leave as they are.
     auto pBuffer = MakeBuffer({""});
     pBuffer->AppendToLine(0, std::string_view("a\0b\rc", 5));
     sel.view.AttachBuffer(pBuffer.get());
@@ -246,14 +221,12 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     sel.view.CopySelection();
     EXPECT_EQ(pClipboard->text(), QString::fromLatin1("a\0b\rc", 5));
     sel.view.DetachBuffer();
-
     CProbeView view;
     pClipboard->setText(QString::fromUtf8("one\ntwo\r\nthree\rfour \xC3\xA9\xE2\x82\xAC\n"));
     EXPECT_TRUE(view.IsClipboardTextAvailable());
     std::optional<ConvertedText> text = view.GetTextFromClipboard();
     ASSERT_TRUE(text && text->IsComplete());
     EXPECT_EQ(text->bytes, "one\r\ntwo\r\nthree\rfour \xE9\x80\r\n");
-    // A character the document cannot hold is named, and the text is not to be used.
     pClipboard->setText(QString::fromUtf8("a\nb \xE2\x86\x92"));
     text = view.GetTextFromClipboard();
     ASSERT_TRUE(text);
@@ -261,7 +234,6 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     pClipboard->clear();
     EXPECT_FALSE(view.IsClipboardTextAvailable());
     EXPECT_FALSE(view.GetTextFromClipboard());
-    // Only text counts.
     auto* pData = new QMimeData;
     pData->setData(QStringLiteral("application/octet-stream"), QByteArray("xyz"));
     pClipboard->setMimeData(pData);
@@ -273,7 +245,6 @@ TEST(TextTransfer, BytesLeaveAsWindows1252AndComeBackAsTheSameBytes) {
     for (int i = 0; i < 256; ++i)
         all.push_back(static_cast<char>(i));
     const QString text = BytesToText(all);
-    // Bytes 0x80 to 0x9F; the five undefined ones are the C1 controls of the same code.
     const std::u16string_view upper =
         u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
         u"\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
@@ -283,8 +254,6 @@ TEST(TextTransfer, BytesLeaveAsWindows1252AndComeBackAsTheSameBytes) {
         EXPECT_EQ(text.at(i).unicode(), i >= 0x80 && i < 0xA0 ? upper[size_t(i - 0x80)] : i) << i;
     EXPECT_TRUE(TextToBytes(text).IsComplete());
     EXPECT_EQ(TextToBytes(text).bytes, all);
-    // Characters without a byte: the first one is named, whatever follows; a C1 control that
-    // no byte stands for, a lone surrogate.
     const std::pair<QString, char32_t> refused[] = {
         {QString::fromUtf8("a\xE2\x86\x92\xE2\x82\xAC"), U'\u2192'},
         {QString::fromUtf8("\xC2\x80"), U'\u0080'},
@@ -294,7 +263,6 @@ TEST(TextTransfer, BytesLeaveAsWindows1252AndComeBackAsTheSameBytes) {
         EXPECT_FALSE(IncomingTextToBytes(strText).IsComplete()) << strText.toStdString();
         EXPECT_EQ(IncomingTextToBytes(strText).cpMissing, cpMissing) << strText.toStdString();
     }
-    // A control character is named by its code alone.
     EXPECT_EQ(MissingCharacterMessage(QStringLiteral("type"), U'\u0080'),
               QStringLiteral("Cannot type U+0080: not in the document's encoding, Windows-1252."));
 }
@@ -332,7 +300,6 @@ TEST(TextViewKeys, KeysOfTheKeyTableAreDispatchedAsCommandsBeforeTheWindowsShort
     pView->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(pView->hasFocus());
-    // Ctrl+Q is not in the table, Ctrl+Shift+Up has no entry.
     PressKeys(*pView, "Left Ctrl+Shift+Left Tab Ctrl+5 Alt+0 Ctrl+F2 Ctrl+Q Ctrl+Shift+Up");
     QTest::keyClick(pView, Qt::Key_Backtab, Qt::ShiftModifier);
     QTest::keyClick(pView, Qt::Key_Home, Qt::KeypadModifier);
@@ -341,21 +308,16 @@ TEST(TextViewKeys, KeysOfTheKeyTableAreDispatchedAsCommandsBeforeTheWindowsShort
         ID_GOTO_BOOKMARK_FIRST, ID_TOGGLE_ANON_BOOKMARK, ID_EDIT_UNTAB, ID_MOVE_LINE_START,
     };
     EXPECT_EQ(pView->m_arrCommands, expected);
-
-    // A command its update handler disables is not run; the key is still consumed.
     pView->m_arrCommands.clear();
     pView->m_nDisabled = ID_EDIT_UNDO;
     PressKeys(*pView, "Ctrl+Z Alt+Backspace Ctrl+Y");
     EXPECT_EQ(pView->m_arrCommands, std::vector<unsigned>{ID_EDIT_REDO});
-    // The view's keys come before the window's shortcuts (Copy is enabled with a selection).
     pView->m_arrCommands.clear();
     pView->SetSelectionRange({0, 0}, {1, 0});
     QTest::keyClick(pView, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(pView->m_arrCommands, std::vector<unsigned>{ID_EDIT_COPY});
     pView->DetachBuffer();
-
-    // Each key has one command in the view's table, and the same one in the main table.
     const std::span<const KeyBinding> table = GetViewKeyTable();
     for (size_t i = 0; i < table.size(); ++i) {
         for (size_t j = i + 1; j < table.size(); ++j)

@@ -64,11 +64,9 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
     CProbeView& view = fx.view;
     GiveFocus(view);
     view.SetSelectionRange({1, 0}, {0, 3});
-    // The selection ends at (0, 3): nothing of line 3 is selected.
     const char* const apszRows[] = {".ssS__", "S_____", "ssS___", "...___"};
     for (int nRow = 0; nRow < 4; ++nRow)
         EXPECT_EQ(RowCells(view, nRow, 6), apszRows[nRow]) << nRow;
-    // Without focus the selection is not drawn unless asked to.
     for (const auto& [bFocus, bInactive, pszRow] : {std::tuple{false, false, "...___"},
                                                     {false, true, ".ssS__"},
                                                     {true, false, ".ssS__"},
@@ -77,8 +75,6 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
         view.m_bShowSelectionInactive = bInactive;
         EXPECT_EQ(RowCells(view, 0, 6), pszRow) << bFocus << bInactive;
     }
-
-    // Selected text is white on black; the ends may come in either order.
     CShownView text(MakeBuffer({"MMMM"}), 10, 2);
     GiveFocus(text.view);
     text.view.SetSelectionRange({2, 0}, {1, 0});
@@ -101,8 +97,6 @@ TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedenceAndRowsBelowTheTextAreE
         fx.pBuffer->ChangeLineFlag(nLine, dwFlag, true, dwFlag != LINEFLAG_BOOKMARK);
     const QImage image = Render(view);
     const QColor crMargin = view.GetColorValue(CI_MARGIN);
-    // The cell of the icon bitmap each row shows over the margin colour, -1 for none: bookmarks
-    // 0 and 3 show the digit 3, 0 and anonymous the digit 0, anonymous alone the plain disc.
     const int anCells[8] = {5, 12, 13, 11, -1, -1, -1, -1};
     for (int nRow = 0; nRow < 8; ++nRow) {
         QImage expected(view.GetMarginWidth(), view.GetLineHeight(), QImage::Format_RGB32);
@@ -113,10 +107,8 @@ TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedenceAndRowsBelowTheTextAreE
                           LoadResBitmap(IDB_MARGIN_ICONS), QRect(anCells[nRow] * 16, 0, 16, 16));
         }
         EXPECT_EQ(image.copy(MarginRect(view, nRow)), expected) << nRow;
-        // Right of a line's end, and below the last line, lies the empty area.
         EXPECT_EQ(RowCells(view, nRow, 5), nRow < 6 ? ".____" : "_____") << nRow;
     }
-    // The icon's disc is cyan where no digit covers it.
     const QRect rcMargin = MarginRect(view, 2);
     EXPECT_EQ(
         image.pixelColor(rcMargin.left() + 10, rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
@@ -131,8 +123,6 @@ TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColoursAndUnknownColoursInRed) {
     view.OnInitialUpdate();
     ShowWithCells(view, 40, 5);
     const QImage image = Render(view);
-    // Structure atom, value word, attribute atom (not in the number's colour), number,
-    // comment, string, hexadecimal number.
     const std::tuple<int, int, int, QColor, bool> runs[] = {
         {0, 0, 16, QColor(128, 0, 128), true}, {17, 0, 8, QColor(0, 128, 0), true},
         {4, 1, 9, QColor(0, 0, 255), true},    {4, 1, 9, QColor(255, 0, 255), false},
@@ -142,7 +132,6 @@ TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColoursAndUnknownColoursInRed) {
     for (const auto& [nColumn, nRow, nCount, cr, bDrawn] : runs)
         EXPECT_EQ(HasGlyphPixelsOf(image, Cells(view, nColumn, nRow, nCount), cr), bDrawn)
             << nColumn << "," << nRow;
-
     TShownView<CBlockView> fx(MakeBuffer({"MMMMMM"}), 10, 2);
     CBlockView& blocks = fx.view;
     const QColor crRed(255, 0, 0);
@@ -155,14 +144,11 @@ TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColoursAndUnknownColoursInRed) {
         EXPECT_TRUE(
             HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), blocks.GetColorValue(CI_NORMALTEXT)));
     }
-    // A stray block position past the line colours nothing beyond it.
     blocks.m_nBlockPos = 99;
     EXPECT_FALSE(HasGlyphPixelsOf(Render(blocks), Cells(blocks, 0, 0, 10), crRed));
 }
 
 TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOnes) {
-    // Each row from the third: the byte under test between a control byte, whose box is drawn
-    // for reference, and a blank, which draws nothing.
     std::vector<std::string> rows = {"\tM", std::string("a\0M", 3)};
     for (int ch = 0x7F; ch <= 0x9F; ++ch)
         rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
@@ -173,7 +159,6 @@ TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOne
     const QColor crText = view.GetColorValue(CI_NORMALTEXT);
     EXPECT_FALSE(HasGlyphPixelsOf(image, Cells(view, 0, 0, 4), crText));
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 4, 0), crText));
-    // A NUL byte shows as a one-column placeholder.
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 1), crText));
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 2, 1), crText));
     EXPECT_FALSE(HasGlyphPixelsOf(image, CellRect(view, 3, 1), crText));
@@ -226,7 +211,6 @@ TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
     EXPECT_TRUE(view.GetCaretRect().isEmpty());
     view.EnableCaret();
     EXPECT_EQ(view.GetCaretRect(), rcCaret);
-    // At a line's end the caret inverts the empty area under it.
     view.PlaceCaret({3, 0});
     const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
     EXPECT_TRUE(IsFilled(Render(view), view.GetCaretRect(),
@@ -312,7 +296,6 @@ TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
     const QImage imageBefore = Render(view);
     const int nColumnsBefore = view.GetVisibleColumnCount();
     EXPECT_EQ(view.GetMarginWidth(), CTextView::MARGIN_WIDTH);
-
     view.SetShowLineNumbers(true);
     const int cx = view.GetCharWidth(), h = view.GetLineHeight();
     const QColor crMargin = view.GetColorValue(CI_MARGIN);
@@ -325,12 +308,10 @@ TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
         EXPECT_EQ(view.GetLineNumberWidth(), cxNumbers);
         const int m = cxNumbers + CTextView::MARGIN_WIDTH;
         EXPECT_EQ(view.GetMarginWidth(), m);
-        // Text, caret and hit-testing move right by the column; fewer columns fit.
         EXPECT_EQ(view.GetCaretRect().left(), m + 2 * cx);
         EXPECT_EQ(view.TextPosToClient({3, 0}).x(), m + 3 * cx);
         EXPECT_EQ(view.ClientToTextPos({m + 4 * cx + 1, 1}).x, 4);
         EXPECT_EQ(view.GetVisibleColumnCount(), (view.viewport()->width() - m) / cx);
-        // Row 1 shows "2" in the last digit cell, nothing in the padding, margin colours around.
         const QImage image = Render(view);
         const int xDigit = cxNumbers - cx / 2 - cx;
         EXPECT_GE(
@@ -338,7 +319,6 @@ TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
         EXPECT_TRUE(IsFilled(image, QRect(0, h, xDigit, h), crMargin));
         EXPECT_TRUE(IsFilled(image, QRect(cxNumbers - cx / 2, h, cx / 2, h), crMargin));
     }
-    // Hidden again, the view is what it was.
     view.SetShowLineNumbers(false);
     EXPECT_EQ(view.GetMarginWidth(), CTextView::MARGIN_WIDTH);
     EXPECT_EQ(view.GetVisibleColumnCount(), nColumnsBefore);
@@ -353,7 +333,6 @@ TEST(TextViewGutter, TheCaretLineIsTintedInTheFocusedViewWithoutASelection) {
     const QColor crTint = view.GetColorValue(CI_CURRENTLINE);
     const QColor crBase = view.GetColorValue(CI_TEXTBACK);
     EXPECT_NE(crTint, crBase);
-    // Focus, the selection (the caret at its second end) and the tinted row, -1 for none.
     const std::tuple<bool, TextPos, TextPos, int> cases[] = {
         {true, {3, 1}, {3, 1}, 1},  {true, {0, 2}, {0, 2}, 2}, {false, {3, 1}, {3, 1}, -1},
         {true, {5, 1}, {7, 1}, -1}, {true, {0, 0}, {0, 0}, 0},
@@ -366,18 +345,14 @@ TEST(TextViewGutter, TheCaretLineIsTintedInTheFocusedViewWithoutASelection) {
         const QImage image = Render(view);
         for (int nRow = 0; nRow < 4; ++nRow) {
             EXPECT_EQ(view.IsCurrentLineTinted(nRow), nRow == nTintedRow) << nRow;
-            // Under the text and right of the line's end alike.
             const QColor crWant = nRow == nTintedRow ? crTint : crBase;
             EXPECT_EQ(CellBackground(image, CellRect(view, 1, nRow)), crWant) << nRow;
             EXPECT_TRUE(IsFilled(image, CellRect(view, 20, nRow), crWant)) << nRow;
         }
     }
-    // Colouring stays on the tinted line: the attribute atom's blue and the string's red.
     const QImage image = Render(view);
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 0), view.GetColorValue(CI_ATTRATOM)));
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 11, 0), view.GetColorValue(CI_STRING)));
-
-    // A move to another line repaints the line it leaves and the one it reaches.
     QApplication::processEvents();
     view.m_rcPendingPaint = QRect();
     view.PlaceCaret({0, 3});

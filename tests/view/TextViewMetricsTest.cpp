@@ -63,7 +63,6 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineThatKeysAndCommandsLea
     EXPECT_EQ(text, "");
     EXPECT_EQ(view.GetLineEndState(0), 0u);
     EXPECT_EQ(view.ClientToTextPos(QPoint(500, 500)), (TextPos{0, 0}));
-    // Attaching nothing when nothing can be located leaves it so.
     view.AttachBuffer(nullptr);
     EXPECT_EQ(view.GetBuffer(), nullptr);
     UseDocumentFont(view);
@@ -83,16 +82,11 @@ TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
     CProbeView view;
     UseDocumentFont(view);
     EXPECT_EQ(view.GetLineHeight(), 17);
-    EXPECT_GT(view.GetCharWidth(), 4);
-    const QFontInfo info(view.GetStyleFont(false, false).Font());
-    EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
-    // The bold and italic slots come from the same description, which keeps the last font
-    // made from it.
+    EXPECT_TRUE(QFontInfo(view.GetStyleFont(false, false).Font()).fixedPitch());
     EXPECT_TRUE(view.GetStyleFont(false, true).Font().bold());
     EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
     EXPECT_EQ(view.GetBaseFont().nWeight, FW_NORMAL);
     EXPECT_TRUE(view.GetBaseFont().bItalic);
-    // A new view's face is not installed here: a fixed-pitch font stands in for it.
     CProbeView plain;
     EXPECT_EQ(plain.GetBaseFont().strFaceName, "FixedSys");
     const QFontMetrics metrics(plain.GetStyleFont(false, false).Font());
@@ -104,15 +98,12 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCell
     CShownView fx(MakeBuffer({"abcdef", "a\tb", "", "last line"}), 20, 10);
     CProbeView& view = fx.view;
     const int cx = view.GetCharWidth(), cy = view.GetLineHeight(), m = view.GetMarginWidth();
-    // A point in the margin gives index 0 of the line under it; below the last line, the last
-    // line; right of a line's end, its length; inside a tab's span the tab, after it b.
     const std::pair<QPoint, TextPos> points[] = {
         {{3, cy + 2}, {0, 1}},          {{m + 2 * cx, 9 * cy}, {2, 3}},
         {{m + 15 * cx, 0}, {6, 0}},     {{m + 15 * cx, 2 * cy}, {0, 2}},
         {{m + 3 * cx + 1, cy}, {1, 1}}, {{m + 4 * cx, cy}, {2, 1}}};
     for (const auto& [pt, ptText] : points)
         EXPECT_EQ(view.ClientToTextPos(pt), ptText) << pt.x() << "," << pt.y();
-    // The right half of a character snaps to the position after it.
     QPoint pt(m + 2 * cx + cx / 2 + 1, 0);
     view.SnapToCharCenter(pt);
     EXPECT_EQ(view.ClientToTextPos(pt), (TextPos{3, 0}));
@@ -124,8 +115,6 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCell
     EXPECT_EQ(view.ClientToTextPos(QPoint(m, cy)), (TextPos{3, 3}));
     EXPECT_EQ(view.CharToColumn(1, 2), 4);
     EXPECT_EQ(view.ColumnToChar(1, 3), 2);
-
-    // A partly visible line or column does not count.
     for (const auto& [grow, nColumns, nLines] : {std::tuple{QSize(0, 0), 20, 10},
                                                  {QSize(cx - 1, cy - 1), 20, 10},
                                                  {QSize(1, 1), 21, 11}}) {
@@ -137,7 +126,6 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCell
 }
 
 TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
-    // Changing the font keeps remembered widths: no line is read again.
     auto pBuffer = MakeBuffer({"short", "a much longer line", "x"});
     CCountingView view;
     view.AttachBuffer(pBuffer.get());
@@ -148,9 +136,6 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(view.GetMaxLineColumns(), 18);
     EXPECT_EQ(view.m_nTextReads, nReads);
     EXPECT_EQ(view.GetLineHeight(), 17);
-
-    // An edit inside a line clears the states from it on and only its own width, which is
-    // measured again at once; the states are computed again from the changed line on only.
     auto pEdited = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
     view.AttachBuffer(pEdited.get());
     view.m_arrParsed.clear();
@@ -163,9 +148,6 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 6 + 4 + 1);
     ASSERT_EQ(view.m_arrParsed.size(), 3u);
     EXPECT_EQ(view.m_arrParsed[0], (std::pair<int, uint32_t>{2, 5}));
-
-    // Inserted and removed lines resize the caches exactly; removing the widest line brings
-    // the widest width back down.
     auto pLines = MakeBuffer({"0", "11", "222", "3333", "44444", "555555"});
     view.AttachBuffer(pLines.get());
     view.GetLineEndState(5);
@@ -175,8 +157,6 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     BufferDelete(*pLines, {1, 2}, {0, 4});
     EXPECT_EQ(Caches(view), "states 1 3 - - - - widths 1 2 3 4 5 6 max 6");
     EXPECT_EQ(view.GetLineEndState(5), 21u);
-
-    // A reset frees the caches and metrics and keeps the buffer.
     view.ResetViewState();
     EXPECT_FALSE(view.m_LineStates.Exists());
     EXPECT_FALSE(view.m_LineColumns.Exists());
@@ -186,8 +166,6 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(view.GetTabWidth(), 4);
     EXPECT_EQ(view.GetBuffer(), pLines.get());
     view.DetachBuffer();
-
-    // The base parser gives state 0 for every line, and for lines before the first.
     auto pPlain = MakeBuffer({"one", "", "three"});
     CProbeView plain;
     plain.AttachBuffer(pPlain.get());
@@ -206,19 +184,16 @@ TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
     CProbeSampleView view;
     view.SetDocumentBuffer(pBuffer.get());
     view.OnInitialUpdate();
-    // Zarn states carry a backslash at the end of an open string over to the next line.
     EXPECT_NE(view.GetLineEndState(0), 0u);
     EXPECT_EQ(view.GetLineEndState(1), 0u);
     ShowWithCells(view, 40, 20);
     view.GetLineEndState(29);
     QApplication::processEvents();
     const int w = view.viewport()->width(), h = view.GetLineHeight();
-    // Typing in line 5 leaves its end state as it was: only its own row is repainted.
     view.m_rcPendingPaint = QRect();
     BufferInsert(*pBuffer, 5, 4, "x");
     EXPECT_EQ(view.m_LineStates.ComputedCount(), 30);
     EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, w, h));
-    // An open string carried over: everything after it is parsed and painted again.
     view.m_rcPendingPaint = QRect();
     BufferInsert(*pBuffer, 7, pBuffer->GetLineLength(7), " \"open \\");
     EXPECT_EQ(view.m_LineStates.ComputedCount(), 7);
@@ -252,7 +227,6 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
     };
     for (int nStep = 0; nStep < 300; ++nStep) {
         SCOPED_TRACE(nStep);
-        // Typing and deleting in one line mostly; now and then a paste or a cut over lines.
         const int nLine = pick(0, view.GetLineCount() - 1);
         const int nChar = pick(0, view.GetLineLength(nLine));
         const bool bLarge = pick(0, 9) == 0;
@@ -275,7 +249,6 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
             ASSERT_EQ(view.GetLineDisplayWidth(i), nWidth);
             const int x = pick(0, view.GetLineLength(i));
             ASSERT_EQ(view.CharToColumn(i, x), ModelColumn(line, x)) << x;
-            // The character covering a column, as a click finds it, and the nearest one.
             const int nColumn = pick(0, nWidth + 3);
             view.ScrollToColumn(nColumn, true);
             const int nRow = i - view.GetFirstVisibleLine();
@@ -286,8 +259,6 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
             ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn)) << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
-
-        // The caret where the walk puts it, and a move down keeping its screen column.
         GiveFocus(view);
         const int nCaretLine = pick(0, view.GetLineCount() - 1);
         const int x = pick(0, view.GetLineLength(nCaretLine));
@@ -313,20 +284,15 @@ TEST(TextViewUpdates, EditsMoveCaretSelectionAnchorAndWindowWithTheText) {
     view.SetSelAnchor({2, 40});
     view.SetSelectionRange({2, 40}, {5, 40});
     const int nSticky = view.m_nStickyColumn;
-    // Deleting before the caret on its line moves it left, without scrolling.
     BufferDelete(*fx.pBuffer, {0, 40}, {2, 40});
     EXPECT_EQ(Where(view), "caret 3,40 sel 0,40-3,40 top 30");
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{0, 40}));
     EXPECT_EQ(view.m_nStickyColumn, nSticky);
-    // Lines inserted above the window move the first visible line with its text.
     BufferInsert(*fx.pBuffer, 2, 0, "a\r\nb\r\nc\r\n");
     EXPECT_EQ(Where(view), "caret 3,43 sel 0,43-3,43 top 33");
     EXPECT_EQ(view.verticalScrollBar()->maximum(), 63 - 10);
-    // Lines removed around the caret collapse it to the start of the removal.
     BufferDelete(*fx.pBuffer, {0, 42}, {0, 45});
     EXPECT_EQ(Where(view), "caret 0,42 top 33");
-
-    // A reset of the buffer, as a reload does, puts every view back at the start.
     CProbeView second;
     SetUpView(second, fx.pBuffer.get(), 20, 10);
     for (CProbeView* pView : {&view, &second}) {
@@ -355,18 +321,15 @@ TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
         EXPECT_EQ(view.GetBuffer(), pOther.get());
         EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 0}));
         EXPECT_EQ(view.GetLineCount(), 3);
-        // The first buffer no longer notifies it: an edit there leaves the view alone.
         view.PlaceCaret({2, 1});
         BufferInsert(*pBuffer, 1, 0, "xx");
         EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 1}));
-        // Placing the caret keeps its screen column.
         auto pTab = MakeBuffer({"\tab"});
         view.AttachBuffer(pTab.get());
         view.PlaceCaret({2, 0});
         EXPECT_EQ(view.m_nStickyColumn, 5);
         view.AttachBuffer(pOther.get());
     }
-    // The view is gone; the buffer must not call it any more.
     BufferInsert(*pOther, 0, 0, "\r\n");
     EXPECT_EQ(pOther->GetLineCount(), 4);
 }
@@ -374,42 +337,17 @@ TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
 TEST(TextViewUpdates, SelectionIncludesItsLowEndAndNotItsHighEnd) {
     CProbeView view;
     view.SetSelectionRange({4, 3}, {2, 1});
-    TextPos low, high;
-    view.GetOrderedSelection(low, high);
-    EXPECT_EQ(low, (TextPos{2, 1}));
-    EXPECT_EQ(high, (TextPos{4, 3}));
-    for (const auto& [pt, bIn] : {std::pair{TextPos{1, 1}, false},
-                                  {{2, 1}, true},
-                                  {{99, 2}, true},
-                                  {{3, 3}, true},
-                                  {{4, 3}, false},
-                                  {{0, 4}, false}})
+    EXPECT_EQ(Where(view), "caret 0,0 sel 2,1-4,3 top 0");
+    // clang-format off
+    const std::tuple<TextPos, bool> points[] = {{{1, 1}, false}, {{2, 1}, true}, {{99, 2}, true},
+                                                {{3, 3}, true}, {{4, 3}, false}, {{0, 4}, false}};
+    // clang-format on
+    for (const auto& [pt, bIn] : points) {
         EXPECT_EQ(view.IsInOrderedSelection(pt), bIn) << pt.x << "," << pt.y;
-    view.SetSelectionRange({1, 0}, {3, 0});
-    for (const auto& [pt, bIn] : {std::pair{TextPos{1, 0}, true}, {{2, 0}, true}, {{3, 0}, false}})
-        EXPECT_EQ(view.IsPointInSelection(pt), bIn) << pt.x;
+        EXPECT_EQ(view.IsPointInSelection(pt), bIn) << pt.x << "," << pt.y;
+    }
     view.SetSelectionRange({3, 0}, {3, 0});
     EXPECT_FALSE(view.IsPointInSelection({3, 0}));
-}
-
-TEST(TextViewUpdates, ThePositionIndicatorCountsCharactersFromOne) {
-    auto pBuffer = MakeBuffer({"\tx", "abc"});
-    CProbeView view;
-    view.AttachBuffer(pBuffer.get());
-    // After the tab: screen column 4, character column 2.
-    for (const auto& [pt, pszText] :
-         {std::pair{TextPos{1, 0}, "Ln 1, Col 2"}, {{3, 1}, "Ln 2, Col 4"}}) {
-        view.PlaceCaret(pt);
-        CCmdUI cmdUI(ID_INDICATOR_POSITION);
-        EXPECT_TRUE(view.OnUpdateCmdUI(ID_INDICATOR_POSITION, cmdUI));
-        EXPECT_TRUE(cmdUI.WasTextSet());
-        EXPECT_EQ(cmdUI.GetText(), pszText);
-    }
-    // Find is not handled by the text view's own update handler.
-    CCmdUI other(ID_EDIT_FIND);
-    EXPECT_FALSE(view.OnUpdateCmdUI(ID_EDIT_FIND, other));
-    EXPECT_FALSE(other.WasEnableSet());
-    EXPECT_FALSE(view.OnCmdMsg(ID_INDICATOR_POSITION));
 }
 
 TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret) {
@@ -417,7 +355,6 @@ TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret)
     CProbeView& view = fx.view;
     view.SetSelectionRange({1, 0}, {4, 0});
     const int m = view.GetMarginWidth(), cx = view.GetCharWidth(), cy = view.GetLineHeight();
-    // The margin's cursor is the right-pointing arrow, its hot spot at its tip.
     const std::pair<QPoint, Qt::CursorShape> cursors[] = {
         {{m - 1, cy + 3}, Qt::BitmapCursor},
         {{m + 2 * cx + 1, 3}, Qt::ArrowCursor},
@@ -433,8 +370,6 @@ TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret)
             EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(12, 0));
         }
     }
-
-    // Focus shows the caret and repaints the selection's rows.
     view.SetSelectionRange({0, 2}, {3, 4});
     QApplication::processEvents();
     view.m_rcPendingPaint = QRect();

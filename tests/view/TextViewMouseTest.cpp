@@ -19,7 +19,6 @@ namespace {
 class CMouseView : public CProbeView {
 public:
     using CProbeView::OnContextMenu;
-
     Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> pData, Qt::DropActions effects) override {
         ++m_nDrags;
         m_strDragged = pData->text();
@@ -43,7 +42,6 @@ public:
         m_arrRouted.push_back(nId);
         return CProbeView::RouteCommand(nId);
     }
-
     int m_nDrags = 0;
     QString m_strDragged;
     Qt::DropActions m_dragEffects;
@@ -134,7 +132,6 @@ constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharacters) {
     CMouseFixture fx("a|bcdef\nghijkl");
     CMouseView& view = fx.view;
-    // Right of a line's end and below the last line.
     RunSteps(fx, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
                   {kTestClick, 2, 1, kNone, "abcdef\nghi|jkl", true}});
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{3, 1}));
@@ -143,22 +140,17 @@ TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharac
     RunSteps(fx, {{kClick, 15, 0, kNone, "abcdef|\nghijkl"},
                   {kClick, 1, 5, kNone, "abcdef\ng|hijkl"},
                   {kClick, 4, 0, kNone, "abcd|ef\nghijkl"}});
-    // The mouse does not touch the column Up and Down keep.
     EXPECT_EQ(view.m_nStickyColumn, 1);
-
     RunSteps(fx, {{kClick, 1, 0},
                   {kClick, 4, 1, Qt::ShiftModifier, "a[bcdef\nghij]|kl"},
                   {kClick, 5, 1},
                   {kDown, 4, 0}});
     EXPECT_TRUE(view.IsMouseSelecting());
     EXPECT_TRUE(view.IsAutoScrollTimerActive());
-    // The release keeps what the last move selected, wherever it happens.
     RunSteps(fx, {{kMove, 2, 1, kNone, "abcd[ef\ngh]|ijkl"},
                   {kMove, 1, 0, kNone, "a|[bcd]ef\nghijkl"},
                   {kUp, 5, 1, kNone, "a|[bcd]ef\nghijkl"}});
     EXPECT_FALSE(view.IsMouseSelecting());
-
-    // Losing the focus ends a mouse selection: moves after that select nothing more.
     GiveFocus(view);
     RunSteps(fx, {{kClick, 0, 1}, {kDown, 1, 0}, {kMove, 3, 0}});
     ASSERT_TRUE(view.IsMouseSelecting());
@@ -166,7 +158,6 @@ TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharac
     EXPECT_FALSE(view.IsMouseSelecting());
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
     RunSteps(fx, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"},
-                  // The right button moves the caret only outside the selection.
                   {kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
                   {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{2, 1}));
@@ -176,30 +167,24 @@ TEST(TextViewMouse, CtrlClicksAndDoubleClicksSelectWholeWords) {
     CMouseFixture fx("foo bar baz qux");
     RunSteps(fx, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
     EXPECT_TRUE(fx.view.m_bSelectWords);
-    // Dragging grows the selection word by word, to either side of the first word; Shift+Ctrl
-    // extends by words from the anchor.
     RunSteps(fx, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
                   {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
                   {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
                   {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
-                  // A double-click selects the word on its side of the blank.
                   {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
                   {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
     EXPECT_FALSE(fx.view.IsMouseSelecting());
-    // Held after the double-click, the mouse extends by words.
     RunSteps(fx, {{kClick, 0, 0},
                   {kDoubleEvent, 5, 0},
                   {kMove, 9, 0},
                   {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
                   {kDown, 1, 0}});
-    // A double-click while a mouse selection runs is ignored.
     fx.view.OnLButtonDblClk(Qt::NoModifier, Cell(fx.view, 9, 0));
     EXPECT_FALSE(fx.view.m_bSelectWords);
     RunSteps(fx, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
 }
 
 TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCharacters) {
-    // The line-number column, when shown, takes clicks as the margin does.
     for (const bool bNumbers : {false, true}) {
         SCOPED_TRACE(bNumbers ? "line numbers" : "margin");
         CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
@@ -208,8 +193,6 @@ TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCh
                       {kClick, -1, 3, kNone, "line 0\nline 1\nline 2\n[line 3]|"},
                       {kDown, -1, 1}});
         EXPECT_TRUE(fx.view.m_bSelectLines);
-        // Dragging in the margin spans lines, in either direction from the first one; Ctrl+click
-        // in the margin selects the whole document.
         RunSteps(fx, {{kMove, -1, 2, kNone, "line 0\n[line 1\n|line 2\n]line 3"},
                       {kMove, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
                       {kUp, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
@@ -220,7 +203,6 @@ TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCh
                       {kMove, 3, 2, kNone, "line 0\n[line 1\nlin]|e 2\nline 3"}});
         EXPECT_FALSE(fx.view.m_bSelectLines);
         EXPECT_EQ(fx.view.viewport()->cursor().shape(), Qt::IBeamCursor);
-        // Back in the margin it stays a character selection.
         RunSteps(fx, {{kMove, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
                       {kUp, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"}});
     }
@@ -235,9 +217,6 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     const int x = Cell(view, 4, 0).x(), y = Cell(view, 0, 5).y();
     view.ScrollToTopLine(40, true);
     LeftDown(view, Cell(view, 2, 1));
-    // Inside the window a tick does nothing. Below the bottom edge one line, three from a
-    // line height below it; above the top edge one line, three when more than a line height
-    // above it. Left and right one column, within the widest line.
     const std::pair<QPoint, const char*> ticks[] = {
         {Cell(view, 4, 4), "caret 2,41 top 40"},
         {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
@@ -255,14 +234,11 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
         EXPECT_EQ(Where(view), pszWhere) << ptMouse.x() << "," << ptMouse.y();
         EXPECT_EQ(view.verticalScrollBar()->value(), view.GetFirstVisibleLine());
     }
-    // The top clamps at line 0.
     view.ScrollToTopLine(1, true);
     view.OnTimer(QPoint(x, -5 * h));
     EXPECT_EQ(view.GetFirstVisibleLine(), 0);
     LeftUp(view, Cell(view, 2, 2));
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
-
-    // In a word selection the timer extends by characters, from the anchor, the press point.
     auto pWords = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
     view.AttachBuffer(pWords.get());
     ShowWithCells(view, 20, 2);
@@ -281,23 +257,18 @@ TEST(TextViewMouse, APressInsideTheSelectionPlacesTheCaretOnReleaseOrDragsItsTex
     EXPECT_FALSE(fx.view.IsMouseSelecting());
     RunSteps(fx, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
     EXPECT_FALSE(fx.view.m_bDragPending);
-    // The click is the new anchor: Shift extends from there.
     EXPECT_EQ(DescribeAfter(fx.view, "Shift+Right"), "abcd[e]|f ghijkl");
     EXPECT_EQ(fx.view.m_nDrags, 0);
-
     CMouseFixture drag("ab[cd\n\xE9"
                        "f]|gh");
     const QPoint pt = Cell(drag.view, 3, 0);
     LeftDown(drag.view, pt);
-    // Within the platform's start distance nothing starts yet.
     DragTo(drag.view, pt + QPoint(1, 0));
     EXPECT_EQ(drag.view.m_nDrags, 0);
     EXPECT_TRUE(drag.view.m_bDragPending);
     DragTo(drag.view, pt + QPoint(QApplication::startDragDistance() + 2, 0));
     EXPECT_EQ(drag.view.m_nDrags, 1);
     EXPECT_FALSE(drag.view.m_bDragPending);
-    // The text leaves with LF line ends, its bytes as Windows-1252 characters; the text view
-    // only lends it.
     EXPECT_EQ(drag.view.m_strDragged, QString::fromUtf8("cd\n\xC3\xA9"
                                                         "f"));
     EXPECT_EQ(drag.view.m_dragEffects, Qt::DropActions(Qt::CopyAction));
@@ -327,13 +298,10 @@ TEST(TextViewMouse, TheContextMenuShowsMenu131AndRoutesTheChosenCommand) {
     };
     EXPECT_EQ(fx.view.m_arrMenuTexts, texts);
     EXPECT_EQ(fx.view.m_ptMenu, ptScreen);
-    // Copy and the anonymous bookmarks' moves are disabled: nothing selected, none set.
     const std::vector<bool> enabled = {true, false, true, true, true, true, false, false, true};
     EXPECT_EQ(fx.view.m_arrMenuEnabled, enabled);
     EXPECT_EQ(fx.view.m_arrRouted, std::vector<unsigned>{ID_EDIT_SELECT_ALL});
     EXPECT_EQ(fx.State(), "[abc\ndef]|");
-
-    // A command the text view does not handle is routed and changes nothing here.
     fx.view.m_nMenuChoice = ID_CONTEXT_PROPERTIES;
     fx.view.OnContextMenu(ptScreen);
     EXPECT_EQ(fx.view.m_arrRouted.back(), ID_CONTEXT_PROPERTIES);

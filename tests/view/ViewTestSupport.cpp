@@ -98,11 +98,9 @@ void ShowWithCells(CTextView& view, int nColumns, int nLines) {
     view.resize(want + QSize(40, 40));
     view.show();
     QApplication::processEvents();
-    // The frame and the bars take what they take: grow the window by what the client lacks.
     const QSize have = view.viewport()->size();
     view.resize(view.size() + (want - have));
     QApplication::processEvents();
-    // Focus is the tests' to give, whatever the window system did when the window appeared.
     view.clearFocus();
     TakeFocus(view);
 }
