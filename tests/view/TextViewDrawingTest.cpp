@@ -172,34 +172,8 @@ TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOne
     }
 }
 
-TEST(TextViewDrawing, ALineScrolledOutToTheLeftStillHasItsRowPainted) {
-    CShownView fx(MakeBuffer({"ab", std::string(40, 'M')}), 10, 3);
-    CProbeView& view = fx.view;
-    view.ScrollToColumn(20, true);
-    const QImage image = Render(view);
-    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 0, 10), view.GetColorValue(CI_EMPTYAREA)));
-    EXPECT_TRUE(IsFilled(image, MarginRect(view, 1), view.GetColorValue(CI_MARGIN)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 0, 1), view.GetColorValue(CI_NORMALTEXT)));
-}
-
-TEST(TextViewDrawing, SystemColoursFollowThePaletteAtTheNextRepaint) {
-    CShownView fx(MakeBuffer({"x"}), 5, 3);
-    CProbeView& view = fx.view;
-    view.GetLineEndState(0);
-    QPalette palette = view.palette();
-    palette.setColor(QPalette::Base, QColor(10, 20, 30));
-    palette.setColor(QPalette::Button, QColor(40, 50, 60));
-    view.setPalette(palette);
-    EXPECT_EQ(view.GetColorValue(CI_EMPTYAREA), QColor(10, 20, 30));
-    EXPECT_EQ(view.GetColorValue(CI_TEXTBACK), QColor(10, 20, 30));
-    const QImage image = Render(view);
-    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 2, 5), QColor(10, 20, 30)));
-    EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), QColor(40, 50, 60)));
-    EXPECT_TRUE(view.m_LineStates.Exists()); // no cache was cleared for it
-}
-
-TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
-    CShownView fx(MakeBuffer({"abc", "\tdef"}), 10, 3);
+TEST(TextViewDrawing, TheCaretEmptyAreasAndMarginFollowTheirColoursAndThePalette) {
+    CShownView fx(MakeBuffer({"abc", "\tdef", "ab", std::string(40, 'M')}), 10, 5);
     CProbeView& view = fx.view;
     view.PlaceCaret({1, 1});
     EXPECT_TRUE(view.GetCaretRect().isEmpty()); // no focus, no caret
@@ -211,10 +185,30 @@ TEST(TextViewDrawing, TheCaretIsTwoPixelsWideWhereTheCaretIs) {
     EXPECT_TRUE(view.GetCaretRect().isEmpty());
     view.EnableCaret();
     EXPECT_EQ(view.GetCaretRect(), rcCaret);
+    // At a line's end the caret inverts the empty area under it.
     view.PlaceCaret({3, 0});
     const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
     EXPECT_TRUE(IsFilled(Render(view), view.GetCaretRect(),
                          QColor(255 - crEmpty.red(), 255 - crEmpty.green(), 255 - crEmpty.blue())));
+    TakeFocus(view);
+    // A line scrolled out to the left still has its row painted.
+    view.ScrollToColumn(20, true);
+    QImage image = Render(view);
+    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 2, 10), crEmpty));
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 2), view.GetColorValue(CI_MARGIN)));
+    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 0, 3), view.GetColorValue(CI_NORMALTEXT)));
+    // System colours follow the palette at the next repaint, with no cache cleared for it.
+    view.GetLineEndState(3);
+    QPalette palette = view.palette();
+    palette.setColor(QPalette::Base, QColor(10, 20, 30));
+    palette.setColor(QPalette::Button, QColor(40, 50, 60));
+    view.setPalette(palette);
+    EXPECT_EQ(view.GetColorValue(CI_EMPTYAREA), QColor(10, 20, 30));
+    EXPECT_EQ(view.GetColorValue(CI_TEXTBACK), QColor(10, 20, 30));
+    image = Render(view);
+    EXPECT_TRUE(IsFilled(image, Cells(view, 0, 4, 10), QColor(10, 20, 30)));
+    EXPECT_TRUE(IsFilled(image, MarginRect(view, 0), QColor(40, 50, 60)));
+    EXPECT_TRUE(view.m_LineStates.Exists());
 }
 
 // The Zarn view with its long lines parsed whole: what windowed colouring must look like.

@@ -23,7 +23,7 @@ void AppendToLine(CTextBuffer& buffer, int nLine, int nCount) {
     buffer.NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, nLine);
 }
 
-TEST(TextViewScroll, BarsShowRangeAndPageAndAreDisabledWhenNothingScrolls) {
+TEST(TextViewScroll, BarsShowRangeAndPageAndWhenNothingScrollsTheTextGoesBackToItsStart) {
     CShownView fx(MakeNumberedBuffer(100), 30, 20);
     EXPECT_EQ(BarState(fx.view.verticalScrollBar()), "0 0-80 page 20");
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-0 page 30 off");
@@ -42,15 +42,12 @@ TEST(TextViewScroll, BarsShowRangeAndPageAndAreDisabledWhenNothingScrolls) {
     EXPECT_EQ(fits.view.GetFirstVisibleLine(), 0);
     EXPECT_EQ(fits.view.m_rcPendingPaint, fits.view.viewport()->rect());
     EXPECT_EQ(BarState(fits.view.verticalScrollBar()), "0 0-0 page 40 off");
-}
-
-// As the first line does vertically: after the window widened, or the long line went in
-// another view, the text would otherwise stay scrolled out of sight behind a disabled bar.
-TEST(TextViewScroll, WhenEveryLineFitsTheFirstColumnGoesBackToZero) {
-    CShownView fx(MakeBuffer({"short", std::string(60, 'x'), "end"}), 20, 5);
-    CProbeView& view = fx.view;
+    // So does the first column, after the window widened or the long line went in another view:
+    // the text would otherwise stay scrolled out of sight behind a disabled bar.
+    CShownView wide(MakeBuffer({"short", std::string(60, 'x'), "end"}), 20, 5);
+    CProbeView& view = wide.view;
     CProbeView other;
-    SetUpView(other, fx.pBuffer.get(), 20, 5);
+    SetUpView(other, wide.pBuffer.get(), 20, 5);
     const QSize wider(60 * view.GetCharWidth(), 0);
     for (const bool bWiden : {true, false}) {
         SCOPED_TRACE(bWiden ? "widened" : "deleted in the other view");
@@ -60,7 +57,7 @@ TEST(TextViewScroll, WhenEveryLineFitsTheFirstColumnGoesBackToZero) {
         if (bWiden)
             view.resize(view.size() + wider);
         else
-            fx.pBuffer->DeleteRange(&other, 1, 0, 1, 60, EDITACT_DELETE);
+            wide.pBuffer->DeleteRange(&other, 1, 0, 1, 60, EDITACT_DELETE);
         EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
         EXPECT_EQ(view.m_rcPendingPaint, view.viewport()->rect()); // a full repaint
         EXPECT_EQ(view.horizontalScrollBar()->value(), 0);

@@ -225,44 +225,6 @@ TEST(SearchEngine, AgreesWithThePlainReferenceOnRandomTexts) {
     EXPECT_LT(nFound, 16000);
 }
 
-TEST(TabMapping, MapsCharactersAndColumnsAroundTabs) {
-    const std::pair<std::string, const char*> cases[] = {
-        // clang-format off
-        {"a\tb", "0 1 4 5| 0 0 0 0 1 1 2 2 3 3 3 3 3| 0 0 0 0 1 1 1 2 3 3 3 3 3"},
-        {"\t", "0 4| 0 0 0 0 0 0 1 1 1 1 1 1| 0 0 0 0 0 0 0 1 1 1 1 1"},
-        {"abc\t", "0 1 2 3 4| 0 0 0 0 1 2 3 4 4 4 4 4| 0 0 0 0 1 2 3 4 4 4 4 4"},
-        {"abcd\t", "0 1 2 3 4 8| 0 0 0 0 1 2 3 4 4 4 5 5 5 5 5 5| 0 0 0 0 1 2 3 4 4 4 4 5 5 5 5 5"},
-        {"", "0| 0 0 0 0 0 0 0 0| 0 0 0 0 0 0 0 0"},
-        {"a\0b"s, "0 1 2 3| 0 0 0 0 1 2 3 3 3 3 3| 0 0 0 0 1 2 3 3 3 3 3"},
-        {"\t\tx", "0 4 8 9| 0 0 0 0 0 0 1 1 1 1 2 2 3 3 3 3 3| 0 0 0 0 0 0 0 1 1 1 1 2 3 3 3 3 3"},
-        {"ab\t\tcd\te", "0 1 2 4 8 9 10 12 13| 0 0 0 0 1 2 3 3 3 3 4 4 5 6 7 7 8 8 8 8 8| "
-                      "0 0 0 0 1 2 2 3 3 3 3 4 5 6 6 7 8 8 8 8 8"},
-        // clang-format on
-    };
-    for (const auto& [line, pszExpected] : cases) {
-        const char* p = line.data();
-        const int n = int(line.size());
-        std::string out;
-        for (int i = 0; i <= n; ++i)
-            out += (i ? " " : "") + std::to_string(CharToColumn(p, i, kTab));
-        out += "|";
-        for (int c = -3; c <= CharToColumn(p, n, kTab) + 4; ++c)
-            out += " " + std::to_string(ColumnToChar(p, n, c, kTab));
-        out += "|";
-        for (int c = -3; c <= CharToColumn(p, n, kTab) + 4; ++c)
-            out += " " + std::to_string(CharAtColumn(p, n, c, kTab));
-        EXPECT_EQ(out, pszExpected) << line;
-    }
-    EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
-    std::string out = "stale";
-    ExpandTabs("ab\tc", 2, 2, kTab, out);
-    EXPECT_EQ(out, "  c");
-    ExpandTabs("abcd", 1, -1, kTab, out);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(ColumnToChar("abc", 3, 40, kTab), 3);
-    EXPECT_EQ(CharAtColumn("abc", 3, 99, kTab), 3);
-}
-
 TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
     std::mt19937 rng(7);
     for (int nRound = 0; nRound < 2000; ++nRound) {
@@ -291,6 +253,12 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
             ASSERT_EQ(ColumnToChar(line.data(), n, c, kTab), ModelNearestChar(ends, c)) << line;
         }
     }
+    EXPECT_EQ(CharToColumn(nullptr, 0, kTab), 0);
+    std::string out = "stale";
+    ExpandTabs("abcd", 1, -1, kTab, out);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(ColumnToChar("abc", 3, 40, kTab), 3);
+    EXPECT_EQ(CharAtColumn("abc", 3, 99, kTab), 3);
 }
 
 TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
@@ -319,35 +287,22 @@ TEST(LineWidthCache, MatchesAPlainModelUnderRandomEdits) {
         const int i = int(rng() % unsigned(nSize + 1));
         const int n = std::min(int(rng() % 4), nSize - i), nInsert = int(rng() % 4);
         const int w = rng() % 10 == 0 ? int(4000 + rng() % 9000) : int(rng() % 200);
-        switch (rng() % 6) {
-        case 0:
-        case 1:
-            if (i < nSize) {
-                cache.Set(i, w);
-                model[size_t(i)] = w;
-            }
-            break;
-        case 2:
-            if (i < nSize) {
-                cache.Clear(i);
-                model[size_t(i)] = UNSET;
-            }
-            break;
-        case 3:
+        const unsigned nAct = rng() % 6;
+        if (nAct < 2 && i < nSize) {
+            cache.Set(i, w);
+            model[size_t(i)] = w;
+        } else if (nAct == 2 && i < nSize) {
+            cache.Clear(i);
+            model[size_t(i)] = UNSET;
+        } else if (nAct == 3) {
             cache.InsertUnset(i, nInsert);
             model.insert(model.begin() + i, size_t(nInsert), UNSET);
-            break;
-        case 4:
-            if (i < nSize) {
-                cache.Erase(i, n);
-                model.erase(model.begin() + i, model.begin() + i + n);
-            }
-            break;
-        default:
-            if (rng() % 50 == 0 && i < nSize) {
-                cache.ClearFrom(i);
-                std::fill(model.begin() + i, model.end(), UNSET);
-            }
+        } else if (nAct == 4 && i < nSize) {
+            cache.Erase(i, n);
+            model.erase(model.begin() + i, model.begin() + i + n);
+        } else if (nAct == 5 && i < nSize && rng() % 50 == 0) {
+            cache.ClearFrom(i);
+            std::fill(model.begin() + i, model.end(), UNSET);
         }
         ASSERT_EQ(cache.Size(), int(model.size()));
         ASSERT_EQ(cache.UnsetCount(), std::count(model.begin(), model.end(), UNSET));
@@ -391,24 +346,15 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
         SCOPED_TRACE(testing::Message() << "step " << nStep << " line " << w);
         const std::vector<int> ends = EndColumns(line);
         const int nChar = pick(0, nLength), nColumn = pick(-2, ModelColumn(ends, nLength) + 5);
-        switch (pick(0, 9)) {
-        case 0:
-        case 1:
-            ASSERT_EQ(index.CharToColumn(nLine, line.data(), nLength, nChar),
-                      ModelColumn(ends, nChar));
-            break;
-        case 2:
-        case 3:
-            ASSERT_EQ(index.ColumnToChar(nLine, line.data(), nLength, nColumn),
+        const int nAct = pick(0, 9);
+        if (nAct < 6) {
+            const char* p = line.data();
+            ASSERT_EQ(index.CharToColumn(nLine, p, nLength, nChar), ModelColumn(ends, nChar));
+            ASSERT_EQ(index.ColumnToChar(nLine, p, nLength, nColumn),
                       ModelNearestChar(ends, nColumn));
-            break;
-        case 4:
-        case 5:
-            ASSERT_EQ(index.CharAtColumn(nLine, line.data(), nLength, nColumn),
+            ASSERT_EQ(index.CharAtColumn(nLine, p, nLength, nColumn),
                       ModelCoveringChar(ends, nColumn));
-            break;
-        case 6:
-        case 7: {
+        } else if (nAct < 8) {
             const int nPos = pick(0, 1) ? nChar : std::clamp(nLastEdit + pick(-3, 3), 0, nLength);
             const bool bLarge = pick(0, 9) == 0;
             const int nRemoved = pick(0, std::min(nLength - nPos, bLarge ? 9000 : 3));
@@ -419,22 +365,15 @@ TEST(LongLineIndex, MapsAsAWalkFromTheLineStartThroughRandomEdits) {
                 line += RandomTabText(rng, CLongLineIndex::MIN_LENGTH);
             index.OnTextReplaced(nLine, nPos, nRemoved, int(inserted.size()), line.data(),
                                  int(line.size()));
-            break;
-        }
-        case 8:
+        } else if (nAct == 8) {
             line = line.substr(0, size_t(nChar)) + RandomTabText(rng, CLongLineIndex::MIN_LENGTH);
             index.Truncate(nLine, nChar, int(line.size()));
-            break;
-        default: {
-            const int nCount = pick(1, 3);
-            if (pick(0, 1) == 0) {
-                index.InsertLines(anLine[0] + 1, nCount);
-                anLine[1] += nCount;
-            } else if (anLine[1] - anLine[0] > nCount) {
-                index.RemoveLines(anLine[0] + 1, nCount);
-                anLine[1] -= nCount;
-            }
-        }
+        } else if (const int nCount = pick(1, 3); pick(0, 1) == 0) {
+            index.InsertLines(anLine[0] + 1, nCount);
+            anLine[1] += nCount;
+        } else if (anLine[1] - anLine[0] > nCount) {
+            index.RemoveLines(anLine[0] + 1, nCount);
+            anLine[1] -= nCount;
         }
     }
     EXPECT_EQ(index.IndexedLineCount(), 2);
