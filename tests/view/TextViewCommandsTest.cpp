@@ -36,6 +36,7 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
         {"0123\n01[23\n0123\n01]|23", "Up", "01|23\n0123\n0123\n0123"},
         {"01|[23\n01]23\n0123", "Down", "0123\n0123\n01|23"},
         {"ab|[cd]ef", "Shift+Right", "abc|[d]ef"},
+        // Words are runs of one class; bytes 128 to 255 are neither blanks nor word characters.
         {"a|+=b c", "Ctrl+Right", "a+=|b c"},
         {nullptr, "Ctrl+Right", "a+=b |c"},
         {"foo  ba|r", "Ctrl+Left", "foo  |bar"},
@@ -63,6 +64,7 @@ TEST(TextViewMovement, KeysMoveTheCaretAndTheSelectionAsTheGoldenTextsShow) {
         {"    te|xt", "Shift+Home", "    |[te]xt"},
         {"a|bc", "End", "abc|"},
         {"a|bc", "Shift+End", "a[bc]|"},
+        // Up and Down keep the screen column across shorter lines; a horizontal move sets it.
         {"\t\tabcdefgh\nabc\n0123456789ab|cdef", "Up", "\t\tabcdefgh\nabc|\n0123456789abcdef"},
         {nullptr, "Up", "\t\tabcd|efgh\nabc\n0123456789abcdef"},
         {nullptr, "Down*2", "\t\tabcdefgh\nabc\n0123456789ab|cdef"},

@@ -50,7 +50,7 @@ std::string Caches(CProbeView& view) {
     return out + " max " + std::to_string(view.GetMaxLineColumns());
 }
 
-TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineThatKeysAndCommandsLeaveAlone) {
+TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineInTheDocumentFont) {
     CProbeView view;
     EXPECT_EQ(view.GetLineCount(), 1);
     EXPECT_EQ(view.GetLineLength(0), 0);
@@ -76,17 +76,15 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineThatKeysAndCommandsLea
     view.ClearNumberedBookmarks();
     EXPECT_FALSE(view.HasAnonBookmarks());
     EXPECT_EQ(DescribeView(view), "|");
-}
-
-TEST(TextViewMetrics, TheDocumentFontIsAFixedPitchCellOfSeventeenPixels) {
-    CProbeView view;
-    UseDocumentFont(view);
+    // The document font is a fixed-pitch cell of 17 pixels; its bold and italic slots come from
+    // one description, which keeps the last font made.
     EXPECT_EQ(view.GetLineHeight(), 17);
     EXPECT_TRUE(QFontInfo(view.GetStyleFont(false, false).Font()).fixedPitch());
     EXPECT_TRUE(view.GetStyleFont(false, true).Font().bold());
     EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
     EXPECT_EQ(view.GetBaseFont().nWeight, FW_NORMAL);
     EXPECT_TRUE(view.GetBaseFont().bItalic);
+    // A new view's face is not installed here: a fixed-pitch font stands in for it.
     CProbeView plain;
     EXPECT_EQ(plain.GetBaseFont().strFaceName, "FixedSys");
     const QFontMetrics metrics(plain.GetStyleFont(false, false).Font());
@@ -259,20 +257,6 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
             ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn)) << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
-        GiveFocus(view);
-        const int nCaretLine = pick(0, view.GetLineCount() - 1);
-        const int x = pick(0, view.GetLineLength(nCaretLine));
-        const int nCaretColumn = ModelColumn(ends(nCaretLine), x);
-        view.PutCaretAt({x, nCaretLine});
-        ASSERT_EQ(view.GetCaretRect().left(),
-                  view.GetMarginWidth() +
-                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()));
-        if (nCaretLine + 1 < view.GetLineCount()) {
-            view.MoveLineDown(false);
-            ASSERT_EQ(view.GetCaretTextPos().x,
-                      ModelNearestChar(ends(nCaretLine + 1), nCaretColumn));
-        }
-        TakeFocus(view);
     }
 }
 
@@ -334,8 +318,9 @@ TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
     EXPECT_EQ(pOther->GetLineCount(), 4);
 }
 
-TEST(TextViewUpdates, SelectionIncludesItsLowEndAndNotItsHighEnd) {
-    CProbeView view;
+TEST(TextViewUpdates, SelectionIncludesItsLowEndNotItsHighEndAndTheCursorShowsWhatAClickDoes) {
+    CShownView fx(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
+    CProbeView& view = fx.view;
     view.SetSelectionRange({4, 3}, {2, 1});
     EXPECT_EQ(Where(view), "caret 0,0 sel 2,1-4,3 top 0");
     // clang-format off
@@ -348,11 +333,6 @@ TEST(TextViewUpdates, SelectionIncludesItsLowEndAndNotItsHighEnd) {
     }
     view.SetSelectionRange({3, 0}, {3, 0});
     EXPECT_FALSE(view.IsPointInSelection({3, 0}));
-}
-
-TEST(TextViewUpdates, TheMouseCursorShowsWhatAClickWouldDoAndFocusShowsTheCaret) {
-    CShownView fx(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
-    CProbeView& view = fx.view;
     view.SetSelectionRange({1, 0}, {4, 0});
     const int m = view.GetMarginWidth(), cx = view.GetCharWidth(), cy = view.GetLineHeight();
     const std::pair<QPoint, Qt::CursorShape> cursors[] = {

@@ -40,16 +40,13 @@ public:
 using CProbeView = TProbe<CTextView>;
 using CProbeSampleView = TProbe<CSampleView>;
 
-// A buffer holding exactly these lines.
+// A buffer holding exactly these lines; one of n lines "line 0", "line 1", ...
 std::unique_ptr<CTextBuffer> MakeBuffer(const std::vector<std::string>& lines);
 std::unique_ptr<CTextBuffer> MakeBuffer(std::initializer_list<std::string_view> lines);
-// n lines "line 0", "line 1", ...
 std::unique_ptr<CTextBuffer> MakeNumberedBuffer(int nLines);
-
 // Edits as typing and deleting make them, without a view that made them.
 void BufferInsert(CTextBuffer& buffer, int nLine, int nChar, std::string_view text);
 void BufferDelete(CTextBuffer& buffer, TextPos from, TextPos to);
-
 // Whether the view's update handlers enable command nId.
 bool IsCommandEnabled(CTextView& view, unsigned nId);
 // Caret, selection (unless it is empty at the caret) and scroll position in one line, e.g.
@@ -63,11 +60,10 @@ int ModelColumn(const std::vector<int>& ends, int nChar);
 int ModelNearestChar(const std::vector<int>& ends, int nColumn);
 int ModelCoveringChar(const std::vector<int>& ends, int nColumn);
 
-// The document font, so that cells have a known, fixed size.
+// The document font, so that cells have a known, fixed size; a client area of exactly nColumns
+// by nLines cells beside the margin; both with the buffer attached.
 void UseDocumentFont(CTextView& view);
-// Shows the view with a client area of exactly nColumns by nLines cells beside the margin.
 void ShowWithCells(CTextView& view, int nColumns, int nLines);
-// Attaches, sets the document font and shows the view with the given cells.
 void SetUpView(CTextView& view, CTextBuffer* pBuffer, int nColumns, int nLines);
 
 // A shown view of nColumns by nLines cells on a buffer of its own.
@@ -85,14 +81,12 @@ using CShownView = TShownView<CProbeView>;
 // The view's focus handling, without depending on the window system's activation.
 void GiveFocus(CTextView& view);
 void TakeFocus(CTextView& view);
-
-// The client area as painted now.
+// The client area as painted now; the rectangle of screen cell (column, row) of the text area,
+// and of a row's margin.
 QImage Render(CTextView& view);
-// The client rectangle of screen cell (column, row) of the text area, and of a row's margin.
 QRect CellRect(CTextView& view, int nColumn, int nRow);
 QRect MarginRect(CTextView& view, int nRow);
-
-// Pixels of `rc` in `image` whose colour is within `nTolerance` of `cr` in every channel.
+// Pixels of `rc` in `image` whose colour is within `nTolerance` of `cr` in every channel;
+// whether every pixel of `rc` has colour `cr`.
 int CountPixels(const QImage& image, const QRect& rc, const QColor& cr, int nTolerance = 0);
-// Whether every pixel of `rc` has colour `cr`.
 bool IsFilled(const QImage& image, const QRect& rc, const QColor& cr);
