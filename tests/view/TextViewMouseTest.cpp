@@ -26,16 +26,13 @@ public:
         m_bSourceActiveDuringDrag = m_bDragSourceActive;
         return Qt::IgnoreAction;
     }
+    // The menu as its texts, "-" for a separator, "(off)" after a disabled item.
     unsigned TrackContextMenu(QMenu& menu, QPoint ptScreen) override {
         m_ptMenu = ptScreen;
-        m_arrMenuTexts.clear();
-        m_arrMenuEnabled.clear();
-        for (const QAction* pAction : menu.actions()) {
-            m_arrMenuTexts.push_back(pAction->isSeparator() ? QStringLiteral("-")
-                                                            : pAction->text());
-            if (!pAction->isSeparator())
-                m_arrMenuEnabled.push_back(pAction->isEnabled());
-        }
+        m_strMenu.clear();
+        for (const QAction* pAction : menu.actions())
+            m_strMenu += (pAction->isSeparator() ? "-" : pAction->text().toStdString()) +
+                         (pAction->isEnabled() ? "|" : " (off)|");
         return m_nMenuChoice;
     }
     bool RouteCommand(unsigned nId) override {
@@ -47,8 +44,7 @@ public:
     Qt::DropActions m_dragEffects;
     bool m_bSourceActiveDuringDrag = false;
     QPoint m_ptMenu;
-    std::vector<QString> m_arrMenuTexts;
-    std::vector<bool> m_arrMenuEnabled;
+    std::string m_strMenu;
     unsigned m_nMenuChoice = 0;
     std::vector<unsigned> m_arrRouted;
 };
@@ -129,7 +125,7 @@ void RunSteps(CMouseFixture& fx, std::initializer_list<MouseStep> steps) {
 constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
 constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 
-TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharacters) {
+TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftDragsCtrlAndDoubleClicksSelect) {
     CMouseFixture fx("a|bcdef\nghijkl");
     CMouseView& view = fx.view;
     RunSteps(fx, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
@@ -161,27 +157,25 @@ TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftOrDraggingSelectsCharac
                   {kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
                   {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{2, 1}));
-}
-
-TEST(TextViewMouse, CtrlClicksAndDoubleClicksSelectWholeWords) {
-    CMouseFixture fx("foo bar baz qux");
-    RunSteps(fx, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
-    EXPECT_TRUE(fx.view.m_bSelectWords);
-    RunSteps(fx, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
-                  {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
-                  {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
-                  {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
-                  {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
-                  {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
-    EXPECT_FALSE(fx.view.IsMouseSelecting());
-    RunSteps(fx, {{kClick, 0, 0},
-                  {kDoubleEvent, 5, 0},
-                  {kMove, 9, 0},
-                  {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
-                  {kDown, 1, 0}});
-    fx.view.OnLButtonDblClk(Qt::NoModifier, Cell(fx.view, 9, 0));
-    EXPECT_FALSE(fx.view.m_bSelectWords);
-    RunSteps(fx, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
+    // Ctrl+clicks and double-clicks select whole words.
+    CMouseFixture words("foo bar baz qux");
+    RunSteps(words, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
+    EXPECT_TRUE(words.view.m_bSelectWords);
+    RunSteps(words, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
+                     {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
+                     {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
+                     {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
+                     {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
+                     {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
+    EXPECT_FALSE(words.view.IsMouseSelecting());
+    RunSteps(words, {{kClick, 0, 0},
+                     {kDoubleEvent, 5, 0},
+                     {kMove, 9, 0},
+                     {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
+                     {kDown, 1, 0}});
+    words.view.OnLButtonDblClk(Qt::NoModifier, Cell(words.view, 9, 0));
+    EXPECT_FALSE(words.view.m_bSelectWords);
+    RunSteps(words, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
 }
 
 TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCharacters) {
@@ -250,7 +244,7 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     view.DetachBuffer();
 }
 
-TEST(TextViewMouse, APressInsideTheSelectionPlacesTheCaretOnReleaseOrDragsItsTextOut) {
+TEST(TextViewMouse, APressInTheSelectionPlacesTheCaretOrDragsAndTheContextMenuRoutesItsCommand) {
     CMouseFixture fx("a[bcde]|f ghijkl");
     RunSteps(fx, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
     EXPECT_TRUE(fx.view.m_bDragPending);
@@ -280,36 +274,27 @@ TEST(TextViewMouse, APressInsideTheSelectionPlacesTheCaretOnReleaseOrDragsItsTex
     EXPECT_EQ(drag.State(), "ab[cd\n\xE9"
                             "f]|gh");
     EXPECT_EQ(drag.pBuffer->GetUndoStepCount(), 0);
-}
-
-TEST(TextViewMouse, TheContextMenuShowsMenu131AndRoutesTheChosenCommand) {
-    CMouseFixture fx("abc|\ndef");
-    fx.view.m_nMenuChoice = ID_EDIT_SELECT_ALL;
-    const QPoint ptScreen = fx.view.viewport()->mapToGlobal(Cell(fx.view, 1, 1));
-    QContextMenuEvent event(QContextMenuEvent::Mouse, Cell(fx.view, 1, 1), ptScreen);
-    QApplication::sendEvent(fx.view.viewport(), &event);
-    const std::vector<QString> texts = {
-        "Cu&t\tCtrl+X",        "&Copy\tCtrl+C",
-        "&Paste\tCtrl+V",      "&Delete\tDel",
-        "Select &All\tCtrl+A", "-",
-        "Toggle Bookmark",     "Next Bookmark",
-        "Previous Bookmark",   "-",
-        "&Properties",
-    };
-    EXPECT_EQ(fx.view.m_arrMenuTexts, texts);
-    EXPECT_EQ(fx.view.m_ptMenu, ptScreen);
-    const std::vector<bool> enabled = {true, false, true, true, true, true, false, false, true};
-    EXPECT_EQ(fx.view.m_arrMenuEnabled, enabled);
-    EXPECT_EQ(fx.view.m_arrRouted, std::vector<unsigned>{ID_EDIT_SELECT_ALL});
-    EXPECT_EQ(fx.State(), "[abc\ndef]|");
-    fx.view.m_nMenuChoice = ID_CONTEXT_PROPERTIES;
-    fx.view.OnContextMenu(ptScreen);
-    EXPECT_EQ(fx.view.m_arrRouted.back(), ID_CONTEXT_PROPERTIES);
-    EXPECT_EQ(fx.State(), "[abc\ndef]|");
-    fx.view.m_nMenuChoice = 0;
-    fx.view.OnContextMenu(ptScreen);
-    EXPECT_TRUE(fx.view.m_arrMenuEnabled[1]); // Copy, with a selection
-    EXPECT_EQ(fx.view.m_arrRouted.size(), 2u);
+    // The context menu is menu 131; the chosen command is routed.
+    CMouseFixture menu("abc|\ndef");
+    menu.view.m_nMenuChoice = ID_EDIT_SELECT_ALL;
+    const QPoint ptScreen = menu.view.viewport()->mapToGlobal(Cell(menu.view, 1, 1));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, Cell(menu.view, 1, 1), ptScreen);
+    QApplication::sendEvent(menu.view.viewport(), &event);
+    // Copy and the anonymous bookmarks' moves are disabled: nothing selected, none set.
+    EXPECT_EQ(menu.view.m_strMenu, "Cu&t\tCtrl+X|&Copy\tCtrl+C (off)|&Paste\tCtrl+V|&Delete\tDel|"
+                                   "Select &All\tCtrl+A|-|Toggle Bookmark|Next Bookmark (off)|"
+                                   "Previous Bookmark (off)|-|&Properties|");
+    EXPECT_EQ(menu.view.m_ptMenu, ptScreen);
+    EXPECT_EQ(menu.view.m_arrRouted, std::vector<unsigned>{ID_EDIT_SELECT_ALL});
+    EXPECT_EQ(menu.State(), "[abc\ndef]|");
+    menu.view.m_nMenuChoice = ID_CONTEXT_PROPERTIES;
+    menu.view.OnContextMenu(ptScreen);
+    EXPECT_EQ(menu.view.m_arrRouted.back(), ID_CONTEXT_PROPERTIES);
+    EXPECT_EQ(menu.State(), "[abc\ndef]|");
+    menu.view.m_nMenuChoice = 0;
+    menu.view.OnContextMenu(ptScreen);
+    EXPECT_NE(menu.view.m_strMenu.find("&Copy\tCtrl+C|"), std::string::npos); // with a selection
+    EXPECT_EQ(menu.view.m_arrRouted.size(), 2u);
 }
 
 } // namespace

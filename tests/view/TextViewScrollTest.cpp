@@ -139,87 +139,55 @@ TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotSh
     EXPECT_GT(view.GetCaretRect().left(), view.viewport()->width());
 }
 
-TEST(TextViewScroll, PanesOfARowShareTheVerticalPositionAndOfAColumnTheHorizontal) {
+TEST(TextViewScroll, PanesShareTheirRowsLineAndTheirColumnsColumnFromTheStart) {
     auto pBuffer = MakeNumberedBuffer(200);
     for (int i = 0; i < 200; i += 7)
         pBuffer->AppendToLine(i, std::string(90, 'w'));
     CPaneSplitter splitter;
-    CProbeView* apViews[2][2];
-    for (int r = 0; r < 2; ++r) {
-        for (int c = 0; c < 2; ++c)
-            splitter.SetPane(r, c, apViews[r][c] = new CProbeView);
-    }
     splitter.resize(800, 600);
-    splitter.show();
-    for (CProbeView* pView : {apViews[0][0], apViews[0][1], apViews[1][0], apViews[1][1]}) {
-        pView->OnInitialUpdate();
-        pView->AttachBuffer(pBuffer.get());
-        UseDocumentFont(*pView);
-    }
-    QApplication::processEvents();
+    CProbeSampleView* apViews[4]; // row by row
     auto positions = [&apViews] {
         std::string out;
-        for (auto& row : apViews) {
-            for (CProbeView* pView : row)
-                out += std::to_string(pView->GetFirstVisibleLine()) + "," +
-                       std::to_string(pView->GetFirstVisibleColumn()) + " ";
-        }
+        for (CTextView* pView : apViews)
+            out += std::to_string(pView->GetFirstVisibleLine()) + "," +
+                   std::to_string(pView->GetFirstVisibleColumn()) + " ";
         return out;
     };
-    EXPECT_EQ(splitter.GetPaneId(apViews[1][1]), 59648 + 16 + 1);
-    EXPECT_EQ(apViews[1][0]->GetSplitterSibling(0, 1), apViews[0][1]);
-    EXPECT_EQ(apViews[1][0]->GetSplitterSibling(2, 0), nullptr);
-    apViews[0][0]->ScrollCaretIntoView({0, 120});
-    apViews[1][1]->ScrollCaretIntoView({85, 0});
-    const std::string strTop = std::to_string(apViews[0][0]->GetFirstVisibleLine());
-    const std::string strLeft = std::to_string(apViews[1][1]->GetFirstVisibleColumn());
-    EXPECT_TRUE(strTop != "0" && strLeft != "0");
-    EXPECT_EQ(positions(), strTop + ",0 " + strTop + "," + strLeft + " 0,0 0," + strLeft + " ");
-    EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Vertical), apViews[0][1]->verticalScrollBar());
-    EXPECT_EQ(apViews[0][0]->GetScrollBarCtrl(Qt::Horizontal),
-              apViews[1][0]->horizontalScrollBar());
-    apViews[1][0]->OnVScroll(SB_THUMBTRACK, 30);
-    apViews[1][0]->SyncSiblingPanes(true);
-    EXPECT_EQ(apViews[1][1]->verticalScrollBar()->value(), 30);
-    apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    apViews[0][1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(positions(), "1,0 1," + strLeft + " 30,0 30," + strLeft + " ");
-    CProbeView& left = *apViews[0][0];
-    left.ScrollColumnLeft();
-    left.ScrollColumnRight();
-    left.ScrollColumnRight();
-    EXPECT_EQ(apViews[1][0]->GetFirstVisibleColumn(), 2);
-    for (int i = 0; i < 120; ++i)
-        left.ScrollColumnRight();
-    EXPECT_EQ(left.GetFirstVisibleColumn(), 97); // "line 196" and 90 more
-    apViews[1][0]->ScrollColumnLeft();
-    EXPECT_EQ(positions(), "1,96 1," + strLeft + " 30,96 30," + strLeft + " ");
-    for (CProbeView* pView : {apViews[0][0], apViews[0][1], apViews[1][0], apViews[1][1]})
-        pView->DetachBuffer();
-}
-
-TEST(TextViewScroll, ANewPaneTakesItsRowsLineAndItsColumnsColumn) {
-    auto pBuffer = MakeNumberedBuffer(300);
-    pBuffer->AppendToLine(0, std::string(200, 'w'));
-    CPaneSplitter splitter;
-    splitter.resize(600, 400);
-    CProbeSampleView* apViews[3];
-    const int aanPane[3][2] = {{0, 0}, {0, 1}, {1, 0}};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         apViews[i] = new CProbeSampleView;
         apViews[i]->SetDocumentBuffer(pBuffer.get());
-        splitter.SetPane(aanPane[i][0], aanPane[i][1], apViews[i]);
-        if (i == 0)
-            splitter.show();
+        splitter.SetPane(i / 2, i % 2, apViews[i]);
+        splitter.show();
         apViews[i]->OnInitialUpdate();
+        QApplication::processEvents();
         if (i == 0) {
-            QApplication::processEvents();
             apViews[0]->ScrollToTopLine(40, true);
             apViews[0]->ScrollToColumn(12, true);
         }
     }
-    EXPECT_EQ(Where(*apViews[1]), "caret 0,0 top 40");
-    EXPECT_EQ(Where(*apViews[2]), "caret 0,0 top 0 left 12");
+    EXPECT_EQ(positions(), "40,12 40,0 0,12 0,0 ");
+    EXPECT_EQ(apViews[2]->GetSplitterSibling(0, 1), apViews[1]);
+    EXPECT_EQ(apViews[2]->GetSplitterSibling(2, 0), nullptr);
+    // The bars of the last column and row serve their row and column.
+    EXPECT_EQ(apViews[0]->GetScrollBarCtrl(Qt::Vertical), apViews[1]->verticalScrollBar());
+    EXPECT_EQ(apViews[0]->GetScrollBarCtrl(Qt::Horizontal), apViews[2]->horizontalScrollBar());
+    apViews[2]->OnVScroll(SB_THUMBTRACK, 30);
+    apViews[2]->SyncSiblingPanes(true);
+    EXPECT_EQ(apViews[3]->verticalScrollBar()->value(), 30);
+    apViews[1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    apViews[1]->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(positions(), "1,12 1,0 30,12 30,0 ");
+    // Column scrolls stay within the widest line and take the column's panes along.
+    for (int i = 0; i < 13; ++i)
+        apViews[0]->ScrollColumnLeft();
+    apViews[0]->ScrollColumnRight();
+    apViews[0]->ScrollColumnRight();
+    EXPECT_EQ(apViews[2]->GetFirstVisibleColumn(), 2);
+    for (int i = 0; i < 120; ++i)
+        apViews[0]->ScrollColumnRight();
+    EXPECT_EQ(apViews[0]->GetFirstVisibleColumn(), 97); // "line 196" and 90 more
+    apViews[2]->ScrollColumnLeft();
+    EXPECT_EQ(positions(), "1,96 1,0 30,96 30,0 ");
     for (CTextView* pView : apViews)
         pView->DetachBuffer();
 }

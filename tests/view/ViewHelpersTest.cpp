@@ -3,7 +3,6 @@
 #include "ViewTestSupport.h"
 #include "buffer/TextLine.h"
 #include "language/ColorBlock.h"
-#include "view/LineWidthCache.h"
 #include "view/LongLineIndex.h"
 #include "view/MarginIcons.h"
 #include "view/SearchEngine.h"
@@ -274,51 +273,6 @@ TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
     // clang-format on
     for (const auto& [dwFlags, nIcon] : icons)
         EXPECT_EQ(MarginIconForFlags(dwFlags), nIcon) << std::hex << dwFlags;
-}
-
-// The width cache against a plain vector under random edits: entries, the unset count and
-// the widest computed entry must always agree.
-TEST(LineWidthCache, MatchesAPlainModelUnderRandomEdits) {
-    constexpr int UNSET = CLineWidthCache::WIDTH_UNSET;
-    std::mt19937 rng(2024);
-    CLineWidthCache cache;
-    cache.Create(3);
-    cache.Set(0, 9000);
-    cache.Create(50); // starts over
-    std::vector<int> model(50, UNSET);
-    for (int nStep = 0; nStep < 20000; ++nStep) {
-        const int nSize = int(model.size());
-        const int i = int(rng() % unsigned(nSize + 1));
-        const int n = std::min(int(rng() % 4), nSize - i), nInsert = int(rng() % 4);
-        const int w = rng() % 10 == 0 ? int(4000 + rng() % 9000) : int(rng() % 200);
-        const unsigned nAct = rng() % 6;
-        if (nAct < 2 && i < nSize) {
-            cache.Set(i, w);
-            model[size_t(i)] = w;
-        } else if (nAct == 2 && i < nSize) {
-            cache.Clear(i);
-            model[size_t(i)] = UNSET;
-        } else if (nAct == 3) {
-            cache.InsertUnset(i, nInsert);
-            model.insert(model.begin() + i, size_t(nInsert), UNSET);
-        } else if (nAct == 4 && i < nSize) {
-            cache.Erase(i, n);
-            model.erase(model.begin() + i, model.begin() + i + n);
-        } else if (nAct == 5 && i < nSize && rng() % 50 == 0) {
-            cache.ClearFrom(i);
-            std::fill(model.begin() + i, model.end(), UNSET);
-        }
-        ASSERT_EQ(cache.Size(), int(model.size()));
-        ASSERT_EQ(cache.UnsetCount(), std::count(model.begin(), model.end(), UNSET));
-        const int nMax =
-            model.empty() ? 0 : std::max(0, *std::max_element(model.begin(), model.end()));
-        ASSERT_EQ(cache.MaxWidth(), nMax) << "step " << nStep;
-    }
-    for (int i = 0; i < cache.Size(); ++i)
-        ASSERT_EQ(cache.Get(i), model[size_t(i)]);
-    cache.Free();
-    EXPECT_FALSE(cache.Exists());
-    EXPECT_EQ(cache.Size(), 0);
 }
 
 TEST(LongLineIndex, MeasuresAnUntoldChangeAnewAndKeepsParserPointsUntilTheTextBeforeThemChanges) {
