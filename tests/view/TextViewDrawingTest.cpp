@@ -115,23 +115,7 @@ TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedenceAndRowsBelowTheTextAreE
         QColor(0, 255, 255));
 }
 
-TEST(TextViewDrawing, ZarnBlocksAreDrawnInTheirColoursAndUnknownColoursInRed) {
-    auto pBuffer = MakeBuffer({"man_start_object ornament", "    mat_width 480 ; wide",
-                               "    mat_title \"Hello\"", "    mat_color_face 0FFx"});
-    CProbeSampleView view;
-    view.SetDocumentBuffer(pBuffer.get());
-    view.OnInitialUpdate();
-    ShowWithCells(view, 40, 5);
-    const QImage image = Render(view);
-    const std::tuple<int, int, int, QColor, bool> runs[] = {
-        {0, 0, 16, QColor(128, 0, 128), true}, {17, 0, 8, QColor(0, 128, 0), true},
-        {4, 1, 9, QColor(0, 0, 255), true},    {4, 1, 9, QColor(255, 0, 255), false},
-        {14, 1, 3, QColor(255, 0, 255), true}, {18, 1, 6, QColor(128, 128, 128), true},
-        {14, 2, 7, QColor(255, 0, 0), true},   {19, 3, 4, QColor(255, 0, 255), true},
-    };
-    for (const auto& [nColumn, nRow, nCount, cr, bDrawn] : runs)
-        EXPECT_EQ(HasGlyphPixelsOf(image, Cells(view, nColumn, nRow, nCount), cr), bDrawn)
-            << nColumn << "," << nRow;
+TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
     TShownView<CBlockView> fx(MakeBuffer({"MMMMMM"}), 10, 2);
     CBlockView& blocks = fx.view;
     const QColor crRed(255, 0, 0);
