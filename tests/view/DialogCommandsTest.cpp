@@ -192,18 +192,16 @@ TEST_F(FindCommand, FindSelectsTheMatchClosesAndRemembersTheSearch) {
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_FIND_PREVIOUS));
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     fx.view.DetachBuffer();
-}
-
-TEST_F(FindCommand, TheDialogPresetsComeFromTheProfileThenFromTheLastSearch) {
+    // The dialog presets come from the profile, then from the view's last search.
     SetProfile(QStringLiteral("stored"), 1, 1);
-    CSearchFixture fx("alpha |beta\ngamma");
-    EXPECT_EQ(OpenAndCancel(fx.view), "stored case word down next");
-    FindWithDialog(fx.view, QStringLiteral("gamma"), true, true, true);
-    EXPECT_EQ(fx.State(), "alpha beta\n[gamma]|");
+    CSearchFixture preset("alpha |beta\ngamma");
+    EXPECT_EQ(OpenAndCancel(preset.view), "stored case word down next");
+    FindWithDialog(preset.view, QStringLiteral("gamma"), true, true, true);
+    EXPECT_EQ(preset.State(), "alpha beta\n[gamma]|");
     SetProfile(QStringLiteral("other"));
-    EXPECT_EQ(OpenAndCancel(fx.view), "gamma case word up next");
+    EXPECT_EQ(OpenAndCancel(preset.view), "gamma case word up next");
     CSearchView other;
-    SetUpView(other, fx.pBuffer.get(), 40, 10);
+    SetUpView(other, preset.pBuffer.get(), 40, 10);
     EXPECT_FALSE(IsCommandEnabled(other, ID_EDIT_REPEAT));
     EXPECT_EQ(OpenAndCancel(other), "gamma case word down next"); // cancelled into the profile
     for (const auto& [pszGolden, pszPreset] :

@@ -83,35 +83,33 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
     EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(text.view, 1, 0), QColor(255, 255, 255)));
     EXPECT_TRUE(
         HasGlyphPixelsOf(image, CellRect(text.view, 2, 0), text.view.GetColorValue(CI_NORMALTEXT)));
-}
-
-TEST(TextViewDrawing, MarginIconsFollowBookmarkPrecedenceAndRowsBelowTheTextAreEmpty) {
-    CShownView fx(MakeBuffer({"a", "b", "c", "d", "e", "f"}), 5, 8);
-    CProbeView& view = fx.view;
+    // Margin icons follow bookmark precedence; rows below the text are empty.
+    CShownView icons(MakeBuffer({"a", "b", "c", "d", "e", "f"}), 5, 8);
+    CProbeView& iv = icons.view;
     for (const auto& [nLine, dwFlag] : {std::pair{0, LineFlagMark(0)},
                                         {0, LineFlagMark(3)},
                                         {1, LineFlagMark(0)},
                                         {1, LINEFLAG_BOOKMARK},
                                         {2, LINEFLAG_BOOKMARK},
                                         {3, LineFlagMark(9)}})
-        fx.pBuffer->ChangeLineFlag(nLine, dwFlag, true, dwFlag != LINEFLAG_BOOKMARK);
-    const QImage image = Render(view);
-    const QColor crMargin = view.GetColorValue(CI_MARGIN);
+        icons.pBuffer->ChangeLineFlag(nLine, dwFlag, true, dwFlag != LINEFLAG_BOOKMARK);
+    const QImage iimage = Render(iv);
+    const QColor crMargin = iv.GetColorValue(CI_MARGIN);
     const int anCells[8] = {5, 12, 13, 11, -1, -1, -1, -1};
     for (int nRow = 0; nRow < 8; ++nRow) {
-        QImage expected(view.GetMarginWidth(), view.GetLineHeight(), QImage::Format_RGB32);
+        QImage expected(iv.GetMarginWidth(), iv.GetLineHeight(), QImage::Format_RGB32);
         expected.fill(crMargin);
         if (anCells[nRow] >= 0) {
             QPainter dc(&expected);
-            dc.drawPixmap(QPoint(2, (view.GetLineHeight() - 16) / 2),
-                          LoadResBitmap(IDB_MARGIN_ICONS), QRect(anCells[nRow] * 16, 0, 16, 16));
+            dc.drawPixmap(QPoint(2, (iv.GetLineHeight() - 16) / 2), LoadResBitmap(IDB_MARGIN_ICONS),
+                          QRect(anCells[nRow] * 16, 0, 16, 16));
         }
-        EXPECT_EQ(image.copy(MarginRect(view, nRow)), expected) << nRow;
-        EXPECT_EQ(RowCells(view, nRow, 5), nRow < 6 ? ".____" : "_____") << nRow;
+        EXPECT_EQ(iimage.copy(MarginRect(iv, nRow)), expected) << nRow;
+        EXPECT_EQ(RowCells(iv, nRow, 5), nRow < 6 ? ".____" : "_____") << nRow;
     }
-    const QRect rcMargin = MarginRect(view, 2);
+    const QRect rcMargin = MarginRect(iv, 2);
     EXPECT_EQ(
-        image.pixelColor(rcMargin.left() + 10, rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
+        iimage.pixelColor(rcMargin.left() + 10, rcMargin.top() + (rcMargin.height() - 16) / 2 + 8),
         QColor(0, 255, 255));
 }
 

@@ -163,44 +163,42 @@ TEST(TextViewBookmark, NumberedBookmarksLiveOnOneLineFollowItAndTakeTheCaretTher
     BufferDelete(*fx.pBuffer, {0, 60}, {0, 62});
     EXPECT_EQ(MarksAfter(view, {0, 0}, "Alt+4"), "3:09 ");
     EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 0}));
-}
-
-TEST(TextViewBookmark, AnonymousBookmarksAreVisitedInTurnByTheViewThatKnowsThem) {
-    CShownView fx(MakeNumberedBuffer(20));
-    CProbeView& view = fx.view;
+    // Anonymous bookmarks are visited in turn by the view that knows them.
+    CShownView twenty(MakeNumberedBuffer(20));
+    CProbeView& known = twenty.view;
     CProbeView other;
-    SetUpView(other, fx.pBuffer.get(), 20, 10);
+    SetUpView(other, twenty.pBuffer.get(), 20, 10);
     const unsigned anMoves[] = {ID_NEXT_ANON_BOOKMARK, ID_PREV_ANON_BOOKMARK,
                                 ID_CLEAR_ANON_BOOKMARKS};
-    EXPECT_FALSE(IsCommandEnabled(view, ID_NEXT_ANON_BOOKMARK));
-    EXPECT_EQ(MarksAfter(view, {2, 4}, "Ctrl+F2"), "4:* ");
+    EXPECT_FALSE(IsCommandEnabled(known, ID_NEXT_ANON_BOOKMARK));
+    EXPECT_EQ(MarksAfter(known, {2, 4}, "Ctrl+F2"), "4:* ");
     for (const unsigned nId : anMoves)
-        EXPECT_TRUE(IsCommandEnabled(view, nId)) << nId;
-    EXPECT_EQ(WhereAfter(view, "F2"), "caret 0,4 top 0");
-    EXPECT_EQ(MarksAfter(view, {0, 12}, "Ctrl+F2"), "4:* 12:* ");
+        EXPECT_TRUE(IsCommandEnabled(known, nId)) << nId;
+    EXPECT_EQ(WhereAfter(known, "F2"), "caret 0,4 top 0");
+    EXPECT_EQ(MarksAfter(known, {0, 12}, "Ctrl+F2"), "4:* 12:* ");
     const std::tuple<TextPos, const char*, int> visits[] = {
         {{3, 8}, "F2", 12}, {{3, 8}, "Shift+F2", 4}, {{0, 4}, "Shift+F2", 12}, {{0, 12}, "F2", 4}};
     for (const auto& [ptFrom, pszKey, nLine] : visits) {
-        MarksAfter(view, ptFrom, pszKey);
-        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, nLine})) << ptFrom.y << pszKey;
+        MarksAfter(known, ptFrom, pszKey);
+        EXPECT_EQ(known.GetCaretTextPos(), (TextPos{0, nLine})) << ptFrom.y << pszKey;
     }
     EXPECT_EQ(other.GetLineFlags(12), LINEFLAG_BOOKMARK);
     EXPECT_FALSE(IsCommandEnabled(other, ID_NEXT_ANON_BOOKMARK));
     EXPECT_EQ(WhereAfter(other, "F2"), "caret 0,0 top 0");
-    EXPECT_EQ(MarksAfter(view, {0, 4}, "Ctrl+F2"), "12:* ");
-    EXPECT_EQ(MarksAfter(view, {0, 12}, "Ctrl+F2"), "");
+    EXPECT_EQ(MarksAfter(known, {0, 4}, "Ctrl+F2"), "12:* ");
+    EXPECT_EQ(MarksAfter(known, {0, 12}, "Ctrl+F2"), "");
     for (const unsigned nId : anMoves)
-        EXPECT_FALSE(IsCommandEnabled(view, nId)) << nId;
-    EXPECT_TRUE(IsCommandEnabled(view, ID_TOGGLE_ANON_BOOKMARK));
-    Press(view, Qt::Key_F2, Qt::ControlModifier);
-    view.AttachBuffer(fx.pBuffer.get());
-    EXPECT_FALSE(view.HasAnonBookmarks());
-    EXPECT_EQ(MarksAfter(view, {0, 3}, "Ctrl+1 Ctrl+F2"), "3:1* 12:* ");
-    EXPECT_EQ(MarksAfter(view, {0, 9}, "Ctrl+7 Ctrl+F2"), "3:1* 9:7* 12:* ");
-    EXPECT_TRUE(view.RouteCommand(ID_CLEAR_BOOKMARKS));
-    EXPECT_EQ(MarksAfter(view, {0, 9}, "Ctrl+5"), "3:* 9:5* 12:* ");
-    EXPECT_EQ(MarksAfter(view, {0, 9}, "Ctrl+Shift+F2"), "9:5 ");
-    EXPECT_FALSE(view.HasAnonBookmarks());
+        EXPECT_FALSE(IsCommandEnabled(known, nId)) << nId;
+    EXPECT_TRUE(IsCommandEnabled(known, ID_TOGGLE_ANON_BOOKMARK));
+    Press(known, Qt::Key_F2, Qt::ControlModifier);
+    known.AttachBuffer(twenty.pBuffer.get());
+    EXPECT_FALSE(known.HasAnonBookmarks());
+    EXPECT_EQ(MarksAfter(known, {0, 3}, "Ctrl+1 Ctrl+F2"), "3:1* 12:* ");
+    EXPECT_EQ(MarksAfter(known, {0, 9}, "Ctrl+7 Ctrl+F2"), "3:1* 9:7* 12:* ");
+    EXPECT_TRUE(known.RouteCommand(ID_CLEAR_BOOKMARKS));
+    EXPECT_EQ(MarksAfter(known, {0, 9}, "Ctrl+5"), "3:* 9:5* 12:* ");
+    EXPECT_EQ(MarksAfter(known, {0, 9}, "Ctrl+Shift+F2"), "9:5 ");
+    EXPECT_FALSE(known.HasAnonBookmarks());
 }
 
 TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEnds) {
@@ -242,22 +240,21 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     pData->setData(QStringLiteral("application/octet-stream"), QByteArray("xyz"));
     pClipboard->setMimeData(pData);
     EXPECT_FALSE(view.IsClipboardTextAvailable());
-}
-
-TEST(TextTransfer, BytesLeaveAsWindows1252AndComeBackAsTheSameBytes) {
+    // Every byte leaves as its Windows-1252 character and comes back as the same byte.
     std::string all;
     for (int i = 0; i < 256; ++i)
         all.push_back(static_cast<char>(i));
-    const QString text = BytesToText(all);
+    const QString all1252 = BytesToText(all);
     const std::u16string_view upper =
         u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
         u"\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
         u"\u0153\u009D\u017E\u0178";
-    ASSERT_EQ(text.size(), 256);
+    ASSERT_EQ(all1252.size(), 256);
     for (int i = 0; i < 256; ++i)
-        EXPECT_EQ(text.at(i).unicode(), i >= 0x80 && i < 0xA0 ? upper[size_t(i - 0x80)] : i) << i;
-    EXPECT_TRUE(TextToBytes(text).IsComplete());
-    EXPECT_EQ(TextToBytes(text).bytes, all);
+        EXPECT_EQ(all1252.at(i).unicode(), i >= 0x80 && i < 0xA0 ? upper[size_t(i - 0x80)] : i)
+            << i;
+    EXPECT_TRUE(TextToBytes(all1252).IsComplete());
+    EXPECT_EQ(TextToBytes(all1252).bytes, all);
     const std::pair<QString, char32_t> refused[] = {
         {QString::fromUtf8("a\xE2\x86\x92\xE2\x82\xAC"), U'\u2192'},
         {QString::fromUtf8("\xC2\x80"), U'\u0080'},

@@ -291,27 +291,25 @@ TEST(TextViewUpdates, EditsMoveCaretSelectionAnchorAndWindowWithTheText) {
         EXPECT_FALSE(pView->verticalScrollBar()->isEnabled());
         EXPECT_EQ(pView->m_rcPendingPaint, pView->viewport()->rect()); // repainted entirely
     }
-}
-
-TEST(TextViewUpdates, AttachingResetsAndDestroyingDetaches) {
-    auto pBuffer = MakeNumberedBuffer(10);
+    // Attaching resets the view; a destroyed view is detached.
+    auto pFirst = MakeNumberedBuffer(10);
     auto pOther = MakeNumberedBuffer(3);
     {
-        CProbeView view;
-        view.AttachBuffer(pBuffer.get());
-        view.PlaceCaret({2, 5});
-        view.AttachBuffer(pOther.get());
-        EXPECT_EQ(view.GetBuffer(), pOther.get());
-        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{0, 0}));
-        EXPECT_EQ(view.GetLineCount(), 3);
-        view.PlaceCaret({2, 1});
-        BufferInsert(*pBuffer, 1, 0, "xx");
-        EXPECT_EQ(view.GetCaretTextPos(), (TextPos{2, 1}));
+        CProbeView attached;
+        attached.AttachBuffer(pFirst.get());
+        attached.PlaceCaret({2, 5});
+        attached.AttachBuffer(pOther.get());
+        EXPECT_EQ(attached.GetBuffer(), pOther.get());
+        EXPECT_EQ(attached.GetCaretTextPos(), (TextPos{0, 0}));
+        EXPECT_EQ(attached.GetLineCount(), 3);
+        attached.PlaceCaret({2, 1});
+        BufferInsert(*pFirst, 1, 0, "xx");
+        EXPECT_EQ(attached.GetCaretTextPos(), (TextPos{2, 1}));
         auto pTab = MakeBuffer({"\tab"});
-        view.AttachBuffer(pTab.get());
-        view.PlaceCaret({2, 0});
-        EXPECT_EQ(view.m_nStickyColumn, 5);
-        view.AttachBuffer(pOther.get());
+        attached.AttachBuffer(pTab.get());
+        attached.PlaceCaret({2, 0});
+        EXPECT_EQ(attached.m_nStickyColumn, 5);
+        attached.AttachBuffer(pOther.get());
     }
     BufferInsert(*pOther, 0, 0, "\r\n");
     EXPECT_EQ(pOther->GetLineCount(), 4);
@@ -459,32 +457,30 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view.viewport(), &wheel);
     EXPECT_EQ(view.GetFirstVisibleLine(), QApplication::wheelScrollLines());
-}
-
-TEST(TextViewScroll, ScrollCaretIntoViewScrollsJustEnoughAndACaretOutsideIsNotShown) {
-    std::vector<std::string> lines;
+    // Keeping the caret in view scrolls just enough; a caret outside is not shown.
+    std::vector<std::string> widths;
     for (int i = 0; i < 50; ++i)
-        lines.push_back(std::string(static_cast<size_t>(i * 2), 'a'));
-    CShownView fx(MakeBuffer(lines), 20, 10);
-    CProbeView& view = fx.view;
-    const std::tuple<TextPos, int, int> steps[] = {
+        widths.push_back(std::string(static_cast<size_t>(i * 2), 'a'));
+    CShownView caret(MakeBuffer(widths), 20, 10);
+    CProbeView& cv = caret.view;
+    const std::tuple<TextPos, int, int> scrolls[] = {
         {{0, 25}, 16, 0},  {{0, 3}, 3, 0},   {{0, 7}, 3, 0},  {{20, 40}, 31, 0},
         {{21, 40}, 31, 1}, {{5, 40}, 31, 1}, {{0, 40}, 31, 0}};
-    for (const auto& [pt, nTop, nLeft] : steps) {
-        view.ScrollCaretIntoView(pt);
-        EXPECT_EQ(view.GetFirstVisibleLine(), nTop) << pt.x << "," << pt.y;
-        EXPECT_EQ(view.GetFirstVisibleColumn(), nLeft) << pt.x << "," << pt.y;
-        EXPECT_EQ(view.horizontalScrollBar()->value(), nLeft);
+    for (const auto& [pt, nTop, nLeft] : scrolls) {
+        cv.ScrollCaretIntoView(pt);
+        EXPECT_EQ(cv.GetFirstVisibleLine(), nTop) << pt.x << "," << pt.y;
+        EXPECT_EQ(cv.GetFirstVisibleColumn(), nLeft) << pt.x << "," << pt.y;
+        EXPECT_EQ(cv.horizontalScrollBar()->value(), nLeft);
     }
-    GiveFocus(view);
-    view.PlaceCaret({5, 40});
-    EXPECT_FALSE(view.GetCaretRect().isEmpty());
-    view.OnHScroll(SB_THUMBTRACK, 10);
-    EXPECT_TRUE(view.GetCaretRect().isEmpty());
-    view.OnHScroll(SB_THUMBTRACK, 5);
-    EXPECT_EQ(view.GetCaretRect().left(), view.GetMarginWidth());
-    view.PlaceCaret({40, 40});
-    EXPECT_GT(view.GetCaretRect().left(), view.viewport()->width());
+    GiveFocus(cv);
+    cv.PlaceCaret({5, 40});
+    EXPECT_FALSE(cv.GetCaretRect().isEmpty());
+    cv.OnHScroll(SB_THUMBTRACK, 10);
+    EXPECT_TRUE(cv.GetCaretRect().isEmpty());
+    cv.OnHScroll(SB_THUMBTRACK, 5);
+    EXPECT_EQ(cv.GetCaretRect().left(), cv.GetMarginWidth());
+    cv.PlaceCaret({40, 40});
+    EXPECT_GT(cv.GetCaretRect().left(), cv.viewport()->width());
 }
 
 TEST(TextViewScroll, PanesShareTheirRowsLineAndTheirColumnsColumnFromTheStart) {

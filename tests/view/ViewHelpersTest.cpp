@@ -93,7 +93,20 @@ bool ReferenceFind(const CTestLines& lines, const std::string& pattern, TextPos 
     return false;
 }
 
-TEST(SearchEngine, FindInStringFindsTheFirstOccurrenceWithCaseAndWholeWords) {
+// Where FindInDocument, or FindInRange from ptBegin to ptEnd, finds pattern; (-1, -1) for
+// nothing.
+TextPos FindFrom(const std::vector<std::string>& text, std::string_view pattern, TextPos ptStart,
+                 uint32_t dwFlags, bool bWrap = true, TextPos ptBegin = {},
+                 TextPos ptEnd = {-1, -1}) {
+    TextPos ptFound{-1, -1};
+    const CTestLines lines(text);
+    const bool bFound =
+        ptEnd.y < 0 ? FindInDocument(lines, pattern, ptStart, dwFlags, bWrap, ptFound)
+                    : FindInRange(lines, pattern, ptStart, ptBegin, ptEnd, dwFlags, bWrap, ptFound);
+    return bFound ? ptFound : TextPos{-1, -1};
+}
+
+TEST(SearchEngine, FindsWithCaseAndWholeWordsAndStartsOutsideTheTextAreHarmless) {
     // A whole word has a non-word character or the line's end on both sides; bytes 128 to 255
     // are no letters. A rejected candidate leaves no word boundary behind.
     const std::tuple<std::string, std::string, bool, int> cases[] = {
@@ -108,22 +121,6 @@ TEST(SearchEngine, FindInStringFindsTheFirstOccurrenceWithCaseAndWholeWords) {
     };
     for (const auto& [text, pattern, bWholeWord, nExpected] : cases)
         EXPECT_EQ(FindInString(text, pattern, bWholeWord), nExpected) << text;
-}
-
-// Where FindInDocument, or FindInRange from ptBegin to ptEnd, finds pattern; (-1, -1) for
-// nothing.
-TextPos FindFrom(const std::vector<std::string>& text, std::string_view pattern, TextPos ptStart,
-                 uint32_t dwFlags, bool bWrap = true, TextPos ptBegin = {},
-                 TextPos ptEnd = {-1, -1}) {
-    TextPos ptFound{-1, -1};
-    const CTestLines lines(text);
-    const bool bFound =
-        ptEnd.y < 0 ? FindInDocument(lines, pattern, ptStart, dwFlags, bWrap, ptFound)
-                    : FindInRange(lines, pattern, ptStart, ptBegin, ptEnd, dwFlags, bWrap, ptFound);
-    return bFound ? ptFound : TextPos{-1, -1};
-}
-
-TEST(SearchEngine, StartsAndRangesOutsideTheTextAreHarmless) {
     // An upward search from past the text starts at its last line; no line past it is read.
     constexpr uint32_t U = SEARCH_UPWARD;
     const TextPos kNone{-1, -1};
