@@ -28,17 +28,12 @@ std::string DescribeView(CTextView& view);
 
 // A shown view on a buffer made from a golden text, with the document font.
 template <typename TView>
-struct TGoldenFixture {
-    explicit TGoldenFixture(std::string_view golden, int nColumns = 40, int nLines = 10) {
-        const GoldenText text = ParseGolden(golden);
-        pBuffer = MakeBuffer(text.lines);
-        SetUpView(view, pBuffer.get(), nColumns, nLines);
-        ApplyGolden(view, text);
+struct TGoldenFixture : TShownView<TView> {
+    explicit TGoldenFixture(std::string_view golden, int nColumns = 40, int nLines = 10)
+        : TShownView<TView>(MakeBuffer(ParseGolden(golden).lines), nColumns, nLines) {
+        ApplyGolden(this->view, ParseGolden(golden));
     }
-    std::string State() { return DescribeView(view); }
-
-    std::unique_ptr<CTextBuffer> pBuffer;
-    TView view; // after the buffer: destroyed first, so it detaches from a live buffer
+    std::string State() { return DescribeView(this->view); }
 };
 
 // nTimes clicks of one key on the view.

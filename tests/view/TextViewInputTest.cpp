@@ -319,16 +319,6 @@ TEST(TextViewKeys, KeysOfTheKeyTableAreDispatchedAsCommandsBeforeTheWindowsShort
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(pView->m_arrCommands, std::vector<unsigned>{ID_EDIT_COPY});
     pView->DetachBuffer();
-    const std::span<const KeyBinding> table = GetViewKeyTable();
-    for (size_t i = 0; i < table.size(); ++i) {
-        for (size_t j = i + 1; j < table.size(); ++j)
-            EXPECT_FALSE(table[i].nKey == table[j].nKey && table[i].modifiers == table[j].modifiers)
-                << i << " " << j;
-    }
-    for (const KeyBinding& binding : GetMainKeyTable()) {
-        const unsigned nId = LookupKeyBinding(table, binding.nKey, binding.modifiers);
-        EXPECT_TRUE(nId == 0 || nId == binding.nCommand) << binding.nCommand;
-    }
 }
 
 // A view whose drag and context menu are answered by the test instead of the blocking loops.
@@ -385,18 +375,6 @@ void Send(CTextView& view, QEvent::Type type, QPoint pt, Qt::MouseButton button,
     QApplication::sendEvent(view.viewport(), &event);
 }
 
-void LeftDown(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    Send(view, QEvent::MouseButtonPress, pt, Qt::LeftButton, Qt::LeftButton, keys);
-}
-
-void DragTo(CTextView& view, QPoint pt) {
-    Send(view, QEvent::MouseMove, pt, Qt::NoButton, Qt::LeftButton);
-}
-
-void LeftUp(CTextView& view, QPoint pt, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-    Send(view, QEvent::MouseButtonRelease, pt, Qt::LeftButton, Qt::NoButton, keys);
-}
-
 // What a step does: the left button pressed, moved, released, clicked, double-clicked in the
 // platform's order (press, release, double-click, release), the double-click event alone, a
 // click of the right button, and a click through QTest's own events.
@@ -409,31 +387,31 @@ struct MouseStep {
     Qt::KeyboardModifiers keys = Qt::NoModifier;
     const char* pszAfter = nullptr;
     bool bRightHalf = false;
+    int dx = 0; // pixels further right
 };
 
-void RunSteps(CMouseFixture& fx, std::initializer_list<MouseStep> steps) {
-    CTextView& view = fx.view;
+void RunSteps(CTextView& view, std::initializer_list<MouseStep> steps) {
     for (const MouseStep& step : steps) {
-        const QPoint pt = Cell(view, step.x, step.y, step.bRightHalf);
-        const bool bDouble = step.act == kDouble || step.act == kDoubleEvent;
-        if (step.act == kDown || step.act == kClick || step.act == kDouble)
-            LeftDown(view, pt, step.keys);
-        if (step.act == kUp || step.act == kClick || step.act == kDouble)
-            LeftUp(view, pt, step.keys);
-        if (bDouble)
+        const QPoint pt = Cell(view, step.x, step.y, step.bRightHalf) + QPoint(step.dx, 0);
+        const MouseAct act = step.act;
+        if (act == kDown || act == kClick || act == kDouble)
+            Send(view, QEvent::MouseButtonPress, pt, Qt::LeftButton, Qt::LeftButton, step.keys);
+        if (act == kUp || act == kClick || act == kDouble)
+            Send(view, QEvent::MouseButtonRelease, pt, Qt::LeftButton, Qt::NoButton, step.keys);
+        if (act == kDouble || act == kDoubleEvent)
             Send(view, QEvent::MouseButtonDblClick, pt, Qt::LeftButton, Qt::LeftButton, step.keys);
-        if (step.act == kDouble)
-            LeftUp(view, pt, step.keys);
-        if (step.act == kMove)
-            DragTo(view, pt);
-        if (step.act == kRightClick) {
+        if (act == kDouble)
+            Send(view, QEvent::MouseButtonRelease, pt, Qt::LeftButton, Qt::NoButton, step.keys);
+        if (act == kMove)
+            Send(view, QEvent::MouseMove, pt, Qt::NoButton, Qt::LeftButton);
+        if (act == kRightClick) {
             Send(view, QEvent::MouseButtonPress, pt, Qt::RightButton, Qt::RightButton);
             Send(view, QEvent::MouseButtonRelease, pt, Qt::RightButton, Qt::NoButton);
         }
-        if (step.act == kTestClick)
+        if (act == kTestClick)
             QTest::mouseClick(view.viewport(), Qt::LeftButton, step.keys, pt);
         if (step.pszAfter) {
-            EXPECT_EQ(fx.State(), step.pszAfter) << step.act << " " << step.x << "," << step.y;
+            EXPECT_EQ(DescribeView(view), step.pszAfter) << act << " " << step.x << "," << step.y;
         }
     }
 }
@@ -444,54 +422,54 @@ constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftDragsCtrlAndDoubleClicksSelect) {
     CMouseFixture fx("a|bcdef\nghijkl");
     CMouseView& view = fx.view;
-    RunSteps(fx, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
-                  {kTestClick, 2, 1, kNone, "abcdef\nghi|jkl", true}});
+    RunSteps(fx.view, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
+                       {kTestClick, 2, 1, kNone, "abcdef\nghi|jkl", true}});
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{3, 1}));
     EXPECT_FALSE(view.IsMouseSelecting());
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
-    RunSteps(fx, {{kClick, 15, 0, kNone, "abcdef|\nghijkl"},
-                  {kClick, 1, 5, kNone, "abcdef\ng|hijkl"},
-                  {kClick, 4, 0, kNone, "abcd|ef\nghijkl"}});
+    RunSteps(fx.view, {{kClick, 15, 0, kNone, "abcdef|\nghijkl"},
+                       {kClick, 1, 5, kNone, "abcdef\ng|hijkl"},
+                       {kClick, 4, 0, kNone, "abcd|ef\nghijkl"}});
     EXPECT_EQ(view.m_nStickyColumn, 1);
-    RunSteps(fx, {{kClick, 1, 0},
-                  {kClick, 4, 1, Qt::ShiftModifier, "a[bcdef\nghij]|kl"},
-                  {kClick, 5, 1},
-                  {kDown, 4, 0}});
+    RunSteps(fx.view, {{kClick, 1, 0},
+                       {kClick, 4, 1, Qt::ShiftModifier, "a[bcdef\nghij]|kl"},
+                       {kClick, 5, 1},
+                       {kDown, 4, 0}});
     EXPECT_TRUE(view.IsMouseSelecting());
     EXPECT_TRUE(view.IsAutoScrollTimerActive());
-    RunSteps(fx, {{kMove, 2, 1, kNone, "abcd[ef\ngh]|ijkl"},
-                  {kMove, 1, 0, kNone, "a|[bcd]ef\nghijkl"},
-                  {kUp, 5, 1, kNone, "a|[bcd]ef\nghijkl"}});
+    RunSteps(fx.view, {{kMove, 2, 1, kNone, "abcd[ef\ngh]|ijkl"},
+                       {kMove, 1, 0, kNone, "a|[bcd]ef\nghijkl"},
+                       {kUp, 5, 1, kNone, "a|[bcd]ef\nghijkl"}});
     EXPECT_FALSE(view.IsMouseSelecting());
     GiveFocus(view);
-    RunSteps(fx, {{kClick, 0, 1}, {kDown, 1, 0}, {kMove, 3, 0}});
+    RunSteps(fx.view, {{kClick, 0, 1}, {kDown, 1, 0}, {kMove, 3, 0}});
     ASSERT_TRUE(view.IsMouseSelecting());
     TakeFocus(view);
     EXPECT_FALSE(view.IsMouseSelecting());
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
-    RunSteps(fx, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"},
-                  {kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
-                  {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
+    RunSteps(fx.view, {{kMove, 5, 0, kNone, "a[bc]|def\nghijkl"},
+                       {kRightClick, 2, 0, kNone, "a[bc]|def\nghijkl"},
+                       {kRightClick, 2, 1, kNone, "abcdef\ngh|ijkl"}});
     EXPECT_EQ(view.m_ptSelAnchor, (TextPos{2, 1}));
     // Ctrl+clicks and double-clicks select whole words.
     CMouseFixture words("foo bar baz qux");
-    RunSteps(words, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
+    RunSteps(words.view, {{kDown, 5, 0, kCtrl, "foo [bar]| baz qux"}});
     EXPECT_TRUE(words.view.m_bSelectWords);
-    RunSteps(words, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
-                     {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
-                     {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
-                     {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
-                     {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
-                     {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
+    RunSteps(words.view, {{kMove, 9, 0, kNone, "foo [bar baz]| qux"},
+                          {kMove, 1, 0, kNone, "[foo bar]| baz qux"},
+                          {kUp, 1, 0, kNone, "[foo bar]| baz qux"},
+                          {kClick, 13, 0, kCtrl | Qt::ShiftModifier, "foo [bar baz qux]|"},
+                          {kDouble, 3, 0, kNone, "[foo]| bar baz qux"},
+                          {kDouble, 3, 0, kNone, "foo [bar]| baz qux", true}});
     EXPECT_FALSE(words.view.IsMouseSelecting());
-    RunSteps(words, {{kClick, 0, 0},
-                     {kDoubleEvent, 5, 0},
-                     {kMove, 9, 0},
-                     {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
-                     {kDown, 1, 0}});
+    RunSteps(words.view, {{kClick, 0, 0},
+                          {kDoubleEvent, 5, 0},
+                          {kMove, 9, 0},
+                          {kUp, 9, 0, kNone, "foo [bar baz]| qux"},
+                          {kDown, 1, 0}});
     words.view.OnLButtonDblClk(Qt::NoModifier, Cell(words.view, 9, 0));
     EXPECT_FALSE(words.view.m_bSelectWords);
-    RunSteps(words, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
+    RunSteps(words.view, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
 }
 
 TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCharacters) {
@@ -499,22 +477,22 @@ TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCh
         SCOPED_TRACE(bNumbers ? "line numbers" : "margin");
         CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
         fx.view.SetShowLineNumbers(bNumbers);
-        RunSteps(fx, {{kClick, -1, 1, kNone, "line 0\n[line 1\n]|line 2\nline 3"},
-                      {kClick, -1, 3, kNone, "line 0\nline 1\nline 2\n[line 3]|"},
-                      {kDown, -1, 1}});
+        RunSteps(fx.view, {{kClick, -1, 1, kNone, "line 0\n[line 1\n]|line 2\nline 3"},
+                           {kClick, -1, 3, kNone, "line 0\nline 1\nline 2\n[line 3]|"},
+                           {kDown, -1, 1}});
         EXPECT_TRUE(fx.view.m_bSelectLines);
-        RunSteps(fx, {{kMove, -1, 2, kNone, "line 0\n[line 1\n|line 2\n]line 3"},
-                      {kMove, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
-                      {kUp, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
-                      {kDown, -1, 1},
-                      {kUp, -1, 2, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
-                      {kClick, -1, 2, kCtrl, "[line 0\nline 1\nline 2\nline 3]|"},
-                      {kDown, -1, 1},
-                      {kMove, 3, 2, kNone, "line 0\n[line 1\nlin]|e 2\nline 3"}});
+        RunSteps(fx.view, {{kMove, -1, 2, kNone, "line 0\n[line 1\n|line 2\n]line 3"},
+                           {kMove, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
+                           {kUp, -1, 0, kNone, "|[line 0\nline 1\n]line 2\nline 3"},
+                           {kDown, -1, 1},
+                           {kUp, -1, 2, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
+                           {kClick, -1, 2, kCtrl, "[line 0\nline 1\nline 2\nline 3]|"},
+                           {kDown, -1, 1},
+                           {kMove, 3, 2, kNone, "line 0\n[line 1\nlin]|e 2\nline 3"}});
         EXPECT_FALSE(fx.view.m_bSelectLines);
         EXPECT_EQ(fx.view.viewport()->cursor().shape(), Qt::IBeamCursor);
-        RunSteps(fx, {{kMove, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
-                      {kUp, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"}});
+        RunSteps(fx.view, {{kMove, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"},
+                           {kUp, -1, 3, kNone, "line 0\n[line 1\nline 2\n]|line 3"}});
     }
 }
 
@@ -526,7 +504,7 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     const int h = view.GetLineHeight(), nBottom = view.viewport()->height();
     const int x = Cell(view, 4, 0).x(), y = Cell(view, 0, 5).y();
     view.ScrollToTopLine(40, true);
-    LeftDown(view, Cell(view, 2, 1));
+    RunSteps(view, {{kDown, 2, 1}});
     const std::pair<QPoint, const char*> ticks[] = {
         {Cell(view, 4, 4), "caret 2,41 top 40"},
         {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
@@ -547,36 +525,34 @@ TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelecti
     view.ScrollToTopLine(1, true);
     view.OnTimer(QPoint(x, -5 * h));
     EXPECT_EQ(view.GetFirstVisibleLine(), 0);
-    LeftUp(view, Cell(view, 2, 2));
+    RunSteps(view, {{kUp, 2, 2}});
     EXPECT_FALSE(view.IsAutoScrollTimerActive());
     auto pWords = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
     view.AttachBuffer(pWords.get());
     ShowWithCells(view, 20, 2);
-    LeftDown(view, Cell(view, 7, 0), Qt::ControlModifier);
-    EXPECT_EQ(DescribeView(view), "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta");
+    RunSteps(view, {{kDown, 7, 0, kCtrl, "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta"}});
     view.OnTimer(QPoint(Cell(view, 3, 0).x(), view.viewport()->height()));
     EXPECT_EQ(Where(view), "caret 3,3 sel 7,0-3,3 top 1");
-    LeftUp(view, Cell(view, 3, 1));
+    RunSteps(view, {{kUp, 3, 1}});
     view.DetachBuffer();
 }
 
 TEST(TextViewMouse, APressInTheSelectionPlacesTheCaretOrDragsAndTheContextMenuRoutesItsCommand) {
     CMouseFixture fx("a[bcde]|f ghijkl");
-    RunSteps(fx, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
+    RunSteps(fx.view, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
     EXPECT_TRUE(fx.view.m_bDragPending);
     EXPECT_FALSE(fx.view.IsMouseSelecting());
-    RunSteps(fx, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
+    RunSteps(fx.view, {{kUp, 3, 0, kNone, "abcd|ef ghijkl", true}});
     EXPECT_FALSE(fx.view.m_bDragPending);
     EXPECT_EQ(DescribeAfter(fx.view, "Shift+Right"), "abcd[e]|f ghijkl");
     EXPECT_EQ(fx.view.m_nDrags, 0);
     CMouseFixture drag("ab[cd\n\xE9"
                        "f]|gh");
-    const QPoint pt = Cell(drag.view, 3, 0);
-    LeftDown(drag.view, pt);
-    DragTo(drag.view, pt + QPoint(1, 0));
+    RunSteps(drag.view, {{kDown, 3, 0}, {kMove, 3, 0, kNone, nullptr, false, 1}});
     EXPECT_EQ(drag.view.m_nDrags, 0);
     EXPECT_TRUE(drag.view.m_bDragPending);
-    DragTo(drag.view, pt + QPoint(QApplication::startDragDistance() + 2, 0));
+    RunSteps(drag.view,
+             {{kMove, 3, 0, kNone, nullptr, false, QApplication::startDragDistance() + 2}});
     EXPECT_EQ(drag.view.m_nDrags, 1);
     EXPECT_FALSE(drag.view.m_bDragPending);
     EXPECT_EQ(drag.view.m_strDragged, QString::fromUtf8("cd\n\xC3\xA9"
@@ -586,7 +562,7 @@ TEST(TextViewMouse, APressInTheSelectionPlacesTheCaretOrDragsAndTheContextMenuRo
     EXPECT_FALSE(drag.view.IsDragSourceActive());
     EXPECT_EQ(drag.view.m_ptDraggedFrom, (TextPos{2, 0}));
     EXPECT_EQ(drag.view.m_ptDraggedTo, (TextPos{2, 1}));
-    LeftUp(drag.view, Cell(drag.view, 5, 0));
+    RunSteps(drag.view, {{kUp, 5, 0}});
     EXPECT_EQ(drag.State(), "ab[cd\n\xE9"
                             "f]|gh");
     EXPECT_EQ(drag.pBuffer->GetUndoStepCount(), 0);

@@ -20,19 +20,14 @@
 
 namespace {
 
-// A view that counts how often it reads line text and records each parse.
+// A view that records each parse.
 class CCountingView : public CProbeView {
 public:
-    const char* GetLineText(int nLine) const override {
-        ++m_nTextReads;
-        return CProbeView::GetLineText(nLine);
-    }
     // A line's state is its length plus the incoming state, so states carry information.
     uint32_t ParseLine(uint32_t dwState, int nLine, ColorBlock*, int&) override {
         m_arrParsed.push_back({nLine, dwState});
         return dwState + static_cast<uint32_t>(GetLineLength(nLine));
     }
-    mutable int m_nTextReads = 0;
     std::vector<std::pair<int, uint32_t>> m_arrParsed;
 };
 
@@ -75,14 +70,8 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineInTheDocumentFont) {
     view.ClearNumberedBookmarks();
     EXPECT_FALSE(view.HasAnonBookmarks());
     EXPECT_EQ(DescribeView(view), "|");
-    // The document font is a fixed-pitch cell of 17 pixels; its bold and italic slots come from
-    // one description, which keeps the last font made.
     EXPECT_EQ(view.GetLineHeight(), 17);
     EXPECT_TRUE(QFontInfo(view.GetStyleFont(false, false).Font()).fixedPitch());
-    EXPECT_TRUE(view.GetStyleFont(false, true).Font().bold());
-    EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
-    EXPECT_EQ(view.GetBaseFont().nWeight, FW_NORMAL);
-    EXPECT_TRUE(view.GetBaseFont().bItalic);
     // A new view's face is not installed here: a fixed-pitch font stands in for it.
     CProbeView plain;
     EXPECT_EQ(plain.GetBaseFont().strFaceName, "FixedSys");
@@ -101,9 +90,6 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCell
         {{m + 3 * cx + 1, cy}, {1, 1}}, {{m + 4 * cx, cy}, {2, 1}}};
     for (const auto& [pt, ptText] : points)
         EXPECT_EQ(view.ClientToTextPos(pt), ptText) << pt.x() << "," << pt.y();
-    QPoint pt(m + 2 * cx + cx / 2 + 1, 0);
-    view.SnapToCharCenter(pt);
-    EXPECT_EQ(view.ClientToTextPos(pt), (TextPos{3, 0}));
     EXPECT_EQ(view.TextPosToClient({2, 1}), QPoint(m + 4 * cx, cy));
     view.ScrollToTopLine(2, true);
     view.ScrollToColumn(3, true);
@@ -119,20 +105,10 @@ TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCell
         EXPECT_EQ(view.GetVisibleColumnCount(), nColumns);
         EXPECT_EQ(view.GetVisibleLineCount(), nLines);
     }
-    EXPECT_EQ(view.m_pLineBitmap, nullptr); // made again at the next paint
 }
 
-TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
-    auto pBuffer = MakeBuffer({"short", "a much longer line", "x"});
+TEST(TextViewMetrics, TheCachesFollowEditsAndResets) {
     CCountingView view;
-    view.AttachBuffer(pBuffer.get());
-    EXPECT_EQ(view.GetMaxLineColumns(), 18);
-    const int nReads = view.m_nTextReads;
-    UseDocumentFont(view);
-    view.m_nMaxLineColumns = -1;
-    EXPECT_EQ(view.GetMaxLineColumns(), 18);
-    EXPECT_EQ(view.m_nTextReads, nReads);
-    EXPECT_EQ(view.GetLineHeight(), 17);
     auto pEdited = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
     view.AttachBuffer(pEdited.get());
     view.m_arrParsed.clear();
@@ -155,11 +131,9 @@ TEST(TextViewMetrics, TheCachesFollowEditsFontsAndResets) {
     EXPECT_EQ(Caches(view), "states 1 3 - - - - widths 1 2 3 4 5 6 max 6");
     EXPECT_EQ(view.GetLineEndState(5), 21u);
     view.ResetViewState();
-    EXPECT_FALSE(view.m_LineStates.Exists());
-    EXPECT_FALSE(view.m_LineColumns.Exists());
-    EXPECT_EQ(view.m_nMaxLineColumns, -1);
-    EXPECT_EQ(view.m_cyLine, -1);
-    EXPECT_EQ(view.m_nStickyColumn, -1);
+    EXPECT_EQ(std::tuple(view.m_LineStates.Exists(), view.m_LineColumns.Exists(),
+                         view.m_nMaxLineColumns, view.m_cyLine, view.m_nStickyColumn),
+              std::tuple(false, false, -1, -1, -1));
     EXPECT_EQ(view.GetTabWidth(), 4);
     EXPECT_EQ(view.GetBuffer(), pLines.get());
     view.DetachBuffer();
