@@ -113,24 +113,7 @@ TEST(TextViewDrawing, SelectedEmptyLinesAndLineEndsShowOneSelectedCellWhileTheSe
         QColor(0, 255, 255));
 }
 
-TEST(TextViewDrawing, AColourIndexOutsideTheTableIsRed) {
-    TShownView<CBlockView> fx(MakeBuffer({"MMMMMM"}), 10, 2);
-    CBlockView& blocks = fx.view;
-    const QColor crRed(255, 0, 0);
-    blocks.m_nBlockPos = 2;
-    for (const int nColor : {42, -3}) {
-        blocks.m_nBlockColor = nColor;
-        const QImage red = Render(blocks);
-        EXPECT_TRUE(HasGlyphPixelsOf(red, Cells(blocks, 2, 0, 4), crRed)) << nColor;
-        EXPECT_FALSE(HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), crRed)) << nColor;
-        EXPECT_TRUE(
-            HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), blocks.GetColorValue(CI_NORMALTEXT)));
-    }
-    blocks.m_nBlockPos = 99;
-    EXPECT_FALSE(HasGlyphPixelsOf(Render(blocks), Cells(blocks, 0, 0, 10), crRed));
-}
-
-TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOnes) {
+TEST(TextViewDrawing, TabsNulsAndBytesDrawAsWindows1252AndAColourOutsideTheTableAsRed) {
     std::vector<std::string> rows = {"\tM", std::string("a\0M", 3)};
     for (int ch = 0x7F; ch <= 0x9F; ++ch)
         rows.push_back(std::string("\x01") + static_cast<char>(ch) + ' ');
@@ -152,6 +135,21 @@ TEST(TextViewDrawing, TabsExpandAndBytesDrawAsWindows1252WithABoxForUndefinedOne
         EXPECT_EQ(cell == image.copy(CellRect(view, 0, nRow)), bBox) << std::hex << int(ch);
         EXPECT_NE(cell, image.copy(CellRect(view, 2, nRow))) << std::hex << int(ch);
     }
+    // A colour index outside the table is red.
+    TShownView<CBlockView> red(MakeBuffer({"MMMMMM"}), 10, 2);
+    CBlockView& blocks = red.view;
+    const QColor crRed(255, 0, 0);
+    blocks.m_nBlockPos = 2;
+    for (const int nColor : {42, -3}) {
+        blocks.m_nBlockColor = nColor;
+        const QImage red = Render(blocks);
+        EXPECT_TRUE(HasGlyphPixelsOf(red, Cells(blocks, 2, 0, 4), crRed)) << nColor;
+        EXPECT_FALSE(HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), crRed)) << nColor;
+        EXPECT_TRUE(
+            HasGlyphPixelsOf(red, Cells(blocks, 0, 0, 2), blocks.GetColorValue(CI_NORMALTEXT)));
+    }
+    blocks.m_nBlockPos = 99;
+    EXPECT_FALSE(HasGlyphPixelsOf(Render(blocks), Cells(blocks, 0, 0, 10), crRed));
 }
 
 TEST(TextViewDrawing, TheCaretEmptyAreasAndMarginFollowTheirColoursAndThePalette) {
@@ -263,7 +261,7 @@ void ResizeTo(CTextBuffer& buffer, int nLines) {
                      {buffer.GetLineLength(nLast), nLast});
 }
 
-TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
+TEST(TextViewGutter, TheNumberColumnMovesTheTextAndTheCaretLineIsTintedWithoutASelection) {
     auto pBuffer = MakeNumberedBuffer(9);
     CProbeView view;
     SetUpView(view, pBuffer.get(), 30, 5);
@@ -299,42 +297,42 @@ TEST(TextViewGutter, TheNumberColumnFitsTheLargestNumberAndMovesTheText) {
     EXPECT_EQ(view.GetMarginWidth(), CTextView::MARGIN_WIDTH);
     EXPECT_EQ(view.GetVisibleColumnCount(), nColumnsBefore);
     EXPECT_EQ(Render(view), imageBefore);
-}
-
-TEST(TextViewGutter, TheCaretLineIsTintedInTheFocusedViewWithoutASelection) {
-    auto pBuffer = MakeBuffer({"mat_title \"Hi\"", "mat_width 320", "", "x"});
-    CProbeSampleView view;
-    SetUpView(view, pBuffer.get(), 30, 5);
-    view.SetHighlightCurrentLine(true);
-    const QColor crTint = view.GetColorValue(CI_CURRENTLINE);
-    const QColor crBase = view.GetColorValue(CI_TEXTBACK);
+    // The caret line is tinted in the focused view without a selection.
+    auto pTinted = MakeBuffer({"mat_title \"Hi\"", "mat_width 320", "", "x"});
+    CProbeSampleView tinted;
+    SetUpView(tinted, pTinted.get(), 30, 5);
+    tinted.SetHighlightCurrentLine(true);
+    const QColor crTint = tinted.GetColorValue(CI_CURRENTLINE);
+    const QColor crBase = tinted.GetColorValue(CI_TEXTBACK);
     EXPECT_NE(crTint, crBase);
     const std::tuple<bool, TextPos, TextPos, int> cases[] = {
         {true, {3, 1}, {3, 1}, 1},  {true, {0, 2}, {0, 2}, 2}, {false, {3, 1}, {3, 1}, -1},
         {true, {5, 1}, {7, 1}, -1}, {true, {0, 0}, {0, 0}, 0},
     };
     for (const auto& [bFocus, ptSelFrom, ptSelTo, nTintedRow] : cases) {
-        bFocus ? GiveFocus(view) : TakeFocus(view);
-        view.m_ptCaret = ptSelTo;
-        view.RefreshCaret();
-        view.SetSelectionRange(ptSelFrom, ptSelTo);
-        const QImage image = Render(view);
+        bFocus ? GiveFocus(tinted) : TakeFocus(tinted);
+        tinted.m_ptCaret = ptSelTo;
+        tinted.RefreshCaret();
+        tinted.SetSelectionRange(ptSelFrom, ptSelTo);
+        const QImage tintImage = Render(tinted);
         for (int nRow = 0; nRow < 4; ++nRow) {
-            EXPECT_EQ(view.IsCurrentLineTinted(nRow), nRow == nTintedRow) << nRow;
+            EXPECT_EQ(tinted.IsCurrentLineTinted(nRow), nRow == nTintedRow) << nRow;
             const QColor crWant = nRow == nTintedRow ? crTint : crBase;
-            EXPECT_EQ(CellBackground(image, CellRect(view, 1, nRow)), crWant) << nRow;
-            EXPECT_TRUE(IsFilled(image, CellRect(view, 20, nRow), crWant)) << nRow;
+            EXPECT_EQ(CellBackground(tintImage, CellRect(tinted, 1, nRow)), crWant) << nRow;
+            EXPECT_TRUE(IsFilled(tintImage, CellRect(tinted, 20, nRow), crWant)) << nRow;
         }
     }
-    const QImage image = Render(view);
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 1, 0), view.GetColorValue(CI_ATTRATOM)));
-    EXPECT_TRUE(HasGlyphPixelsOf(image, CellRect(view, 11, 0), view.GetColorValue(CI_STRING)));
+    const QImage tintImage = Render(tinted);
+    EXPECT_TRUE(
+        HasGlyphPixelsOf(tintImage, CellRect(tinted, 1, 0), tinted.GetColorValue(CI_ATTRATOM)));
+    EXPECT_TRUE(
+        HasGlyphPixelsOf(tintImage, CellRect(tinted, 11, 0), tinted.GetColorValue(CI_STRING)));
     QApplication::processEvents();
-    view.m_rcPendingPaint = QRect();
-    view.PlaceCaret({0, 3});
-    const int w = view.viewport()->width(), h = view.GetLineHeight();
-    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 0, w, h)));
-    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 3 * h, w, h)));
+    tinted.m_rcPendingPaint = QRect();
+    tinted.PlaceCaret({0, 3});
+    const int cxWide = tinted.viewport()->width(), cy = tinted.GetLineHeight();
+    EXPECT_TRUE(tinted.m_rcPendingPaint.contains(QRect(0, 0, cxWide, cy)));
+    EXPECT_TRUE(tinted.m_rcPendingPaint.contains(QRect(0, 3 * cy, cxWide, cy)));
 }
 
 } // namespace

@@ -207,7 +207,6 @@ TEST(TextViewClipboard, CopyGivesLfLineEndsAndWindows1252AndPasteTakesCrLfLineEn
     pClipboard->setText(QStringLiteral("before"));
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_COPY));
     Press(fx.view, Qt::Key_C, Qt::ControlModifier);
-    fx.view.CopySelection();
     EXPECT_FALSE(fx.view.PutTextOnClipboard(""));
     EXPECT_EQ(pClipboard->text(), QStringLiteral("before"));
     TGoldenFixture<CProbeView> sel("ab[cd\nef\n\xE9g]|h");
@@ -419,7 +418,7 @@ void RunSteps(CTextView& view, std::initializer_list<MouseStep> steps) {
 constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
 constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 
-TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftDragsCtrlAndDoubleClicksSelect) {
+TEST(TextViewMouse, ClicksDragsAndMarginClicksSelectCharactersWordsAndLines) {
     CMouseFixture fx("a|bcdef\nghijkl");
     CMouseView& view = fx.view;
     RunSteps(fx.view, {{kTestClick, 2, 0, kNone, "ab|cdef\nghijkl"},
@@ -470,9 +469,6 @@ TEST(TextViewMouse, ClicksLandOnTheNearerBoundaryAndShiftDragsCtrlAndDoubleClick
     words.view.OnLButtonDblClk(Qt::NoModifier, Cell(words.view, 9, 0));
     EXPECT_FALSE(words.view.m_bSelectWords);
     RunSteps(words.view, {{kUp, 1, 0, kNone, "f|oo bar baz qux"}});
-}
-
-TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCharacters) {
     for (const bool bNumbers : {false, true}) {
         SCOPED_TRACE(bNumbers ? "line numbers" : "margin");
         CMouseFixture fx("line 0\nline 1\nline 2\nline 3");
@@ -496,48 +492,7 @@ TEST(TextViewMouse, MarginClicksSelectWholeLinesAndDraggingIntoTheTextGoesOnByCh
     }
 }
 
-TEST(TextViewMouse, TheAutoScrollTimerScrollsOneOrThreeLinesAndExtendsTheSelection) {
-    auto pBuffer = MakeNumberedBuffer(100);
-    pBuffer->AppendToLine(50, std::string(60, 'w'));
-    CMouseView view;
-    SetUpView(view, pBuffer.get(), 20, 10);
-    const int h = view.GetLineHeight(), nBottom = view.viewport()->height();
-    const int x = Cell(view, 4, 0).x(), y = Cell(view, 0, 5).y();
-    view.ScrollToTopLine(40, true);
-    RunSteps(view, {{kDown, 2, 1}});
-    const std::pair<QPoint, const char*> ticks[] = {
-        {Cell(view, 4, 4), "caret 2,41 top 40"},
-        {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
-        {{x, nBottom + h}, "caret 4,55 sel 2,41-4,55 top 44"},
-        {{x, nBottom + h - 1}, "caret 4,55 sel 2,41-4,55 top 45"},
-        {{x, -1}, "caret 4,44 sel 2,41-4,44 top 44"},
-        {{x, -h}, "caret 4,42 sel 2,41-4,42 top 43"},
-        {{x, -h - 1}, "caret 4,39 sel 4,39-2,41 top 40"},
-        {{view.viewport()->width(), y}, "caret 7,45 sel 2,41-7,45 top 40 left 1"},
-        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
-        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
-    };
-    for (const auto& [ptMouse, pszWhere] : ticks) {
-        view.OnTimer(ptMouse);
-        EXPECT_EQ(Where(view), pszWhere) << ptMouse.x() << "," << ptMouse.y();
-        EXPECT_EQ(view.verticalScrollBar()->value(), view.GetFirstVisibleLine());
-    }
-    view.ScrollToTopLine(1, true);
-    view.OnTimer(QPoint(x, -5 * h));
-    EXPECT_EQ(view.GetFirstVisibleLine(), 0);
-    RunSteps(view, {{kUp, 2, 2}});
-    EXPECT_FALSE(view.IsAutoScrollTimerActive());
-    auto pWords = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
-    view.AttachBuffer(pWords.get());
-    ShowWithCells(view, 20, 2);
-    RunSteps(view, {{kDown, 7, 0, kCtrl, "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta"}});
-    view.OnTimer(QPoint(Cell(view, 3, 0).x(), view.viewport()->height()));
-    EXPECT_EQ(Where(view), "caret 3,3 sel 7,0-3,3 top 1");
-    RunSteps(view, {{kUp, 3, 1}});
-    view.DetachBuffer();
-}
-
-TEST(TextViewMouse, APressInTheSelectionPlacesTheCaretOrDragsAndTheContextMenuRoutesItsCommand) {
+TEST(TextViewMouse, APressInTheSelectionDragsTheTimerScrollsAndTheContextMenuRoutes) {
     CMouseFixture fx("a[bcde]|f ghijkl");
     RunSteps(fx.view, {{kDown, 3, 0, kNone, "a[bcde]|f ghijkl"}});
     EXPECT_TRUE(fx.view.m_bDragPending);
@@ -587,6 +542,45 @@ TEST(TextViewMouse, APressInTheSelectionPlacesTheCaretOrDragsAndTheContextMenuRo
     menu.view.OnContextMenu(ptScreen);
     EXPECT_NE(menu.view.m_strMenu.find("&Copy\tCtrl+C|"), std::string::npos); // with a selection
     EXPECT_EQ(menu.view.m_arrRouted.size(), 2u);
+    // The auto-scroll timer scrolls one or three lines and extends the selection.
+    auto pBuffer = MakeNumberedBuffer(100);
+    pBuffer->AppendToLine(50, std::string(60, 'w'));
+    CMouseView view;
+    SetUpView(view, pBuffer.get(), 20, 10);
+    const int h = view.GetLineHeight(), nBottom = view.viewport()->height();
+    const int x = Cell(view, 4, 0).x(), y = Cell(view, 0, 5).y();
+    view.ScrollToTopLine(40, true);
+    RunSteps(view, {{kDown, 2, 1}});
+    const std::pair<QPoint, const char*> ticks[] = {
+        {Cell(view, 4, 4), "caret 2,41 top 40"},
+        {{x, nBottom}, "caret 4,51 sel 2,41-4,51 top 41"},
+        {{x, nBottom + h}, "caret 4,55 sel 2,41-4,55 top 44"},
+        {{x, nBottom + h - 1}, "caret 4,55 sel 2,41-4,55 top 45"},
+        {{x, -1}, "caret 4,44 sel 2,41-4,44 top 44"},
+        {{x, -h}, "caret 4,42 sel 2,41-4,42 top 43"},
+        {{x, -h - 1}, "caret 4,39 sel 4,39-2,41 top 40"},
+        {{view.viewport()->width(), y}, "caret 7,45 sel 2,41-7,45 top 40 left 1"},
+        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
+        {{-1, y}, "caret 0,45 sel 2,41-0,45 top 40"},
+    };
+    for (const auto& [ptMouse, pszWhere] : ticks) {
+        view.OnTimer(ptMouse);
+        EXPECT_EQ(Where(view), pszWhere) << ptMouse.x() << "," << ptMouse.y();
+        EXPECT_EQ(view.verticalScrollBar()->value(), view.GetFirstVisibleLine());
+    }
+    view.ScrollToTopLine(1, true);
+    view.OnTimer(QPoint(x, -5 * h));
+    EXPECT_EQ(view.GetFirstVisibleLine(), 0);
+    RunSteps(view, {{kUp, 2, 2}});
+    EXPECT_FALSE(view.IsAutoScrollTimerActive());
+    auto pWords = MakeBuffer({"alpha beta", "gamma delta", "epsilon zeta", "eta theta"});
+    view.AttachBuffer(pWords.get());
+    ShowWithCells(view, 20, 2);
+    RunSteps(view, {{kDown, 7, 0, kCtrl, "alpha [beta]|\ngamma delta\nepsilon zeta\neta theta"}});
+    view.OnTimer(QPoint(Cell(view, 3, 0).x(), view.viewport()->height()));
+    EXPECT_EQ(Where(view), "caret 3,3 sel 7,0-3,3 top 1");
+    RunSteps(view, {{kUp, 3, 1}});
+    view.DetachBuffer();
 }
 
 } // namespace

@@ -47,7 +47,7 @@ std::string Caches(CProbeView& view) {
     return out + " max " + std::to_string(view.GetMaxLineColumns());
 }
 
-TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineInTheDocumentFont) {
+TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineAndClientPointsMapToPositions) {
     CProbeView view;
     EXPECT_EQ(view.GetLineText(0), nullptr);
     EXPECT_EQ(view.GetLineFlags(0), 0u);
@@ -78,36 +78,33 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineInTheDocumentFont) {
     const QFontMetrics metrics(plain.GetStyleFont(false, false).Font());
     EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
               metrics.horizontalAdvance(QLatin1Char('W')));
-}
-
-TEST(TextViewMetrics, ClientPointsMapToTextPositionsAndVisibleCountsAreWholeCells) {
     CShownView fx(MakeBuffer({"abcdef", "a\tb", "", "last line"}), 20, 10);
-    CProbeView& view = fx.view;
-    const int cx = view.GetCharWidth(), cy = view.GetLineHeight(), m = view.GetMarginWidth();
+    CProbeView& shown = fx.view;
+    const int cx = shown.GetCharWidth(), cy = shown.GetLineHeight(), m = shown.GetMarginWidth();
     const std::pair<QPoint, TextPos> points[] = {
         {{3, cy + 2}, {0, 1}},          {{m + 2 * cx, 9 * cy}, {2, 3}},
         {{m + 15 * cx, 0}, {6, 0}},     {{m + 15 * cx, 2 * cy}, {0, 2}},
         {{m + 3 * cx + 1, cy}, {1, 1}}, {{m + 4 * cx, cy}, {2, 1}}};
     for (const auto& [pt, ptText] : points)
-        EXPECT_EQ(view.ClientToTextPos(pt), ptText) << pt.x() << "," << pt.y();
-    EXPECT_EQ(view.TextPosToClient({2, 1}), QPoint(m + 4 * cx, cy));
-    view.ScrollToTopLine(2, true);
-    view.ScrollToColumn(3, true);
-    EXPECT_EQ(view.TextPosToClient({0, 1}), QPoint(m - 3 * cx, -cy));
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m, 0)), (TextPos{0, 2}));
-    EXPECT_EQ(view.ClientToTextPos(QPoint(m, cy)), (TextPos{3, 3}));
-    EXPECT_EQ(view.CharToColumn(1, 2), 4);
-    EXPECT_EQ(view.ColumnToChar(1, 3), 2);
+        EXPECT_EQ(shown.ClientToTextPos(pt), ptText) << pt.x() << "," << pt.y();
+    EXPECT_EQ(shown.TextPosToClient({2, 1}), QPoint(m + 4 * cx, cy));
+    shown.ScrollToTopLine(2, true);
+    shown.ScrollToColumn(3, true);
+    EXPECT_EQ(shown.TextPosToClient({0, 1}), QPoint(m - 3 * cx, -cy));
+    EXPECT_EQ(shown.ClientToTextPos(QPoint(m, 0)), (TextPos{0, 2}));
+    EXPECT_EQ(shown.ClientToTextPos(QPoint(m, cy)), (TextPos{3, 3}));
+    EXPECT_EQ(shown.CharToColumn(1, 2), 4);
+    EXPECT_EQ(shown.ColumnToChar(1, 3), 2);
     for (const auto& [grow, nColumns, nLines] : {std::tuple{QSize(0, 0), 20, 10},
                                                  {QSize(cx - 1, cy - 1), 20, 10},
                                                  {QSize(1, 1), 21, 11}}) {
-        view.resize(view.size() + grow);
-        EXPECT_EQ(view.GetVisibleColumnCount(), nColumns);
-        EXPECT_EQ(view.GetVisibleLineCount(), nLines);
+        shown.resize(shown.size() + grow);
+        EXPECT_EQ(shown.GetVisibleColumnCount(), nColumns);
+        EXPECT_EQ(shown.GetVisibleLineCount(), nLines);
     }
 }
 
-TEST(TextViewMetrics, TheCachesFollowEditsAndResets) {
+TEST(TextViewMetrics, TheCachesFollowEditsAndResetsAndAnUnchangedEndStateKeepsLaterLines) {
     CCountingView view;
     auto pEdited = MakeBuffer({"aa", "bbb", "c", "dddd", "e"});
     view.AttachBuffer(pEdited.get());
@@ -134,7 +131,6 @@ TEST(TextViewMetrics, TheCachesFollowEditsAndResets) {
     EXPECT_EQ(std::tuple(view.m_LineStates.Exists(), view.m_LineColumns.Exists(),
                          view.m_nMaxLineColumns, view.m_cyLine, view.m_nStickyColumn),
               std::tuple(false, false, -1, -1, -1));
-    EXPECT_EQ(view.GetTabWidth(), 4);
     EXPECT_EQ(view.GetBuffer(), pLines.get());
     view.DetachBuffer();
     auto pPlain = MakeBuffer({"one", "", "three"});
@@ -145,31 +141,29 @@ TEST(TextViewMetrics, TheCachesFollowEditsAndResets) {
     EXPECT_EQ(plain.GetLineEndState(2), 0u);
     EXPECT_EQ(plain.m_LineStates.ComputedCount(), 3);
     EXPECT_EQ(Caches(plain), "states 0 0 0 widths 3 0 5 max 5");
-}
-
-TEST(TextViewMetrics, ALineThatStillEndsInItsOldStateKeepsTheLinesAfterIt) {
-    std::vector<std::string> lines(30, "    mat_width 480");
-    lines[0] = "mat_title \"open \\";
-    lines[1] = "still the string\"";
-    auto pBuffer = MakeBuffer(lines);
-    CProbeSampleView view;
-    view.SetDocumentBuffer(pBuffer.get());
-    view.OnInitialUpdate();
-    EXPECT_NE(view.GetLineEndState(0), 0u);
-    EXPECT_EQ(view.GetLineEndState(1), 0u);
-    ShowWithCells(view, 40, 20);
-    view.GetLineEndState(29);
+    // A Zarn line that still ends in its old state keeps the lines after it.
+    std::vector<std::string> zarnLines(30, "    mat_width 480");
+    zarnLines[0] = "mat_title \"open \\";
+    zarnLines[1] = "still the string\"";
+    auto pZarn = MakeBuffer(zarnLines);
+    CProbeSampleView zarn;
+    zarn.SetDocumentBuffer(pZarn.get());
+    zarn.OnInitialUpdate();
+    EXPECT_NE(zarn.GetLineEndState(0), 0u);
+    EXPECT_EQ(zarn.GetLineEndState(1), 0u);
+    ShowWithCells(zarn, 40, 20);
+    zarn.GetLineEndState(29);
     QApplication::processEvents();
-    const int w = view.viewport()->width(), h = view.GetLineHeight();
-    view.m_rcPendingPaint = QRect();
-    BufferInsert(*pBuffer, 5, 4, "x");
-    EXPECT_EQ(view.m_LineStates.ComputedCount(), 30);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 5 * h, w, h));
-    view.m_rcPendingPaint = QRect();
-    BufferInsert(*pBuffer, 7, pBuffer->GetLineLength(7), " \"open \\");
-    EXPECT_EQ(view.m_LineStates.ComputedCount(), 7);
-    EXPECT_EQ(view.m_rcPendingPaint, QRect(0, 7 * h, w, 13 * h));
-    EXPECT_NE(view.GetLineEndState(7), 0u);
+    const int w = zarn.viewport()->width(), h = zarn.GetLineHeight();
+    zarn.m_rcPendingPaint = QRect();
+    BufferInsert(*pZarn, 5, 4, "x");
+    EXPECT_EQ(zarn.m_LineStates.ComputedCount(), 30);
+    EXPECT_EQ(zarn.m_rcPendingPaint, QRect(0, 5 * h, w, h));
+    zarn.m_rcPendingPaint = QRect();
+    BufferInsert(*pZarn, 7, pZarn->GetLineLength(7), " \"open \\");
+    EXPECT_EQ(zarn.m_LineStates.ComputedCount(), 7);
+    EXPECT_EQ(zarn.m_rcPendingPaint, QRect(0, 7 * h, w, 13 * h));
+    EXPECT_NE(zarn.GetLineEndState(7), 0u);
 }
 
 // Words, blanks and tabs; with bBreaks now and then a line break.
@@ -233,7 +227,7 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
     }
 }
 
-TEST(TextViewUpdates, EditsMoveCaretSelectionAnchorAndWindowWithTheText) {
+TEST(TextViewUpdates, EditsMoveCaretSelectionAndWindowAndTheCursorShowsWhatAClickDoes) {
     CShownView fx(MakeNumberedBuffer(60));
     CProbeView& view = fx.view;
     view.ScrollToTopLine(30, true);
@@ -287,48 +281,41 @@ TEST(TextViewUpdates, EditsMoveCaretSelectionAnchorAndWindowWithTheText) {
     }
     BufferInsert(*pOther, 0, 0, "\r\n");
     EXPECT_EQ(pOther->GetLineCount(), 4);
-}
-
-TEST(TextViewUpdates, SelectionIncludesItsLowEndNotItsHighEndAndTheCursorShowsWhatAClickDoes) {
-    CShownView fx(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
-    CProbeView& view = fx.view;
-    view.SetSelectionRange({4, 3}, {2, 1});
-    EXPECT_EQ(Where(view), "caret 0,0 sel 2,1-4,3 top 0");
+    CShownView five(MakeBuffer({"abcdef", "ghijkl", "line 2", "line 3", "line 4"}), 20, 5);
+    CProbeView& sel = five.view;
+    sel.SetSelectionRange({4, 3}, {2, 1});
+    EXPECT_EQ(Where(sel), "caret 0,0 sel 2,1-4,3 top 0");
     // clang-format off
     const std::tuple<TextPos, bool> points[] = {{{1, 1}, false}, {{2, 1}, true}, {{99, 2}, true},
                                                 {{3, 3}, true}, {{4, 3}, false}, {{0, 4}, false}};
     // clang-format on
-    for (const auto& [pt, bIn] : points) {
-        EXPECT_EQ(view.IsInOrderedSelection(pt), bIn) << pt.x << "," << pt.y;
-        EXPECT_EQ(view.IsPointInSelection(pt), bIn) << pt.x << "," << pt.y;
-    }
-    view.SetSelectionRange({3, 0}, {3, 0});
-    EXPECT_FALSE(view.IsPointInSelection({3, 0}));
-    view.SetSelectionRange({1, 0}, {4, 0});
-    const int m = view.GetMarginWidth(), cx = view.GetCharWidth(), cy = view.GetLineHeight();
+    for (const auto& [pt, bIn] : points)
+        EXPECT_EQ(sel.IsInOrderedSelection(pt), bIn) << pt.x << "," << pt.y;
+    sel.SetSelectionRange({1, 0}, {4, 0});
+    const int mx = sel.GetMarginWidth(), cw = sel.GetCharWidth(), ch = sel.GetLineHeight();
     const std::pair<QPoint, Qt::CursorShape> cursors[] = {
-        {{m - 1, cy + 3}, Qt::BitmapCursor},
-        {{m + 2 * cx + 1, 3}, Qt::ArrowCursor},
-        {{m + 4 * cx + 1, 3}, Qt::IBeamCursor},
-        {{m + 2 * cx + 1, cy + 3}, Qt::IBeamCursor},
-        {{m + 1, 3}, Qt::IBeamCursor}};
+        {{mx - 1, ch + 3}, Qt::BitmapCursor},
+        {{mx + 2 * cw + 1, 3}, Qt::ArrowCursor},
+        {{mx + 4 * cw + 1, 3}, Qt::IBeamCursor},
+        {{mx + 2 * cw + 1, ch + 3}, Qt::IBeamCursor},
+        {{mx + 1, 3}, Qt::IBeamCursor}};
     for (const auto& [pt, shape] : cursors) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(pt), view.viewport()->mapToGlobal(QPointF(pt)),
+        QMouseEvent move(QEvent::MouseMove, QPointF(pt), sel.viewport()->mapToGlobal(QPointF(pt)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &move);
-        EXPECT_EQ(view.viewport()->cursor().shape(), shape) << pt.x() << "," << pt.y();
+        QApplication::sendEvent(sel.viewport(), &move);
+        EXPECT_EQ(sel.viewport()->cursor().shape(), shape) << pt.x() << "," << pt.y();
         if (shape == Qt::BitmapCursor) {
-            EXPECT_EQ(view.viewport()->cursor().hotSpot(), QPoint(12, 0));
+            EXPECT_EQ(sel.viewport()->cursor().hotSpot(), QPoint(12, 0));
         }
     }
-    view.SetSelectionRange({0, 2}, {3, 4});
+    sel.SetSelectionRange({0, 2}, {3, 4});
     QApplication::processEvents();
-    view.m_rcPendingPaint = QRect();
-    GiveFocus(view);
-    EXPECT_FALSE(view.GetCaretRect().isEmpty());
-    EXPECT_TRUE(view.m_rcPendingPaint.contains(QRect(0, 2 * cy, view.viewport()->width(), 3 * cy)));
-    TakeFocus(view);
-    EXPECT_TRUE(view.GetCaretRect().isEmpty());
+    sel.m_rcPendingPaint = QRect();
+    GiveFocus(sel);
+    EXPECT_FALSE(sel.GetCaretRect().isEmpty());
+    EXPECT_TRUE(sel.m_rcPendingPaint.contains(QRect(0, 2 * ch, sel.viewport()->width(), 3 * ch)));
+    TakeFocus(sel);
+    EXPECT_TRUE(sel.GetCaretRect().isEmpty());
 }
 
 // A scroll bar as "value 0-max page P", with " off" when disabled.
@@ -343,7 +330,7 @@ void AppendToLine(CTextBuffer& buffer, int nLine, int nCount) {
     buffer.NotifyViews(nullptr, nullptr, HINT_ONELINE | HINT_WIDTH, nLine);
 }
 
-TEST(TextViewScroll, BarsShowRangeAndPageAndWhenNothingScrollsTheTextGoesBackToItsStart) {
+TEST(TextViewScroll, BarsAndRequestsMoveByLinesAndPagesAndAFittingTextGoesBackToItsStart) {
     CShownView fx(MakeNumberedBuffer(100), 30, 20);
     EXPECT_EQ(BarState(fx.view.verticalScrollBar()), "0 0-80 page 20");
     EXPECT_EQ(BarState(fx.view.horizontalScrollBar()), "0 0-0 page 30 off");
@@ -385,12 +372,10 @@ TEST(TextViewScroll, BarsShowRangeAndPageAndWhenNothingScrollsTheTextGoesBackToI
         if (bWiden)
             view.resize(view.size() - wider);
     }
-}
-
-TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
-    CShownView fx(MakeNumberedBuffer(100), 20, 20);
-    CProbeView& view = fx.view;
-    QScrollBar* pVert = view.verticalScrollBar();
+    // Requests move by lines and by pages with one line of overlap.
+    CShownView req(MakeNumberedBuffer(100), 20, 20);
+    CProbeView& rv = req.view;
+    QScrollBar* pVert = rv.verticalScrollBar();
     constexpr auto kNo = QAbstractSlider::SliderNoAction;
     const std::tuple<int, int, QAbstractSlider::SliderAction, int, int> steps[] = {
         {SB_LINEDOWN, 0, kNo, 1, 1},
@@ -409,28 +394,28 @@ TEST(TextViewScroll, RequestsMoveByLinesAndPagesWithOneLineOfOverlap) {
     };
     for (const auto& [nRequest, nPos, action, nTop, nBar] : steps) {
         if (nRequest >= 0)
-            view.OnVScroll(nRequest, nPos);
+            rv.OnVScroll(nRequest, nPos);
         if (action != kNo)
             pVert->triggerAction(action);
-        EXPECT_EQ(view.GetFirstVisibleLine(), nTop) << nRequest << " " << action;
+        EXPECT_EQ(rv.GetFirstVisibleLine(), nTop) << nRequest << " " << action;
         EXPECT_EQ(pVert->value(), nBar) << nRequest << " " << action;
     }
-    const QImage image = Render(view);
-    const QColor crEmpty = view.GetColorValue(CI_EMPTYAREA);
-    EXPECT_FALSE(IsFilled(image, CellRect(view, 0, 18), crEmpty)); // line 99
-    EXPECT_TRUE(IsFilled(image, CellRect(view, 0, 19).united(CellRect(view, 19, 19)), crEmpty));
-    AppendToLine(*fx.pBuffer, 3, 60);
-    view.OnHScroll(SB_BOTTOM, 0);
-    EXPECT_EQ(view.GetFirstVisibleColumn(), 66 - 20 + 1);
-    view.OnHScroll(SB_THUMBTRACK, 1000);
-    EXPECT_EQ(view.GetFirstVisibleColumn(), 65);
-    view.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(view.GetFirstVisibleColumn(), 0);
-    view.OnVScroll(SB_TOP, 0);
-    QWheelEvent wheel(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+    const QImage rimage = Render(rv);
+    const QColor crRowEmpty = rv.GetColorValue(CI_EMPTYAREA);
+    EXPECT_FALSE(IsFilled(rimage, CellRect(rv, 0, 18), crRowEmpty)); // line 99
+    EXPECT_TRUE(IsFilled(rimage, CellRect(rv, 0, 19).united(CellRect(rv, 19, 19)), crRowEmpty));
+    AppendToLine(*req.pBuffer, 3, 60);
+    rv.OnHScroll(SB_BOTTOM, 0);
+    EXPECT_EQ(rv.GetFirstVisibleColumn(), 66 - 20 + 1);
+    rv.OnHScroll(SB_THUMBTRACK, 1000);
+    EXPECT_EQ(rv.GetFirstVisibleColumn(), 65);
+    rv.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(rv.GetFirstVisibleColumn(), 0);
+    rv.OnVScroll(SB_TOP, 0);
+    QWheelEvent wheel(QPointF(50, 50), rv.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view.viewport(), &wheel);
-    EXPECT_EQ(view.GetFirstVisibleLine(), QApplication::wheelScrollLines());
+    QApplication::sendEvent(rv.viewport(), &wheel);
+    EXPECT_EQ(rv.GetFirstVisibleLine(), QApplication::wheelScrollLines());
     // Keeping the caret in view scrolls just enough; a caret outside is not shown.
     std::vector<std::string> widths;
     for (int i = 0; i < 50; ++i)
