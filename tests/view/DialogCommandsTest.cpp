@@ -1,5 +1,4 @@
-// The commands that run a dialog on a shown view: Find with Find Next and Previous, the last
-// search of each view and the profile values, and Go to Line with its range and its scroll.
+// The commands that run a dialog on a shown view: Find, Find Next and Previous, Go to Line.
 #include "DialogDriver.h"
 #include "GoldenText.h"
 #include "resources/CommandIds.h"

@@ -1,5 +1,4 @@
-// What the view paints: selection cells, empty areas, margin icons, line numbers, the caret
-// line's tint and Zarn colours, read back from the rendered client area pixel by pixel.
+// What the view paints, read back from the rendered client area pixel by pixel.
 #include "ViewTestSupport.h"
 #include "resources/CommandIds.h"
 #include "resources/ZarnResources.h"

@@ -1,5 +1,4 @@
-// The view's keyboard and mouse commands: caret movement, scrolling by lines, Select All,
-// bookmarks, copying, the key table that dispatches them, and selecting with the mouse.
+// The view's keyboard and mouse input: movement, bookmarks, clipboard, keys, mouse selection.
 #include "GoldenText.h"
 #include "resources/CommandIds.h"
 

@@ -1,5 +1,4 @@
-// The text view's metrics, position mapping, per-line caches and scrolling, and its reaction to
-// buffer changes, attaching and resetting, driven on real widgets.
+// The view's metrics, position mapping, per-line caches, buffer updates and scrolling.
 #include "GoldenText.h"
 #include "resources/CommandIds.h"
 #include "view/PaneSplitter.h"

@@ -1,5 +1,4 @@
-// The view's plain helpers against plain models: the search engine, tab mapping, the index of
-// long lines, the margin icon order and the two per-line caches.
+// The view's plain helpers: the search engine, tab mapping, margin icons, the long-line index.
 #include "ViewTestSupport.h"
 #include "buffer/TextLine.h"
 #include "language/ColorBlock.h"
