@@ -8,9 +8,19 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QTest>
-#include <QTimer>
+
+namespace {
+
+// The settings a test may change: each test starts from none, and leaves none behind.
+void ClearSettings() {
+    for (const char* pszGroup : {"Recent File List", "Editor"})
+        QSettings().remove(QString::fromLatin1(pszGroup));
+}
+
+} // namespace
 
 QString Describe(const FileDialogRequest& request) {
     QString str = request.bSave ? "save " : "open ";
@@ -19,23 +29,30 @@ QString Describe(const FileDialogRequest& request) {
     return request.strCaption.isEmpty() ? str : str + " '" + request.strCaption + "'";
 }
 
+void Press(QWidget* pWidget, const char* pszKeys) {
+    for (const QString& strKey : QString::fromLatin1(pszKeys).split(u' ')) {
+        const QKeySequence keys = QKeySequence::fromString(strKey);
+        EXPECT_EQ(keys.count(), 1) << strKey.toStdString();
+        const QKeyCombination key = keys[0];
+        QTest::keyClick(pWidget, key.key(), key.keyboardModifiers());
+    }
+}
+
 void CAppTest::SetUp() {
-    ASSERT_TRUE(m_dir.isValid());
-    ASSERT_TRUE(m_recoveryDir.isValid());
+    ASSERT_TRUE(m_dir.isValid() && m_recoveryDir.isValid());
     m_strRecoveryRoot = m_recoveryDir.path();
     // Closing the test's main window must not end the test program's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
     QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
-    QSettings().remove(QStringLiteral("Recent File List"));
+    ClearSettings();
     SetMessageBoxHandler([this](const QString& strText, QMessageBox::StandardButtons buttons) {
         m_listMessages.push_back(strText);
-        if (!m_answers.empty()) {
-            const QMessageBox::StandardButton answer = m_answers.front();
-            m_answers.pop_front();
-            return answer;
-        }
-        return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
+        if (m_answers.empty())
+            return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
+        const QMessageBox::StandardButton answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
     });
     SetFileDialogHandler([this](const FileDialogRequest& request) {
         m_listFileRequests.push_back(request);
@@ -56,6 +73,7 @@ void CAppTest::TearDown() {
     StopApp();
     SetMessageBoxHandler({});
     SetFileDialogHandler({});
+    ClearSettings();
 }
 
 void CAppTest::StartApp(const QStringList& listFiles) {
@@ -70,6 +88,13 @@ void CAppTest::StartApp(const QStringList& listFiles) {
 void CAppTest::StopApp() {
     m_pApp.reset();
     FlushDeletes();
+}
+
+std::string CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
+    std::string str;
+    for (const unsigned nId : ids)
+        str += IsEnabled(nId) ? '1' : '0';
+    return str;
 }
 
 QString CAppTest::UpdatedPane(unsigned nId) {
@@ -142,9 +167,7 @@ QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) con
 
 QByteArray CAppTest::ReadFile(const QString& strPath) {
     QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
@@ -157,11 +180,16 @@ QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
     return lines;
 }
 
-QStringList CAppTest::MenuTexts(QMenu* pMenu) {
+QStringList CAppTest::MenuTexts(QWidget* pMenu) {
     QStringList texts;
     for (QAction* pAction : pMenu->actions())
         texts.append(pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
     return texts;
+}
+
+QMenu* CAppTest::MenuAt(int nIndex) {
+    const QList<QAction*> menus = MainFrame().menuBar()->actions();
+    return menus.at(nIndex < 0 ? menus.size() + nIndex : nIndex)->menu();
 }
 
 QString CAppTest::DocState(CSampleDoc* pDoc) const {

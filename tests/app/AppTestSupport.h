@@ -1,6 +1,5 @@
-// Helpers of the application shell's tests: an application started up for one test, its
-// message boxes and file dialogs answered in place of a person, modal dialogs driven, and
-// files in a temporary directory.
+// Helpers of the application tests: an application started for one test, its message boxes
+// and file dialogs answered in place of a person, modal dialogs driven, and temporary files.
 #pragma once
 
 #include "app/ChildFrame.h"
@@ -17,11 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include <QByteArray>
 #include <QMessageBox>
 #include <QPointer>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -31,16 +27,16 @@ class QMenu;
 
 // A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX ['CAPTION']".
 QString Describe(const FileDialogRequest& request);
+// Clicks keys given by name, separated by spaces ("Down Ctrl+S F6"), on pWidget.
+void Press(QWidget* pWidget, const char* pszKeys);
 
 class CAppTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts an application as the program does, with these files on its command line; its
-    // recovery files are kept under m_strRecoveryRoot, the test's own.
+    // Starts an application as the program does; its recovery files go under m_strRecoveryRoot.
     void StartApp(const QStringList& listFiles = {});
-    // Takes the application down (its windows and documents) without asking anything.
     void StopApp();
 
     CSampleApp& App() { return *m_pApp; }
@@ -52,44 +48,41 @@ protected:
     QAction* Action(unsigned nId) { return MainFrame().GetCommandAction(nId); }
     bool IsEnabled(unsigned nId) { return MainFrame().QueryCommandUI(nId).IsEnabled(); }
     int CheckOf(unsigned nId) { return MainFrame().QueryCommandUI(nId).GetCheck(); }
+    // "1" for each of these commands that is enabled, "0" for each that is not.
+    std::string EnabledOf(std::initializer_list<unsigned> ids);
     // A status-bar pane's text after the idle update has run.
     QString UpdatedPane(unsigned nId);
     // Runs a command as its menu item would, then lets the closed windows go.
     void Execute(unsigned nId);
 
-    // The next message boxes are answered with these buttons, in turn; once they are used up,
-    // with OK (or Cancel where there is no OK). Every text shown is kept in m_listMessages.
+    // The next message boxes get these answers, then OK (or Cancel where there is no OK);
+    // every text shown is kept in m_listMessages.
     void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers);
-    // The next file dialogs are answered with these paths; then with "" (cancelled). Every
-    // request is kept in m_listFileRequests.
+    // The next file dialogs get these paths, then "" (cancelled); requests go to
+    // m_listFileRequests.
     void AnswerFileDialogs(std::vector<QString> answers);
-    // The next modal dialog that opens is handed to fnDrive, which must close it. A dialog
-    // that never opens fails the test.
+    // The next modal dialog is handed to fnDrive, which must close it; one that never opens
+    // fails the test.
     void DriveNextModalDialog(std::function<void(QWidget*)> fnDrive);
-
-    // Asks the main window to close, once, as soon as the Output pane shows strText; the
-    // answer tells whether it was asked.
+    // Asks the main window to close, once, as soon as the Output pane shows strText.
     std::shared_ptr<bool> CloseMainWindowWhenOutputShows(const QString& strText);
 
-    // Deletes what was closed (windows, documents), as the event loop would.
+    // Deletes closed windows and documents, as the event loop would.
     static void FlushDeletes();
-    // Processes pending events, deleted objects included.
     static void ProcessEvents();
 
-    // Files in the test's own temporary directory.
     QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
     QString WriteFile(const QString& strName, const QByteArray& bytes) const;
     static QByteArray ReadFile(const QString& strPath);
 
-    // The lines of a document's buffer.
     static QStringList LinesOf(CSampleDoc* pDoc);
-    // A document in one line, "TITLE[*] path=P file=F gid=G idx=I", the test's directory
-    // written as "~".
+    // "TITLE[*] path=P file=F gid=G idx=I", the test's directory written as "~".
     QString DocState(CSampleDoc* pDoc) const;
-    // The main window in one line: "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
+    // "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
     QString Windows();
-    // The texts of a menu's items, "-" for a separator.
-    static QStringList MenuTexts(QMenu* pMenu);
+    // The texts of a menu's or the menu bar's items, "-" for a separator.
+    static QStringList MenuTexts(QWidget* pMenu);
+    QMenu* MenuAt(int nIndex); // from the end when negative
 
     std::unique_ptr<CSampleApp> m_pApp;
     QTemporaryDir m_dir;

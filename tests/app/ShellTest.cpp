@@ -1,4 +1,5 @@
-// The application shell: start-up, commands and their route, documents, windows and bars.
+// The application shell: start-up, commands and their route, documents, windows, bars, and
+// the View menu's settings (line numbers, zoom, font) kept between runs.
 #include "app/DialogDockBar.h"
 #include "app/NumberEdit.h"
 #include "app/OutputEdit.h"
@@ -11,16 +12,15 @@
 #include "resources/StringTable.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolbridge/ToolRunner.h"
+#include "view/FontZoom.h"
 #include "view/PaneSplitter.h"
 
-#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QDialog>
-#include <QKeyEvent>
-#include <QLabel>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -31,6 +31,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -43,30 +44,15 @@ void CollectIds(std::span<const MenuItem> items, std::vector<unsigned>& ids) {
     }
 }
 
-QStringList MenuTitles(QMenuBar* pMenuBar) {
-    QStringList titles;
-    for (QAction* pAction : pMenuBar->actions())
-        titles.append(pAction->text());
-    return titles;
-}
-
 class ShellTest : public CAppTest {
 protected:
-    // A file of nLines lines, each nWidth characters wide, opened in a window.
-    CSampleDoc* OpenLongFile(int nLines, int nWidth) {
-        QByteArray bytes;
-        for (int i = 0; i < nLines; ++i)
-            bytes += QByteArray(nWidth, 'a' + static_cast<char>(i % 26)) + "\r\n";
-        return App().OpenDocumentFile(WriteFile("long.zarn", bytes));
-    }
-
     CSampleView* Pane(int nRow, int nCol) {
         return qobject_cast<CSampleView*>(ActiveFrame()->GetSplitter()->GetPane(nRow, nCol));
     }
 
-    // Drags the divider after pane nIndex of pSplitter by delta, as the mouse does.
-    static void DragDivider(QSplitter* pSplitter, int nIndex, QPoint delta) {
-        QSplitterHandle* pHandle = pSplitter->handle(nIndex + 1);
+    // Drags the first divider of pSplitter by delta, as the mouse does.
+    static void DragDivider(QSplitter* pSplitter, QPoint delta) {
+        QSplitterHandle* pHandle = pSplitter->handle(1);
         ASSERT_NE(pHandle, nullptr);
         const QPoint ptStart = pHandle->rect().center();
         QTest::mousePress(pHandle, Qt::LeftButton, Qt::NoModifier, ptStart);
@@ -85,27 +71,34 @@ protected:
         });
     }
 
-    // The title of the next modal dialog, closed with Cancel; pLabel's text if it has one.
-    void NoteNextDialog(QString& strTitle, const char* pszLabel = "") {
-        DriveNextModalDialog([&strTitle, pszLabel](QWidget* pDialog) {
+    // The title of the next modal dialog, which is cancelled.
+    void NoteNextDialog(QString& strTitle) {
+        DriveNextModalDialog([&strTitle](QWidget* pDialog) {
             strTitle = pDialog->windowTitle();
-            if (const auto* pLabel = pDialog->findChild<QLabel*>(pszLabel))
-                strTitle += " / " + pLabel->text();
             static_cast<QDialog*>(pDialog)->reject();
         });
     }
-    // "1" for each of these commands that is enabled, "0" for each that is not.
-    std::string EnabledOf(std::initializer_list<unsigned> ids) {
-        std::string str;
-        for (const unsigned nId : ids)
-            str += IsEnabled(nId) ? '1' : '0';
-        return str;
+
+    std::vector<CSampleView*> AllViews() {
+        std::vector<CSampleView*> views;
+        for (CSampleDoc* pDoc : Docs().GetDocuments())
+            views.insert(views.end(), pDoc->GetViews().begin(), pDoc->GetViews().end());
+        return views;
+    }
+    static int PointsOf(CSampleView* pView) {
+        return FontPointSize(ZoomFont(pView->GetBaseFont(), pView->GetZoomSteps(), ScreenDpi()),
+                             ScreenDpi());
+    }
+    static void Wheel(CSampleView* pView, int nDelta, Qt::KeyboardModifiers keys) {
+        const QPointF pt(50, 20);
+        QWheelEvent wheel(pt, pView->viewport()->mapToGlobal(pt), QPoint(), QPoint(0, nDelta),
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pView->viewport(), &wheel);
     }
 
     QString m_strShownFileName;
 };
 
-// Before any document only the commands that need none are enabled, and the panes are blank.
 TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsWithMenu128) {
     m_pApp = std::make_unique<CSampleApp>();
     m_pApp->SetRecoveryRoot(m_strRecoveryRoot);
@@ -115,22 +108,18 @@ TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsWithMenu128) {
     EXPECT_EQ(App().GetPendingGid() + App().GetPendingIdxPath(), "");
     EXPECT_EQ(AfxGetApp(), m_pApp.get());
     EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
-    EXPECT_TRUE(MainFrame().isVisible() && MainFrame().GetMdiArea()->subWindowList().isEmpty());
-    EXPECT_EQ(MenuTitles(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About");
-    ASSERT_NE(MainFrame().GetOutputBar(), nullptr);
-    EXPECT_TRUE(MainFrame().GetToolBar()->isVisible() && MainFrame().statusBar()->isVisible() &&
-                MainFrame().GetOutputBar()->isVisible());
+    EXPECT_EQ(MenuTexts(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
+    EXPECT_TRUE(MainFrame().isVisible() && MainFrame().GetToolBar()->isVisible() &&
+                MainFrame().statusBar()->isVisible() && MainFrame().GetOutputBar()->isVisible());
     EXPECT_EQ(MainFrame().GetOutputBar()->GetDockArea(), Qt::BottomDockWidgetArea);
     EXPECT_EQ(QStringList({MainFrame().GetPaneText(0), UpdatedPane(ID_INDICATOR_POSITION),
                            MainFrame().GetPaneText(ID_INDICATOR_GID)}),
               QStringList({"Ready", "", ""}));
-    for (const auto& [nId, bEnabled] : {std::pair{ID_EDIT_CUT, false},
-                                        {ID_FILE_SAVE, false},
-                                        {ID_FILE_NEW, true},
-                                        {ID_APP_ABOUT, true},
-                                        {ID_FILE_MRU_FIRST, false}})
-        EXPECT_EQ(Action(nId)->isEnabled(), bEnabled) << nId;
+    std::string strEnabled;
+    for (const unsigned nId :
+         {ID_EDIT_CUT, ID_FILE_SAVE, ID_FILE_NEW, ID_APP_ABOUT, ID_FILE_MRU_FIRST})
+        strEnabled += Action(nId)->isEnabled() ? '1' : '0';
+    EXPECT_EQ(strEnabled, "00110");
     EXPECT_EQ(Action(ID_FILE_MRU_FIRST)->text(), "Recent File");
     EXPECT_TRUE(Action(ID_FILE_MRU_FIRST)->isVisible());
     EXPECT_FALSE(Action(ID_FILE_MRU_FIRST + 1)->isVisible());
@@ -140,25 +129,18 @@ TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsWithMenu128) {
 }
 
 TEST_F(ShellTest, FilesOnTheCommandLineOpenMaximisedUnderMenu129TheLastOneActive) {
-    const QString strFirst = WriteFile("first.zarn", "a\r\n");
-    StartApp({strFirst, WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n")});
+    StartApp({WriteFile("first.zarn", "a\r\n"),
+              WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n")});
     EXPECT_EQ(Windows(), "Zarn Editor - form.zarn | form.zarn | menu 129 | 2 docs");
     EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
-    CSampleDoc* pDoc = ActiveDoc();
-    ASSERT_NE(pDoc, nullptr);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "uni_start_stream", ""}));
-    EXPECT_EQ(DocState(pDoc), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx=");
+    EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({"; GID 1001", "uni_start_stream", ""}));
+    EXPECT_EQ(DocState(ActiveDoc()), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx=");
     EXPECT_TRUE(ActiveFrame()->isMaximized());
-    EXPECT_EQ(MenuTitles(MainFrame().menuBar()),
+    EXPECT_EQ(MenuTexts(MainFrame().menuBar()),
               QStringList({"&File", "&Edit", "&View", "Z&arn", "&Window", "&Help"}));
-    // One pane, showing the document's buffer in the document's font.
-    CSampleView* pView = ActiveView();
-    ASSERT_NE(pView, nullptr);
     EXPECT_EQ(ActiveFrame()->GetSplitter()->GetRowCount(), 1);
     EXPECT_EQ(ActiveFrame()->GetSplitter()->GetColumnCount(), 1);
-    EXPECT_EQ(pView->GetBuffer(), &pDoc->GetTextBuffer());
-    EXPECT_EQ(pView->GetBaseFont().strFaceName, "Courier New");
-    EXPECT_EQ(pView->GetBaseFont().nHeight, 17);
+    EXPECT_EQ(ActiveView()->GetBuffer(), &ActiveDoc()->GetTextBuffer());
 }
 
 // Missing, folder, fifo, unreadable: reported; a file that does not exist yet opens empty.
@@ -180,7 +162,6 @@ TEST_F(ShellTest, FilesThatCannotBeOpenedAreReportedAndTheOthersStillOpen) {
     EXPECT_EQ(m_listMessages, expected);
     ASSERT_EQ(Docs().GetDocuments().size(), ::geteuid() != 0 ? 2u : 3u);
     EXPECT_EQ(Docs().GetDocuments().front()->GetTitle(), "good.zarn");
-    EXPECT_TRUE(MainFrame().isVisible());
     CSampleDoc* pDoc = ActiveDoc();
     EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
     EXPECT_EQ(DocState(pDoc), "new.zarn path=~/new.zarn file= gid= idx=");
@@ -196,47 +177,41 @@ TEST_F(ShellTest, FilesThatCannotBeOpenedAreReportedAndTheOthersStillOpen) {
 
 TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts) {
     StartApp();
-    std::vector<unsigned> ids;
+    std::vector<unsigned> ids, docMenuIds;
     CollectIds(GetMenu(IDR_MAINFRAME), ids);
-    CollectIds(GetMenu(IDR_ZARNTYPE), ids);
+    CollectIds(GetMenu(IDR_ZARNTYPE), docMenuIds);
+    ids.insert(ids.end(), docMenuIds.begin(), docMenuIds.end());
     for (const KeyBinding& binding : GetMainKeyTable())
         ids.push_back(binding.nCommand);
     for (const unsigned nId : ids)
         EXPECT_NE(Action(nId), nullptr) << nId;
-    // Every prompt the table names is in the string table.
     for (const CommandInfo& info : GetCommandTable())
         EXPECT_TRUE(info.nPromptId == 0 || HasResString(info.nPromptId)) << info.nId;
     // The toolbar shows the same actions, each with its 16 x 15 image and its tool tip.
-    std::vector<QAction*> buttons;
+    std::vector<QAction*> buttons, expected;
     for (QAction* pAction : MainFrame().GetToolBar()->actions()) {
         if (!pAction->isSeparator())
             buttons.push_back(pAction);
     }
-    std::vector<unsigned> expected;
-    std::copy_if(GetMainToolBar().begin(), GetMainToolBar().end(), std::back_inserter(expected),
-                 [](unsigned nId) { return nId != 0; });
-    ASSERT_EQ(buttons.size(), expected.size());
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        EXPECT_EQ(buttons[i], Action(expected[i]));
-        const QPixmap image = buttons[i]->icon().pixmap(QSize(16, 15));
-        EXPECT_TRUE(!image.isNull() && image.size() == QSize(16, 15)) << expected[i];
-        EXPECT_FALSE(buttons[i]->toolTip().isEmpty()) << expected[i];
+    for (const unsigned nId : GetMainToolBar()) {
+        if (nId != 0)
+            expected.push_back(Action(nId));
     }
-
-    // The shortcuts are the main key table's.
-    const QList<QKeySequence> copyKeys = Action(ID_EDIT_COPY)->shortcuts();
-    EXPECT_TRUE(copyKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_C)) &&
-                copyKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
-    EXPECT_EQ(Action(ID_ZARN_PROPERTIES)->shortcuts(),
-              QList<QKeySequence>(
-                  {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}));
-    EXPECT_EQ(Action(ID_PREV_PANE)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    EXPECT_EQ(Action(ID_ZARN_INSERT)->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_TRUE(Action(ID_FILE_CLOSE)->shortcuts().isEmpty());
-    EXPECT_EQ(Action(ID_VIEW_ZOOM_IN)->shortcuts(),
-              QList<QKeySequence>(
-                  {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
-    EXPECT_TRUE(Action(ID_VIEW_ZOOM_RESET)->shortcuts().isEmpty());
+    EXPECT_EQ(buttons, expected);
+    for (QAction* pButton : buttons) {
+        const QPixmap image = pButton->icon().pixmap(QSize(16, 15));
+        EXPECT_TRUE(!image.isNull() && image.size() == QSize(16, 15)) << pButton->text().toStdString();
+        EXPECT_FALSE(pButton->toolTip().isEmpty()) << pButton->text().toStdString();
+    }
+    // The main key table's keys, keypad Enter beside Return.
+    for (const auto& [nId, pszKeys] : {std::pair{ID_EDIT_COPY, "Ctrl+C; Ctrl+Ins"},
+                                       {ID_ZARN_PROPERTIES, "Alt+Return; Alt+Enter"},
+                                       {ID_PREV_PANE, "Shift+F6"},
+                                       {ID_ZARN_INSERT, "F5"},
+                                       {ID_FILE_CLOSE, ""},
+                                       {ID_VIEW_ZOOM_IN, "Ctrl++; Ctrl+="},
+                                       {ID_VIEW_ZOOM_RESET, ""}})
+        EXPECT_EQ(QKeySequence::listToString(Action(nId)->shortcuts()), pszKeys) << nId;
     // A prompt is status-bar text, then after a line feed, if there is one, the tool tip.
     EXPECT_EQ(QStringList({Action(ID_FILE_NEW)->statusTip(), Action(ID_FILE_NEW)->toolTip(),
                            Action(ID_ZARN_INSERT_BUTTON)->statusTip(),
@@ -245,20 +220,16 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
               QStringList({"Create a new document", "New", "Insert into MAIN.IDX file",
                            "Find Previous", "Load Hex Converter\\Hex"}));
     // The editor's own commands are in the document's menu with a prompt and a tool tip.
-    std::vector<unsigned> menuIds;
-    CollectIds(GetMenu(IDR_ZARNTYPE), menuIds);
-    for (const auto& [nId, pszToolTip] : {std::pair{ID_EDIT_GOTO_LINE, "Go to Line"},
-                                          {ID_EDIT_DELETE_WORD, "Delete Word"},
-                                          {ID_EDIT_BACKSPACE_WORD, "Backspace Word"},
-                                          {ID_VIEW_LINE_NUMBERS, "Line Numbers"},
-                                          {ID_VIEW_ZOOM_IN, "Zoom In"},
-                                          {ID_VIEW_ZOOM_OUT, "Zoom Out"},
-                                          {ID_VIEW_ZOOM_RESET, "Reset Zoom"},
-                                          {ID_VIEW_FONT, "Font"}}) {
-        EXPECT_NE(std::find(menuIds.begin(), menuIds.end(), nId), menuIds.end()) << nId;
-        EXPECT_EQ(Action(nId)->toolTip(), pszToolTip);
+    QStringList tips;
+    for (const unsigned nId :
+         {ID_EDIT_GOTO_LINE, ID_EDIT_DELETE_WORD, ID_EDIT_BACKSPACE_WORD, ID_VIEW_LINE_NUMBERS,
+          ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_RESET, ID_VIEW_FONT}) {
+        EXPECT_NE(std::find(docMenuIds.begin(), docMenuIds.end(), nId), docMenuIds.end()) << nId;
         EXPECT_FALSE(Action(nId)->statusTip().isEmpty()) << nId;
+        tips.append(Action(nId)->toolTip());
     }
+    EXPECT_EQ(tips.join(u'|'), "Go to Line|Delete Word|Backspace Word|Line Numbers|Zoom In|Zoom "
+                               "Out|Reset Zoom|Font");
     // Pointing at an item shows its prompt in place of "Ready".
     Action(ID_FILE_NEW)->showStatusText(MainFrame().GetToolBar());
     EXPECT_EQ(MainFrame().GetPaneText(0), "Create a new document");
@@ -270,8 +241,7 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
     QApplication::sendEvent(ActiveView(), &arrow);
     EXPECT_TRUE(MainFrame().GetPaneText(0).startsWith(QStringLiteral("Cannot type U+2192")));
-    // Each menu item appears under the text of its menu.
-    EXPECT_EQ(MenuTexts(MainFrame().menuBar()->actions().at(0)->menu()).mid(0, 8),
+    EXPECT_EQ(MenuTexts(MenuAt(0)).mid(0, 8),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Load from MAIN.IDX\tCtrl+L",
                            "&Close", "-", "&Save\tCtrl+S", "Save &As...", "-"}));
 }
@@ -279,35 +249,32 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
 // A command nobody on the route handles is disabled and its key does nothing.
 TEST_F(ShellTest, CommandsRunThroughTheRouteFromTheViewToTheApplication) {
     StartApp();
-    QTest::keyClick(&MainFrame(), Qt::Key_N, Qt::ControlModifier);
+    Press(&MainFrame(), "Ctrl+N");
     ProcessEvents();
-    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
-    EXPECT_EQ(ActiveDoc()->GetTitle(), "Zarn Document1");
+    EXPECT_EQ(Windows(), "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
     QString strShown;
     // Alt+Enter reaches the document from the view, which has no binding for it.
     App().OpenDocumentFile(WriteFile("form.zarn", "abc\r\n"));
     NoteNextDialog(strShown);
-    QTest::keyClick(ActiveView(), Qt::Key_Return, Qt::AltModifier);
+    Press(ActiveView(), "Alt+Return");
     ProcessEvents();
     EXPECT_EQ(strShown, "Document Properties");
     EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({"abc", ""}));
     Execute(ID_FILE_NEW);
-    NoteNextDialog(strShown, "IDC_STATIC_VERSION");
-    Execute(ID_APP_ABOUT);
-    // The build's one version, as --version and the package tell it.
-    EXPECT_EQ(strShown, "About ZarnEditor / ZarnEditor Version " ZARN_VERSION);
-    NoteNextDialog(strShown);
-    Execute(ID_ZARN_HEX_CONVERTER);
-    EXPECT_EQ(strShown, "Zarn Hex Converter");
-    EXPECT_TRUE(Action(ID_FILE_SAVE)->isEnabled());
-    EXPECT_TRUE(Action(ID_EDIT_SELECT_ALL)->isEnabled());
+    for (const auto& [nId, pszTitle] : {std::pair{ID_APP_ABOUT, "About ZarnEditor"},
+                                        {ID_ZARN_HEX_CONVERTER, "Zarn Hex Converter"}}) {
+        NoteNextDialog(strShown);
+        Execute(nId);
+        EXPECT_EQ(strShown, pszTitle);
+    }
+    EXPECT_TRUE(Action(ID_FILE_SAVE)->isEnabled() && Action(ID_EDIT_SELECT_ALL)->isEnabled());
     EXPECT_FALSE(IsEnabled(ID_KEY_F10));
     QTest::keyClicks(ActiveView(), "ab");
-    QTest::keyClick(ActiveView(), Qt::Key_F10);
+    Press(ActiveView(), "F10");
     EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({"ab"}));
     EXPECT_TRUE(m_listMessages.empty());
     // The view's own keys stay the view's: Ctrl+Z undoes in the view.
-    QTest::keyClick(ActiveView(), Qt::Key_Z, Qt::ControlModifier);
+    Press(ActiveView(), "Ctrl+Z");
     EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({""}));
 
     // The document's, the window's, the main window's and the application's, from the view.
@@ -331,18 +298,12 @@ TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     StartApp();
     Execute(ID_FILE_NEW);
     CSampleDoc* pDoc = ActiveDoc();
-    ASSERT_NE(pDoc, nullptr);
     EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
     EXPECT_EQ(pDoc->GetTextBuffer().GetEolStyle(), EOL_CRLF);
     EXPECT_EQ(DocState(pDoc), "Zarn Document1 path= file= gid= idx=");
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_GID), "");
     EXPECT_FALSE(Action(ID_ZARN_PROPERTIES)->isEnabled());
-    EXPECT_EQ(EnabledOf({ID_ZARN_PROPERTIES, ID_CONTEXT_PROPERTIES, ID_ZARN_INSERT,
-                         ID_ZARN_INSERT_BUTTON}),
-              "0100");
-    EXPECT_EQ(Windows(), "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About...");
-    // Read Only.
+    EXPECT_EQ(EnabledOf({ID_CONTEXT_PROPERTIES, ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON}), "100");
     EXPECT_EQ(CheckOf(ID_EDIT_READ_ONLY), 0);
     Execute(ID_EDIT_READ_ONLY);
     EXPECT_EQ(m_listMessages, std::vector<QString>({"Document now read-only!"}));
@@ -350,7 +311,7 @@ TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     EXPECT_EQ(CheckOf(ID_EDIT_READ_ONLY), 1);
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_READ), "Read");
     EXPECT_TRUE(Action(ID_EDIT_READ_ONLY)->isChecked());
-    QTest::keyClick(ActiveView(), Qt::Key_A);
+    Press(ActiveView(), "A");
     EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
     Execute(ID_EDIT_READ_ONLY);
     EXPECT_EQ(m_listMessages.size(), 1u);
@@ -375,7 +336,6 @@ TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     Execute(ID_FILE_CLOSE);
     Execute(ID_FILE_CLOSE);
     EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About");
 }
 
 // The properties live as long as the document; an edit undone leaves it modified.
@@ -405,10 +365,10 @@ TEST_F(ShellTest, PropertiesOfAFileEnableInsertAndLiveOnlyAsLongAsTheDocument) {
     EXPECT_TRUE(m_listMessages.empty()); // not modified: no save prompt
     pDoc = App().OpenDocumentFile(strPath);
     EXPECT_EQ(DocState(pDoc), "32-105.zarn path=~/32-105.zarn file=~/32-105.zarn gid= idx=");
-    QTest::keyClick(ActiveView(), Qt::Key_X);
+    Press(ActiveView(), "X");
     EXPECT_EQ(LinesOf(pDoc).front(), "x; GID 32-105");
     EXPECT_TRUE(pDoc->IsModified());
-    QTest::keyClick(ActiveView(), Qt::Key_Z, Qt::ControlModifier);
+    Press(ActiveView(), "Ctrl+Z");
     EXPECT_EQ(LinesOf(pDoc).front(), "; GID 32-105");
     EXPECT_TRUE(pDoc->IsModified());
     // The buffer keeps no flag of its own: the document's is the only one.
@@ -435,8 +395,7 @@ TEST_F(ShellTest, TheNextDocumentTakesThePendingRecord) {
 }
 
 TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
-    StartApp({strPath});
+    StartApp({WriteFile("form.zarn", "abc\r\n")});
     CSampleDoc* pDoc = ActiveDoc();
     CChildFrame* pFirst = ActiveFrame();
     Execute(ID_WINDOW_NEW);
@@ -445,38 +404,36 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     EXPECT_EQ(pSecond->GetDocument(), pDoc);
     EXPECT_TRUE(pSecond->isMaximized());
     EXPECT_EQ(pDoc->GetViews().size(), 2u);
-    // The titles of both windows, the main window and the last item of the Window menu.
-    QMenu* pWindowMenu = MainFrame().menuBar()->actions().at(4)->menu();
-    const auto ExpectTitles = [&](const char* pszFirst, const char* pszSecond, const char* pszMain,
-                                  const char* pszItem) {
+    // Both windows' titles, the main window's and the Window menu's items, the checked one
+    // marked "+".
+    QMenu* pWindowMenu = MenuAt(4);
+    const auto Titles = [&] {
         emit pWindowMenu->aboutToShow();
-        EXPECT_EQ(QStringList({pFirst->windowTitle(), pSecond->windowTitle(),
-                               MainFrame().windowTitle(), pWindowMenu->actions().last()->text()}),
-                  QStringList({pszFirst, pszSecond, pszMain, pszItem}));
+        QStringList titles(
+            {pFirst->windowTitle(), pSecond->windowTitle(), MainFrame().windowTitle()});
+        for (QAction* pItem : pWindowMenu->actions().mid(pWindowMenu->actions().size() - 2))
+            titles.append(pItem->text() + (pItem->isChecked() ? "+" : ""));
+        return titles.join(u'|');
     };
-    ExpectTitles("form.zarn:1", "form.zarn:2", "Zarn Editor - form.zarn", "&2 form.zarn:2");
-
-    // The Window menu lists both windows, the active one checked; choosing one activates it.
-    const QList<QAction*> items = pWindowMenu->actions();
-    ASSERT_GE(items.size(), 2);
-    QAction* pFirstItem = items.at(items.size() - 2);
-    QAction* pSecondItem = items.at(items.size() - 1);
-    EXPECT_EQ(pFirstItem->text(), "&1 form.zarn:1");
-    EXPECT_FALSE(pFirstItem->isChecked());
-    EXPECT_TRUE(pSecondItem->isChecked());
-    pFirstItem->trigger();
+    const QString strSaved = "form.zarn:1|form.zarn:2|Zarn Editor - form.zarn|&1 form.zarn:1|&2 "
+                             "form.zarn:2+";
+    EXPECT_EQ(Titles(), strSaved);
+    // Choosing an item activates its window, maximised.
+    pWindowMenu->actions().at(pWindowMenu->actions().size() - 2)->trigger();
     EXPECT_EQ(ActiveFrame(), pFirst);
     EXPECT_TRUE(pFirst->isMaximized());
-    pSecondItem->trigger();
+    pWindowMenu->actions().last()->trigger();
     EXPECT_EQ(ActiveFrame(), pSecond);
     // One buffer; "*" marks it modified, also after Redo back to the saved text.
-    QTest::keyClick(ActiveView(), Qt::Key_Z);
+    Press(ActiveView(), "Z");
     EXPECT_EQ(pFirst->GetActiveView()->GetLineLength(0), 4);
-    ExpectTitles("form.zarn*:1", "form.zarn*:2", "Zarn Editor - form.zarn*", "&2 form.zarn*:2");
+    const QString strModified = "form.zarn*:1|form.zarn*:2|Zarn Editor - form.zarn*|&1 "
+                                "form.zarn*:1|&2 form.zarn*:2+";
+    EXPECT_EQ(Titles(), strModified);
     Execute(ID_FILE_SAVE);
-    ExpectTitles("form.zarn:1", "form.zarn:2", "Zarn Editor - form.zarn", "&2 form.zarn:2");
+    EXPECT_EQ(Titles(), strSaved);
     Execute(ID_EDIT_UNDO);
-    ExpectTitles("form.zarn*:1", "form.zarn*:2", "Zarn Editor - form.zarn*", "&2 form.zarn*:2");
+    EXPECT_EQ(Titles(), strModified);
     Execute(ID_EDIT_REDO);
     EXPECT_EQ(pSecond->windowTitle(), "form.zarn*:2");
     // Closing one of two windows asks nothing; closing the last one asks to save.
@@ -495,34 +452,33 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
 
 // Rows share their lines, columns their columns; a divider dragged to the edge removes one.
 TEST_F(ShellTest, SplitPanesShareTheirRowsAndColumnsPositionsAndGoWhenDraggedAway) {
-    StartApp();
-    CSampleDoc* pDoc = OpenLongFile(300, 200);
-    EXPECT_TRUE(IsEnabled(ID_WINDOW_SPLIT));
-    EXPECT_FALSE(IsEnabled(ID_NEXT_PANE));
+    QByteArray bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += QByteArray(200, 'a' + static_cast<char>(i % 26)) + "\r\n";
+    StartApp({WriteFile("long.zarn", bytes)});
+    CSampleDoc* pDoc = ActiveDoc();
+    EXPECT_EQ(EnabledOf({ID_WINDOW_SPLIT, ID_NEXT_PANE}), "10");
     Execute(ID_WINDOW_SPLIT);
     CPaneSplitter* pSplitter = ActiveFrame()->GetSplitter();
     ASSERT_EQ(pSplitter->GetRowCount(), 2);
     ASSERT_EQ(pSplitter->GetColumnCount(), 2);
-    EXPECT_FALSE(IsEnabled(ID_WINDOW_SPLIT));
-    EXPECT_TRUE(IsEnabled(ID_NEXT_PANE));
+    EXPECT_EQ(EnabledOf({ID_WINDOW_SPLIT, ID_NEXT_PANE}), "01");
     EXPECT_EQ(pDoc->GetViews().size(), 4u);
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(Pane(i / 2, i % 2), nullptr);
-        EXPECT_EQ(Pane(i / 2, i % 2)->GetDocument(), pDoc);
         EXPECT_EQ(Pane(i / 2, i % 2)->GetBuffer(), &pDoc->GetTextBuffer());
     }
     ProcessEvents();
     // F6 and Shift+F6 move the focus round the panes.
     Pane(0, 0)->setFocus();
     ProcessEvents();
-    EXPECT_EQ(ActiveView(), Pane(0, 0));
     for (CSampleView* pExpected : {Pane(0, 1), Pane(1, 0), Pane(1, 1), Pane(0, 0)}) {
-        QTest::keyClick(ActiveView(), Qt::Key_F6);
+        Press(ActiveView(), "F6");
         ProcessEvents();
         EXPECT_EQ(ActiveView(), pExpected);
         EXPECT_EQ(QApplication::focusWidget(), pExpected);
     }
-    QTest::keyClick(ActiveView(), Qt::Key_F6, Qt::ShiftModifier);
+    Press(ActiveView(), "Shift+F6");
     ProcessEvents();
     EXPECT_EQ(ActiveView(), Pane(1, 1));
 
@@ -545,15 +501,12 @@ TEST_F(ShellTest, SplitPanesShareTheirRowsAndColumnsPositionsAndGoWhenDraggedAwa
     CSampleView* pKeptRow = Pane(0, 0);
     pKeptRow->ScrollToTopLine(20, true);
     pKeptRow->SyncSiblingPanes(true);
-    // A small drag only moves the divider.
+    // A small drag only moves the divider; one to the bottom edge removes the lower row.
     auto* pRows = pSplitter->findChild<QSplitter*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_NE(pRows, nullptr);
-    const int nTopBefore = pRows->sizes().at(0);
-    DragDivider(pRows, 0, QPoint(0, 40));
+    DragDivider(pRows, QPoint(0, 40));
     EXPECT_EQ(pSplitter->GetRowCount(), 2);
-    EXPECT_NEAR(pRows->sizes().at(0), nTopBefore + 40, 2);
-    // Dragged to the bottom edge, the lower row goes; the upper one takes the horizontal bars.
-    DragDivider(pRows, 0, QPoint(0, pRows->height()));
+    DragDivider(pRows, QPoint(0, pRows->height()));
     EXPECT_EQ(pSplitter->GetRowCount(), 1);
     EXPECT_EQ(pSplitter->GetColumnCount(), 2);
     EXPECT_EQ(pDoc->GetViews().size(), 2u);
@@ -564,7 +517,7 @@ TEST_F(ShellTest, SplitPanesShareTheirRowsAndColumnsPositionsAndGoWhenDraggedAwa
     CSampleView* pRight = Pane(0, 1);
     auto* pColumns = pRows->findChild<QSplitter*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_NE(pColumns, nullptr);
-    DragDivider(pColumns, 0, QPoint(-pColumns->width(), 0));
+    DragDivider(pColumns, QPoint(-pColumns->width(), 0));
     EXPECT_EQ(pSplitter->GetColumnCount(), 1);
     EXPECT_EQ(Pane(0, 0), pRight);
     EXPECT_EQ(pDoc->GetViews().size(), 1u);
@@ -573,35 +526,41 @@ TEST_F(ShellTest, SplitPanesShareTheirRowsAndColumnsPositionsAndGoWhenDraggedAwa
     EXPECT_TRUE(IsEnabled(ID_WINDOW_SPLIT));
 }
 
-TEST_F(ShellTest, TheOutputPaneTheToolbarAndTheStatusBarToggleWithTheirCheckMarks) {
-    StartApp();
+TEST_F(ShellTest, BarsToggleWithTheirCheckMarksAndMinimisedWindowsLineUpAtTheBottom) {
+    StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
     MainFrame().AppendOutput("first line\r\n", false);
     MainFrame().AppendOutput("second line", false);
     COutputEdit* pEdit = MainFrame().GetOutputEdit();
-    ASSERT_NE(pEdit, nullptr);
     EXPECT_EQ(pEdit->toPlainText(), "first line\nsecond line");
-    struct Case {
-        unsigned nId;
-        QWidget* pBar;
-    };
-    for (const Case& c : {Case{ID_VIEW_OUTPUT, MainFrame().GetOutputBar()},
-                          Case{ID_VIEW_TOOLBAR, MainFrame().GetToolBar()},
-                          Case{ID_VIEW_STATUS_BAR, MainFrame().statusBar()}}) {
-        EXPECT_EQ(CheckOf(c.nId), 1) << c.nId;
-        Execute(c.nId);
-        EXPECT_FALSE(c.pBar->isVisible()) << c.nId;
-        EXPECT_EQ(CheckOf(c.nId), 0) << c.nId;
-        MainFrame().OnIdleUpdateCmdUI();
-        EXPECT_FALSE(Action(c.nId)->isChecked()) << c.nId;
-        Execute(c.nId);
-        EXPECT_TRUE(c.pBar->isVisible()) << c.nId;
-        EXPECT_EQ(CheckOf(c.nId), 1) << c.nId;
-        MainFrame().OnIdleUpdateCmdUI();
-        EXPECT_TRUE(Action(c.nId)->isChecked()) << c.nId;
+    for (const auto& [nId, pBar] :
+         {std::pair<unsigned, QWidget*>{ID_VIEW_OUTPUT, MainFrame().GetOutputBar()},
+          {ID_VIEW_TOOLBAR, MainFrame().GetToolBar()},
+          {ID_VIEW_STATUS_BAR, MainFrame().statusBar()}}) {
+        for (const bool bShown : {false, true}) {
+            Execute(nId);
+            MainFrame().OnIdleUpdateCmdUI();
+            EXPECT_EQ(pBar->isVisible(), bShown) << nId;
+            EXPECT_EQ(CheckOf(nId), bShown ? 1 : 0) << nId;
+            EXPECT_EQ(Action(nId)->isChecked(), bShown) << nId;
+        }
     }
     EXPECT_EQ(pEdit->toPlainText(), "first line\nsecond line");
     MainFrame().AppendOutput("fresh", true);
     EXPECT_EQ(pEdit->toPlainText(), "fresh");
+
+    // Minimised from a cascade, windows line up at the bottom; a new one opens maximised.
+    Execute(ID_WINDOW_CASCADE);
+    const QList<QMdiSubWindow*> windows = MainFrame().GetMdiArea()->subWindowList();
+    for (QMdiSubWindow* pWindow : windows)
+        pWindow->showMinimized();
+    Execute(ID_WINDOW_ARRANGE);
+    const int nBottom = MainFrame().GetMdiArea()->viewport()->height();
+    EXPECT_EQ(windows[0]->geometry().bottom() + 1, nBottom);
+    EXPECT_EQ(windows[1]->geometry().bottom() + 1, nBottom);
+    EXPECT_EQ(windows[1]->x(), windows[0]->geometry().right() + 1);
+    Execute(ID_FILE_NEW);
+    EXPECT_TRUE(ActiveFrame()->isMaximized());
+
     // Closing the main window while a tool runs cancels the run first.
     const std::shared_ptr<bool> pbCloseAsked = CloseMainWindowWhenOutputShows("started");
     CToolRunner runner("/bin/sh", {"-c", "echo started; exec sleep 60"}, pEdit);
@@ -612,27 +571,6 @@ TEST_F(ShellTest, TheOutputPaneTheToolbarAndTheStatusBarToggleWithTheirCheckMark
     // The close that was put off happens once the run has unwound.
     ProcessEvents();
     EXPECT_FALSE(MainFrame().isVisible());
-}
-
-TEST_F(ShellTest, CascadeAndTileRestoreTheWindowsButNewOnesOpenMaximised) {
-    StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
-    Execute(ID_WINDOW_CASCADE);
-    for (QMdiSubWindow* pWindow : MainFrame().GetMdiArea()->subWindowList())
-        EXPECT_FALSE(pWindow->isMaximized());
-    Execute(ID_WINDOW_TILE_HORZ);
-    const QList<QMdiSubWindow*> windows = MainFrame().GetMdiArea()->subWindowList();
-    ASSERT_EQ(windows.size(), 2);
-    EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
-    // Minimised windows line up along the bottom.
-    for (QMdiSubWindow* pWindow : windows)
-        pWindow->showMinimized();
-    Execute(ID_WINDOW_ARRANGE);
-    const int nBottom = MainFrame().GetMdiArea()->viewport()->height();
-    EXPECT_EQ(windows[0]->geometry().bottom() + 1, nBottom);
-    EXPECT_EQ(windows[1]->geometry().bottom() + 1, nBottom);
-    EXPECT_EQ(windows[1]->x(), windows[0]->geometry().right() + 1);
-    Execute(ID_FILE_NEW);
-    EXPECT_TRUE(ActiveFrame()->isMaximized());
 }
 
 // The position pane follows every caret move at once, before any idle update runs.
@@ -646,24 +584,22 @@ TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
         return MainFrame().GetPaneText(ID_INDICATOR_POSITION).toStdString();
     };
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 1, Col 1");
-    QTest::keyClick(pView, Qt::Key_Right);
-    QTest::keyClick(pView, Qt::Key_Right);
+    Press(pView, "Right Right");
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 1, Col 3");
     // The pane counts characters; the move keeps the screen column (5, after the tab).
-    QTest::keyClick(pView, Qt::Key_Down);
+    Press(pView, "Down");
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 2, Col 6");
-    EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_BLANK), "");
     EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_OVR), "");
-    QTest::keyClick(pView, Qt::Key_Insert);
+    Press(pView, "Ins");
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_OVR), "OVR");
-    QTest::keyClick(pView, Qt::Key_Insert);
+    Press(pView, "Ins");
     // The offscreen platform does not tell the lock keys' state: those panes stay blank.
-    for (const unsigned nId : {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL})
+    for (const unsigned nId :
+         {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL, ID_INDICATOR_BLANK})
         EXPECT_EQ(MainFrame().GetPaneText(nId), "") << nId;
-    QTest::keyClick(pView, Qt::Key_Up);
-    QTest::keyClick(pView, Qt::Key_End);
+    Press(pView, "Up End");
     EXPECT_EQ(Position(), "Ln 1, Col 9");
-    QTest::keyClick(pView, Qt::Key_Down);
+    Press(pView, "Down");
     EXPECT_EQ(Position(), "Ln 2, Col 12");
     const QPoint ptCell(pView->GetMarginWidth() + 2 * pView->GetCharWidth() + 1,
                         2 * pView->GetLineHeight() + 2);
@@ -671,26 +607,23 @@ TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
     EXPECT_EQ(Position(), "Ln 3, Col 3");
     QTest::keyClicks(pView, "xy");
     EXPECT_EQ(Position(), "Ln 3, Col 5");
-    QTest::keyClick(pView, Qt::Key_Z, Qt::ControlModifier);
+    Press(pView, "Ctrl+Z");
     EXPECT_EQ(Position(), "Ln 3, Col 3");
     // Find: the dialog selects "two" on line 3, and F3 goes on round the end to line 1.
     DriveNextModalDialog([](QWidget* pDialog) {
         pDialog->findChild<QLineEdit*>("IDC_EDIT_FINDTEXT_8605")->setText("two");
         QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
     });
-    QTest::keyClick(pView, Qt::Key_F, Qt::ControlModifier);
-    QTest::keyClick(pView, Qt::Key_F3);
+    Press(pView, "Ctrl+F F3");
     EXPECT_EQ(Position(), "Ln 1, Col 9");
     // Go to Line, from its key in the main window.
-    bool bGoToLineShown = false;
-    DriveNextModalDialog([&bGoToLineShown](QWidget* pDialog) {
-        bGoToLineShown = pDialog->objectName() == "IDD_GOTO_LINE_8640";
+    DriveNextModalDialog([](QWidget* pDialog) {
+        EXPECT_EQ(pDialog->objectName(), "IDD_GOTO_LINE_8640");
         pDialog->findChild<QLineEdit*>("IDC_LINE_8642")->setText("40");
         pDialog->findChild<QLineEdit*>("IDC_COLUMN_8643")->setText("4");
         QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
     });
-    QTest::keyClick(pView, Qt::Key_G, Qt::ControlModifier);
-    EXPECT_TRUE(bGoToLineShown);
+    Press(pView, "Ctrl+G");
     EXPECT_EQ(pView->GetCaretTextPos(), (TextPos{3, 39}));
     EXPECT_EQ(Position(), "Ln 40, Col 4");
     // Another pane taking the focus shows its own caret (in an active window again).
@@ -714,6 +647,125 @@ TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
     EXPECT_NE(ptCaret, (TextPos{0, 0}));
     EXPECT_EQ(Position(),
               "Ln " + std::to_string(ptCaret.y + 1) + ", Col " + std::to_string(ptCaret.x + 1));
+}
+
+TEST_F(ShellTest, LineNumbersShowInEveryPaneUntilTurnedOffAndTheChoiceIsKept) {
+    StartApp();
+    Execute(ID_FILE_NEW);
+    Execute(ID_WINDOW_SPLIT);
+    Execute(ID_WINDOW_NEW);
+    Execute(ID_FILE_NEW);
+    ASSERT_EQ(AllViews().size(), 6u);
+    EXPECT_EQ(CheckOf(ID_VIEW_LINE_NUMBERS), 1);
+    // "1" and its padding.
+    for (CSampleView* pView : AllViews())
+        EXPECT_EQ(pView->GetMarginWidth(), 2 * pView->GetCharWidth() + CTextView::MARGIN_WIDTH);
+    Execute(ID_VIEW_LINE_NUMBERS);
+    EXPECT_EQ(CheckOf(ID_VIEW_LINE_NUMBERS), 0);
+    for (CSampleView* pView : AllViews())
+        EXPECT_EQ(pView->GetMarginWidth(), CTextView::MARGIN_WIDTH);
+    // Each run starts as the last one left it; without a document the item is there.
+    for (const bool bShown : {false, true}) {
+        StopApp();
+        StartApp();
+        EXPECT_TRUE(IsEnabled(ID_VIEW_LINE_NUMBERS));
+        EXPECT_EQ(CheckOf(ID_VIEW_LINE_NUMBERS), bShown ? 1 : 0);
+        Execute(ID_FILE_NEW);
+        EXPECT_EQ(ActiveView()->IsShowingLineNumbers(), bShown);
+        Execute(ID_VIEW_LINE_NUMBERS);
+        EXPECT_EQ(ActiveView()->IsShowingLineNumbers(), !bShown);
+    }
+}
+
+TEST_F(ShellTest, ZoomChangesEveryViewOfTheActiveDocumentWithinBounds) {
+    StartApp();
+    Execute(ID_FILE_NEW);
+    CSampleDoc* pOther = ActiveDoc();
+    Execute(ID_FILE_NEW);
+    CSampleDoc* pDoc = ActiveDoc();
+    Execute(ID_WINDOW_SPLIT);
+    Execute(ID_WINDOW_NEW);
+    CSampleView* pView = ActiveView();
+    const int nBase = PointsOf(pView);
+    const int cyBase = pView->GetLineHeight();
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_RESET));
+    // Commands, keys (Ctrl+= and Ctrl++ alike) and Ctrl with the wheel, each a point; Ctrl+0
+    // stays bookmark 0, the wheel without Ctrl scrolls.
+    const std::pair<std::function<void()>, int> steps[] = {
+        {[&] { Execute(ID_VIEW_ZOOM_IN); }, 1},
+        {[&] { Press(pView, "Ctrl+="); }, 2},
+        {[&] { Press(pView, "Ctrl++"); }, 3},
+        {[&] { Press(pView, "Ctrl+-"); }, 2},
+        {[&] { Execute(ID_VIEW_ZOOM_OUT); }, 1},
+        {[&] { Wheel(pView, 240, Qt::ControlModifier); }, 3},
+        {[&] { Wheel(pView, -120, Qt::ControlModifier); }, 2},
+        {[&] { Wheel(pView, -120, Qt::NoModifier); }, 2},
+        {[&] { Press(pView, "Ctrl+0"); }, 2},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        steps[i].first();
+        const int nSteps = steps[i].second;
+        EXPECT_EQ(pDoc->GetZoomSteps(), nSteps);
+        for (CSampleView* pDocView : pDoc->GetViews())
+            EXPECT_EQ(PointsOf(pDocView), nBase + nSteps);
+        for (CSampleView* pOtherView : pOther->GetViews())
+            EXPECT_EQ(pOtherView->GetZoomSteps(), 0);
+    }
+    EXPECT_GT(pView->GetLineHeight(), cyBase);
+    EXPECT_EQ(pDoc->GetTextBuffer().GetLineFlags(0) & LINEFLAG_MARK0, LINEFLAG_MARK0);
+    Execute(ID_VIEW_ZOOM_RESET);
+    EXPECT_EQ(pDoc->GetZoomSteps(), 0);
+    EXPECT_EQ(pView->GetLineHeight(), cyBase);
+    // The size stops at 72 and at 4 points, where the command that would pass them is off.
+    for (int i = 0; i < 100; ++i)
+        Execute(ID_VIEW_ZOOM_IN);
+    EXPECT_EQ(PointsOf(pView), MAX_ZOOM_POINTS);
+    EXPECT_EQ(EnabledOf({ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT}), "01");
+    Wheel(pView, -120 * 100, Qt::ControlModifier);
+    EXPECT_EQ(PointsOf(pView), MIN_ZOOM_POINTS);
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_OUT));
+    // Printing keeps the document's font: zoom is the screen's.
+    EXPECT_EQ(pView->GetBaseFont().nHeight, CSampleDoc::InitialFont().nHeight);
+}
+
+TEST_F(ShellTest, TheFontChosenGoesToEveryDocumentAndIsKept) {
+    StartApp();
+    Execute(ID_FILE_NEW);
+    Execute(ID_VIEW_ZOOM_IN);
+    CSampleDoc* pZoomed = ActiveDoc();
+    App().OpenDocumentFile(WriteFile("under.zarn", "a_b\r\n"));
+    EXPECT_EQ(ActiveView()->GetBaseFont().strFaceName, CSampleDoc::InitialFont().strFaceName);
+    EXPECT_EQ(ActiveView()->GetBaseFont().nHeight, CSampleDoc::InitialFont().nHeight);
+    DriveNextModalDialog([](QWidget* pDialog) {
+        auto* pFontDialog = qobject_cast<QFontDialog*>(pDialog);
+        ASSERT_NE(pFontDialog, nullptr);
+        EXPECT_TRUE(pFontDialog->testOption(QFontDialog::MonospacedFonts));
+        pFontDialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 14));
+        pFontDialog->accept();
+    });
+    Execute(ID_VIEW_FONT);
+    for (CSampleView* pView : AllViews()) {
+        EXPECT_EQ(pView->GetBaseFont().strFaceName, "DejaVu Sans Mono");
+        EXPECT_EQ(PointsOf(pView), pView->GetDocument() == pZoomed ? 15 : 14);
+    }
+    // The underscore, which this font draws below its descent, is inside its row.
+    CSampleView* pView = ActiveView();
+    const QImage image = pView->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int nLeft = pView->GetMarginWidth() + pView->GetCharWidth();
+    int nInk = 0;
+    for (int y = 0; y < pView->GetLineHeight(); ++y) {
+        for (int x = nLeft; x < nLeft + pView->GetCharWidth(); ++x)
+            nInk += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    EXPECT_GE(nInk, 3);
+    StopApp();
+    StartApp();
+    Execute(ID_FILE_NEW);
+    EXPECT_EQ(ActiveView()->GetBaseFont().strFaceName, "DejaVu Sans Mono");
+    EXPECT_EQ(PointsOf(ActiveView()), 14);
+    Execute(ID_VIEW_ZOOM_OUT);
+    EXPECT_EQ(PointsOf(ActiveView()), 13);
 }
 
 } // namespace

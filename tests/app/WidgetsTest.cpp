@@ -10,7 +10,6 @@
 #include "tests/app/AppTestSupport.h"
 #include "toolbridge/ToolOutput.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -18,7 +17,6 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -47,137 +45,10 @@ void ExpectTabOrder(std::initializer_list<QWidget*> order) {
     }
 }
 
-void TypeIntoNumberField(QWidget* pEdit) {
-    for (const Qt::Key key : {Qt::Key_1, Qt::Key_2, Qt::Key_A, Qt::Key_Minus, Qt::Key_3})
-        QTest::keyClick(pEdit, key);
-    QTest::keyClick(pEdit, Qt::Key_Question, Qt::ShiftModifier);
-}
-
 // Whether an Output pane shows its first line whole, from top to bottom.
 bool FirstLineWhole(QPlainTextEdit* pEdit) {
     const QRect rcLine = pEdit->cursorRect(QTextCursor(pEdit->document()->firstBlock()));
     return rcLine.top() >= 0 && rcLine.bottom() <= pEdit->viewport()->rect().bottom();
-}
-
-class DialogDockBarTest : public testing::Test {
-protected:
-    void SetUp() override {
-        m_frame.setCentralWidget(new QMdiArea);
-        ASSERT_TRUE(m_pBar->Create(&m_frame, m_pPage, "Output"));
-        m_frame.resize(800, 600);
-        m_frame.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_frame));
-    }
-
-    QRect CentralRect() { return m_frame.centralWidget()->geometry(); }
-    void Click(const char* pszTitleButton) {
-        QTest::mouseClick(m_pBar->findChild<QAbstractButton*>(pszTitleButton), Qt::LeftButton);
-        QApplication::processEvents();
-    }
-
-    // Drags the separator between the centre and the bar (the bottom one by default).
-    void DragEdge(QPoint ptBy, QPoint ptEdge = {}) {
-        if (ptEdge.isNull())
-            ptEdge = {m_frame.width() / 2, (CentralRect().bottom() + m_pBar->geometry().top()) / 2};
-        QTest::mousePress(&m_frame, Qt::LeftButton, {}, ptEdge);
-        QTest::mouseMove(&m_frame, ptEdge + ptBy);
-        QApplication::processEvents();
-        QTest::mouseRelease(&m_frame, Qt::LeftButton, {}, ptEdge + ptBy);
-        QApplication::processEvents();
-    }
-
-    // The floating bar's title is the window manager's; this is the event its double-click
-    // gives.
-    void DoubleClickFloatingTitle() {
-        QMouseEvent dbl(QEvent::NonClientAreaMouseButtonDblClick, QPointF(10, -5),
-                        m_pBar->mapToGlobal(QPointF(10, -5)), Qt::LeftButton, Qt::LeftButton,
-                        Qt::NoModifier);
-        QApplication::sendEvent(m_pBar, &dbl);
-        QApplication::processEvents();
-    }
-
-    void ExpectDockedAtTheBottom() {
-        EXPECT_TRUE(m_pBar->isVisible() && !m_pBar->isFloating());
-        EXPECT_EQ(m_pBar->GetDockArea(), Qt::BottomDockWidgetArea);
-        EXPECT_LT(CentralRect().bottom(), m_pBar->geometry().top());
-    }
-
-    QMainWindow m_frame;
-    CDialogDockBar* m_pBar = new CDialogDockBar;
-    COutputPage* m_pPage = new COutputPage;
-};
-
-TEST_F(DialogDockBarTest, StartsAtTheBottomAndItsButtonsAndDoubleClicksCloseFloatAndDock) {
-    ExpectDockedAtTheBottom();
-    EXPECT_EQ(m_pBar->GetDialog(), m_pPage);
-    EXPECT_TRUE(m_pPage->isVisible());
-    // The page fills the bar below its title band, at the height it was designed with.
-    const QRect rcBar = m_pBar->geometry();
-    EXPECT_EQ(QRect(rcBar.topLeft(), m_frame.rect().bottomRight()), rcBar);
-    EXPECT_EQ(rcBar.left(), 0);
-    EXPECT_EQ(m_pPage->width(), rcBar.width());
-    EXPECT_EQ(m_pPage->mapTo(m_pBar, QPoint(0, m_pPage->height())).y(), rcBar.height());
-    EXPECT_EQ(m_pPage->height(), m_pPage->sizeHint().height());
-    // Close hides the bar, which keeps its text.
-    m_pPage->GetOutputEdit()->AppendOutput("result\n");
-    Click("qt_dockwidget_closebutton");
-    EXPECT_FALSE(m_pBar->isVisible());
-    EXPECT_GT(CentralRect().bottom(), m_frame.height() - 5);
-    m_pBar->show();
-    QApplication::processEvents();
-    ExpectDockedAtTheBottom();
-    EXPECT_EQ(m_pPage->GetOutputEdit()->toPlainText(), "result\n");
-    // Float, then a double-click on the floating title docks it again.
-    Click("qt_dockwidget_floatbutton");
-    EXPECT_TRUE(m_pBar->isFloating() && m_pBar->isWindow() && m_pPage->isVisible());
-    EXPECT_EQ(m_pBar->GetDockArea(), Qt::NoDockWidgetArea);
-    EXPECT_GT(CentralRect().bottom(), m_frame.height() - 5);
-    DoubleClickFloatingTitle();
-    ExpectDockedAtTheBottom();
-    // The title band runs along the top of a bar docked at the bottom, left of its buttons.
-    const int nTitleY =
-        m_pBar->findChild<QAbstractButton*>("qt_dockwidget_closebutton")->geometry().center().y();
-    QTest::mouseDClick(m_pBar, Qt::LeftButton, {}, QPoint(20, nTitleY));
-    QApplication::processEvents();
-    EXPECT_TRUE(m_pBar->isFloating());
-    DoubleClickFloatingTitle();
-    ExpectDockedAtTheBottom();
-}
-
-// At least 32 pixels and one whole line of output, above a scroll bar too; the centre stays.
-TEST_F(DialogDockBarTest, DraggingTheEdgeResizesTheBarWithinItsLimits) {
-    const int nThickness = m_pBar->height();
-    DragEdge(QPoint(0, -50));
-    EXPECT_EQ(m_pBar->height(), nThickness + 50);
-    DragEdge(QPoint(0, 20));
-    EXPECT_EQ(m_pBar->height(), nThickness + 30);
-    COutputEdit* pEdit = m_pPage->GetOutputEdit();
-    pEdit->AppendOutput("first line " + QString(300, u'x'));
-    DragEdge(QPoint(0, 1000));
-    const int nThinnest = m_pBar->height();
-    EXPECT_GE(nThinnest, 32);
-    EXPECT_TRUE(m_pBar->isVisible());
-    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
-    EXPECT_TRUE(FirstLineWhole(pEdit));
-    DragEdge(QPoint(0, -40));
-    EXPECT_EQ(m_pBar->height(), nThinnest + 40);
-    DragEdge(QPoint(0, -5000));
-    const QWidget* pCentral = m_frame.centralWidget();
-    EXPECT_TRUE(pCentral->isVisible());
-    EXPECT_EQ(pCentral->height(), pCentral->minimumSizeHint().height());
-    ExpectDockedAtTheBottom();
-    EXPECT_EQ(m_pBar->geometry().bottom(), m_frame.rect().bottom());
-    // Docked left, it is resized sideways, down to 32 pixels, with its title on its side.
-    m_frame.addDockWidget(Qt::LeftDockWidgetArea, m_pBar);
-    QApplication::processEvents();
-    ASSERT_EQ(m_pBar->GetDockArea(), Qt::LeftDockWidgetArea);
-    EXPECT_TRUE(m_pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
-    DragEdge(QPoint(-1000, 0),
-             {(m_pBar->geometry().right() + CentralRect().left()) / 2, m_frame.height() / 2});
-    EXPECT_EQ(m_pBar->width(), 32);
-    m_frame.addDockWidget(Qt::BottomDockWidgetArea, m_pBar);
-    QApplication::processEvents();
-    EXPECT_FALSE(m_pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
 }
 
 TEST(DialogDockBar, CreateNeedsAFrameAPageAndOneArea) {
@@ -193,6 +64,64 @@ TEST(DialogDockBar, CreateNeedsAFrameAPageAndOneArea) {
     ASSERT_TRUE(bar.Create(&frame, &page, "Output", Qt::TopDockWidgetArea));
     EXPECT_EQ(bar.GetDockArea(), Qt::TopDockWidgetArea);
     EXPECT_EQ(bar.windowTitle(), "Output");
+}
+
+// At least 32 pixels and one whole line of output, above a scroll bar too; the centre stays.
+TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits) {
+    QMainWindow frame;
+    frame.setCentralWidget(new QMdiArea);
+    auto* pBar = new CDialogDockBar;
+    auto* pPage = new COutputPage;
+    ASSERT_TRUE(pBar->Create(&frame, pPage, "Output"));
+    frame.resize(800, 600);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const QWidget* pCentral = frame.centralWidget();
+    // Drags the separator between the centre and the bar by ptBy.
+    const auto DragEdge = [&](QPoint ptBy) {
+        const QRect rcBar = pBar->geometry();
+        const QRect rcCentral = pCentral->geometry();
+        const QPoint ptEdge = pBar->GetDockArea() == Qt::LeftDockWidgetArea
+                                  ? QPoint((rcBar.right() + rcCentral.left()) / 2, 300)
+                                  : QPoint(400, (rcCentral.bottom() + rcBar.top()) / 2);
+        QTest::mousePress(&frame, Qt::LeftButton, {}, ptEdge);
+        QTest::mouseMove(&frame, ptEdge + ptBy);
+        QApplication::processEvents();
+        QTest::mouseRelease(&frame, Qt::LeftButton, {}, ptEdge + ptBy);
+        QApplication::processEvents();
+    };
+    EXPECT_EQ(pBar->GetDockArea(), Qt::BottomDockWidgetArea);
+    EXPECT_TRUE(pPage->isVisible());
+    EXPECT_EQ(pPage->height(), pPage->sizeHint().height());
+    const int nThickness = pBar->height();
+    DragEdge(QPoint(0, -50));
+    EXPECT_EQ(pBar->height(), nThickness + 50);
+    COutputEdit* pEdit = pPage->GetOutputEdit();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
+    DragEdge(QPoint(0, 1000));
+    const int nThinnest = pBar->height();
+    EXPECT_GE(nThinnest, 32);
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(FirstLineWhole(pEdit));
+    DragEdge(QPoint(0, -40));
+    EXPECT_EQ(pBar->height(), nThinnest + 40);
+    DragEdge(QPoint(0, -5000));
+    EXPECT_TRUE(pCentral->isVisible());
+    EXPECT_EQ(pCentral->height(), pCentral->minimumSizeHint().height());
+    EXPECT_LT(pCentral->geometry().bottom(), pBar->geometry().top());
+    EXPECT_EQ(pBar->geometry().bottom(), frame.rect().bottom());
+    // Docked left, it is resized sideways, down to 32 pixels, with its title on its side.
+    frame.addDockWidget(Qt::LeftDockWidgetArea, pBar);
+    QApplication::processEvents();
+    ASSERT_EQ(pBar->GetDockArea(), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    DragEdge(QPoint(-1000, 0));
+    EXPECT_EQ(pBar->width(), 32);
+    frame.addDockWidget(Qt::BottomDockWidgetArea, pBar);
+    QApplication::processEvents();
+    EXPECT_FALSE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    pBar->setFloating(true);
+    EXPECT_EQ(pBar->GetDockArea(), Qt::NoDockWidgetArea);
 }
 
 class OutputEditTest : public testing::Test {
@@ -217,11 +146,9 @@ protected:
 };
 
 TEST_F(OutputEditTest, EachLineBreakStyleIsOneLineBreakAlsoSplitBetweenAppends) {
-    struct Step {
-        const char* pszAppend; // nullptr: the pane is emptied
-        const char* pszText;   // the pane's text afterwards; nullptr: not looked at
-    };
-    const Step steps[] = {
+    // What is appended (nullptr: the pane is emptied), and the text afterwards (nullptr: not
+    // looked at).
+    const std::pair<const char*, const char*> steps[] = {
         {"one\r\ntwo\nthree\r\n", "one\ntwo\nthree\n"},
         {"cr\ralone\r\n\r\n", "one\ntwo\nthree\ncr\nalone\n\n"},
         {nullptr, ""},
@@ -234,23 +161,22 @@ TEST_F(OutputEditTest, EachLineBreakStyleIsOneLineBreakAlsoSplitBetweenAppends) 
         {nullptr, nullptr},
         {"\nnew", "\nnew"}, // emptying the pane ends a pending CR LF
     };
-    for (const Step& step : steps) {
-        if (step.pszAppend)
-            m_edit.AppendOutput(step.pszAppend);
+    for (const auto& [pszAppend, pszText] : steps) {
+        if (pszAppend)
+            m_edit.AppendOutput(pszAppend);
         else
             m_edit.clear();
-        EXPECT_TRUE(!step.pszText || m_edit.toPlainText() == step.pszText)
-            << step.pszAppend << " gave " << m_edit.toPlainText().toStdString();
+        EXPECT_TRUE(!pszText || m_edit.toPlainText() == pszText)
+            << pszAppend << " gave " << m_edit.toPlainText().toStdString();
     }
 }
 
 TEST_F(OutputEditTest, IsReadOnlySelectableAndAppendsAtTheEndWhateverTheUserSelected) {
     m_edit.AppendOutput("done\n");
-    EXPECT_TRUE(m_edit.isReadOnly());
     m_edit.setFocus();
     QTest::keyClicks(&m_edit, "typed");
     EXPECT_EQ(m_edit.toPlainText(), "done\n");
-    QTest::keyClick(&m_edit, Qt::Key_A, Qt::ControlModifier);
+    Press(&m_edit, "Ctrl+A");
     EXPECT_EQ(m_edit.textCursor().selectedText(), QString("done") + QChar::ParagraphSeparator);
     m_edit.AppendOutput("alpha\nbeta\n");
     Select(1, 4);
@@ -271,7 +197,6 @@ TEST_F(OutputEditTest, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
     m_edit.AppendOutput("the end");
     EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
     EXPECT_TRUE(LineInView(200));
-    EXPECT_EQ(m_edit.document()->lastBlock().text(), "the end");
     // A long last line, not wrapped, is scrolled into view sideways, and back for the next.
     VertBar()->setValue(10);
     m_edit.AppendOutput("\n" + QString(400, u'x'));
@@ -290,36 +215,35 @@ TEST_F(OutputEditTest, CopyingGivesTheTextAsTheToolWroteIt) {
     ASSERT_EQ(m_edit.blockCount(), 4);
     EXPECT_EQ(m_edit.GetOutputText(), "first\n" + strLong + "\nlast");
     m_edit.setFocus();
-    QTest::keyClick(&m_edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&m_edit, Qt::Key_C, Qt::ControlModifier);
+    Press(&m_edit, "Ctrl+A Ctrl+C");
     EXPECT_EQ(QApplication::clipboard()->text(), "first\n" + strLong + "\nlast");
     Select(6 + OUTPUT_PIECE_CHARS - 2, 6 + OUTPUT_PIECE_CHARS + 1 + 3);
     m_edit.copy();
     EXPECT_EQ(QApplication::clipboard()->text(), "aabbb");
 }
 
-// The background far right of the text is white, and the first line has dark pixels.
-void ExpectBlackOnWhite(COutputEdit& edit) {
-    const QImage image = edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), QColor(Qt::white));
-    const QRect rcText = edit.cursorRect(QTextCursor(edit.document()->firstBlock()));
-    int nDark = 0;
-    for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            nDark += qGray(image.pixel(x, y)) < 60;
-    }
-    EXPECT_GT(nDark, 20);
-}
-
-TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughReadOnlyDisabledOrUnderADarkPalette) {
+// Black on white although disabled or under a dark palette: the background far right of the
+// text is white, and the first line has dark pixels.
+TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughDisabledOrUnderADarkPalette) {
+    const auto ExpectBlackOnWhite = [](COutputEdit& edit) {
+        const QImage image =
+            edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), QColor(Qt::white));
+        const QRect rcText = edit.cursorRect(QTextCursor(edit.document()->firstBlock()));
+        int nDark = 0;
+        for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                nDark += qGray(image.pixel(x, y)) < 60;
+        }
+        EXPECT_GT(nDark, 20);
+    };
     m_edit.AppendOutput("MMMMMMMM\nMMMMMMMM");
-    ExpectBlackOnWhite(m_edit);
     m_edit.setEnabled(false);
     ExpectBlackOnWhite(m_edit);
     const QPalette palOld = QApplication::palette();
     QPalette palDark = palOld;
-    palDark.setColor(QPalette::Base, QColor(30, 30, 30));
-    palDark.setColor(QPalette::Window, QColor(30, 30, 30));
+    for (const auto role : {QPalette::Base, QPalette::Window})
+        palDark.setColor(role, QColor(30, 30, 30));
     palDark.setColor(QPalette::Text, QColor(230, 230, 230));
     QApplication::setPalette(palDark);
     COutputEdit edit;
@@ -334,23 +258,17 @@ TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughReadOnlyDisabledOrUnderADark
 }
 
 // Its least height still shows one whole line, also above the scroll bar of a long line.
-TEST(OutputPage, FillsItsPlanWithTheEditFivePixelsInAndEscapeDoesNotCloseIt) {
+TEST(OutputPage, HasItsDesignedSizeAndEscapeDoesNotCloseIt) {
     COutputPage page;
     auto* pEdit = Child<COutputEdit>(page, "IDC_OUTPUT_1012");
     ASSERT_EQ(pEdit, page.GetOutputEdit());
     EXPECT_EQ(page.sizeHint(), QSize(395, 73)); // 263 by 45 dialog units
-    page.resize(400, 100);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
-    EXPECT_EQ(pEdit->geometry(), QRect(5, 5, 390, 90));
-    page.resize(250, 60);
-    QApplication::processEvents();
-    EXPECT_EQ(pEdit->geometry(), QRect(5, 5, 240, 50));
     pEdit->AppendOutput("kept");
-    QTest::keyClick(pEdit, Qt::Key_Escape);
+    Press(pEdit, "Esc");
     EXPECT_TRUE(page.isVisible());
     EXPECT_EQ(pEdit->toPlainText(), "kept");
-    pEdit->clear();
     pEdit->AppendOutput("first line " + QString(300, u'x'));
     page.resize(300, 1);
     QApplication::processEvents();
@@ -363,52 +281,48 @@ TEST(OutputPage, FillsItsPlanWithTheEditFivePixelsInAndEscapeDoesNotCloseIt) {
 TEST(NumberEdit, TakesDigitsDashQuestionMarkAndSpaceUpToTenCharacters) {
     CNumberEdit edit;
     ShowActive(edit);
-    // A key that types `strText`, as a keyboard layout with such keys sends it.
-    const auto TypeKey = [&edit](const QString& strText) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, strText);
-        QApplication::sendEvent(&edit, &press);
+    // Whether the field is emptied first; how the input comes: "keys" names keys, "clicks"
+    // types each character as its key, "text" is one key press with that text, "paste" and
+    // "compose" go through the clipboard or an input method; the field's text afterwards.
+    const std::tuple<bool, std::string, const char*, const char*> steps[] = {
+        {false, "keys", "1 2 A - 3 Shift+?", "12-3?"},
+        {true, "clicks", "`~!#$%^&*()_+|=\\[];',./{}:<>@\"Zz 7", " 7"},
+        {true, "keys", "4", "4"},
+        {false, "text", "\xc3\xa9", "4\xc3\xa9"},                 // e acute
+        {false, "text", "\xe2\x82\xac", "4\xc3\xa9\xe2\x82\xac"}, // euro
+        {false, "keys", "Backspace Backspace", "4"},
+        {true, "clicks", "1234567890", "1234567890"},
+        {false, "keys", "1", "1234567890"},
+        {true, "paste", "ab#1", "ab#1"},
+        {true, "paste", "abcdefghijklmno", "abcdefghij"},
+        {true, "clicks", "12-34", "12-34"},
+        {false, "keys", "Ctrl+A Ctrl+C Home Del", "2-34"},
+        {true, "text", "1x2", "12"},
+        {false, "compose", "7b-8", "127-8"},
     };
-    const auto Keys = [&edit](std::initializer_list<QKeyCombination> keys) {
-        for (const QKeyCombination key : keys)
-            QTest::keyClick(&edit, key.key(), key.keyboardModifiers());
-    };
-    TypeIntoNumberField(&edit);
-    EXPECT_EQ(edit.text(), "12-3?");
-    edit.clear();
-    QTest::keyClicks(&edit, "`~!#$%^&*()_+|=\\[];',./{}:<>@\"Zz 7");
-    EXPECT_EQ(edit.text(), " 7");
-    edit.clear();
-    Keys({Qt::Key_4});
-    TypeKey(QString::fromUtf8("\xc3\xa9"));     // e acute
-    TypeKey(QString::fromUtf8("\xe2\x82\xac")); // euro
-    EXPECT_EQ(edit.text(), QString::fromUtf8("4\xc3\xa9\xe2\x82\xac"));
-    Keys({Qt::Key_Backspace, Qt::Key_Backspace});
-    EXPECT_EQ(edit.text(), "4");
-    edit.clear();
-    QTest::keyClicks(&edit, "1234567890");
-    EXPECT_EQ(edit.text(), "1234567890");
-    Keys({Qt::Key_1});
-    EXPECT_EQ(edit.text(), "1234567890");
-    for (const auto& [pszPasted, pszText] :
-         {std::pair{"ab#1", "ab#1"}, std::pair{"abcdefghijklmno", "abcdefghij"}}) {
-        edit.clear();
-        QGuiApplication::clipboard()->setText(pszPasted);
-        Keys({Qt::CTRL | Qt::Key_V});
-        EXPECT_EQ(edit.text(), pszText);
+    for (const auto& [bClear, strHow, pszInput, pszText] : steps) {
+        SCOPED_TRACE(pszInput);
+        const QString strInput = QString::fromUtf8(pszInput);
+        if (bClear)
+            edit.clear();
+        if (strHow == "keys") {
+            Press(&edit, pszInput);
+        } else if (strHow == "clicks") {
+            QTest::keyClicks(&edit, strInput);
+        } else if (strHow == "text") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, strInput);
+            QApplication::sendEvent(&edit, &press);
+        } else if (strHow == "paste") {
+            QGuiApplication::clipboard()->setText(strInput);
+            Press(&edit, "Ctrl+V");
+        } else {
+            QInputMethodEvent composed;
+            composed.setCommitString(strInput);
+            QApplication::sendEvent(&edit, &composed);
+        }
+        EXPECT_EQ(edit.text(), QString::fromUtf8(pszText));
     }
-    edit.clear();
-    QTest::keyClicks(&edit, "12-34");
-    Keys({Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C});
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "12-34");
-    Keys({Qt::Key_Home, Qt::Key_Delete});
-    EXPECT_EQ(edit.text(), "2-34");
-    edit.clear();
-    TypeKey("1x2");
-    EXPECT_EQ(edit.text(), "12");
-    QInputMethodEvent composed;
-    composed.setCommitString("7b-8");
-    QApplication::sendEvent(&edit, &composed);
-    EXPECT_EQ(edit.text(), "127-8");
 }
 
 // The Document Properties dialog over the document's three strings.
@@ -428,76 +342,43 @@ struct PropertiesDialog {
 void ReplaceText(QLineEdit* pEdit, const QString& strText) {
     pEdit->setFocus();
     pEdit->selectAll();
-    QTest::keyClick(pEdit, Qt::Key_Delete);
+    Press(pEdit, "Del");
     QTest::keyClicks(pEdit, strText);
 }
 
+// The dialog's title and the texts of these children of it, with "!" after the focused one.
 QStringList TextsOf(QWidget& dlg, std::initializer_list<const char*> names) {
     QStringList texts(dlg.windowTitle());
     for (const char* pszName : names) {
         QWidget* pChild = Child(dlg, pszName);
+        QString strText;
         if (const auto* pLabel = qobject_cast<QLabel*>(pChild))
-            texts.append(pLabel->text());
+            strText = pLabel->text();
         else if (const auto* pEdit = qobject_cast<QLineEdit*>(pChild))
-            texts.append(pEdit->text());
-        else if (const auto* pButton = qobject_cast<QAbstractButton*>(pChild))
-            texts.append(pButton->text());
+            strText = pEdit->text();
+        else if (const auto* pButton = qobject_cast<QPushButton*>(pChild))
+            strText = pButton->text() + (pButton->isDefault() ? " (default)" : "");
+        texts.append(strText + (QApplication::focusWidget() == pChild ? "!" : ""));
     }
     return texts;
 }
 
-TEST(DocPropertiesDlg, ShowsThePropertiesWithTheGidFocusedInTheOrderAndPlaceOfItsPlan) {
+// The File Name cannot be edited; a GID longer than the field takes survives OK.
+TEST(DocPropertiesDlg, ShowsThePropertiesWithTheGidFocusedAndTheFileNameReadOnly) {
     PropertiesDialog p;
     ShowActive(p.dlg);
     EXPECT_EQ(TextsOf(p.dlg,
                       {"IDC_STATIC_FILENAME", "IDC_FILENAME_1003", "IDC_STATIC_GID", "IDC_GID_1004",
-                       "IDC_STATIC_IDXPATH", "IDC_IDXPATH_1005", "IDC_BROWSE_1006"}),
-              QStringList({"Document Properties", "File Name:", "/home/forms/order.zarn",
-                           "GID:", "32-105", "Main IDX Path:", "/data/MAIN.IDX", "..."}));
-    EXPECT_EQ(QApplication::focusWidget(), p.pGid);
-    EXPECT_TRUE(p.pOk->isDefault());
-    // Labels left of their fields in one column; "...", OK and Cancel as planned; 221 x 74 DLU.
-    const QRect rcFile = p.pFileName->geometry(), rcGid = p.pGid->geometry();
-    const QRect rcPath = p.pIdxPath->geometry(), rcBrowse = p.pBrowse->geometry();
-    const QRect rcOk = p.pOk->geometry(), rcCancel = p.pCancel->geometry();
-    const int nLabelRight = Child(p.dlg, "IDC_STATIC_IDXPATH")->geometry().right();
-    for (const auto& [nBefore, nAfter] : {std::pair{rcFile.bottom(), rcGid.top()},
-                                          {rcGid.bottom(), rcPath.top()},
-                                          {nLabelRight, rcPath.left()},
-                                          {rcPath.right(), rcBrowse.left()},
-                                          {rcBrowse.bottom(), rcOk.top()}})
-        EXPECT_LT(nBefore, nAfter);
-    for (const auto& [nOne, nOther] : {std::pair{rcFile.left(), rcGid.left()},
-                                       {rcFile.left(), rcPath.left()},
-                                       {rcFile.right(), rcGid.right()},
-                                       {rcBrowse.right(), rcFile.right()},
-                                       {rcOk.top(), rcCancel.top()},
-                                       {rcCancel.right(), rcFile.right()}})
-        EXPECT_EQ(nOne, nOther);
-    EXPECT_LE(rcBrowse.width(), 24);
-    EXPECT_LE(rcOk.left(), 6);
-    EXPECT_EQ(rcOk.size(), rcCancel.size());
-    EXPECT_NEAR(p.dlg.width(), 332, 40);
-    EXPECT_NEAR(p.dlg.height(), 120, 30);
+                       "IDC_STATIC_IDXPATH", "IDC_IDXPATH_1005", "IDC_BROWSE_1006", "IDOK_1"}),
+              QStringList({"Document Properties", "File Name:", "/home/forms/order.zarn", "GID:",
+                           "32-105!", "Main IDX Path:", "/data/MAIN.IDX", "...", "OK (default)"}));
     p.pOk->setFocus();
     ExpectTabOrder({p.pCancel, p.pFileName, p.pGid, p.pIdxPath, p.pBrowse, p.pOk});
-
-    // The File Name cannot be edited; the GID field is a record-number field.
-    EXPECT_TRUE(p.pFileName->isReadOnly());
     p.pFileName->setFocus();
-    QTest::keyClick(p.pFileName, Qt::Key_End);
-    QTest::keyClicks(p.pFileName, "x");
-    QTest::keyClick(p.pFileName, Qt::Key_Backspace);
     QGuiApplication::clipboard()->setText("pasted");
-    QTest::keyClick(p.pFileName, Qt::Key_V, Qt::ControlModifier);
+    Press(p.pFileName, "End X Backspace Ctrl+V");
     EXPECT_EQ(p.pFileName->text(), "/home/forms/order.zarn");
-    ReplaceText(p.pGid, "");
-    TypeIntoNumberField(p.pGid);
-    EXPECT_EQ(p.pGid->text(), "12-3?");
-    QTest::keyClicks(p.pGid, "4567890");
-    EXPECT_EQ(p.pGid->text(), "12-3?45678");
 
-    // A missing File Name shows as empty; a GID longer than the field takes survives OK.
     QString strIdxPath, strGid = "1234567890-12345";
     CDocPropertiesDlg other(nullptr, nullptr, &strIdxPath, &strGid);
     other.show();
@@ -512,15 +393,13 @@ TEST(DocPropertiesDlg, ShowsThePropertiesWithTheGidFocusedInTheOrderAndPlaceOfIt
 enum Finish { OK_BUTTON, CANCEL_BUTTON, ENTER, ESCAPE, STAY_OPEN };
 
 void FinishDialog(QDialog& dlg, Finish finish) {
-    if (finish == OK_BUTTON || finish == CANCEL_BUTTON) {
-        const char* pszButton = finish == OK_BUTTON ? "IDOK_1" : "IDCANCEL_2";
-        QTest::mouseClick(Child<QPushButton>(dlg, pszButton), Qt::LeftButton);
-    } else if (finish != STAY_OPEN) {
-        QTest::keyClick(QApplication::focusWidget(),
-                        finish == ENTER ? Qt::Key_Return : Qt::Key_Escape);
-    }
+    if (finish == OK_BUTTON || finish == CANCEL_BUTTON)
+        QTest::mouseClick(Child<QPushButton>(dlg, finish == OK_BUTTON ? "IDOK_1" : "IDCANCEL_2"),
+                          Qt::LeftButton);
+    else if (finish != STAY_OPEN)
+        Press(QApplication::focusWidget(), finish == ENTER ? "Return" : "Esc");
     EXPECT_EQ(dlg.isVisible(), finish == STAY_OPEN);
-    if (finish == OK_BUTTON || finish == ENTER || finish == CANCEL_BUTTON) {
+    if (finish != STAY_OPEN && finish != ESCAPE) {
         EXPECT_EQ(dlg.result(), finish == CANCEL_BUTTON ? QDialog::Rejected : QDialog::Accepted);
     }
 }
@@ -538,6 +417,7 @@ TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField
     // clang-format off
     const Case cases[] = {
         {"77",    "/other/MAIN.IDX", nullptr, OK_BUTTON,     "77",     "/other/MAIN.IDX"},
+        {"123456789012", nullptr,    nullptr, OK_BUTTON,     "1234567890", "/data/MAIN.IDX"},
         {"5",     nullptr,           nullptr, ENTER,         "5",      "/data/MAIN.IDX"},
         {"",      "",                nullptr, OK_BUTTON,     "",       ""},
         {"77",    "/other/MAIN.IDX", nullptr, CANCEL_BUTTON, "32-105", "/data/MAIN.IDX"},
@@ -562,7 +442,7 @@ TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField
             ReplaceText(p.pIdxPath, c.pszPath);
         if (c.pszBrowse && c.finish == ENTER) {
             p.pBrowse->setFocus();
-            QTest::keyClick(p.pBrowse, Qt::Key_Space);
+            Press(p.pBrowse, "Space");
         } else if (c.pszBrowse) {
             QTest::mouseClick(p.pBrowse, Qt::LeftButton);
         }
@@ -583,59 +463,40 @@ TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField
 }
 
 TEST(RecordNumberDlg, OpensEmptyAndOkOrEnterCopyTheNumberCancelOrEscapeNothing) {
-    const auto Keys = [](const char* pszKeys) {
-        return [pszKeys](QWidget* pEdit) { QTest::keyClicks(pEdit, pszKeys); };
+    const std::tuple<const char*, Finish, const char*> cases[] = {
+        {"1 2 A - 3 Shift+?", OK_BUTTON, "12-3?"},
+        {"3 2 - 1 0 5", ENTER, "32-105"},
+        {"1 2", CANCEL_BUTTON, "before"},
+        {"3", ESCAPE, "before"},
+        {"1 2 3 4 5 6 7 8 9 0 1 2", OK_BUTTON, "1234567890"},
     };
-    const std::tuple<std::function<void(QWidget*)>, Finish, const char*> cases[] = {
-        {TypeIntoNumberField, OK_BUTTON, "12-3?"},       {Keys("32-105"), ENTER, "32-105"},
-        {Keys("12"), CANCEL_BUTTON, "before"},           {Keys("3"), ESCAPE, "before"},
-        {Keys("123456789012"), OK_BUTTON, "1234567890"},
-    };
-    for (const auto& [type, finish, pszResult] : cases) {
-        SCOPED_TRACE(pszResult);
+    for (const auto& [pszKeys, finish, pszResult] : cases) {
+        SCOPED_TRACE(pszKeys);
         QString strResult = "before";
         CRecordNumberDlg dlg(nullptr, &strResult);
         ShowActive(dlg);
-        auto* pNumber = Child<CNumberEdit>(dlg, "IDC_NUMBER_1004");
-        EXPECT_EQ(TextsOf(dlg, {"IDC_STATIC_RECORD", "IDC_NUMBER_1004"}),
-                  QStringList({"Get Record Number", "Record #", ""}));
-        EXPECT_EQ(QApplication::focusWidget(), pNumber);
-        EXPECT_TRUE(Child<QPushButton>(dlg, "IDOK_1")->isDefault());
-        type(pNumber);
+        EXPECT_EQ(TextsOf(dlg, {"IDC_STATIC_RECORD", "IDC_NUMBER_1004", "IDOK_1"}),
+                  QStringList({"Get Record Number", "Record #", "!", "OK (default)"}));
+        Press(Child<CNumberEdit>(dlg, "IDC_NUMBER_1004"), pszKeys);
         FinishDialog(dlg, finish);
         EXPECT_EQ(strResult, pszResult);
     }
-
-    // The label and the field stand above OK and Cancel; Tab runs OK, Cancel, the field.
     QString strResult;
     CRecordNumberDlg dlg(nullptr, &strResult);
     ShowActive(dlg);
-    QWidget* pNumber = Child(dlg, "IDC_NUMBER_1004");
-    QWidget* pOk = Child(dlg, "IDOK_1");
-    QWidget* pCancel = Child(dlg, "IDCANCEL_2");
-    const QRect rcLabel = Child(dlg, "IDC_STATIC_RECORD")->geometry();
-    EXPECT_LT(rcLabel.right(), pNumber->geometry().left());
-    EXPECT_LT(pNumber->geometry().bottom(), pOk->geometry().top());
-    EXPECT_EQ(pOk->geometry().left(), rcLabel.left());
-    EXPECT_EQ(pCancel->geometry().right(), pNumber->geometry().right());
-    EXPECT_EQ(pOk->size(), pCancel->size());
-    EXPECT_NEAR(dlg.width(), 228, 30);
-    pOk->setFocus();
-    ExpectTabOrder({pCancel, pNumber, pOk});
+    Child(dlg, "IDOK_1")->setFocus();
+    ExpectTabOrder({Child(dlg, "IDCANCEL_2"), Child(dlg, "IDC_NUMBER_1004"), Child(dlg, "IDOK_1")});
 }
 
 TEST(AboutDlg, ShowsIconVersionAndTextAndClosesWithOkAndTheAppIconComesInFourSizes) {
     CAboutDlg dlg;
     ShowActive(dlg);
-    EXPECT_EQ(TextsOf(dlg, {"IDC_STATIC_VERSION"}),
-              QStringList({"About ZarnEditor", "ZarnEditor Version " ZARN_VERSION}));
+    EXPECT_EQ(
+        TextsOf(dlg, {"IDC_STATIC_VERSION", "IDOK_1"}),
+        QStringList({"About ZarnEditor", "ZarnEditor Version " ZARN_VERSION, "OK (default)!"}));
     EXPECT_EQ(Child<QLabel>(dlg, "IDC_STATIC_INFO")->text().count(u'\n'), 1);
     const QPixmap icon = Child<QLabel>(dlg, "IDC_ICON")->pixmap();
-    ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.deviceIndependentSize().toSize(), QSize(32, 32));
-    auto* pOk = Child<QPushButton>(dlg, "IDOK_1");
-    EXPECT_TRUE(pOk->isDefault());
-    EXPECT_EQ(QApplication::focusWidget(), pOk);
     FinishDialog(dlg, ENTER);
     const QIcon appIcon = LoadAppIcon();
     for (const int nSize : {16, 32, 48, 64}) {
