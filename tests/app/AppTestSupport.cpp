@@ -107,6 +107,17 @@ void CAppTest::Execute(unsigned nId) {
     FlushDeletes();
 }
 
+QString CAppTest::Do(unsigned nId) {
+    Execute(nId);
+    return State();
+}
+
+QString CAppTest::Keys(const char* pszKeys) {
+    Press(ActiveView(), pszKeys);
+    FlushDeletes();
+    return State();
+}
+
 void CAppTest::AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
     m_answers.assign(answers.begin(), answers.end());
 }

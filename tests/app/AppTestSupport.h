@@ -54,6 +54,11 @@ protected:
     QString UpdatedPane(unsigned nId);
     // Runs a command as its menu item would, then lets the closed windows go.
     void Execute(unsigned nId);
+    // The application in one line as the test looks at it: m_fnState's text, or Windows().
+    QString State() { return m_fnState ? m_fnState() : Windows(); }
+    // Runs a command, or presses keys in the active view; the State() that follows.
+    QString Do(unsigned nId);
+    QString Keys(const char* pszKeys);
 
     // The next message boxes get these answers, then OK (or Cancel where there is no OK);
     // every text shown is kept in m_listMessages.
@@ -90,6 +95,7 @@ protected:
     QString m_strRecoveryRoot;
     std::vector<QString> m_listMessages;
     std::vector<FileDialogRequest> m_listFileRequests;
+    std::function<QString()> m_fnState;
 
 private:
     std::deque<QMessageBox::StandardButton> m_answers;

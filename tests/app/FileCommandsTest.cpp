@@ -1,23 +1,26 @@
-// Open, Save, Save As, Close, exit, recent and dropped files, and Open Example Form.
+// Open, Save, Save As, Close, exit, recent and dropped files, Open Example Form, and files of
+// open documents changed, replaced or deleted by other programs.
 #include "app/ExampleForm.h"
+#include "app/FileWatch.h"
 #include "app/RecentFileList.h"
 #include "buffer/FileOps.h"
+#include "buffer/TextLine.h"
 #include "resources/CommandIds.h"
 #include "tests/app/AppTestSupport.h"
 #include "toolbridge/GrimletPaths.h"
+#include "toolbridge/ToolRunner.h"
 
 #include <cerrno>
 #include <unistd.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QMdiArea>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMimeData>
+#include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -34,30 +37,16 @@ public:
     }
 };
 
-class FileCommandsTest : public CAppTest {
-protected:
-    void TearDown() override {
-        QFile::setPermissions(TempPath("readonly"), QFileDevice::ReadOwner |
-                                                        QFileDevice::WriteOwner |
-                                                        QFileDevice::ExeOwner);
-        CAppTest::TearDown();
-    }
-
-    void TypeText(const QString& strText) { QTest::keyClicks(ActiveView(), strText); }
-
-    CUnwritableDirOps m_unwritable;
-};
+using FileCommandsTest = CAppTest;
 
 TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesOnDisk) {
     const QString strPath =
         WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n\tmat_width 320\r\nend\r\n");
     StartApp({strPath});
-    CSampleView* pView = ActiveView();
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_End})
-        QTest::keyClick(pView, key);
-    TypeText(" 400");
+    Press(ActiveView(), "Down Down End");
+    QTest::keyClicks(ActiveView(), " 400");
     EXPECT_TRUE(ActiveDoc()->IsModified());
-    QTest::keyClick(pView, Qt::Key_S, Qt::ControlModifier);
+    Press(ActiveView(), "Ctrl+S");
     FlushDeletes();
     EXPECT_FALSE(ActiveDoc()->IsModified());
     EXPECT_EQ(ReadFile(strPath),
@@ -72,38 +61,41 @@ TEST_F(FileCommandsTest, ASaveThatFailsIsReportedAndTheDocumentKeepsItsStateAndP
     const QString strPath = WriteFile("form.zarn", "abc\r\n");
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
-    TypeText("x");
+    QTest::keyClicks(ActiveView(), "x");
     // The superuser may write anywhere: there the saves are made to fail.
+    static CUnwritableDirOps unwritable;
     const QString strDir = TempPath("readonly");
     ASSERT_TRUE(QDir().mkdir(strDir));
     ASSERT_TRUE(QFile::setPermissions(strDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     if (::geteuid() == 0)
-        pDoc->GetTextBuffer().SetFileOps(&m_unwritable);
+        pDoc->GetTextBuffer().SetFileOps(&unwritable);
     const QString strTarget = strDir + "/copy.zarn";
     AnswerFileDialogs({strTarget});
     Execute(ID_FILE_SAVE_AS);
-    EXPECT_EQ(m_listMessages,
-              std::vector<QString>{"Cannot save " + strTarget + ": Permission denied"});
+    const QString strFailed = "Cannot save " + strTarget + ": Permission denied";
+    EXPECT_EQ(m_listMessages, std::vector<QString>{strFailed});
     EXPECT_EQ(DocState(pDoc), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx=");
     EXPECT_FALSE(QFile::exists(strTarget));
     EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), strPath);
     // Answering Yes to the save prompt of a save that fails keeps the window open.
-    pDoc->GetTextBuffer().SetFileOps(&m_unwritable);
+    pDoc->GetTextBuffer().SetFileOps(&unwritable);
     AnswerMessageBoxes({QMessageBox::Yes});
     Execute(ID_FILE_CLOSE);
-    ASSERT_EQ(m_listMessages.size(), 3u);
-    EXPECT_EQ(m_listMessages[1], "Save changes to " + strPath + "?");
-    EXPECT_EQ(m_listMessages[2], "Cannot save " + strPath + ": Permission denied");
+    EXPECT_EQ(m_listMessages,
+              std::vector<QString>({strFailed, "Save changes to " + strPath + "?",
+                                    "Cannot save " + strPath + ": Permission denied"}));
     EXPECT_EQ(Docs().GetDocuments().size(), 1u);
     EXPECT_TRUE(pDoc->IsModified());
+    QFile::setPermissions(strDir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     StartApp();
     Execute(ID_FILE_NEW);
     CSampleDoc* pDoc = ActiveDoc();
-    TypeText("man_start_object");
+    QTest::keyClicks(ActiveView(), "man_start_object");
     const QString strTarget = TempPath("new.zarn");
     AnswerFileDialogs({strTarget});
     Execute(ID_FILE_SAVE);
@@ -116,9 +108,8 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     EXPECT_EQ(Windows(), "Zarn Editor - new.zarn | new.zarn | menu 129 | 1 docs");
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), strTarget);
     // Save again goes to the same file without asking; a cancelled Save As changes nothing.
-    TypeText("!");
+    QTest::keyClicks(ActiveView(), "!");
     Execute(ID_FILE_SAVE);
-    EXPECT_EQ(m_listFileRequests.size(), 1u);
     EXPECT_EQ(ReadFile(strTarget), QByteArray("man_start_object!"));
     Execute(ID_FILE_SAVE_AS);
     ASSERT_EQ(m_listFileRequests.size(), 2u);
@@ -129,31 +120,36 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
 // Close, the window's close button and exit ask for every modified document.
 TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     const QString strPath = WriteFile("form.zarn", "abc\r\n");
+    const QString strSecond = WriteFile("second.zarn", "b\r\n");
     StartApp({strPath});
-    TypeText("1");
+    const QString strAsked = "Save changes to " + strPath + "?";
+    // The questions asked, the documents left and the file's bytes.
+    const auto State = [&] {
+        return QString("%1 asked, %2 docs, %3")
+            .arg(m_listMessages.size())
+            .arg(Docs().GetDocuments().size())
+            .arg(QString::fromLatin1(ReadFile(strPath)).replace("\r\n", "\\r\\n"));
+    };
+    QTest::keyClicks(ActiveView(), "1");
     AnswerMessageBoxes({QMessageBox::Cancel});
     Execute(ID_FILE_CLOSE);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"Save changes to " + strPath + "?"}));
-    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    EXPECT_EQ(m_listMessages, std::vector<QString>({strAsked}));
+    EXPECT_EQ(State(), "1 asked, 1 docs, abc\\r\\n");
     EXPECT_TRUE(ActiveDoc()->IsModified());
     AnswerMessageBoxes({QMessageBox::Cancel});
     EXPECT_FALSE(ActiveFrame()->close());
     FlushDeletes();
-    EXPECT_EQ(m_listMessages.size(), 2u);
-    EXPECT_EQ(Docs().GetDocuments().size(), 1u);
+    EXPECT_EQ(State(), "2 asked, 1 docs, abc\\r\\n");
     AnswerMessageBoxes({QMessageBox::No});
     EXPECT_TRUE(ActiveFrame()->close());
     FlushDeletes();
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
+    EXPECT_EQ(State(), "3 asked, 0 docs, abc\\r\\n");
     EXPECT_EQ(MainFrame().GetMenuId(), IDR_MAINFRAME);
     App().OpenDocumentFile(strPath);
-    TypeText("2");
+    QTest::keyClicks(ActiveView(), "2");
     AnswerMessageBoxes({QMessageBox::Yes});
     Execute(ID_FILE_CLOSE);
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-    EXPECT_EQ(ReadFile(strPath), QByteArray("2abc\r\n"));
-    const QString strSecond = WriteFile("second.zarn", "b\r\n");
+    EXPECT_EQ(State(), "4 asked, 0 docs, 2abc\\r\\n");
     App().OpenDocumentFile(strPath);
     App().OpenDocumentFile(strSecond);
     for (CSampleDoc* pDoc : Docs().GetDocuments())
@@ -161,16 +157,15 @@ TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     m_listMessages.clear();
     AnswerMessageBoxes({QMessageBox::No, QMessageBox::Cancel});
     Execute(ID_APP_EXIT);
-    EXPECT_EQ(m_listMessages.size(), 2u);
+    EXPECT_EQ(State(), "2 asked, 2 docs, 2abc\\r\\n");
     EXPECT_TRUE(MainFrame().isVisible());
-    EXPECT_EQ(Docs().GetDocuments().size(), 2u);
     m_listMessages.clear();
     AnswerMessageBoxes({QMessageBox::No, QMessageBox::No});
     Execute(ID_APP_EXIT);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"Save changes to " + strPath + "?",
-                                                    "Save changes to " + strSecond + "?"}));
+    EXPECT_EQ(m_listMessages,
+              std::vector<QString>({strAsked, "Save changes to " + strSecond + "?"}));
+    EXPECT_EQ(State(), "2 asked, 0 docs, 2abc\\r\\n");
     EXPECT_FALSE(MainFrame().isVisible());
-    EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_TRUE(MainFrame().GetMdiArea()->subWindowList().isEmpty());
 }
 
@@ -220,7 +215,6 @@ TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     EXPECT_TRUE(Action(ID_FILE_MRU_FIRST)->isEnabled());
     EXPECT_EQ(Action(ID_FILE_MRU_FIRST + 3)->text(), "&4 " + files[1]);
     EXPECT_EQ(Action(ID_FILE_MRU_FIRST)->statusTip(), "Open this document");
-
     // A new run reads them back; an entry whose file is gone is reported and dropped.
     StopApp();
     ASSERT_TRUE(QFile::remove(files[3]));
@@ -236,42 +230,36 @@ TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), files[2]);
 }
 
-// Sends a drag of these data over pTarget at its centre and drops them if it was accepted.
-bool DragAndDrop(QWidget* pTarget, QMimeData& data) {
-    const QPoint pt = pTarget->rect().center();
-    QDragEnterEvent enter(pt, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    enter.ignore();
-    QApplication::sendEvent(pTarget, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(QPointF(pt), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(pTarget, &drop);
-    return true;
-}
-
+// Dropped on a view, files open as well: their names are not text for it. Text without files
+// is not the main window's to take.
 TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
-    const QString strFirst = WriteFile("first.zarn", "a\r\n");
+    StartApp({WriteFile("first.zarn", "a\r\n")});
+    CSampleDoc* pFirst = ActiveDoc();
+    // Drags these files (and text) over pTarget and drops them if the drag was accepted.
+    const auto DragAndDrop = [](QWidget* pTarget, const QStringList& files, const QString& str) {
+        QMimeData data;
+        for (const QString& strFile : files)
+            data.setUrls(data.urls() << QUrl::fromLocalFile(strFile));
+        if (!str.isEmpty())
+            data.setText(str);
+        const QPoint pt = pTarget->rect().center();
+        QDragEnterEvent enter(pt, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(pTarget, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(pt), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pTarget, &drop);
+        return true;
+    };
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
-    StartApp();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(strFirst), QUrl::fromLocalFile(strSecond)});
-    EXPECT_TRUE(DragAndDrop(&MainFrame(), data));
-    ASSERT_EQ(Docs().GetDocuments().size(), 2u);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), strSecond);
-    // Dropped on a document's view, files open as well: their names are not text for it.
     const QString strThird = WriteFile("third.zarn", "c\r\n");
-    QMimeData third;
-    third.setUrls({QUrl::fromLocalFile(strThird)});
-    third.setText(strThird);
-    CSampleDoc* pSecondDoc = ActiveDoc();
-    EXPECT_TRUE(DragAndDrop(ActiveView()->viewport(), third));
-    ASSERT_EQ(Docs().GetDocuments().size(), 3u);
+    EXPECT_TRUE(DragAndDrop(ActiveView()->viewport(), {strSecond}, strSecond));
+    EXPECT_EQ(LinesOf(pFirst), QStringList({"a", ""}));
+    EXPECT_TRUE(DragAndDrop(&MainFrame(), {TempPath("first.zarn"), strThird}, ""));
+    EXPECT_EQ(Docs().GetDocuments().size(), 3u);
     EXPECT_EQ(ActiveDoc()->GetPathName(), strThird);
-    EXPECT_EQ(LinesOf(pSecondDoc), QStringList({"b", ""}));
-    // Text without files is not the main window's to take.
-    QMimeData text;
-    text.setText("just text");
-    EXPECT_FALSE(DragAndDrop(&MainFrame(), text));
+    EXPECT_FALSE(DragAndDrop(&MainFrame(), {}, "just text"));
 }
 
 const QString BUILD_EXAMPLES = QStringLiteral(ZARN_BUILD_DIR "/examples/");
@@ -283,18 +271,15 @@ protected:
         SetEditorDirectory(QStringLiteral(ZARN_BUILD_DIR));
         RemoveCopies();
     }
-
     void TearDown() override {
         CAppTest::TearDown();
         RemoveCopies();
         SetEditorDirectory(QString());
     }
-
     static QString CopyPath(const QString& strName) {
         return QFileInfo(GetExampleCopyPath()).absoluteDir().filePath(strName);
     }
     static void RemoveCopies() { QDir(CopyPath("")).removeRecursively(); }
-
     // A copy the user has worked on, beside a records database of the user's.
     static void WriteUserCopies() {
         ASSERT_TRUE(QDir().mkpath(CopyPath("")));
@@ -305,17 +290,12 @@ protected:
             file.write(bytes);
         }
     }
-
-    QStringList HelpMenuTexts() {
-        return MenuTexts(MainFrame().menuBar()->actions().constLast()->menu());
-    }
 };
 
 TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyOpens) {
     StartApp();
-    EXPECT_EQ(HelpMenuTexts(), QStringList({"Open &Example Form", "-", "&About"}));
+    EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About"}));
     EXPECT_EQ(Action(ID_HELP_OPEN_EXAMPLE)->statusTip(), "Open your own copy of the example form");
-    EXPECT_EQ(Action(ID_HELP_OPEN_EXAMPLE)->toolTip(), "Open Example Form");
     Execute(ID_HELP_OPEN_EXAMPLE);
     const QString strCopy = GetExampleCopyPath();
     EXPECT_EQ(strCopy, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
@@ -324,7 +304,7 @@ TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyO
     EXPECT_EQ(ActiveDoc()->GetPathName(), strCopy);
     EXPECT_EQ(ReadFile(strCopy), ReadFile(BUILD_EXAMPLES + "example.zarn"));
     EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), ReadFile(BUILD_EXAMPLES + "MAIN.IDX"));
-    EXPECT_EQ(HelpMenuTexts(), QStringList({"Open &Example Form", "-", "&About..."}));
+    EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About..."}));
     // While the copy is open, even with other bytes on disk, it is only brought forward.
     CSampleDoc* pCopyDoc = ActiveDoc();
     WriteUserCopies();
@@ -345,46 +325,42 @@ TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyO
     EXPECT_TRUE(m_listMessages.empty());
 }
 
+// The user's records database may hold the user's forms: it is kept.
 TEST_F(ExampleFormTest, AChangedCopyIsReplacedOnlyWhenTheUserSaysSoAndThenKept) {
-    struct Case {
-        QMessageBox::StandardButton answer;
-        bool bOpens;
-        QByteArray copy;   // the copy afterwards: "" for the example's bytes
-        QByteArray backup; // the copy's backup afterwards: "" for none
-    };
-    const Case aCases[] = {
-        {QMessageBox::Yes, true, "", "; my own form\r\n"},
-        {QMessageBox::No, true, "; my own form\r\n", ""},
-        {QMessageBox::Cancel, false, "; my own form\r\n", ""},
-    };
     const QByteArray example = ReadFile(BUILD_EXAMPLES + "example.zarn");
+    const QByteArray mine = "; my own form\r\n";
     const QString strCopy = GetExampleCopyPath();
-    for (const Case& c : aCases) {
-        SCOPED_TRACE(c.answer);
+    // The answer, whether the copy opens, the copy and its backup afterwards.
+    const std::tuple<QMessageBox::StandardButton, bool, QByteArray, QByteArray> cases[] = {
+        {QMessageBox::Yes, true, example, mine},
+        {QMessageBox::No, true, mine, ""},
+        {QMessageBox::Cancel, false, mine, ""},
+    };
+    for (const auto& [answer, bOpens, copy, backup] : cases) {
+        SCOPED_TRACE(answer);
         RemoveCopies();
         WriteUserCopies();
         m_listMessages.clear();
         StartApp();
-        AnswerMessageBoxes({c.answer});
+        AnswerMessageBoxes({answer});
         Execute(ID_HELP_OPEN_EXAMPLE);
         EXPECT_EQ(m_listMessages,
                   std::vector<QString>({"Your copy of the example form, " + strCopy +
                                         ", has changes.\n\nReplace it with the original example? "
                                         "Your copy is kept as " +
                                         strCopy + "~.\nNo opens your copy as it is."}));
-        EXPECT_EQ(ReadFile(strCopy), c.copy.isEmpty() ? example : c.copy);
-        EXPECT_EQ(ReadFile(strCopy + "~"), c.backup);
-        EXPECT_EQ(QFileInfo::exists(strCopy + "~"), !c.backup.isEmpty());
-        // The user's records database may hold the user's forms: it is kept.
+        EXPECT_EQ(ReadFile(strCopy), copy);
+        EXPECT_EQ(ReadFile(strCopy + "~"), backup);
+        EXPECT_EQ(QFileInfo::exists(strCopy + "~"), !backup.isEmpty());
         EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), "my records");
-        ASSERT_EQ(ActiveDoc() != nullptr, c.bOpens);
-        EXPECT_EQ(c.bOpens ? ActiveDoc()->GetPathName() : strCopy, strCopy);
+        ASSERT_EQ(ActiveDoc() != nullptr, bOpens);
+        EXPECT_EQ(bOpens ? ActiveDoc()->GetPathName() : strCopy, strCopy);
         StopApp();
     }
 }
 
+// An installed editor in PREFIX/bin finds its examples in PREFIX/share/zarneditor/examples.
 TEST_F(ExampleFormTest, TheInstalledExamplesServeAnInstalledEditorAndTheirLackIsReported) {
-    // An installed editor in PREFIX/bin finds its examples in PREFIX/share/zarneditor/examples.
     const QString strExamples = TempPath("prefix/share/zarneditor/examples");
     ASSERT_TRUE(QDir().mkpath(strExamples));
     ASSERT_TRUE(QDir().mkpath(TempPath("prefix/bin")));
@@ -408,6 +384,205 @@ TEST_F(ExampleFormTest, TheInstalledExamplesServeAnInstalledEditorAndTheirLackIs
                                                     " holds example.zarn."}));
     EXPECT_EQ(ActiveDoc(), nullptr);
     EXPECT_FALSE(QFileInfo::exists(GetExampleCopyPath()));
+}
+
+const QString CHANGED_TAIL = "\nhas been changed by another program.";
+const QString RELOAD_QUESTION =
+    "\n\nReload it and lose your changes (Undo brings them back), or keep your text?";
+
+class FileWatchTest : public CAppTest {
+protected:
+    // Runs a shell command line as another program would: %1 is a file outside the watched
+    // folder holding these bytes, %2 the path.
+    void RunShell(const char* pszLine, const QString& strPath = {}, const QByteArray& bytes = {}) {
+        const QString strIncoming = m_elsewhere.filePath(QStringLiteral("incoming"));
+        QFile file(strIncoming);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        const QString strLine =
+            QString::fromLatin1(pszLine).replace("%1", strIncoming).replace("%2", strPath);
+        ASSERT_EQ(QProcess::execute("/bin/sh", {"-c", strLine}), 0) << strLine.toStdString();
+    }
+    // Gives the watcher time to report what it saw: long enough for one settled check.
+    static void LetTheWatcherSettle() { QTest::qWait(5 * CFileWatch::SETTLE_TIME); }
+    static bool WaitForLines(CSampleDoc* pDoc, const QStringList& lines) {
+        return QTest::qWaitFor([&] { return LinesOf(pDoc) == lines; }, 10000);
+    }
+    bool WaitForMessages(size_t nCount) {
+        return QTest::qWaitFor([&] { return m_listMessages.size() >= nCount; }, 10000);
+    }
+
+    QTemporaryDir m_elsewhere;
+};
+
+// A rename replaces the watched file: the watch must follow it to the next one. The caret is
+// kept by line, within the new text; each reload is one step back.
+TEST_F(FileWatchTest, AnUnmodifiedDocumentFollowsItsFileRewrittenOrReplacedByAnotherProcess) {
+    const QString strPath = WriteFile("form.zarn", "a\r\nb\r\n");
+    StartApp({strPath});
+    CSampleDoc* pDoc = ActiveDoc();
+    ActiveView()->PutCaretAt({1, 1});
+    const std::tuple<const char*, QByteArray, QStringList, TextPos> cases[] = {
+        {"cp '%1' '%2'", "a\r\nb changed\r\n", {"a", "b changed", ""}, {1, 1}},
+        {"mv '%1' '%2'", "replaced\r\nb changed\r\n", {"replaced", "b changed", ""}, {1, 1}},
+        {"mv '%1' '%2'", "replaced again\r\n", {"replaced again", ""}, {0, 1}},
+        {"cat '%1' > '%2'", "rewritten", {"rewritten"}, {0, 0}},
+    };
+    for (const auto& [pszCommand, bytes, lines, ptCaret] : cases) {
+        SCOPED_TRACE(pszCommand);
+        RunShell(pszCommand, strPath, bytes);
+        EXPECT_TRUE(WaitForLines(pDoc, lines));
+        EXPECT_FALSE(pDoc->IsModified());
+        EXPECT_EQ(ActiveView()->GetCaretTextPos(), ptCaret);
+        EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn");
+    }
+    EXPECT_TRUE(m_listMessages.empty());
+    for (int i = static_cast<int>(std::size(cases)) - 2; i >= 0; --i) {
+        EXPECT_EQ(MainFrame().QueryCommandUI(ID_EDIT_UNDO).GetText(), "&Undo Reload\tCtrl+Z");
+        Execute(ID_EDIT_UNDO);
+        EXPECT_EQ(LinesOf(pDoc), std::get<2>(cases[i]));
+        EXPECT_TRUE(pDoc->IsModified());
+    }
+}
+
+TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneStep) {
+    QByteArray original, changed = "first\nx\ry\n";
+    for (int i = 0; i < 100; ++i)
+        original += "line " + QByteArray::number(i) + QByteArray(i == 44 ? 300 : 0, '-') + "\r\n";
+    // Seventy lines in LF style, the first changed, one holding a carriage return.
+    for (int i = 2; i < 70; ++i)
+        changed += "line " + QByteArray::number(i) + QByteArray(i == 44 ? 300 : 0, '-') + "\n";
+    const QString strPath = WriteFile("form.zarn", original);
+    StartApp({strPath});
+    CSampleDoc* pDoc = ActiveDoc();
+    CSampleView* pView = ActiveView();
+    CTextBuffer& buffer = pDoc->GetTextBuffer();
+    pView->PutCaretAt({3, 45});
+    pView->ScrollToTopLine(40, true);
+    pView->ScrollToColumn(20, true);
+    buffer.ChangeLineFlag(45, LineFlagMark(1), true);
+    buffer.ChangeLineFlag(60, LINEFLAG_BOOKMARK, true, false);
+    buffer.ChangeLineFlag(90, LINEFLAG_BOOKMARK, true, false);
+    RunShell("cp '%1' '%2'", strPath, changed);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return buffer.GetLineCount() == 71; }, 10000));
+    EXPECT_EQ(LinesOf(pDoc).mid(0, 3), QStringList({"first", "x\ry", "line 2"}));
+    EXPECT_EQ(buffer.GetEolStyle(), EOL_LF);
+    EXPECT_EQ(pView->GetCaretTextPos(), (TextPos{3, 45}));
+    EXPECT_EQ(QList({pView->GetFirstVisibleLine(), pView->GetFirstVisibleColumn(),
+                     pView->verticalScrollBar()->value(), pView->horizontalScrollBar()->value()}),
+              QList({40, 20, 40, 20}));
+    EXPECT_EQ(buffer.FindLineWithSingleFlag(LineFlagMark(1)), 45);
+    EXPECT_EQ(buffer.FindNextMarkedLine(0), 60);
+    EXPECT_EQ(buffer.FindNextMarkedLine(61), 60); // the line 90 has gone with its bookmark
+    EXPECT_FALSE(pDoc->IsModified());
+    Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(buffer.GetLineCount(), 101);
+    EXPECT_EQ(LinesOf(pDoc).mid(0, 2), QStringList({"line 0", "line 1"}));
+    EXPECT_TRUE(pDoc->IsModified());
+    EXPECT_FALSE(buffer.CanUndo());
+    Execute(ID_EDIT_REDO);
+    EXPECT_EQ(LinesOf(pDoc).mid(0, 3), QStringList({"first", "x\ry", "line 2"}));
+    EXPECT_EQ(buffer.GetLineCount(), 71);
+    // Saved, the text is the file's bytes again, carriage return and line ends alike.
+    Execute(ID_FILE_SAVE);
+    EXPECT_EQ(ReadFile(strPath), changed);
+}
+
+// Keep Mine leaves the text modified, and the same file asks nothing more; Reload takes the
+// file's text, unmodified, and Undo brings back the kept one.
+TEST_F(FileWatchTest, AModifiedDocumentAsksWhetherToReloadOrKeepItsText) {
+    const QString strPath = WriteFile("form.zarn", "abc\r\n");
+    StartApp({strPath});
+    CSampleDoc* pDoc = ActiveDoc();
+    Press(ActiveView(), "X");
+    AnswerMessageBoxes({QMessageBox::No});
+    RunShell("cp '%1' '%2'", strPath, "theirs 1\r\n");
+    ASSERT_TRUE(WaitForMessages(1));
+    EXPECT_EQ(m_listMessages[0], strPath + CHANGED_TAIL + RELOAD_QUESTION);
+    EXPECT_EQ(LinesOf(pDoc), QStringList({"xabc", ""}));
+    EXPECT_TRUE(pDoc->IsModified());
+    LetTheWatcherSettle();
+    EXPECT_EQ(m_listMessages.size(), 1u);
+    AnswerMessageBoxes({QMessageBox::Yes});
+    RunShell("mv '%1' '%2'", strPath, "theirs 2\r\n");
+    ASSERT_TRUE(WaitForLines(pDoc, {"theirs 2", ""}));
+    EXPECT_EQ(m_listMessages.size(), 2u);
+    EXPECT_FALSE(pDoc->IsModified());
+    Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(LinesOf(pDoc), QStringList({"xabc", ""}));
+    EXPECT_TRUE(pDoc->IsModified());
+}
+
+TEST_F(FileWatchTest, AFileDeletedByAnotherProcessIsToldOnceAndSaveWritesItBack) {
+    const QString strPath = WriteFile("form.zarn", "abc\r\n");
+    StartApp({strPath});
+    CSampleDoc* pDoc = ActiveDoc();
+    RunShell("rm '%2'", strPath);
+    ASSERT_TRUE(WaitForMessages(1));
+    EXPECT_EQ(m_listMessages[0], strPath + "\nhas been deleted by another program.\n\nThe document "
+                                           "stays open and modified: Save writes the file again.");
+    EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn*");
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    LetTheWatcherSettle();
+    EXPECT_EQ(m_listMessages.size(), 1u);
+    Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(m_listFileRequests.empty());
+    EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
+    EXPECT_FALSE(pDoc->IsModified());
+    LetTheWatcherSettle();
+    EXPECT_EQ(m_listMessages.size(), 1u);
+}
+
+// The folder goes and comes back with a new file: nothing watches the new folder.
+TEST_F(FileWatchTest, ComingBackToTheEditorFindsChangesTheWatcherCouldNotSee) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
+    const QString strPath = WriteFile("sub/form.zarn", "abc\r\n");
+    StartApp({strPath});
+    RunShell("rm -r \"$(dirname '%2')\"", strPath);
+    ASSERT_TRUE(WaitForMessages(1));
+    RunShell("mkdir \"$(dirname '%2')\" && printf 'back\\r\\n' > '%2'", strPath);
+    LetTheWatcherSettle();
+    EXPECT_EQ(m_listMessages.size(), 1u);
+    AnswerMessageBoxes({QMessageBox::Yes});
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    ASSERT_TRUE(WaitForLines(ActiveDoc(), {"back", ""}));
+    EXPECT_TRUE(m_listMessages[1].endsWith(RELOAD_QUESTION));
+    EXPECT_FALSE(ActiveDoc()->IsModified());
+}
+
+// A tool that writes the file while it runs (as Grimlet does for Load from MAIN.IDX) is left
+// to finish first: the command that ran it settles the document.
+TEST_F(FileWatchTest, TheEditorsOwnWritesAreNotTakenForAnotherProgramsChange) {
+    StartApp({WriteFile("form.zarn", "abc\r\n")});
+    CSampleDoc* pDoc = ActiveDoc();
+    Press(ActiveView(), "X");
+    Execute(ID_FILE_SAVE);
+    AnswerFileDialogs({TempPath("other.zarn")});
+    Execute(ID_FILE_SAVE_AS);
+    Press(ActiveView(), "Y");
+    Execute(ID_FILE_SAVE);
+    LetTheWatcherSettle();
+    EXPECT_TRUE(m_listMessages.empty());
+    EXPECT_EQ(pDoc->GetTextBuffer().GetUndoStepCount(), 2);
+    EXPECT_EQ(ReadFile(TempPath("other.zarn")), QByteArray("xyabc\r\n"));
+
+    bool bAskedWhileRunning = false;
+    SetMessageBoxHandler([&](const QString& strText, QMessageBox::StandardButtons) {
+        bAskedWhileRunning = bAskedWhileRunning || CToolRunner::IsAnyRunning();
+        m_listMessages.push_back(strText);
+        return QMessageBox::No;
+    });
+    Press(ActiveView(), "Z");
+    CToolRunner runner(
+        "/bin/sh", {"-c", QStringLiteral("printf tool > '%1'; sleep 1").arg(pDoc->GetPathName())},
+        nullptr);
+    runner.Run();
+    EXPECT_EQ(runner.GetResult(), TOOLRUN_SUCCEEDED);
+    EXPECT_FALSE(bAskedWhileRunning);
+    // Nobody settled it here: once the run is over, the change counts.
+    ASSERT_TRUE(WaitForMessages(1));
+    EXPECT_TRUE(m_listMessages[0].startsWith(TempPath("other.zarn") + CHANGED_TAIL));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
@@ -30,20 +29,21 @@ void Modify(CTextBuffer& buffer, const char* pszText) {
     ASSERT_TRUE(buffer.InsertTextAt(nullptr, 0, 0, pszText, nEndLine, nEndChar, EDITACT_TYPING));
 }
 
+// The text a recovery file holds, after "PATH|TITLE|EOL STYLE|" from its header.
+QByteArray Recovered(const QString& strFile) {
+    RecoveryRecord record;
+    EXPECT_TRUE(CRecoveryStore::ReadRecord(strFile, record)) << strFile.toStdString();
+    QTemporaryFile text;
+    EXPECT_TRUE(text.open());
+    EXPECT_TRUE(CRecoveryStore::ExtractText(record, text.fileName()));
+    return (record.strOriginalPath + u'|' + record.strTitle + u'|' +
+            QString::number(record.nEolStyle) + u'|')
+               .toUtf8() +
+           text.readAll();
+}
+
 class RecoveryTest : public CAppTest {
 protected:
-    // The text a recovery file holds; its header goes to pRecord.
-    static QByteArray TextOf(const QString& strFile, RecoveryRecord* pRecord = nullptr) {
-        RecoveryRecord record;
-        EXPECT_TRUE(CRecoveryStore::ReadRecord(strFile, record)) << strFile.toStdString();
-        QTemporaryFile text;
-        EXPECT_TRUE(text.open());
-        EXPECT_TRUE(CRecoveryStore::ExtractText(record, text.fileName()));
-        if (pRecord)
-            *pRecord = record;
-        return ReadFile(text.fileName());
-    }
-
     QString OwnFolder() { return App().GetRecoveryStore()->GetFolder(); }
 
     // What this editor would leave behind if it ended now, abnormally: its folder as it is,
@@ -68,12 +68,8 @@ protected:
 TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwentyWrites) {
     using std::chrono::milliseconds;
     const std::chrono::steady_clock::time_point tFirst;
-    struct Case {
-        int nLastChangeMs;
-        int nLastWriteMs;
-        int nDueMs;
-    };
-    const Case cases[] = {
+    // The last change and the last write's length, in ms after the first change; when due.
+    const int cases[][3] = {
         {0, 0, 1000},      // one change: a second later
         {2500, 0, 3500},   // the typing pauses
         {4800, 0, 5000},   // the typing goes on: five seconds after the first change
@@ -81,11 +77,10 @@ TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwenty
         {9000, 400, 8000}, // one of 0.4 s: twenty times that
         {6000, 400, 7000}, // unless the typing pauses first
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(RecoveryWriteDue(tFirst, tFirst + milliseconds(c.nLastChangeMs),
-                                   milliseconds(c.nLastWriteMs)),
-                  tFirst + milliseconds(c.nDueMs))
-            << c.nLastChangeMs << " " << c.nLastWriteMs;
+    for (const auto& c : cases)
+        EXPECT_EQ(RecoveryWriteDue(tFirst, tFirst + milliseconds(c[0]), milliseconds(c[1])),
+                  tFirst + milliseconds(c[2]))
+            << c[0] << " " << c[1];
 }
 
 TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
@@ -99,21 +94,18 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     // LF line ends, a NUL and a carriage return inside lines: all kept as saving keeps them.
     const QString strPath = WriteFile("form.zarn", QByteArray("a\0b\nc\rd\n", 8));
     CSampleDoc* pDoc = App().OpenDocumentFile(strPath);
-    QTest::keyClick(ActiveView(), Qt::Key_X);
+    Press(ActiveView(), "X");
     // Not at every key: the file follows once the typing pauses.
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder(), "form.zarn").isEmpty(); },
                                 WAIT_MS));
-    RecoveryRecord record;
-    EXPECT_EQ(TextOf(RecoveryFiles(OwnFolder(), "form.zarn").front(), &record),
-              QByteArray("xa\0b\nc\rd\n", 9));
-    EXPECT_EQ(record.strOriginalPath, strPath);
-    EXPECT_EQ(record.strTitle, "form.zarn");
-    EXPECT_EQ(record.nEolStyle, EOL_LF);
+    EXPECT_EQ(Recovered(RecoveryFiles(OwnFolder(), "form.zarn").front()),
+              strPath.toUtf8() + "|form.zarn|" + QByteArray::number(EOL_LF) + "|" +
+                  QByteArray("xa\0b\nc\rd\n", 9));
     Execute(ID_FILE_SAVE);
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
     // Closed without saving, the document takes its recovery file with it.
-    QTest::keyClick(ActiveView(), Qt::Key_Y);
+    Press(ActiveView(), "Y");
     pDoc->WriteRecoveryNow();
     EXPECT_EQ(RecoveryFiles(OwnFolder(), "form.zarn").size(), 1);
     AnswerMessageBoxes({QMessageBox::No});
@@ -121,9 +113,7 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder()).isEmpty(); }, 15000));
     typist.stop();
-    TextOf(RecoveryFiles(OwnFolder()).front(), &record);
-    EXPECT_TRUE(record.strOriginalPath.isEmpty());
-    EXPECT_EQ(record.strTitle, "Zarn Document1");
+    EXPECT_TRUE(Recovered(RecoveryFiles(OwnFolder()).front()).startsWith("|Zarn Document1|"));
     // An editor that ends normally leaves nothing behind.
     const QString strFolder = OwnFolder();
     StopApp();
@@ -131,21 +121,20 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     EXPECT_TRUE(QDir(m_strRecoveryRoot).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
+// LF CR line ends and a NUL; CR LF. The first file is open again when the offer comes: it
+// takes the recovered text.
 TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths) {
-    // LF CR line ends and a NUL; CR LF.
     const QString strFirst = WriteFile("first.zarn", QByteArray("one\0\n\rtwo\n\r", 11));
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
     StartApp({strFirst, strSecond});
     Execute(ID_FILE_NEW);
-    Modify(FindDoc("first.zarn")->GetTextBuffer(), "x");
-    Modify(FindDoc("second.zarn")->GetTextBuffer(), "y");
-    Modify(FindDoc("Zarn Document1")->GetTextBuffer(), "new");
-    for (CSampleDoc* pDoc : Docs().GetDocuments())
-        pDoc->WriteRecoveryNow();
+    for (const auto& [pszTitle, pszText] :
+         {std::pair{"first.zarn", "x"}, {"second.zarn", "y"}, {"Zarn Document1", "new"}}) {
+        Modify(FindDoc(pszTitle)->GetTextBuffer(), pszText);
+        FindDoc(pszTitle)->WriteRecoveryNow();
+    }
     const QString strCrashed = LeaveAsCrashed();
     StopApp();
-
-    // The first file is open again when the offer comes: it takes the recovered text.
     AnswerMessageBoxes({QMessageBox::Yes});
     StartApp({strFirst});
     ASSERT_EQ(m_listMessages.size(), 1u);
@@ -155,24 +144,19 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     EXPECT_FALSE(QFileInfo::exists(strCrashed));
     ASSERT_EQ(Docs().GetDocuments().size(), 3u);
     EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 3);
-
     CSampleDoc* pFirst = FindDoc("first.zarn");
-    CSampleDoc* pSecond = FindDoc("second.zarn");
     CSampleDoc* pNew = FindDoc("Zarn Document1");
-    ASSERT_TRUE(pFirst && pSecond && pNew);
-    for (CSampleDoc* pDoc : {pFirst, pSecond, pNew})
-        EXPECT_TRUE(pDoc->IsModified()) << pDoc->GetTitle().toStdString();
-    EXPECT_EQ(pFirst->GetPathName(), strFirst);
-    EXPECT_EQ(pSecond->GetPathName(), strSecond);
-    EXPECT_TRUE(pNew->GetPathName().isEmpty());
+    ASSERT_TRUE(pFirst && FindDoc("second.zarn") && pNew);
+    EXPECT_EQ(DocState(pFirst), "first.zarn* path=~/first.zarn file=~/first.zarn gid= idx=");
+    EXPECT_EQ(DocState(FindDoc("second.zarn")), "second.zarn* path=~/second.zarn file= gid= idx=");
+    EXPECT_EQ(DocState(pNew), "Zarn Document1* path= file= gid= idx=");
     TextPos ptCaret;
     ASSERT_TRUE(pFirst->GetTextBuffer().Undo(ptCaret));
     EXPECT_EQ(LinesOf(pFirst), QStringList({QString::fromLatin1("one\0", 4), "two", ""}));
     ASSERT_TRUE(pFirst->GetTextBuffer().Redo(ptCaret));
-    EXPECT_TRUE(Docs().DoFileSave(pFirst));
-    EXPECT_TRUE(Docs().DoFileSave(pSecond));
     AnswerFileDialogs({TempPath("new.zarn")});
-    EXPECT_TRUE(Docs().DoFileSave(pNew));
+    for (CSampleDoc* pDoc : Docs().GetDocuments())
+        EXPECT_TRUE(Docs().DoFileSave(pDoc));
     EXPECT_EQ(ReadFile(strFirst), QByteArray("xone\0\n\rtwo\n\r", 12));
     EXPECT_EQ(ReadFile(strSecond), QByteArray("yb\r\n"));
     EXPECT_EQ(ReadFile(TempPath("new.zarn")), QByteArray("new"));
@@ -202,7 +186,8 @@ TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) 
     EXPECT_FALSE(m_listMessages[0].contains("theirs"));
     EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_FALSE(QFileInfo::exists(strCrashed));
-    EXPECT_EQ(TextOf(strTheirs), QByteArray("theirs"));
+    EXPECT_EQ(Recovered(strTheirs),
+              "/forms/theirs.zarn|theirs.zarn|" + QByteArray::number(EOL_CRLF) + "|theirs");
     StopApp();
     StartApp();
     EXPECT_EQ(m_listMessages.size(), 1u);
@@ -272,6 +257,8 @@ protected:
     std::vector<std::unique_ptr<QProcess>> m_listEditors;
 };
 
+// Another program deletes both files: the editors keep the texts, unsaved. The next editor
+// takes what the killed one left, and nothing of the one still running.
 TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNotFromAnotherOne) {
     ASSERT_TRUE(m_data.isValid());
     // LF line ends with a NUL and a carriage return inside lines; CR LF.
@@ -287,23 +274,18 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNo
     const QString strFolder2 = FolderOf(editor2);
     ASSERT_FALSE(strFolder1.isEmpty());
     ASSERT_NE(strFolder1, strFolder2);
-    // Another program deletes both files: the editors keep the texts, unsaved.
-    ASSERT_TRUE(QFile::remove(strFirst));
-    ASSERT_TRUE(QFile::remove(strSecond));
+    ASSERT_TRUE(QFile::remove(strFirst) && QFile::remove(strSecond));
     ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder1).size() == 1; }, WAIT_MS));
     ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder2).size() == 1; }, WAIT_MS));
     Kill(editor1);
-
-    // The next editor takes what the killed one left, and nothing of the one still running.
     QProcess& editor3 = StartEditor({"--recover"});
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return !QFileInfo::exists(strFolder1) && RecoveryFiles(FolderOf(editor3)).size() == 1;
         },
         WAIT_MS));
-    RecoveryRecord record;
-    EXPECT_EQ(TextOf(RecoveryFiles(FolderOf(editor3)).front(), &record), first);
-    EXPECT_EQ(record.strOriginalPath, strFirst);
+    EXPECT_EQ(Recovered(RecoveryFiles(FolderOf(editor3)).front()),
+              strFirst.toUtf8() + "|first.zarn|" + QByteArray::number(EOL_LF) + "|" + first);
     EXPECT_EQ(RecoveryFiles(strFolder2).size(), 1);
     // Where the editors keep their recovery folders.
     const QString strEditorsRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
