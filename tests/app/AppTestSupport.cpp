@@ -85,45 +85,11 @@ void CAppTest::StartApp(const QStringList& listFiles) {
     ProcessEvents();
 }
 
-void CAppTest::StopApp() {
-    m_pApp.reset();
-    FlushDeletes();
-}
-
 std::string CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
     std::string str;
     for (const unsigned nId : ids)
         str += IsEnabled(nId) ? '1' : '0';
     return str;
-}
-
-QString CAppTest::UpdatedPane(unsigned nId) {
-    MainFrame().OnIdleUpdateCmdUI();
-    return MainFrame().GetPaneText(nId);
-}
-
-void CAppTest::Execute(unsigned nId) {
-    MainFrame().ExecuteCommand(nId);
-    FlushDeletes();
-}
-
-QString CAppTest::Do(unsigned nId) {
-    Execute(nId);
-    return State();
-}
-
-QString CAppTest::Keys(const char* pszKeys) {
-    Press(ActiveView(), pszKeys);
-    FlushDeletes();
-    return State();
-}
-
-void CAppTest::AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
-    m_answers.assign(answers.begin(), answers.end());
-}
-
-void CAppTest::AnswerFileDialogs(std::vector<QString> answers) {
-    m_fileAnswers.assign(answers.begin(), answers.end());
 }
 
 void CAppTest::DriveNextModalDialog(std::function<void(QWidget*)> fnDrive) {
@@ -161,11 +127,6 @@ void CAppTest::FlushDeletes() {
     // A deleted window may post the deletion of its document: twice catches both.
     for (int i = 0; i < 2; ++i)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void CAppTest::ProcessEvents() {
-    QCoreApplication::processEvents();
-    FlushDeletes();
 }
 
 QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) const {

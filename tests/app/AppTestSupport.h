@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -37,7 +38,10 @@ protected:
 
     // Starts an application as the program does; its recovery files go under m_strRecoveryRoot.
     void StartApp(const QStringList& listFiles = {});
-    void StopApp();
+    void StopApp() {
+        m_pApp.reset();
+        FlushDeletes();
+    }
 
     CSampleApp& App() { return *m_pApp; }
     CMainFrame& MainFrame() { return *m_pApp->GetMainFrame(); }
@@ -51,21 +55,38 @@ protected:
     // "1" for each of these commands that is enabled, "0" for each that is not.
     std::string EnabledOf(std::initializer_list<unsigned> ids);
     // A status-bar pane's text after the idle update has run.
-    QString UpdatedPane(unsigned nId);
+    QString UpdatedPane(unsigned nId) {
+        MainFrame().OnIdleUpdateCmdUI();
+        return MainFrame().GetPaneText(nId);
+    }
     // Runs a command as its menu item would, then lets the closed windows go.
-    void Execute(unsigned nId);
+    void Execute(unsigned nId) {
+        MainFrame().ExecuteCommand(nId);
+        FlushDeletes();
+    }
     // The application in one line as the test looks at it: m_fnState's text, or Windows().
     QString State() { return m_fnState ? m_fnState() : Windows(); }
     // Runs a command, or presses keys in the active view; the State() that follows.
-    QString Do(unsigned nId);
-    QString Keys(const char* pszKeys);
+    QString Do(unsigned nId) {
+        Execute(nId);
+        return State();
+    }
+    QString Keys(const char* pszKeys) {
+        Press(ActiveView(), pszKeys);
+        FlushDeletes();
+        return State();
+    }
 
     // The next message boxes get these answers, then OK (or Cancel where there is no OK);
     // every text shown is kept in m_listMessages.
-    void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers);
+    void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
+        m_answers.assign(answers.begin(), answers.end());
+    }
     // The next file dialogs get these paths, then "" (cancelled); requests go to
     // m_listFileRequests.
-    void AnswerFileDialogs(std::vector<QString> answers);
+    void AnswerFileDialogs(std::vector<QString> answers) {
+        m_fileAnswers.assign(answers.begin(), answers.end());
+    }
     // The next modal dialog is handed to fnDrive, which must close it; one that never opens
     // fails the test.
     void DriveNextModalDialog(std::function<void(QWidget*)> fnDrive);
@@ -74,7 +95,10 @@ protected:
 
     // Deletes closed windows and documents, as the event loop would.
     static void FlushDeletes();
-    static void ProcessEvents();
+    static void ProcessEvents() {
+        QCoreApplication::processEvents();
+        FlushDeletes();
+    }
 
     QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
     QString WriteFile(const QString& strName, const QByteArray& bytes) const;

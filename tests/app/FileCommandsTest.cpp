@@ -117,54 +117,45 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     EXPECT_EQ(pDoc->GetPathName(), strTarget);
 }
 
-// Close, the window's close button and exit ask for every modified document.
+// Close, the window's close button and exit ask for every modified document; Cancel keeps
+// it, No drops the edit, Yes saves it.
 TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     const QString strPath = WriteFile("form.zarn", "abc\r\n");
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
     StartApp({strPath});
-    const QString strAsked = "Save changes to " + strPath + "?";
-    // The questions asked, the documents left and the file's bytes.
-    const auto State = [&] {
-        return QString("%1 asked, %2 docs, %3")
-            .arg(m_listMessages.size())
-            .arg(Docs().GetDocuments().size())
-            .arg(QString::fromLatin1(ReadFile(strPath)).replace("\r\n", "\\r\\n"));
+    m_fnState = [&] {
+        return QString("%1 asked, %2 docs, menu %3, ")
+                   .arg(m_listMessages.size())
+                   .arg(Docs().GetDocuments().size())
+                   .arg(MainFrame().GetMenuId()) +
+               ReadFile(strPath).replace("\r\n", "|");
     };
     QTest::keyClicks(ActiveView(), "1");
     AnswerMessageBoxes({QMessageBox::Cancel});
-    Execute(ID_FILE_CLOSE);
-    EXPECT_EQ(m_listMessages, std::vector<QString>({strAsked}));
-    EXPECT_EQ(State(), "1 asked, 1 docs, abc\\r\\n");
-    EXPECT_TRUE(ActiveDoc()->IsModified());
-    AnswerMessageBoxes({QMessageBox::Cancel});
-    EXPECT_FALSE(ActiveFrame()->close());
-    FlushDeletes();
-    EXPECT_EQ(State(), "2 asked, 1 docs, abc\\r\\n");
-    AnswerMessageBoxes({QMessageBox::No});
-    EXPECT_TRUE(ActiveFrame()->close());
-    FlushDeletes();
-    EXPECT_EQ(State(), "3 asked, 0 docs, abc\\r\\n");
-    EXPECT_EQ(MainFrame().GetMenuId(), IDR_MAINFRAME);
+    EXPECT_EQ(Do(ID_FILE_CLOSE), "1 asked, 1 docs, menu 129, abc|");
+    EXPECT_EQ(m_listMessages, std::vector<QString>({"Save changes to " + strPath + "?"}));
+    for (const auto answer : {QMessageBox::Cancel, QMessageBox::No}) {
+        AnswerMessageBoxes({answer});
+        EXPECT_EQ(ActiveFrame()->close(), answer == QMessageBox::No);
+        FlushDeletes();
+    }
+    EXPECT_EQ(State(), "3 asked, 0 docs, menu 128, abc|");
     App().OpenDocumentFile(strPath);
     QTest::keyClicks(ActiveView(), "2");
     AnswerMessageBoxes({QMessageBox::Yes});
-    Execute(ID_FILE_CLOSE);
-    EXPECT_EQ(State(), "4 asked, 0 docs, 2abc\\r\\n");
+    EXPECT_EQ(Do(ID_FILE_CLOSE), "4 asked, 0 docs, menu 128, 2abc|");
     App().OpenDocumentFile(strPath);
     App().OpenDocumentFile(strSecond);
     for (CSampleDoc* pDoc : Docs().GetDocuments())
         pDoc->SetModifiedFlag(true);
     m_listMessages.clear();
     AnswerMessageBoxes({QMessageBox::No, QMessageBox::Cancel});
-    Execute(ID_APP_EXIT);
-    EXPECT_EQ(State(), "2 asked, 2 docs, 2abc\\r\\n");
+    EXPECT_EQ(Do(ID_APP_EXIT), "2 asked, 2 docs, menu 129, 2abc|");
     EXPECT_TRUE(MainFrame().isVisible());
     m_listMessages.clear();
     AnswerMessageBoxes({QMessageBox::No, QMessageBox::No});
-    Execute(ID_APP_EXIT);
-    EXPECT_EQ(m_listMessages,
-              std::vector<QString>({strAsked, "Save changes to " + strSecond + "?"}));
-    EXPECT_EQ(State(), "2 asked, 0 docs, 2abc\\r\\n");
+    EXPECT_EQ(Do(ID_APP_EXIT), "2 asked, 0 docs, menu 128, 2abc|");
+    EXPECT_EQ(m_listMessages[1], "Save changes to " + strSecond + "?");
     EXPECT_FALSE(MainFrame().isVisible());
     EXPECT_TRUE(MainFrame().GetMdiArea()->subWindowList().isEmpty());
 }
@@ -192,42 +183,43 @@ TEST_F(FileCommandsTest, OpenAsksForAZarnFileAndAnOpenFileIsActivatedNotOpenedTw
     EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
 }
 
+// Activating a file that is open already leaves the list as it is. The File menu shows them
+// as "&1 path"... A new run reads them back; an entry whose file is gone is reported and
+// dropped.
 TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     StartApp();
-    QStringList files;
-    for (int i = 1; i <= 5; ++i)
-        files.append(WriteFile(QStringLiteral("f%1.zarn").arg(i), "x\r\n"));
-    for (const QString& strPath : files)
-        App().OpenDocumentFile(strPath);
-    // Activating a file that is open already leaves the list as it is.
-    App().OpenDocumentFile(files[2]);
-    CRecentFileList& mru = App().GetRecentFileList();
-    ASSERT_EQ(mru.GetSize(), 4);
-    EXPECT_EQ(mru.GetFile(0), files[4]);
-    EXPECT_EQ(mru.GetFile(3), files[1]);
-    QSettings settings;
-    EXPECT_EQ(settings.value("Recent File List/File1").toString(), files[4]);
-    EXPECT_EQ(settings.value("Recent File List/File4").toString(), files[1]);
-    EXPECT_FALSE(settings.contains("Recent File List/File5"));
-    // The File menu shows them as "&1 path" ... under the ids from 57616.
-    MainFrame().OnIdleUpdateCmdUI();
-    EXPECT_EQ(Action(ID_FILE_MRU_FIRST)->text(), "&1 " + files[4]);
-    EXPECT_TRUE(Action(ID_FILE_MRU_FIRST)->isEnabled());
-    EXPECT_EQ(Action(ID_FILE_MRU_FIRST + 3)->text(), "&4 " + files[1]);
-    EXPECT_EQ(Action(ID_FILE_MRU_FIRST)->statusTip(), "Open this document");
-    // A new run reads them back; an entry whose file is gone is reported and dropped.
+    for (const char* pszName : {"f1", "f2", "f3", "f4", "f5", "f3"})
+        App().OpenDocumentFile(WriteFile(QString(pszName) + ".zarn", "x\r\n"));
+    // The list, the settings, the menu's items ("-" hidden) with the first one's state and
+    // prompt.
+    m_fnState = [this] {
+        MainFrame().OnIdleUpdateCmdUI();
+        QStringList list;
+        for (int i = 0; i < App().GetRecentFileList().GetSize(); ++i)
+            list << App().GetRecentFileList().GetFile(i);
+        for (int i = 1; i <= 5; ++i)
+            list << QSettings().value(QString("Recent File List/File%1").arg(i)).toString();
+        for (unsigned nId = ID_FILE_MRU_FIRST; nId < ID_FILE_MRU_FIRST + 4; ++nId)
+            list << (Action(nId)->isVisible() ? Action(nId)->text() : "-");
+        list << QString::number(Action(ID_FILE_MRU_FIRST)->isEnabled()) +
+                    Action(ID_FILE_MRU_FIRST)->statusTip();
+        return list.join(u' ').replace(m_dir.path() + "/", "");
+    };
+    const QString strFour = "f5.zarn f4.zarn f3.zarn f2.zarn ";
+    EXPECT_EQ(State(), strFour + strFour +
+                           " &1 f5.zarn &2 f4.zarn &3 f3.zarn &4 f2.zarn 1Open "
+                           "this document");
     StopApp();
-    ASSERT_TRUE(QFile::remove(files[3]));
+    ASSERT_TRUE(QFile::remove(TempPath("f4.zarn")));
     StartApp();
-    EXPECT_EQ(App().GetRecentFileList().GetSize(), 4);
+    EXPECT_EQ(Do(ID_FILE_MRU_FIRST + 1), "f5.zarn f3.zarn f2.zarn f5.zarn f3.zarn f2.zarn   &1 "
+                                         "f5.zarn &2 f3.zarn &3 f2.zarn - 1Open this "
+                                         "document");
+    EXPECT_EQ(m_listMessages, std::vector<QString>{"Cannot open " + TempPath("f4.zarn") +
+                                                   ": No such file or directory"});
     Execute(ID_FILE_MRU_FIRST + 1);
-    EXPECT_EQ(m_listMessages,
-              std::vector<QString>{"Cannot open " + files[3] + ": No such file or directory"});
-    EXPECT_EQ(App().GetRecentFileList().GetSize(), 3);
-    EXPECT_EQ(App().GetRecentFileList().GetFile(1), files[2]);
-    Execute(ID_FILE_MRU_FIRST + 1);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), files[2]);
-    EXPECT_EQ(App().GetRecentFileList().GetFile(0), files[2]);
+    EXPECT_EQ(ActiveDoc()->GetPathName(), TempPath("f3.zarn"));
+    EXPECT_TRUE(State().startsWith("f3.zarn f5.zarn f2.zarn"));
 }
 
 // Dropped on a view, files open as well: their names are not text for it. Text without files

@@ -124,122 +124,75 @@ TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits)
     EXPECT_EQ(pBar->GetDockArea(), Qt::NoDockWidgetArea);
 }
 
-class OutputEditTest : public testing::Test {
-protected:
-    void SetUp() override {
-        m_edit.resize(300, 120);
-        m_edit.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_edit));
-    }
-    QScrollBar* VertBar() { return m_edit.verticalScrollBar(); }
-    bool LineInView(int nBlock) {
-        QTextCursor cursor(m_edit.document()->findBlockByNumber(nBlock));
-        return m_edit.viewport()->rect().contains(m_edit.cursorRect(cursor));
-    }
-    void Select(int nFrom, int nTo) {
-        QTextCursor cursor = m_edit.textCursor();
-        cursor.setPosition(nFrom);
-        cursor.setPosition(nTo, QTextCursor::KeepAnchor);
-        m_edit.setTextCursor(cursor);
-    }
-    COutputEdit m_edit;
-};
-
-TEST_F(OutputEditTest, EachLineBreakStyleIsOneLineBreakAlsoSplitBetweenAppends) {
-    // What is appended (nullptr: the pane is emptied), and the text afterwards (nullptr: not
-    // looked at).
-    const std::pair<const char*, const char*> steps[] = {
-        {"one\r\ntwo\nthree\r\n", "one\ntwo\nthree\n"},
-        {"cr\ralone\r\n\r\n", "one\ntwo\nthree\ncr\nalone\n\n"},
-        {nullptr, ""},
-        {"first\r", "first\n"},
-        {"\nsecond\r", nullptr},
-        {"", nullptr},
-        {"\r\nthird", "first\nsecond\n\nthird"},
-        {nullptr, nullptr},
-        {"old\r", nullptr},
-        {nullptr, nullptr},
-        {"\nnew", "\nnew"}, // emptying the pane ends a pending CR LF
-    };
-    for (const auto& [pszAppend, pszText] : steps) {
-        if (pszAppend)
-            m_edit.AppendOutput(pszAppend);
-        else
-            m_edit.clear();
-        EXPECT_TRUE(!pszText || m_edit.toPlainText() == pszText)
-            << pszAppend << " gave " << m_edit.toPlainText().toStdString();
-    }
+void Select(QPlainTextEdit& edit, int nFrom, int nTo) {
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(nFrom);
+    cursor.setPosition(nTo, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
 }
 
-TEST_F(OutputEditTest, IsReadOnlySelectableAndAppendsAtTheEndWhateverTheUserSelected) {
-    m_edit.AppendOutput("done\n");
-    m_edit.setFocus();
-    QTest::keyClicks(&m_edit, "typed");
-    EXPECT_EQ(m_edit.toPlainText(), "done\n");
-    Press(&m_edit, "Ctrl+A");
-    EXPECT_EQ(m_edit.textCursor().selectedText(), QString("done") + QChar::ParagraphSeparator);
-    m_edit.AppendOutput("alpha\nbeta\n");
-    Select(1, 4);
-    m_edit.AppendOutput("gamma");
-    EXPECT_EQ(m_edit.toPlainText(), "done\nalpha\nbeta\ngamma");
-    EXPECT_FALSE(m_edit.textCursor().hasSelection());
-    EXPECT_EQ(m_edit.textCursor().position(), m_edit.toPlainText().size());
-}
-
-TEST_F(OutputEditTest, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
-    for (int i = 0; i < 200; ++i)
-        m_edit.AppendOutput(QStringLiteral("line %1\r\n").arg(i));
-    ASSERT_GT(VertBar()->maximum(), 0);
-    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
-    EXPECT_TRUE(LineInView(199));
-    VertBar()->setValue(0);
-    ASSERT_FALSE(LineInView(199));
-    m_edit.AppendOutput("the end");
-    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
-    EXPECT_TRUE(LineInView(200));
-    // A long last line, not wrapped, is scrolled into view sideways, and back for the next.
-    VertBar()->setValue(10);
-    m_edit.AppendOutput("\n" + QString(400, u'x'));
-    EXPECT_EQ(m_edit.document()->lastBlock().layout()->lineCount(), 1);
-    EXPECT_GT(m_edit.horizontalScrollBar()->value(), 0);
-    EXPECT_TRUE(m_edit.viewport()->rect().contains(m_edit.cursorRect()));
-    m_edit.AppendOutput("\n");
-    EXPECT_EQ(m_edit.horizontalScrollBar()->value(), 0);
-    EXPECT_EQ(VertBar()->value(), VertBar()->maximum());
-}
-
-// A line too long to be shown in one piece still copies as it came, whole or in part.
-TEST_F(OutputEditTest, CopyingGivesTheTextAsTheToolWroteIt) {
+// Read-only but selectable, it appends at the end whatever the user selected; a line too long
+// to be shown in one piece still copies as it came, whole or in part.
+TEST(OutputEdit, AppendsAtTheEndAndCopiesTheTextAsTheToolWroteIt) {
+    COutputEdit edit;
+    ShowActive(edit);
+    edit.AppendOutput("done\n");
+    QTest::keyClicks(&edit, "typed");
+    EXPECT_EQ(edit.toPlainText(), "done\n");
+    Press(&edit, "Ctrl+A");
+    EXPECT_EQ(edit.textCursor().selectedText(), QString("done") + QChar::ParagraphSeparator);
+    edit.AppendOutput("alpha\nbeta\n");
+    Select(edit, 1, 4);
+    edit.AppendOutput("gamma");
+    EXPECT_EQ(edit.toPlainText(), "done\nalpha\nbeta\ngamma");
+    EXPECT_FALSE(edit.textCursor().hasSelection());
+    EXPECT_EQ(edit.textCursor().position(), edit.toPlainText().size());
+    edit.clear();
     const QString strLong = QString(OUTPUT_PIECE_CHARS, u'a') + QString(100, u'b');
-    m_edit.AppendOutput("first\r\n" + strLong + "\r\nlast");
-    ASSERT_EQ(m_edit.blockCount(), 4);
-    EXPECT_EQ(m_edit.GetOutputText(), "first\n" + strLong + "\nlast");
-    m_edit.setFocus();
-    Press(&m_edit, "Ctrl+A Ctrl+C");
+    edit.AppendOutput("first\r\n" + strLong + "\r\nlast");
+    ASSERT_EQ(edit.blockCount(), 4);
+    EXPECT_EQ(edit.GetOutputText(), "first\n" + strLong + "\nlast");
+    Press(&edit, "Ctrl+A Ctrl+C");
     EXPECT_EQ(QApplication::clipboard()->text(), "first\n" + strLong + "\nlast");
-    Select(6 + OUTPUT_PIECE_CHARS - 2, 6 + OUTPUT_PIECE_CHARS + 1 + 3);
-    m_edit.copy();
+    Select(edit, 6 + OUTPUT_PIECE_CHARS - 2, 6 + OUTPUT_PIECE_CHARS + 1 + 3);
+    edit.copy();
     EXPECT_EQ(QApplication::clipboard()->text(), "aabbb");
 }
 
-// Black on white although disabled or under a dark palette: the background far right of the
-// text is white, and the first line has dark pixels.
-TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughDisabledOrUnderADarkPalette) {
-    const auto ExpectBlackOnWhite = [](COutputEdit& edit) {
-        const QImage image =
-            edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), QColor(Qt::white));
-        const QRect rcText = edit.cursorRect(QTextCursor(edit.document()->firstBlock()));
-        int nDark = 0;
-        for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                nDark += qGray(image.pixel(x, y)) < 60;
-        }
-        EXPECT_GT(nDark, 20);
+// A long last line, not wrapped, is scrolled into view sideways, and back for the next.
+TEST(OutputEdit, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
+    COutputEdit edit;
+    edit.resize(300, 120);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QScrollBar* pBar = edit.verticalScrollBar();
+    const auto LineInView = [&edit](int nBlock) {
+        QTextCursor cursor(edit.document()->findBlockByNumber(nBlock));
+        return edit.viewport()->rect().contains(edit.cursorRect(cursor));
     };
-    m_edit.AppendOutput("MMMMMMMM\nMMMMMMMM");
-    m_edit.setEnabled(false);
-    ExpectBlackOnWhite(m_edit);
+    for (int i = 0; i < 200; ++i)
+        edit.AppendOutput(QStringLiteral("line %1\r\n").arg(i));
+    ASSERT_GT(pBar->maximum(), 0);
+    EXPECT_EQ(pBar->value(), pBar->maximum());
+    EXPECT_TRUE(LineInView(199));
+    pBar->setValue(0);
+    ASSERT_FALSE(LineInView(199));
+    edit.AppendOutput("the end");
+    EXPECT_EQ(pBar->value(), pBar->maximum());
+    EXPECT_TRUE(LineInView(200));
+    pBar->setValue(10);
+    edit.AppendOutput("\n" + QString(400, u'x'));
+    EXPECT_EQ(edit.document()->lastBlock().layout()->lineCount(), 1);
+    EXPECT_GT(edit.horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(edit.viewport()->rect().contains(edit.cursorRect()));
+    edit.AppendOutput("\n");
+    EXPECT_EQ(edit.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(pBar->value(), pBar->maximum());
+}
+
+// Black on white, enabled or not, under a dark palette too: white far right of the text, and
+// dark pixels in the first line.
+TEST(OutputEdit, DrawsBlackTextOnWhiteAlthoughDisabledOrUnderADarkPalette) {
     const QPalette palOld = QApplication::palette();
     QPalette palDark = palOld;
     for (const auto role : {QPalette::Base, QPalette::Window})
@@ -251,8 +204,19 @@ TEST_F(OutputEditTest, DrawsBlackTextOnWhiteAlthoughDisabledOrUnderADarkPalette)
     edit.AppendOutput("MMMMMMMM");
     edit.show();
     const bool bExposed = QTest::qWaitForWindowExposed(&edit);
-    if (bExposed)
-        ExpectBlackOnWhite(edit);
+    for (const bool bEnabled : {true, false}) {
+        edit.setEnabled(bEnabled);
+        const QImage image =
+            edit.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(image.pixelColor(image.width() - 5, image.height() - 5), QColor(Qt::white));
+        const QRect rcText = edit.cursorRect(QTextCursor(edit.document()->firstBlock()));
+        int nDark = 0;
+        for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                nDark += qGray(image.pixel(x, y)) < 60;
+        }
+        EXPECT_GT(nDark, 20) << bEnabled;
+    }
     QApplication::setPalette(palOld);
     EXPECT_TRUE(bExposed);
 }
