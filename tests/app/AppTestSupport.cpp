@@ -3,12 +3,14 @@
 
 #include "app/OutputEdit.h"
 #include "buffer/TextBuffer.h"
+#include "resources/CommandTable.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 
@@ -90,6 +92,35 @@ std::string CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
     for (const unsigned nId : ids)
         str += IsEnabled(nId) ? '1' : '0';
     return str;
+}
+
+void CAppTest::Run(const char* pszScript, const QString& strState) {
+    static const QRegularExpression reStep(QStringLiteral(R"("[^"]*"|\[[^\]]*\]|\S+)"));
+    for (auto it = reStep.globalMatch(QString::fromUtf8(pszScript)); it.hasNext();) {
+        const QString strStep = it.next().captured();
+        const QString strArg = strStep.mid(1, strStep.size() - 2);
+        if (strStep.startsWith(u'"')) {
+            QTest::keyClicks(ActiveView(), strArg);
+        } else if (strStep.startsWith(u'[')) {
+            const auto& table = GetCommandTable();
+            const auto it = std::find_if(table.begin(), table.end(), [&](const CommandInfo& info) {
+                return QString(info.pszText).section(u'\t', 0, 0).remove(u'&') == strArg;
+            });
+            ASSERT_NE(it, table.end()) << pszScript;
+            Execute(it->nId);
+        } else if (strStep.startsWith(u'?')) {
+            m_answers.push_back(strStep == "?Yes"  ? QMessageBox::Yes
+                                : strStep == "?No" ? QMessageBox::No
+                                                   : QMessageBox::Cancel);
+        } else if (strStep.startsWith(u'>')) {
+            m_fileAnswers.push_back(TempPath(strStep.mid(1)));
+        } else {
+            Press(ActiveView() ? static_cast<QWidget*>(ActiveView()) : &MainFrame(),
+                  strStep.toLatin1().constData());
+        }
+    }
+    FlushDeletes();
+    EXPECT_EQ(State(), strState) << pszScript;
 }
 
 void CAppTest::DriveNextModalDialog(std::function<void(QWidget*)> fnDrive) {

@@ -76,6 +76,11 @@ protected:
         FlushDeletes();
         return State();
     }
+    // Runs a script, its steps separated by blanks, then expects State() to be strState:
+    // [Save As] runs the command of that menu text, "text" is typed and other words are keys
+    // pressed in the active view (or the main window), ?Yes ?No ?Cancel answer the next message
+    // boxes and >NAME the next file dialog with TempPath(NAME).
+    void Run(const char* pszScript, const QString& strState);
 
     // The next message boxes get these answers, then OK (or Cancel where there is no OK);
     // every text shown is kept in m_listMessages.

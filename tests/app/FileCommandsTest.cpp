@@ -39,54 +39,38 @@ public:
 
 using FileCommandsTest = CAppTest;
 
-TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesOnDisk) {
+// Ctrl+S writes only the edited bytes. A save that fails is reported, and the document keeps
+// its state and path; so does a Yes to the save prompt of a save that fails, and the window
+// stays open. The superuser may write anywhere: there the saves are made to fail.
+TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesAndAFailedSaveNothing) {
     const QString strPath =
         WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n\tmat_width 320\r\nend\r\n");
-    StartApp({strPath});
-    Press(ActiveView(), "Down Down End");
-    QTest::keyClicks(ActiveView(), " 400");
-    EXPECT_TRUE(ActiveDoc()->IsModified());
-    Press(ActiveView(), "Ctrl+S");
-    FlushDeletes();
-    EXPECT_FALSE(ActiveDoc()->IsModified());
-    EXPECT_EQ(ReadFile(strPath),
-              QByteArray("; GID 1001\r\nuni_start_stream\r\n\tmat_width 320 400\r\nend\r\n"));
-    // The saved file is the one the document has open: no prompt on closing.
-    Execute(ID_FILE_CLOSE);
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_TRUE(Docs().GetDocuments().empty());
-}
-
-TEST_F(FileCommandsTest, ASaveThatFailsIsReportedAndTheDocumentKeepsItsStateAndPath) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
+    const QByteArray saved = "; GID 1001\r\nuni_start_stream\r\n\tmat_width 320 400\r\nend\r\n";
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
-    QTest::keyClicks(ActiveView(), "x");
-    // The superuser may write anywhere: there the saves are made to fail.
+    m_fnState = [&] { return DocState(pDoc) + " " + QString::number(ReadFile(strPath) == saved); };
+    EXPECT_EQ(Keys("Down Down End Space 4 0 0"),
+              "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 0");
+    EXPECT_EQ(Keys("Ctrl+S"), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx= 1");
+    Keys("X");
     static CUnwritableDirOps unwritable;
     const QString strDir = TempPath("readonly");
     ASSERT_TRUE(QDir().mkdir(strDir));
     ASSERT_TRUE(QFile::setPermissions(strDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     if (::geteuid() == 0)
         pDoc->GetTextBuffer().SetFileOps(&unwritable);
-    const QString strTarget = strDir + "/copy.zarn";
-    AnswerFileDialogs({strTarget});
-    Execute(ID_FILE_SAVE_AS);
-    const QString strFailed = "Cannot save " + strTarget + ": Permission denied";
-    EXPECT_EQ(m_listMessages, std::vector<QString>{strFailed});
-    EXPECT_EQ(DocState(pDoc), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx=");
-    EXPECT_FALSE(QFile::exists(strTarget));
-    EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
+    AnswerFileDialogs({strDir + "/copy.zarn"});
+    EXPECT_EQ(Do(ID_FILE_SAVE_AS), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 1");
+    EXPECT_FALSE(QFile::exists(strDir + "/copy.zarn"));
     EXPECT_EQ(App().GetRecentFileList().GetFile(0), strPath);
-    // Answering Yes to the save prompt of a save that fails keeps the window open.
     pDoc->GetTextBuffer().SetFileOps(&unwritable);
     AnswerMessageBoxes({QMessageBox::Yes});
-    Execute(ID_FILE_CLOSE);
+    EXPECT_EQ(Do(ID_FILE_CLOSE), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 1");
     EXPECT_EQ(m_listMessages,
-              std::vector<QString>({strFailed, "Save changes to " + strPath + "?",
+              std::vector<QString>({"Cannot save " + strDir + "/copy.zarn" + ": Permission denied",
+                                    "Save changes to " + strPath + "?",
                                     "Cannot save " + strPath + ": Permission denied"}));
     EXPECT_EQ(Docs().GetDocuments().size(), 1u);
-    EXPECT_TRUE(pDoc->IsModified());
     QFile::setPermissions(strDir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -482,65 +466,53 @@ TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneSte
 }
 
 // Keep Mine leaves the text modified, and the same file asks nothing more; Reload takes the
-// file's text, unmodified, and Undo brings back the kept one.
-TEST_F(FileWatchTest, AModifiedDocumentAsksWhetherToReloadOrKeepItsText) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
+// file's text, unmodified, and Undo brings back the kept one. A deleted file is told of once,
+// and Save writes it back. Then the folder goes and comes back with a new file, which nothing
+// watches: coming back to the editor finds it.
+TEST_F(FileWatchTest, AModifiedDocumentAsksAboutChangesAndADeletedOneIsToldOnce) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
+    const QString strPath = WriteFile("sub/form.zarn", "abc\r\n");
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
-    Press(ActiveView(), "X");
+    m_fnState = [&] {
+        return QString("%1 told, ").arg(m_listMessages.size()) + DocState(pDoc).left(10) +
+               LinesOf(pDoc).join(u'|');
+    };
+    Keys("X");
     AnswerMessageBoxes({QMessageBox::No});
     RunShell("cp '%1' '%2'", strPath, "theirs 1\r\n");
     ASSERT_TRUE(WaitForMessages(1));
     EXPECT_EQ(m_listMessages[0], strPath + CHANGED_TAIL + RELOAD_QUESTION);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({"xabc", ""}));
-    EXPECT_TRUE(pDoc->IsModified());
     LetTheWatcherSettle();
-    EXPECT_EQ(m_listMessages.size(), 1u);
+    EXPECT_EQ(State(), "1 told, form.zarn*xabc|");
     AnswerMessageBoxes({QMessageBox::Yes});
     RunShell("mv '%1' '%2'", strPath, "theirs 2\r\n");
     ASSERT_TRUE(WaitForLines(pDoc, {"theirs 2", ""}));
-    EXPECT_EQ(m_listMessages.size(), 2u);
-    EXPECT_FALSE(pDoc->IsModified());
-    Execute(ID_EDIT_UNDO);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({"xabc", ""}));
-    EXPECT_TRUE(pDoc->IsModified());
-}
-
-TEST_F(FileWatchTest, AFileDeletedByAnotherProcessIsToldOnceAndSaveWritesItBack) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
-    StartApp({strPath});
-    CSampleDoc* pDoc = ActiveDoc();
+    EXPECT_EQ(State(), "2 told, form.zarn theirs 2|");
+    EXPECT_EQ(Do(ID_EDIT_UNDO), "2 told, form.zarn*xabc|");
+    Execute(ID_FILE_SAVE);
     RunShell("rm '%2'", strPath);
-    ASSERT_TRUE(WaitForMessages(1));
-    EXPECT_EQ(m_listMessages[0], strPath + "\nhas been deleted by another program.\n\nThe document "
+    ASSERT_TRUE(WaitForMessages(3));
+    EXPECT_EQ(m_listMessages[2], strPath + "\nhas been deleted by another program.\n\nThe document "
                                            "stays open and modified: Save writes the file again.");
-    EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn*");
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     LetTheWatcherSettle();
-    EXPECT_EQ(m_listMessages.size(), 1u);
-    Execute(ID_FILE_SAVE);
+    EXPECT_EQ(State(), "3 told, form.zarn*xabc|");
+    EXPECT_EQ(ActiveFrame()->windowTitle(), "form.zarn*");
+    EXPECT_EQ(Do(ID_FILE_SAVE), "3 told, form.zarn xabc|");
     EXPECT_TRUE(m_listFileRequests.empty());
-    EXPECT_EQ(ReadFile(strPath), QByteArray("abc\r\n"));
-    EXPECT_FALSE(pDoc->IsModified());
+    EXPECT_EQ(ReadFile(strPath), QByteArray("xabc\r\n"));
     LetTheWatcherSettle();
-    EXPECT_EQ(m_listMessages.size(), 1u);
-}
-
-// The folder goes and comes back with a new file: nothing watches the new folder.
-TEST_F(FileWatchTest, ComingBackToTheEditorFindsChangesTheWatcherCouldNotSee) {
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
-    const QString strPath = WriteFile("sub/form.zarn", "abc\r\n");
-    StartApp({strPath});
     RunShell("rm -r \"$(dirname '%2')\"", strPath);
-    ASSERT_TRUE(WaitForMessages(1));
+    ASSERT_TRUE(WaitForMessages(4));
     RunShell("mkdir \"$(dirname '%2')\" && printf 'back\\r\\n' > '%2'", strPath);
     LetTheWatcherSettle();
-    EXPECT_EQ(m_listMessages.size(), 1u);
+    EXPECT_EQ(State(), "4 told, form.zarn*xabc|");
     AnswerMessageBoxes({QMessageBox::Yes});
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
-    ASSERT_TRUE(WaitForLines(ActiveDoc(), {"back", ""}));
-    EXPECT_TRUE(m_listMessages[1].endsWith(RELOAD_QUESTION));
-    EXPECT_FALSE(ActiveDoc()->IsModified());
+    ASSERT_TRUE(WaitForLines(pDoc, {"back", ""}));
+    EXPECT_TRUE(m_listMessages[4].endsWith(RELOAD_QUESTION));
+    EXPECT_EQ(State(), "5 told, form.zarn back|");
 }
 
 // A tool that writes the file while it runs (as Grimlet does for Load from MAIN.IDX) is left
