@@ -37,133 +37,122 @@ public:
     }
 };
 
-using FileCommandsTest = CAppTest;
+class FileCommandsTest : public CAppTest {
+protected:
+    // The active document (or "-"), the messages and file dialogs so far, and the bytes of
+    // the file m_strFile, line ends written "|".
+    QString Files() {
+        return (ActiveDoc() ? DocState(ActiveDoc()) : "-") +
+               QString(" | %1 told, %2 asked | ")
+                   .arg(m_listMessages.size())
+                   .arg(m_listFileRequests.size()) +
+               ReadFile(m_strFile).replace("\r\n", "|");
+    }
+    void SetUp() override {
+        CAppTest::SetUp();
+        m_fnState = [this] { return Files(); };
+    }
+
+    QString m_strFile;
+};
 
 // Ctrl+S writes only the edited bytes. A save that fails is reported, and the document keeps
 // its state and path; so does a Yes to the save prompt of a save that fails, and the window
 // stays open. The superuser may write anywhere: there the saves are made to fail.
 TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesAndAFailedSaveNothing) {
-    const QString strPath =
-        WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n\tmat_width 320\r\nend\r\n");
-    const QByteArray saved = "; GID 1001\r\nuni_start_stream\r\n\tmat_width 320 400\r\nend\r\n";
-    StartApp({strPath});
-    CSampleDoc* pDoc = ActiveDoc();
-    m_fnState = [&] { return DocState(pDoc) + " " + QString::number(ReadFile(strPath) == saved); };
-    EXPECT_EQ(Keys("Down Down End Space 4 0 0"),
-              "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 0");
-    EXPECT_EQ(Keys("Ctrl+S"), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx= 1");
-    Keys("X");
+    m_strFile = WriteFile("form.zarn", "; GID 1\r\n\tmat_width 320\r\nend\r\n");
+    StartApp({m_strFile});
+    const QString strDoc = "form.zarn path=~/form.zarn file=~/form.zarn gid= idx=";
+    Run("Down End \" 400\"",
+        "form.zarn* " + strDoc.mid(10) + " | 0 told, 0 asked | ; GID 1|" + "\tmat_width 320|end|");
+    Run("Ctrl+S", strDoc + " | 0 told, 0 asked | ; GID 1|\tmat_width 320 400|end|");
     static CUnwritableDirOps unwritable;
     const QString strDir = TempPath("readonly");
     ASSERT_TRUE(QDir().mkdir(strDir));
     ASSERT_TRUE(QFile::setPermissions(strDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     if (::geteuid() == 0)
-        pDoc->GetTextBuffer().SetFileOps(&unwritable);
-    AnswerFileDialogs({strDir + "/copy.zarn"});
-    EXPECT_EQ(Do(ID_FILE_SAVE_AS), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 1");
+        ActiveDoc()->GetTextBuffer().SetFileOps(&unwritable);
+    Run("X >readonly/copy.zarn [Save As...]",
+        "form.zarn* " + strDoc.mid(10) + " | 1 told, 1 asked | ; GID 1|\tmat_width 320 400|end|");
     EXPECT_FALSE(QFile::exists(strDir + "/copy.zarn"));
-    EXPECT_EQ(App().GetRecentFileList().GetFile(0), strPath);
-    pDoc->GetTextBuffer().SetFileOps(&unwritable);
-    AnswerMessageBoxes({QMessageBox::Yes});
-    EXPECT_EQ(Do(ID_FILE_CLOSE), "form.zarn* path=~/form.zarn file=~/form.zarn gid= idx= 1");
+    EXPECT_EQ(App().GetRecentFileList().GetFile(0), m_strFile);
+    ActiveDoc()->GetTextBuffer().SetFileOps(&unwritable);
+    Run("?Yes [Close]",
+        "form.zarn* " + strDoc.mid(10) + " | 3 told, 1 asked | ; GID 1|\tmat_width 320 400|end|");
     EXPECT_EQ(m_listMessages,
-              std::vector<QString>({"Cannot save " + strDir + "/copy.zarn" + ": Permission denied",
-                                    "Save changes to " + strPath + "?",
-                                    "Cannot save " + strPath + ": Permission denied"}));
-    EXPECT_EQ(Docs().GetDocuments().size(), 1u);
+              std::vector<QString>({"Cannot save " + strDir + "/copy.zarn: Permission denied",
+                                    "Save changes to " + m_strFile + "?",
+                                    "Cannot save " + m_strFile + ": Permission denied"}));
     QFile::setPermissions(strDir,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// Saving does not set the File Name: that is where the document was opened from. Save again
+// goes to the same file without asking; a cancelled Save As changes nothing.
 TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
+    m_strFile = TempPath("new.zarn");
     StartApp();
-    Execute(ID_FILE_NEW);
-    CSampleDoc* pDoc = ActiveDoc();
-    QTest::keyClicks(ActiveView(), "man_start_object");
-    const QString strTarget = TempPath("new.zarn");
-    AnswerFileDialogs({strTarget});
-    Execute(ID_FILE_SAVE);
-    ASSERT_EQ(m_listFileRequests.size(), 1u);
+    Run("[New] \"man\" >new.zarn [Save]", "new.zarn path=~/new.zarn file= gid= idx= | 0 told, 1 "
+                                          "asked | man");
     EXPECT_EQ(Describe(m_listFileRequests[0]),
               "save Zarn Document1.zarn Kestor Files (*.zarn) .zarn");
-    EXPECT_EQ(ReadFile(strTarget), QByteArray("man_start_object"));
-    // Saving does not set the File Name: that is where the document was opened from.
-    EXPECT_EQ(DocState(pDoc), "new.zarn path=~/new.zarn file= gid= idx=");
     EXPECT_EQ(Windows(), "Zarn Editor - new.zarn | new.zarn | menu 129 | 1 docs");
-    EXPECT_EQ(App().GetRecentFileList().GetFile(0), strTarget);
-    // Save again goes to the same file without asking; a cancelled Save As changes nothing.
-    QTest::keyClicks(ActiveView(), "!");
-    Execute(ID_FILE_SAVE);
-    EXPECT_EQ(ReadFile(strTarget), QByteArray("man_start_object!"));
-    Execute(ID_FILE_SAVE_AS);
-    ASSERT_EQ(m_listFileRequests.size(), 2u);
-    EXPECT_EQ(m_listFileRequests[1].strInitialPath, strTarget);
-    EXPECT_EQ(pDoc->GetPathName(), strTarget);
+    EXPECT_EQ(App().GetRecentFileList().GetFile(0), m_strFile);
+    Run("\"!\" [Save] [Save As...]", "new.zarn path=~/new.zarn file= gid= idx= | 0 told, 2 "
+                                     "asked | man!");
+    EXPECT_EQ(m_listFileRequests[1].strInitialPath, m_strFile);
 }
 
 // Close, the window's close button and exit ask for every modified document; Cancel keeps
 // it, No drops the edit, Yes saves it.
 TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
+    m_strFile = WriteFile("form.zarn", "abc\r\n");
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
-    StartApp({strPath});
-    m_fnState = [&] {
-        return QString("%1 asked, %2 docs, menu %3, ")
-                   .arg(m_listMessages.size())
-                   .arg(Docs().GetDocuments().size())
-                   .arg(MainFrame().GetMenuId()) +
-               ReadFile(strPath).replace("\r\n", "|");
-    };
-    QTest::keyClicks(ActiveView(), "1");
-    AnswerMessageBoxes({QMessageBox::Cancel});
-    EXPECT_EQ(Do(ID_FILE_CLOSE), "1 asked, 1 docs, menu 129, abc|");
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"Save changes to " + strPath + "?"}));
+    StartApp({m_strFile});
+    const QString strDoc = " path=~/form.zarn file=~/form.zarn gid= idx= | ";
+    Run("\"1\" ?Cancel [Close]", "form.zarn*" + strDoc + "1 told, 0 asked | abc|");
+    EXPECT_EQ(m_listMessages, std::vector<QString>({"Save changes to " + m_strFile + "?"}));
     for (const auto answer : {QMessageBox::Cancel, QMessageBox::No}) {
         AnswerMessageBoxes({answer});
         EXPECT_EQ(ActiveFrame()->close(), answer == QMessageBox::No);
         FlushDeletes();
     }
-    EXPECT_EQ(State(), "3 asked, 0 docs, menu 128, abc|");
-    App().OpenDocumentFile(strPath);
-    QTest::keyClicks(ActiveView(), "2");
-    AnswerMessageBoxes({QMessageBox::Yes});
-    EXPECT_EQ(Do(ID_FILE_CLOSE), "4 asked, 0 docs, menu 128, 2abc|");
-    App().OpenDocumentFile(strPath);
+    EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
+    Run("", "- | 3 told, 0 asked | abc|");
+    App().OpenDocumentFile(m_strFile);
+    Run("\"2\" ?Yes [Close]", "- | 4 told, 0 asked | 2abc|");
+    App().OpenDocumentFile(m_strFile);
     App().OpenDocumentFile(strSecond);
     for (CSampleDoc* pDoc : Docs().GetDocuments())
         pDoc->SetModifiedFlag(true);
-    m_listMessages.clear();
-    AnswerMessageBoxes({QMessageBox::No, QMessageBox::Cancel});
-    EXPECT_EQ(Do(ID_APP_EXIT), "2 asked, 2 docs, menu 129, 2abc|");
+    Run("?No ?Cancel [Exit]", "second.zarn* path=~/second.zarn file=~/second.zarn gid= idx= | 6 "
+                              "told, 0 asked | 2abc|");
     EXPECT_TRUE(MainFrame().isVisible());
-    m_listMessages.clear();
-    AnswerMessageBoxes({QMessageBox::No, QMessageBox::No});
-    EXPECT_EQ(Do(ID_APP_EXIT), "2 asked, 0 docs, menu 128, 2abc|");
-    EXPECT_EQ(m_listMessages[1], "Save changes to " + strSecond + "?");
+    Run("?No ?No [Exit]", "- | 8 told, 0 asked | 2abc|");
+    EXPECT_EQ(std::vector<QString>(m_listMessages.end() - 2, m_listMessages.end()),
+              std::vector<QString>({m_listMessages[0], "Save changes to " + strSecond + "?"}));
     EXPECT_FALSE(MainFrame().isVisible());
     EXPECT_TRUE(MainFrame().GetMdiArea()->subWindowList().isEmpty());
 }
 
+// The same file by another name, through "." or a symbolic link, is the open document.
 TEST_F(FileCommandsTest, OpenAsksForAZarnFileAndAnOpenFileIsActivatedNotOpenedTwice) {
-    const QString strFirst = WriteFile("first.zarn", "a\r\n");
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
+    WriteFile("first.zarn", "a\r\n");
     StartApp();
-    AnswerFileDialogs({strFirst});
-    Execute(ID_FILE_OPEN);
-    ASSERT_EQ(m_listFileRequests.size(), 1u);
+    Run(">first.zarn [Open...]", "first.zarn path=~/first.zarn file=~/first.zarn gid= idx= | 0 "
+                                 "told, 1 asked | ");
     EXPECT_EQ(Describe(m_listFileRequests[0]),
               "open existing  Kestor Files (*.zarn);;All Files (*) .");
     CSampleDoc* pFirst = ActiveDoc();
-    ASSERT_NE(pFirst, nullptr);
-    // The same file by another name: through "." and through a symbolic link.
-    ASSERT_TRUE(QFile::link(strFirst, TempPath("link.zarn")));
+    ASSERT_TRUE(QFile::link(TempPath("first.zarn"), TempPath("link.zarn")));
     for (const QString& strOther : {m_dir.path() + "/./first.zarn", TempPath("link.zarn")}) {
         App().OpenDocumentFile(strSecond);
         EXPECT_NE(ActiveDoc(), pFirst);
         EXPECT_EQ(App().OpenDocumentFile(strOther), pFirst);
         EXPECT_EQ(ActiveDoc(), pFirst);
     }
-    EXPECT_EQ(Docs().GetDocuments().size(), 2u);
+    EXPECT_EQ(Windows(), "Zarn Editor - first.zarn | first.zarn | menu 129 | 2 docs");
     EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
 }
 
@@ -190,15 +179,14 @@ TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
         return list.join(u' ').replace(m_dir.path() + "/", "");
     };
     const QString strFour = "f5.zarn f4.zarn f3.zarn f2.zarn ";
-    EXPECT_EQ(State(), strFour + strFour +
-                           " &1 f5.zarn &2 f4.zarn &3 f3.zarn &4 f2.zarn 1Open "
-                           "this document");
+    Run("", strFour + strFour + " &1 f5.zarn &2 f4.zarn &3 f3.zarn &4 f2.zarn 1Open this document");
     StopApp();
     ASSERT_TRUE(QFile::remove(TempPath("f4.zarn")));
     StartApp();
-    EXPECT_EQ(Do(ID_FILE_MRU_FIRST + 1), "f5.zarn f3.zarn f2.zarn f5.zarn f3.zarn f2.zarn   &1 "
-                                         "f5.zarn &2 f3.zarn &3 f2.zarn - 1Open this "
-                                         "document");
+    const QString strThree = "f5.zarn f3.zarn f2.zarn ";
+    Run("", strFour + strFour + " &1 f5.zarn &2 f4.zarn &3 f3.zarn &4 f2.zarn 1Open this document");
+    EXPECT_EQ(Do(ID_FILE_MRU_FIRST + 1),
+              strThree + strThree + "  &1 f5.zarn &2 f3.zarn &3 f2.zarn - 1Open this document");
     EXPECT_EQ(m_listMessages, std::vector<QString>{"Cannot open " + TempPath("f4.zarn") +
                                                    ": No such file or directory"});
     Execute(ID_FILE_MRU_FIRST + 1);
@@ -233,8 +221,8 @@ TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     EXPECT_TRUE(DragAndDrop(ActiveView()->viewport(), {strSecond}, strSecond));
     EXPECT_EQ(LinesOf(pFirst), QStringList({"a", ""}));
     EXPECT_TRUE(DragAndDrop(&MainFrame(), {TempPath("first.zarn"), strThird}, ""));
-    EXPECT_EQ(Docs().GetDocuments().size(), 3u);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), strThird);
+    ProcessEvents();
+    EXPECT_EQ(Windows(), "Zarn Editor - third.zarn | third.zarn | menu 129 | 3 docs");
     EXPECT_FALSE(DragAndDrop(&MainFrame(), {}, "just text"));
 }
 
@@ -246,6 +234,15 @@ protected:
         CAppTest::SetUp();
         SetEditorDirectory(QStringLiteral(ZARN_BUILD_DIR));
         RemoveCopies();
+        // The active document's path, the copy and the copy's database; "-" for none.
+        m_fnState = [this] {
+            QString str = ActiveDoc() ? ActiveDoc()->GetPathName() : "-";
+            for (const char* pszName : {"example.zarn", "MAIN.IDX", "example.zarn~"})
+                str += " | " + (QFileInfo::exists(CopyPath(pszName))
+                                    ? QString::fromLatin1(ReadFile(CopyPath(pszName)).left(30))
+                                    : "-");
+            return str.replace(CopyPath(""), "~").replace("\r\n", "|");
+        };
     }
     void TearDown() override {
         CAppTest::TearDown();
@@ -268,98 +265,74 @@ protected:
     }
 };
 
+// While the copy is open, even with other bytes on disk, it is only brought forward; closed
+// and unchanged, it opens again without a question.
 TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyOpens) {
     StartApp();
     EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About"}));
     EXPECT_EQ(Action(ID_HELP_OPEN_EXAMPLE)->statusTip(), "Open your own copy of the example form");
     Execute(ID_HELP_OPEN_EXAMPLE);
-    const QString strCopy = GetExampleCopyPath();
-    EXPECT_EQ(strCopy, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                           "/examples/example.zarn");
-    ASSERT_NE(ActiveDoc(), nullptr);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), strCopy);
-    EXPECT_EQ(ReadFile(strCopy), ReadFile(BUILD_EXAMPLES + "example.zarn"));
+    EXPECT_EQ(GetExampleCopyPath(),
+              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                  "/examples/example.zarn");
+    EXPECT_EQ(ActiveDoc()->GetPathName(), GetExampleCopyPath());
+    EXPECT_EQ(ReadFile(GetExampleCopyPath()), ReadFile(BUILD_EXAMPLES + "example.zarn"));
     EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), ReadFile(BUILD_EXAMPLES + "MAIN.IDX"));
     EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About..."}));
-    // While the copy is open, even with other bytes on disk, it is only brought forward.
-    CSampleDoc* pCopyDoc = ActiveDoc();
     WriteUserCopies();
-    Execute(ID_FILE_NEW);
-    Execute(ID_HELP_OPEN_EXAMPLE);
-    EXPECT_EQ(ActiveDoc(), pCopyDoc);
+    Run("[New] [Open Example Form]", "~/example.zarn | ; my own form| | my records | -");
     EXPECT_EQ(Docs().GetDocuments().size(), 2u);
-    EXPECT_EQ(ReadFile(strCopy), "; my own form\r\n");
-    // Closed and unchanged, it opens again without a question.
-    Execute(ID_FILE_CLOSE);
-    Execute(ID_FILE_CLOSE);
+    Run("[Close] [Close]", "- | ; my own form| | my records | -");
     RemoveCopies();
-    Execute(ID_HELP_OPEN_EXAMPLE);
-    Execute(ID_FILE_CLOSE);
-    Execute(ID_HELP_OPEN_EXAMPLE);
-    ASSERT_NE(ActiveDoc(), nullptr);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), strCopy);
+    Run("[Open Example Form] [Close] [Open Example Form]",
+        "~/example.zarn | " +
+            ReadFile(BUILD_EXAMPLES + "example.zarn").left(30).replace("\r\n", "|") + " | " +
+            ReadFile(BUILD_EXAMPLES + "MAIN.IDX").left(30) + " | -");
     EXPECT_TRUE(m_listMessages.empty());
 }
 
 // The user's records database may hold the user's forms: it is kept.
 TEST_F(ExampleFormTest, AChangedCopyIsReplacedOnlyWhenTheUserSaysSoAndThenKept) {
-    const QByteArray example = ReadFile(BUILD_EXAMPLES + "example.zarn");
-    const QByteArray mine = "; my own form\r\n";
+    const QString strExample =
+        ReadFile(BUILD_EXAMPLES + "example.zarn").left(30).replace("\r\n", "|");
     const QString strCopy = GetExampleCopyPath();
-    // The answer, whether the copy opens, the copy and its backup afterwards.
-    const std::tuple<QMessageBox::StandardButton, bool, QByteArray, QByteArray> cases[] = {
-        {QMessageBox::Yes, true, example, mine},
-        {QMessageBox::No, true, mine, ""},
-        {QMessageBox::Cancel, false, mine, ""},
-    };
-    for (const auto& [answer, bOpens, copy, backup] : cases) {
-        SCOPED_TRACE(answer);
+    for (const auto& [pszAnswer, strState] :
+         {std::pair<const char*, QString>{"?Yes", "~/example.zarn | " + strExample +
+                                                      " | my records | ; my own form|"},
+          {"?No", "~/example.zarn | ; my own form| | my records | -"},
+          {"?Cancel", "- | ; my own form| | my records | -"}}) {
         RemoveCopies();
         WriteUserCopies();
         m_listMessages.clear();
         StartApp();
-        AnswerMessageBoxes({answer});
-        Execute(ID_HELP_OPEN_EXAMPLE);
+        Run((pszAnswer + std::string(" [Open Example Form]")).c_str(), strState);
         EXPECT_EQ(m_listMessages,
                   std::vector<QString>({"Your copy of the example form, " + strCopy +
                                         ", has changes.\n\nReplace it with the original example? "
                                         "Your copy is kept as " +
                                         strCopy + "~.\nNo opens your copy as it is."}));
-        EXPECT_EQ(ReadFile(strCopy), copy);
-        EXPECT_EQ(ReadFile(strCopy + "~"), backup);
-        EXPECT_EQ(QFileInfo::exists(strCopy + "~"), !backup.isEmpty());
-        EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), "my records");
-        ASSERT_EQ(ActiveDoc() != nullptr, bOpens);
-        EXPECT_EQ(bOpens ? ActiveDoc()->GetPathName() : strCopy, strCopy);
         StopApp();
     }
 }
 
 // An installed editor in PREFIX/bin finds its examples in PREFIX/share/zarneditor/examples.
 TEST_F(ExampleFormTest, TheInstalledExamplesServeAnInstalledEditorAndTheirLackIsReported) {
-    const QString strExamples = TempPath("prefix/share/zarneditor/examples");
-    ASSERT_TRUE(QDir().mkpath(strExamples));
+    ASSERT_TRUE(QDir().mkpath(TempPath("prefix/share/zarneditor/examples")));
     ASSERT_TRUE(QDir().mkpath(TempPath("prefix/bin")));
     WriteFile("prefix/share/zarneditor/examples/example.zarn", "; GID 7\r\n");
     WriteFile("prefix/share/zarneditor/examples/MAIN.IDX", "installed records");
     SetEditorDirectory(TempPath("prefix/bin"));
-    EXPECT_EQ(FindExamplesDirectory(), strExamples);
+    EXPECT_EQ(FindExamplesDirectory(), TempPath("prefix/share/zarneditor/examples"));
     StartApp();
-    Execute(ID_HELP_OPEN_EXAMPLE);
-    EXPECT_EQ(ReadFile(GetExampleCopyPath()), "; GID 7\r\n");
-    EXPECT_EQ(ReadFile(CopyPath("MAIN.IDX")), "installed records");
-    ASSERT_NE(ActiveDoc(), nullptr);
-    EXPECT_EQ(ActiveDoc()->GetPathName(), GetExampleCopyPath());
+    Run("[Open Example Form]", "~/example.zarn | ; GID 7| | installed records | -");
     Execute(ID_FILE_CLOSE);
     SetEditorDirectory(TempPath("nowhere/bin"));
     RemoveCopies();
-    Execute(ID_HELP_OPEN_EXAMPLE);
+    Run("[Open Example Form]", "- | - | - | -");
     EXPECT_EQ(m_listMessages, std::vector<QString>({"Cannot find the example form: neither " +
                                                     TempPath("nowhere/bin/examples") + " nor " +
                                                     TempPath("nowhere/share/zarneditor/examples") +
                                                     " holds example.zarn."}));
-    EXPECT_EQ(ActiveDoc(), nullptr);
-    EXPECT_FALSE(QFileInfo::exists(GetExampleCopyPath()));
 }
 
 const QString CHANGED_TAIL = "\nhas been changed by another program.";
