@@ -83,19 +83,20 @@ TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwenty
             << c[0] << " " << c[1];
 }
 
+// Typing that goes on, in a new document all along, puts its file off a few seconds at most;
+// another document's file follows once its typing pauses, not at every key. LF line ends, a
+// NUL and a carriage return inside lines are all kept as saving keeps them. Saved or closed, a
+// document takes its file with it; an editor that ends normally leaves nothing behind.
 TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     StartApp();
-    // Typing that goes on, in a new document all along, puts its file off a few seconds at most.
     Execute(ID_FILE_NEW);
     CSampleView* pTyped = ActiveView();
     QTimer typist;
     QObject::connect(&typist, &QTimer::timeout, [pTyped] { QTest::keyClick(pTyped, Qt::Key_A); });
     typist.start(250);
-    // LF line ends, a NUL and a carriage return inside lines: all kept as saving keeps them.
     const QString strPath = WriteFile("form.zarn", QByteArray("a\0b\nc\rd\n", 8));
     CSampleDoc* pDoc = App().OpenDocumentFile(strPath);
     Press(ActiveView(), "X");
-    // Not at every key: the file follows once the typing pauses.
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder(), "form.zarn").isEmpty(); },
                                 WAIT_MS));
@@ -104,7 +105,6 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
                   QByteArray("xa\0b\nc\rd\n", 9));
     Execute(ID_FILE_SAVE);
     EXPECT_TRUE(RecoveryFiles(OwnFolder(), "form.zarn").isEmpty());
-    // Closed without saving, the document takes its recovery file with it.
     Press(ActiveView(), "Y");
     pDoc->WriteRecoveryNow();
     EXPECT_EQ(RecoveryFiles(OwnFolder(), "form.zarn").size(), 1);
@@ -114,7 +114,6 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !RecoveryFiles(OwnFolder()).isEmpty(); }, 15000));
     typist.stop();
     EXPECT_TRUE(Recovered(RecoveryFiles(OwnFolder()).front()).startsWith("|Zarn Document1|"));
-    // An editor that ends normally leaves nothing behind.
     const QString strFolder = OwnFolder();
     StopApp();
     EXPECT_FALSE(QFileInfo::exists(strFolder));
@@ -122,18 +121,27 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
 }
 
 // LF CR line ends and a NUL; CR LF. The first file is open again when the offer comes: it
-// takes the recovered text.
-TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths) {
+// takes the recovered text. Another editor, running all along with an unsaved document of its
+// own, is never offered; Discard deletes what was offered.
+TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsAndDiscardDeletesThem) {
+    CRecoveryStore other(m_strRecoveryRoot);
+    ASSERT_TRUE(other.Open());
+    CTextBuffer theirs;
+    theirs.InitEmpty(EOL_CRLF);
+    Modify(theirs, "theirs");
+    const QString strTheirs = other.NewFileName("theirs.zarn");
+    ASSERT_TRUE(other.Write(strTheirs, theirs, "/forms/theirs.zarn", "theirs.zarn"));
     const QString strFirst = WriteFile("first.zarn", QByteArray("one\0\n\rtwo\n\r", 11));
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
     StartApp({strFirst, strSecond});
+    EXPECT_TRUE(m_listMessages.empty());
     Execute(ID_FILE_NEW);
     for (const auto& [pszTitle, pszText] :
          {std::pair{"first.zarn", "x"}, {"second.zarn", "y"}, {"Zarn Document1", "new"}}) {
         Modify(FindDoc(pszTitle)->GetTextBuffer(), pszText);
         FindDoc(pszTitle)->WriteRecoveryNow();
     }
-    const QString strCrashed = LeaveAsCrashed();
+    QString strCrashed = LeaveAsCrashed();
     StopApp();
     AnswerMessageBoxes({QMessageBox::Yes});
     StartApp({strFirst});
@@ -141,15 +149,15 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     EXPECT_TRUE(m_listMessages[0].startsWith("Zarn Editor ended without saving these documents:"));
     for (const QString& strLine : {strFirst, strSecond, QString("Zarn Document1 (never saved)")})
         EXPECT_TRUE(m_listMessages[0].contains("\n" + strLine + "\n")) << strLine.toStdString();
+    EXPECT_FALSE(m_listMessages[0].contains("theirs"));
     EXPECT_FALSE(QFileInfo::exists(strCrashed));
     ASSERT_EQ(Docs().GetDocuments().size(), 3u);
     EXPECT_EQ(RecoveryFiles(OwnFolder()).size(), 3);
     CSampleDoc* pFirst = FindDoc("first.zarn");
-    CSampleDoc* pNew = FindDoc("Zarn Document1");
-    ASSERT_TRUE(pFirst && FindDoc("second.zarn") && pNew);
+    ASSERT_TRUE(pFirst && FindDoc("second.zarn") && FindDoc("Zarn Document1"));
     EXPECT_EQ(DocState(pFirst), "first.zarn* path=~/first.zarn file=~/first.zarn gid= idx=");
     EXPECT_EQ(DocState(FindDoc("second.zarn")), "second.zarn* path=~/second.zarn file= gid= idx=");
-    EXPECT_EQ(DocState(pNew), "Zarn Document1* path= file= gid= idx=");
+    EXPECT_EQ(DocState(FindDoc("Zarn Document1")), "Zarn Document1* path= file= gid= idx=");
     TextPos ptCaret;
     ASSERT_TRUE(pFirst->GetTextBuffer().Undo(ptCaret));
     EXPECT_EQ(LinesOf(pFirst), QStringList({QString::fromLatin1("one\0", 4), "two", ""}));
@@ -161,29 +169,16 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsWithTheirPaths)
     EXPECT_EQ(ReadFile(strSecond), QByteArray("yb\r\n"));
     EXPECT_EQ(ReadFile(TempPath("new.zarn")), QByteArray("new"));
     EXPECT_TRUE(RecoveryFiles(OwnFolder()).isEmpty());
-}
 
-TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) {
-    // Another editor, running all along, with an unsaved document of its own.
-    CRecoveryStore other(m_strRecoveryRoot);
-    ASSERT_TRUE(other.Open());
-    CTextBuffer theirs;
-    theirs.InitEmpty(EOL_CRLF);
-    Modify(theirs, "theirs");
-    const QString strTheirs = other.NewFileName("theirs.zarn");
-    ASSERT_TRUE(other.Write(strTheirs, theirs, "/forms/theirs.zarn", "theirs.zarn"));
-    const QString strMine = WriteFile("mine.zarn", "m\r\n");
-    StartApp({strMine});
-    EXPECT_TRUE(m_listMessages.empty());
-    Modify(ActiveDoc()->GetTextBuffer(), "z");
-    ActiveDoc()->WriteRecoveryNow();
-    const QString strCrashed = LeaveAsCrashed();
+    Modify(pFirst->GetTextBuffer(), "z");
+    pFirst->WriteRecoveryNow();
+    strCrashed = LeaveAsCrashed();
     StopApp();
+    m_listMessages.clear();
     AnswerMessageBoxes({QMessageBox::Discard});
     StartApp();
     ASSERT_EQ(m_listMessages.size(), 1u);
-    EXPECT_TRUE(m_listMessages[0].contains("\n" + strMine + "\n"));
-    EXPECT_FALSE(m_listMessages[0].contains("theirs"));
+    EXPECT_TRUE(m_listMessages[0].contains("\n" + strFirst + "\n"));
     EXPECT_TRUE(Docs().GetDocuments().empty());
     EXPECT_FALSE(QFileInfo::exists(strCrashed));
     EXPECT_EQ(Recovered(strTheirs),
@@ -194,7 +189,7 @@ TEST_F(RecoveryTest, DiscardDeletesThemAndAnotherRunningEditorsAreNeverOffered) 
 }
 
 // Real editors, run as their own processes on the offscreen platform with their own data
-// folder, each told apart by the files it holds open.
+// folder.
 class RecoveryProcessTest : public RecoveryTest {
 protected:
     void TearDown() override {
@@ -223,17 +218,6 @@ protected:
         editor.waitForFinished();
     }
 
-    // The recovery folder of a running editor: the one whose lock it holds.
-    static QString FolderOf(const QProcess& editor) {
-        const QString strFds = QStringLiteral("/proc/%1/fd").arg(editor.processId());
-        for (const QString& strFd : QDir(strFds).entryList(QDir::Files | QDir::System)) {
-            const QString strTarget = QFile::symLinkTarget(strFds + u'/' + strFd);
-            if (strTarget.endsWith("/lock"))
-                return QFileInfo(strTarget).absolutePath();
-        }
-        return {};
-    }
-
     // Whether a running editor watches the file at strPath: then it has the file open.
     static bool Watches(const QProcess& editor, const QString& strPath) {
         struct stat st;
@@ -253,56 +237,51 @@ protected:
         return false;
     }
 
+    // The recovery folders of the editors, where they keep them, each "NAME:FILES".
+    QStringList Folders() {
+        const QString strRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
+        QStringList list = QDir(strRoot).entryList({"editor-*"}, QDir::Dirs);
+        for (QString& strName : list)
+            strName += ":" + QString::number(RecoveryFiles(strRoot + u'/' + strName).size());
+        return list;
+    }
+
     QTemporaryDir m_data;
     std::vector<std::unique_ptr<QProcess>> m_listEditors;
 };
 
-// Another program deletes both files: the editors keep the texts, unsaved. The next editor
-// takes what the killed one left, and nothing of the one still running.
-TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByteAndNotFromAnotherOne) {
+// Another program deletes the file: the editor keeps the text, unsaved. Killed, it leaves its
+// folder, which the next editor started with --recover takes; recovered here, the document
+// saves its file back as it was.
+TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByte) {
     ASSERT_TRUE(m_data.isValid());
-    // LF line ends with a NUL and a carriage return inside lines; CR LF.
+    // LF line ends with a NUL and a carriage return inside lines.
     const QByteArray first("; GID 1\nnul\0here\nwith\rcr\n", 25);
-    const QByteArray second("b 1\r\nb 2\r\n");
     const QString strFirst = WriteFile("first.zarn", first);
-    const QString strSecond = WriteFile("second.zarn", second);
     QProcess& editor1 = StartEditor({strFirst});
-    QProcess& editor2 = StartEditor({strSecond});
     ASSERT_TRUE(QTest::qWaitFor([&] { return Watches(editor1, strFirst); }, WAIT_MS));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Watches(editor2, strSecond); }, WAIT_MS));
-    const QString strFolder1 = FolderOf(editor1);
-    const QString strFolder2 = FolderOf(editor2);
-    ASSERT_FALSE(strFolder1.isEmpty());
-    ASSERT_NE(strFolder1, strFolder2);
-    ASSERT_TRUE(QFile::remove(strFirst) && QFile::remove(strSecond));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder1).size() == 1; }, WAIT_MS));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return RecoveryFiles(strFolder2).size() == 1; }, WAIT_MS));
+    ASSERT_TRUE(QFile::remove(strFirst));
+    const auto OneFolderWithAFile = [this](const QStringList& listNot) {
+        const QStringList list = Folders();
+        return list.size() == 1 && list[0].endsWith(":1") && list != listNot;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OneFolderWithAFile({}); }, WAIT_MS));
     Kill(editor1);
-    QProcess& editor3 = StartEditor({"--recover"});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return !QFileInfo::exists(strFolder1) && RecoveryFiles(FolderOf(editor3)).size() == 1;
-        },
-        WAIT_MS));
-    EXPECT_EQ(Recovered(RecoveryFiles(FolderOf(editor3)).front()),
-              strFirst.toUtf8() + "|first.zarn|" + QByteArray::number(EOL_LF) + "|" + first);
-    EXPECT_EQ(RecoveryFiles(strFolder2).size(), 1);
-    // Where the editors keep their recovery folders.
-    const QString strEditorsRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
-    EXPECT_EQ(QDir(strEditorsRoot).entryList({"editor-*"}, QDir::Dirs).size(), 2);
-    // Both killed now; recovered here, each document saves its file back as it was.
+    const QStringList listKilled = Folders();
+    QProcess& editor2 = StartEditor({"--recover"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OneFolderWithAFile(listKilled); }, WAIT_MS));
     Kill(editor2);
-    Kill(editor3);
-    m_strRecoveryRoot = strEditorsRoot;
+    m_strRecoveryRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
+    const QStringList folders = QDir(m_strRecoveryRoot).entryList({"editor-*"}, QDir::Dirs);
+    ASSERT_EQ(folders.size(), 1);
+    EXPECT_EQ(Recovered(RecoveryFiles(m_strRecoveryRoot + u'/' + folders[0]).front()),
+              strFirst.toUtf8() + "|first.zarn|" + QByteArray::number(EOL_LF) + "|" + first);
     AnswerMessageBoxes({QMessageBox::Yes});
     StartApp();
-    ASSERT_EQ(Docs().GetDocuments().size(), 2u);
-    for (CSampleDoc* pDoc : Docs().GetDocuments()) {
-        EXPECT_TRUE(pDoc->IsModified());
-        EXPECT_TRUE(Docs().DoFileSave(pDoc));
-    }
+    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    EXPECT_TRUE(ActiveDoc()->IsModified());
+    EXPECT_TRUE(Docs().DoFileSave(ActiveDoc()));
     EXPECT_EQ(ReadFile(strFirst), first);
-    EXPECT_EQ(ReadFile(strSecond), second);
     EXPECT_EQ(m_listMessages.size(), 1u);
 }
 
