@@ -1,5 +1,4 @@
-// Helpers of the application tests: an application started for one test, its message boxes
-// and file dialogs answered in place of a person, modal dialogs driven, and temporary files.
+// The application tests' fixture: an application per test, its prompts answered, files.
 #pragma once
 
 #include "app/ChildFrame.h"
@@ -82,18 +81,15 @@ protected:
     // boxes and >NAME the next file dialog with TempPath(NAME).
     void Run(const char* pszScript, const QString& strState);
 
-    // The next message boxes get these answers, then OK (or Cancel where there is no OK);
-    // every text shown is kept in m_listMessages.
+    // The next message boxes' answers, then OK or Cancel; the texts go to m_listMessages.
     void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
         m_answers.assign(answers.begin(), answers.end());
     }
-    // The next file dialogs get these paths, then "" (cancelled); requests go to
-    // m_listFileRequests.
+    // The next file dialogs' answers, then ""; the requests go to m_listFileRequests.
     void AnswerFileDialogs(std::vector<QString> answers) {
         m_fileAnswers.assign(answers.begin(), answers.end());
     }
-    // The next modal dialog is handed to fnDrive, which must close it; one that never opens
-    // fails the test.
+    // The next modal dialog goes to fnDrive, which closes it; one never shown fails the test.
     void DriveNextModalDialog(std::function<void(QWidget*)> fnDrive);
     // Asks the main window to close, once, as soon as the Output pane shows strText.
     std::shared_ptr<bool> CloseMainWindowWhenOutputShows(const QString& strText);

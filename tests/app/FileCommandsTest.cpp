@@ -1,5 +1,4 @@
-// Open, Save, Save As, Close, exit, recent and dropped files, Open Example Form, and files of
-// open documents changed, replaced or deleted by other programs.
+// File commands, recent and dropped files, the example form, and files changed by others.
 #include "app/ExampleForm.h"
 #include "app/FileWatch.h"
 #include "app/RecentFileList.h"
@@ -39,8 +38,7 @@ public:
 
 class FileCommandsTest : public CAppTest {
 protected:
-    // The active document (or "-"), the messages and file dialogs so far, and the bytes of
-    // the file m_strFile, line ends written "|".
+    // The active document, the messages and file dialogs so far, and m_strFile's bytes.
     QString Files() {
         return (ActiveDoc() ? DocState(ActiveDoc()) : "-") +
                QString(" | %1 told, %2 asked | ")
@@ -56,9 +54,7 @@ protected:
     QString m_strFile;
 };
 
-// Ctrl+S writes only the edited bytes. A save that fails is reported, and the document keeps
-// its state and path; so does a Yes to the save prompt of a save that fails, and the window
-// stays open. The superuser may write anywhere: there the saves are made to fail.
+// The superuser may write anywhere: there the saves are made to fail.
 TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesAndAFailedSaveNothing) {
     m_strFile = WriteFile("form.zarn", "; GID 1\r\n\tmat_width 320\r\nend\r\n");
     StartApp({m_strFile});
@@ -87,8 +83,7 @@ TEST_F(FileCommandsTest, AnEditSavedWithCtrlSChangesOnlyTheEditedBytesAndAFailed
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-// Saving does not set the File Name: that is where the document was opened from. Save again
-// goes to the same file without asking; a cancelled Save As changes nothing.
+// Saving does not set the File Name: that is where the document was opened from.
 TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     m_strFile = TempPath("new.zarn");
     StartApp();
@@ -103,8 +98,6 @@ TEST_F(FileCommandsTest, SavingANewDocumentAsksForAZarnFileName) {
     EXPECT_EQ(m_listFileRequests[1].strInitialPath, m_strFile);
 }
 
-// Close, the window's close button and exit ask for every modified document; Cancel keeps
-// it, No drops the edit, Yes saves it.
 TEST_F(FileCommandsTest, ClosingOrExitingAsksToSaveEveryModifiedDocument) {
     m_strFile = WriteFile("form.zarn", "abc\r\n");
     const QString strSecond = WriteFile("second.zarn", "b\r\n");
@@ -156,15 +149,12 @@ TEST_F(FileCommandsTest, OpenAsksForAZarnFileAndAnOpenFileIsActivatedNotOpenedTw
     EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
 }
 
-// Activating a file that is open already leaves the list as it is. The File menu shows them
-// as "&1 path"... A new run reads them back; an entry whose file is gone is reported and
-// dropped.
+// Activating an open file leaves the list as it is; an entry whose file is gone is dropped.
 TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     StartApp();
     for (const char* pszName : {"f1", "f2", "f3", "f4", "f5", "f3"})
         App().OpenDocumentFile(WriteFile(QString(pszName) + ".zarn", "x\r\n"));
-    // The list, the settings, the menu's items ("-" hidden) with the first one's state and
-    // prompt.
+    // The list, the settings, the menu's items ("-" hidden), the first one's state and prompt.
     m_fnState = [this] {
         MainFrame().OnIdleUpdateCmdUI();
         QStringList list;
@@ -194,8 +184,7 @@ TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     EXPECT_TRUE(State().startsWith("f3.zarn f5.zarn f2.zarn"));
 }
 
-// Dropped on a view, files open as well: their names are not text for it. Text without files
-// is not the main window's to take.
+// Dropped on a view, files open as well: their names are not text for it.
 TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     StartApp({WriteFile("first.zarn", "a\r\n")});
     CSampleDoc* pFirst = ActiveDoc();
@@ -265,8 +254,7 @@ protected:
     }
 };
 
-// While the copy is open, even with other bytes on disk, it is only brought forward; closed
-// and unchanged, it opens again without a question.
+// While the copy is open, even with other bytes on disk, it is only brought forward.
 TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyOpens) {
     StartApp();
     EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About"}));
@@ -341,8 +329,7 @@ const QString RELOAD_QUESTION =
 
 class FileWatchTest : public CAppTest {
 protected:
-    // Runs a shell command line as another program would: %1 is a file outside the watched
-    // folder holding these bytes, %2 the path.
+    // Runs a shell command line as another program would: %1 holds bytes, %2 is strPath.
     void RunShell(const char* pszLine, const QString& strPath = {}, const QByteArray& bytes = {}) {
         const QString strIncoming = m_elsewhere.filePath(QStringLiteral("incoming"));
         QFile file(strIncoming);
@@ -365,8 +352,7 @@ protected:
     QTemporaryDir m_elsewhere;
 };
 
-// A rename replaces the watched file: the watch must follow it to the next one. The caret is
-// kept by line, within the new text; each reload is one step back.
+// A rename replaces the watched file: the watch must follow it to the next one.
 TEST_F(FileWatchTest, AnUnmodifiedDocumentFollowsItsFileRewrittenOrReplacedByAnotherProcess) {
     const QString strPath = WriteFile("form.zarn", "a\r\nb\r\n");
     StartApp({strPath});
@@ -438,10 +424,7 @@ TEST_F(FileWatchTest, AReloadKeepsCaretScrollAndBookmarksByLineAndUndoesAsOneSte
     EXPECT_EQ(ReadFile(strPath), changed);
 }
 
-// Keep Mine leaves the text modified, and the same file asks nothing more; Reload takes the
-// file's text, unmodified, and Undo brings back the kept one. A deleted file is told of once,
-// and Save writes it back. Then the folder goes and comes back with a new file, which nothing
-// watches: coming back to the editor finds it.
+// At the end the folder comes back with a new file that nothing watches: activation finds it.
 TEST_F(FileWatchTest, AModifiedDocumentAsksAboutChangesAndADeletedOneIsToldOnce) {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("sub"));
     const QString strPath = WriteFile("sub/form.zarn", "abc\r\n");
@@ -488,8 +471,7 @@ TEST_F(FileWatchTest, AModifiedDocumentAsksAboutChangesAndADeletedOneIsToldOnce)
     EXPECT_EQ(State(), "5 told, form.zarn back|");
 }
 
-// A tool that writes the file while it runs (as Grimlet does for Load from MAIN.IDX) is left
-// to finish first: the command that ran it settles the document.
+// A tool that writes the file while it runs (as Grimlet does) is left to finish first.
 TEST_F(FileWatchTest, TheEditorsOwnWritesAreNotTakenForAnotherProgramsChange) {
     StartApp({WriteFile("form.zarn", "abc\r\n")});
     CSampleDoc* pDoc = ActiveDoc();

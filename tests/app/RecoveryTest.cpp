@@ -46,8 +46,7 @@ class RecoveryTest : public CAppTest {
 protected:
     QString OwnFolder() { return App().GetRecoveryStore()->GetFolder(); }
 
-    // What this editor would leave behind if it ended now, abnormally: its folder as it is,
-    // locked by nobody.
+    // What this editor would leave if it ended now, abnormally: its folder, locked by nobody.
     QString LeaveAsCrashed() {
         const QString strCopy = m_strRecoveryRoot + "/editor-crashed";
         EXPECT_TRUE(QDir().mkdir(strCopy));
@@ -83,10 +82,7 @@ TEST(RecoveryWriteDueTest, ASecondAfterThePauseAndNoLaterThanFiveSecondsOrTwenty
             << c[0] << " " << c[1];
 }
 
-// Typing that goes on, in a new document all along, puts its file off a few seconds at most;
-// another document's file follows once its typing pauses, not at every key. LF line ends, a
-// NUL and a carriage return inside lines are all kept as saving keeps them. Saved or closed, a
-// document takes its file with it; an editor that ends normally leaves nothing behind.
+// Typing that goes on all along puts a document's file off a few seconds at most.
 TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     StartApp();
     Execute(ID_FILE_NEW);
@@ -120,9 +116,7 @@ TEST_F(RecoveryTest, AModifiedDocumentsTextIsKeptUntilItIsSavedOrClosed) {
     EXPECT_TRUE(QDir(m_strRecoveryRoot).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
-// LF CR line ends and a NUL; CR LF. The first file is open again when the offer comes: it
-// takes the recovered text. Another editor, running all along with an unsaved document of its
-// own, is never offered; Discard deletes what was offered.
+// The first file is open again when the offer comes; another running editor's is never offered.
 TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsAndDiscardDeletesThem) {
     CRecoveryStore other(m_strRecoveryRoot);
     ASSERT_TRUE(other.Open());
@@ -188,8 +182,7 @@ TEST_F(RecoveryTest, RecoverOpensTheExactBytesAsModifiedDocumentsAndDiscardDelet
     EXPECT_EQ(m_listMessages.size(), 1u);
 }
 
-// Real editors, run as their own processes on the offscreen platform with their own data
-// folder.
+// Real editors, run as their own processes with their own data folder.
 class RecoveryProcessTest : public RecoveryTest {
 protected:
     void TearDown() override {
@@ -250,9 +243,7 @@ protected:
     std::vector<std::unique_ptr<QProcess>> m_listEditors;
 };
 
-// Another program deletes the file: the editor keeps the text, unsaved. Killed, it leaves its
-// folder, which the next editor started with --recover takes; recovered here, the document
-// saves its file back as it was.
+// Another program deletes the file: the editor keeps the text, unsaved, until it is killed.
 TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByte) {
     ASSERT_TRUE(m_data.isValid());
     // LF line ends with a NUL and a carriage return inside lines.

@@ -1,5 +1,4 @@
-// The application shell: start-up, commands and their route, documents, windows, bars, and
-// the View menu's settings (line numbers, zoom, font) kept between runs.
+// The application shell: start-up, commands, documents, windows, bars and view settings.
 #include "app/DialogDockBar.h"
 #include "app/NumberEdit.h"
 #include "app/OutputEdit.h"
@@ -57,8 +56,7 @@ protected:
         ProcessEvents();
     }
 
-    // Notes the next modal dialog's title, or in the Properties dialog the File Name shown,
-    // where it types a GID and a path and presses OK; any other dialog is cancelled.
+    // Notes the next dialog's title and cancels it; in Properties notes the File Name, types in.
     void AnswerDialog(const QString& strGid = {}, const QString& strIdxPath = {}) {
         DriveNextModalDialog([this, strGid, strIdxPath](QWidget* pDialog) {
             m_strShown = pDialog->windowTitle();
@@ -93,9 +91,7 @@ protected:
     QString m_strShown;
 };
 
-// The end of start-up empties a pending record. Files on the command line open maximised,
-// the last one active; one that is missing is reported, and one that does not exist yet in an
-// existing folder opens empty. Why a file cannot be read is the buffer's to say.
+// Why a file cannot be read is the buffer's to say; a file not there yet opens empty.
 TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsAndFilesOpenUnderTheirMenu) {
     m_pApp = std::make_unique<CSampleApp>();
     m_pApp->SetRecoveryRoot(m_strRecoveryRoot);
@@ -181,8 +177,7 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
                            Action(ID_ZARN_HEX_CONVERTER)->statusTip()}),
               QStringList({"Create a new document", "New", "Insert into MAIN.IDX file",
                            "Find Previous", "Load Hex Converter\\Hex"}));
-    // Pointing at an item shows its prompt in place of "Ready"; a view tells there what it
-    // could not do.
+    // Pointing at an item shows its prompt; a view tells there what it could not do.
     Action(ID_FILE_NEW)->showStatusText(MainFrame().GetToolBar());
     EXPECT_EQ(MainFrame().GetPaneText(0), "Create a new document");
     QStatusTipEvent leave{QString()};
@@ -197,10 +192,7 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
                            "&Close", "-", "&Save\tCtrl+S", "Save &As...", "-"}));
 }
 
-// Alt+Enter reaches the document from the view, which has no binding for it. A command nobody
-// on the route handles is disabled and its key does nothing; the view's own keys stay the
-// view's. From the view the route reaches the document, the window, the main window and the
-// application.
+// A command nobody on the route handles is disabled and its key does nothing.
 TEST_F(ShellTest, CommandsRunThroughTheRouteFromTheViewToTheApplication) {
     StartApp();
     Run("Ctrl+N", "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
@@ -235,10 +227,7 @@ TEST_F(ShellTest, CommandsRunThroughTheRouteFromTheViewToTheApplication) {
     EXPECT_FALSE(pView->RouteCommand(ID_KEY_F10));
 }
 
-// Read Only says so once, when turned on, and carries a check mark: the Read pane, the
-// buffer, the check, the menu item, the messages and the text. The context menu's Properties
-// opens even without a File Name, and then no GID is shown. A closed document goes with its
-// last view.
+// Read Only says so once, when turned on; Properties without a File Name shows no GID.
 TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     StartApp();
     Execute(ID_FILE_NEW);
@@ -275,7 +264,6 @@ TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     Run("[Close] [Close]", "Zarn Editor | - | menu 128 | 0 docs");
 }
 
-// The properties live as long as the document; one of GID and path missing disables Insert.
 // An edit undone leaves the document modified; the buffer keeps no flag of its own.
 TEST_F(ShellTest, PropertiesOfAFileEnableInsertAndLiveOnlyAsLongAsTheDocument) {
     const QString strPath = WriteFile("32-105.zarn", "; GID 32-105\r\n");
@@ -306,9 +294,7 @@ TEST_F(ShellTest, PropertiesOfAFileEnableInsertAndLiveOnlyAsLongAsTheDocument) {
     EXPECT_FALSE(pDoc->GetTextBuffer().IsModified());
 }
 
-// Both windows' titles, the main window's and the Window menu's last two items, the checked one
-// marked "+"; "*" marks the one buffer modified, also after Redo back to the saved text.
-// Closing one of two windows asks nothing; closing the last one asks to save.
+// "*" marks the one buffer modified, also after Redo back to the saved text.
 TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     StartApp({WriteFile("form.zarn", "abc\r\n")});
     CSampleDoc* pDoc = ActiveDoc();
@@ -361,8 +347,6 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     EXPECT_FALSE(IsEnabled(ID_WINDOW_NEW));
 }
 
-// F6 and Shift+F6 go round the panes; a divider dragged to the edge removes a row or a column,
-// and the panes left take the scroll bars.
 TEST_F(ShellTest, SplitPanesGoRoundWithF6AndGoWhenTheirDividerIsDraggedAway) {
     StartApp({WriteFile("long.zarn", QByteArray(300, 'a').replace("a", "line\r\n"))});
     CSampleDoc* pDoc = ActiveDoc();
@@ -411,8 +395,6 @@ TEST_F(ShellTest, SplitPanesGoRoundWithF6AndGoWhenTheirDividerIsDraggedAway) {
     EXPECT_EQ(ActiveFrame()->GetActiveView(), pRight);
 }
 
-// Each bar, its check and its menu item's check mark; the Output pane keeps its text while
-// hidden. Minimised from a cascade, windows line up at the bottom; a new one opens maximised.
 TEST_F(ShellTest, BarsToggleWithTheirCheckMarksAndMinimisedWindowsLineUpAtTheBottom) {
     StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
     MainFrame().AppendOutput("first line\r\n", false);
@@ -450,9 +432,7 @@ TEST_F(ShellTest, BarsToggleWithTheirCheckMarksAndMinimisedWindowsLineUpAtTheBot
     EXPECT_TRUE(ActiveFrame()->isMaximized());
 }
 
-// The position pane follows every caret move at once, before any idle update runs: keys (the
-// move keeps the screen column, 5 after the tab), the mouse, typing, Undo, another pane taking
-// the focus (in an active window again) and another document window becoming the active one.
+// The position pane follows every caret move at once, before any idle update runs.
 TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
     QByteArray bytes = "\tone two\r\nsecond line\r\nthird two\r\n";
     for (int i = 3; i < 60; ++i)
@@ -495,10 +475,7 @@ TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
     Run("", QString("Ln %1, Col %2").arg(ptCaret.y + 1).arg(ptCaret.x + 1));
 }
 
-// Line numbers show in every pane ("1" and its padding) until turned off; the font chosen goes
-// to every document, zoomed or not. Each run starts as the last one left it; without a document
-// the item is there. The underscore, which the chosen font draws below its descent, is inside
-// its row.
+// The underscore, which the chosen font draws below its descent, is inside its row.
 TEST_F(ShellTest, LineNumbersAndTheFontGoToEveryViewAndAreKept) {
     StartApp();
     Execute(ID_FILE_NEW);
@@ -551,9 +528,7 @@ TEST_F(ShellTest, LineNumbersAndTheFontGoToEveryViewAndAreKept) {
     Run("[Zoom Out]", "0 0D13");
 }
 
-// Commands, keys (Ctrl+= and Ctrl++ alike) and Ctrl with the wheel, each a point, for every
-// view of the document and no other; Ctrl+0 stays bookmark 0, the wheel without Ctrl scrolls.
-// The size stops at 72 and at 4 points, where the command that would pass them is off.
+// Ctrl+0 stays bookmark 0; the size stops at 72 and 4 points.
 TEST_F(ShellTest, ZoomChangesEveryViewOfTheActiveDocumentWithinBounds) {
     StartApp();
     Execute(ID_FILE_NEW);
