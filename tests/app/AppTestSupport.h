@@ -65,14 +65,9 @@ protected:
     }
     // The application in one line as the test looks at it: m_fnState's text, or Windows().
     QString State() { return m_fnState ? m_fnState() : Windows(); }
-    // Runs a command, or presses keys in the active view; the State() that follows.
+    // Runs a command; the State() that follows.
     QString Do(unsigned nId) {
         Execute(nId);
-        return State();
-    }
-    QString Keys(const char* pszKeys) {
-        Press(ActiveView(), pszKeys);
-        FlushDeletes();
         return State();
     }
     // Runs a script, its steps separated by blanks, then expects State() to be strState:
