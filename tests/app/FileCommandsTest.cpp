@@ -12,7 +12,6 @@
 #include "toolbridge/ToolRunner.h"
 
 #include <cerrno>
-#include <csignal>
 #include <unistd.h>
 
 #include <QApplication>
@@ -676,7 +675,7 @@ class RecoveryProcessTest : public RecoveryTest {
 protected:
     void TearDown() override {
         for (const std::unique_ptr<QProcess>& pEditor : m_listEditors)
-            Kill(*pEditor);
+            pEditor->kill();
         RecoveryTest::TearDown();
     }
 
@@ -691,13 +690,6 @@ protected:
         pEditor->start(QStringLiteral(ZARN_BUILD_DIR "/zarneditor"), listArgs);
         EXPECT_TRUE(pEditor->waitForStarted());
         return *pEditor;
-    }
-
-    static void Kill(QProcess& editor) {
-        if (editor.state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(editor.processId()), SIGKILL);
-        editor.waitForFinished();
     }
 
     // The recovery folders of the editors, where they keep them, each "NAME:FILES".
@@ -733,11 +725,13 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByte) {
         return list.size() == 1 && list[0].endsWith(":1") && list != listNot;
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return OneFolderWithAFile({}); }, WAIT_MS));
-    Kill(*m_listEditors[0]);
+    m_listEditors[0]->kill();
+    m_listEditors[0]->waitForFinished();
     const QStringList listKilled = Folders();
     QProcess& editor2 = StartEditor({"--recover"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return OneFolderWithAFile(listKilled); }, WAIT_MS));
-    Kill(editor2);
+    editor2.kill();
+    editor2.waitForFinished();
     m_strRecoveryRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
     const QStringList folders = QDir(m_strRecoveryRoot).entryList({"editor-*"}, QDir::Dirs);
     ASSERT_EQ(folders.size(), 1);
