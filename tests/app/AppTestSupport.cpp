@@ -87,8 +87,8 @@ void CAppTest::StartApp(const QStringList& listFiles) {
     ProcessEvents();
 }
 
-std::string CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
-    std::string str;
+QString CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
+    QString str;
     for (const unsigned nId : ids)
         str += IsEnabled(nId) ? '1' : '0';
     return str;

@@ -52,7 +52,7 @@ protected:
     bool IsEnabled(unsigned nId) { return MainFrame().QueryCommandUI(nId).IsEnabled(); }
     int CheckOf(unsigned nId) { return MainFrame().QueryCommandUI(nId).GetCheck(); }
     // "1" for each of these commands that is enabled, "0" for each that is not.
-    std::string EnabledOf(std::initializer_list<unsigned> ids);
+    QString EnabledOf(std::initializer_list<unsigned> ids);
     // A status-bar pane's text after the idle update has run.
     QString UpdatedPane(unsigned nId) {
         MainFrame().OnIdleUpdateCmdUI();
@@ -65,15 +65,9 @@ protected:
     }
     // The application in one line as the test looks at it: m_fnState's text, or Windows().
     QString State() { return m_fnState ? m_fnState() : Windows(); }
-    // Runs a command; the State() that follows.
-    QString Do(unsigned nId) {
-        Execute(nId);
-        return State();
-    }
-    // Runs a script, its steps separated by blanks, then expects State() to be strState:
-    // [Save As] runs the command of that menu text, "text" is typed and other words are keys
-    // pressed in the active view (or the main window), ?Yes ?No ?Cancel answer the next message
-    // boxes and >NAME the next file dialog with TempPath(NAME).
+    // Runs a script and expects State() to be strState. Its steps: [Save As...] the command of
+    // that menu text, "text" typed, ?Yes ?No ?Cancel the next message boxes' answers, >NAME the
+    // next file dialog's answer TempPath(NAME), other words keys in the active view.
     void Run(const char* pszScript, const QString& strState);
 
     // The next message boxes' answers, then OK or Cancel; the texts go to m_listMessages.

@@ -173,7 +173,8 @@ TEST_F(FileCommandsTest, RecentFilesAreKeptInTheSettingsNewestFirst) {
     StartApp();
     const QString strThree = "f5.zarn f3.zarn f2.zarn ";
     Run("", strFour + strFour + " &1 f5.zarn &2 f4.zarn &3 f3.zarn &4 f2.zarn 1Open this document");
-    EXPECT_EQ(Do(ID_FILE_MRU_FIRST + 1),
+    Execute(ID_FILE_MRU_FIRST + 1);
+    EXPECT_EQ(State(),
               strThree + strThree + "  &1 f5.zarn &2 f3.zarn &3 f2.zarn - 1Open this document");
     EXPECT_EQ(m_listMessages, std::vector<QString>{"Cannot open " + TempPath("f4.zarn") +
                                                    ": No such file or directory"});
@@ -253,7 +254,7 @@ protected:
 };
 
 // While the copy is open, even with other bytes on disk, it is only brought forward.
-TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyOpens) {
+TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedFromTheBuildOrTheInstall) {
     StartApp();
     EXPECT_EQ(MenuTexts(MenuAt(-1)), QStringList({"Open &Example Form", "-", "&About"}));
     EXPECT_EQ(Action(ID_HELP_OPEN_EXAMPLE)->statusTip(), "Open your own copy of the example form");
@@ -275,6 +276,24 @@ TEST_F(ExampleFormTest, TheFirstTimeTheExampleAndItsDatabaseAreCopiedAndTheCopyO
             ReadFile(BUILD_EXAMPLES + "example.zarn").left(30).replace("\r\n", "|") + " | " +
             ReadFile(BUILD_EXAMPLES + "MAIN.IDX").left(30) + " | -");
     EXPECT_TRUE(m_listMessages.empty());
+    Execute(ID_FILE_CLOSE);
+    RemoveCopies();
+    // An installed editor in PREFIX/bin finds its examples in PREFIX/share/zarneditor/examples.
+    ASSERT_TRUE(QDir().mkpath(TempPath("prefix/share/zarneditor/examples")));
+    ASSERT_TRUE(QDir().mkpath(TempPath("prefix/bin")));
+    WriteFile("prefix/share/zarneditor/examples/example.zarn", "; GID 7\r\n");
+    WriteFile("prefix/share/zarneditor/examples/MAIN.IDX", "installed records");
+    SetEditorDirectory(TempPath("prefix/bin"));
+    EXPECT_EQ(FindExamplesDirectory(), TempPath("prefix/share/zarneditor/examples"));
+    Run("[Open Example Form]", "~/example.zarn | ; GID 7| | installed records | -");
+    Execute(ID_FILE_CLOSE);
+    SetEditorDirectory(TempPath("nowhere/bin"));
+    RemoveCopies();
+    Run("[Open Example Form]", "- | - | - | -");
+    EXPECT_EQ(m_listMessages, std::vector<QString>({"Cannot find the example form: neither " +
+                                                    TempPath("nowhere/bin/examples") + " nor " +
+                                                    TempPath("nowhere/share/zarneditor/examples") +
+                                                    " holds example.zarn."}));
 }
 
 // The user's records database may hold the user's forms: it is kept.
@@ -299,26 +318,6 @@ TEST_F(ExampleFormTest, AChangedCopyIsReplacedOnlyWhenTheUserSaysSoAndThenKept) 
                                         strCopy + "~.\nNo opens your copy as it is."}));
         StopApp();
     }
-}
-
-// An installed editor in PREFIX/bin finds its examples in PREFIX/share/zarneditor/examples.
-TEST_F(ExampleFormTest, TheInstalledExamplesServeAnInstalledEditorAndTheirLackIsReported) {
-    ASSERT_TRUE(QDir().mkpath(TempPath("prefix/share/zarneditor/examples")));
-    ASSERT_TRUE(QDir().mkpath(TempPath("prefix/bin")));
-    WriteFile("prefix/share/zarneditor/examples/example.zarn", "; GID 7\r\n");
-    WriteFile("prefix/share/zarneditor/examples/MAIN.IDX", "installed records");
-    SetEditorDirectory(TempPath("prefix/bin"));
-    EXPECT_EQ(FindExamplesDirectory(), TempPath("prefix/share/zarneditor/examples"));
-    StartApp();
-    Run("[Open Example Form]", "~/example.zarn | ; GID 7| | installed records | -");
-    Execute(ID_FILE_CLOSE);
-    SetEditorDirectory(TempPath("nowhere/bin"));
-    RemoveCopies();
-    Run("[Open Example Form]", "- | - | - | -");
-    EXPECT_EQ(m_listMessages, std::vector<QString>({"Cannot find the example form: neither " +
-                                                    TempPath("nowhere/bin/examples") + " nor " +
-                                                    TempPath("nowhere/share/zarneditor/examples") +
-                                                    " holds example.zarn."}));
 }
 
 const QString CHANGED_TAIL = "\nhas been changed by another program.";
@@ -732,18 +731,11 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByte) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return OneFolderWithAFile(listKilled); }, WAIT_MS));
     editor2.kill();
     editor2.waitForFinished();
-    m_strRecoveryRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
-    const QStringList folders = QDir(m_strRecoveryRoot).entryList({"editor-*"}, QDir::Dirs);
+    const QString strRoot = m_data.path() + "/ZarnEditor/Zarn Editor/recovery";
+    const QStringList folders = QDir(strRoot).entryList({"editor-*"}, QDir::Dirs);
     ASSERT_EQ(folders.size(), 1);
-    EXPECT_EQ(Recovered(RecoveryFiles(m_strRecoveryRoot + u'/' + folders[0]).front()),
+    EXPECT_EQ(Recovered(RecoveryFiles(strRoot + u'/' + folders[0]).front()),
               strFirst.toUtf8() + "|first.zarn|" + QByteArray::number(EOL_LF) + "|" + first);
-    AnswerMessageBoxes({QMessageBox::Yes});
-    StartApp();
-    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
-    EXPECT_TRUE(ActiveDoc()->IsModified());
-    EXPECT_TRUE(Docs().DoFileSave(ActiveDoc()));
-    EXPECT_EQ(ReadFile(strFirst), first);
-    EXPECT_EQ(m_listMessages.size(), 1u);
 }
 
 } // namespace

@@ -175,12 +175,7 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
                            Action(ID_ZARN_HEX_CONVERTER)->statusTip()}),
               QStringList({"Create a new document", "New", "Insert into MAIN.IDX file",
                            "Find Previous", "Load Hex Converter\\Hex"}));
-    // Pointing at an item shows its prompt; a view tells there what it could not do.
-    Action(ID_FILE_NEW)->showStatusText(MainFrame().GetToolBar());
-    EXPECT_EQ(MainFrame().GetPaneText(0), "Create a new document");
-    QStatusTipEvent leave{QString()};
-    QApplication::sendEvent(&MainFrame(), &leave);
-    EXPECT_EQ(MainFrame().GetPaneText(0), "Ready");
+    // A view tells in the status bar what it could not do.
     Execute(ID_FILE_NEW);
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
     QApplication::sendEvent(ActiveView(), &arrow);
@@ -270,8 +265,7 @@ TEST_F(ShellTest, PropertiesOfAFileEnableInsertAndLiveOnlyAsLongAsTheDocument) {
     m_fnState = [&] {
         const QString strPane = UpdatedPane(ID_INDICATOR_GID);
         return DocState(pDoc).section(" file=", 1).section(u' ', 1) + " " + strPane + " " +
-               QString::fromStdString(
-                   EnabledOf({ID_ZARN_PROPERTIES, ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON})) +
+               EnabledOf({ID_ZARN_PROPERTIES, ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON}) +
                (Action(ID_ZARN_INSERT_BUTTON)->isEnabled() ? "+" : "-");
     };
     Run("", "gid= idx=  100-");
@@ -355,7 +349,7 @@ TEST_F(ShellTest, SplitPanesGoRoundWithF6AndGoWhenTheirDividerIsDraggedAway) {
                           .arg(pSplitter->GetRowCount())
                           .arg(pSplitter->GetColumnCount())
                           .arg(pDoc->GetViews().size()) +
-                      QString::fromStdString(EnabledOf({ID_WINDOW_SPLIT, ID_NEXT_PANE}));
+                      EnabledOf({ID_WINDOW_SPLIT, ID_NEXT_PANE});
         for (int i = 0; i < 4; ++i) {
             if (Pane(i / 2, i % 2) == ActiveView() && ActiveView() == QApplication::focusWidget())
                 str += " at " + QString::number(i);
@@ -781,14 +775,9 @@ QStringList TextsOf(QWidget& dlg, std::initializer_list<const char*> names) {
     QStringList texts(dlg.windowTitle());
     for (const char* pszName : names) {
         QWidget* pChild = Child(dlg, pszName);
-        QString strText;
-        if (const auto* pLabel = qobject_cast<QLabel*>(pChild))
-            strText = pLabel->text();
-        else if (const auto* pEdit = qobject_cast<QLineEdit*>(pChild))
-            strText = pEdit->text();
-        else if (const auto* pButton = qobject_cast<QPushButton*>(pChild))
-            strText = pButton->text() + (pButton->isDefault() ? " (default)" : "");
-        texts.append(strText + (QApplication::focusWidget() == pChild ? "!" : ""));
+        texts.append(pChild->property("text").toString() +
+                     (pChild->property("default").toBool() ? " (default)" : "") +
+                     (QApplication::focusWidget() == pChild ? "!" : ""));
     }
     return texts;
 }
