@@ -25,10 +25,8 @@ void ClearSettings() {
 } // namespace
 
 QString Describe(const FileDialogRequest& request) {
-    QString str = request.bSave ? "save " : "open ";
-    str += (request.bMustExist ? "existing " : "") + request.strInitialPath + u' ' +
-           request.strFilter + " ." + request.strDefaultSuffix;
-    return request.strCaption.isEmpty() ? str : str + " '" + request.strCaption + "'";
+    return (request.bSave ? "save " : "open ") + QString(request.bMustExist ? "existing " : "") +
+           request.strInitialPath + u' ' + request.strFilter + " ." + request.strDefaultSuffix;
 }
 
 void Press(QWidget* pWidget, const char* pszKeys) {

@@ -25,7 +25,7 @@
 
 class QMenu;
 
-// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX ['CAPTION']".
+// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX".
 QString Describe(const FileDialogRequest& request);
 // Clicks keys given by name, separated by spaces ("Down Ctrl+S F6"), on pWidget.
 void Press(QWidget* pWidget, const char* pszKeys);
