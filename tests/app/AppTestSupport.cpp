@@ -14,16 +14,6 @@
 #include <QSettings>
 #include <QTest>
 
-namespace {
-
-// The settings a test may change: each test starts from none, and leaves none behind.
-void ClearSettings() {
-    for (const char* pszGroup : {"Recent File List", "Editor"})
-        QSettings().remove(QString::fromLatin1(pszGroup));
-}
-
-} // namespace
-
 QString Describe(const FileDialogRequest& request) {
     return (request.bSave ? "save " : "open ") + QString(request.bMustExist ? "existing " : "") +
            request.strInitialPath + u' ' + request.strFilter + " ." + request.strDefaultSuffix;
@@ -45,7 +35,9 @@ void CAppTest::SetUp() {
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
     QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
-    ClearSettings();
+    // Each test starts from no settings of its own, and leaves none behind.
+    for (const char* pszGroup : {"Recent File List", "Editor"})
+        QSettings().remove(pszGroup);
     SetMessageBoxHandler([this](const QString& strText, QMessageBox::StandardButtons buttons) {
         m_listMessages.push_back(strText);
         if (m_answers.empty())
@@ -73,7 +65,8 @@ void CAppTest::TearDown() {
     StopApp();
     SetMessageBoxHandler({});
     SetFileDialogHandler({});
-    ClearSettings();
+    for (const char* pszGroup : {"Recent File List", "Editor"})
+        QSettings().remove(pszGroup);
 }
 
 void CAppTest::StartApp(const QStringList& listFiles) {

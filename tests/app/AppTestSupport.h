@@ -51,9 +51,7 @@ protected:
     QAction* Action(unsigned nId) { return MainFrame().GetCommandAction(nId); }
     bool IsEnabled(unsigned nId) { return MainFrame().QueryCommandUI(nId).IsEnabled(); }
     int CheckOf(unsigned nId) { return MainFrame().QueryCommandUI(nId).GetCheck(); }
-    // "1" for each of these commands that is enabled, "0" for each that is not.
     QString EnabledOf(std::initializer_list<unsigned> ids);
-    // A status-bar pane's text after the idle update has run.
     QString UpdatedPane(unsigned nId) {
         MainFrame().OnIdleUpdateCmdUI();
         return MainFrame().GetPaneText(nId);
@@ -83,7 +81,6 @@ protected:
     // Asks the main window to close, once, as soon as the Output pane shows strText.
     std::shared_ptr<bool> CloseMainWindowWhenOutputShows(const QString& strText);
 
-    // Deletes closed windows and documents, as the event loop would.
     static void FlushDeletes();
     static void ProcessEvents() {
         QCoreApplication::processEvents();
@@ -99,7 +96,6 @@ protected:
     QString DocState(CSampleDoc* pDoc) const;
     // "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
     QString Windows();
-    // The texts of a menu's or the menu bar's items, "-" for a separator.
     static QStringList MenuTexts(QWidget* pMenu);
     QMenu* MenuAt(int nIndex); // from the end when negative
 

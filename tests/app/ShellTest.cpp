@@ -60,7 +60,6 @@ protected:
         return qobject_cast<CSampleView*>(ActiveFrame()->GetSplitter()->GetPane(nRow, nCol));
     }
 
-    // Drags the first divider of pSplitter by delta, as the mouse does.
     static void DragDivider(QSplitter* pSplitter, QPoint delta) {
         QSplitterHandle* pHandle = pSplitter->handle(1);
         const QPoint ptStart = pHandle->rect().center();
@@ -111,21 +110,20 @@ TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsAndFilesOpenUnderTheirMenu) 
     m_pApp->SetRecoveryRoot(m_strRecoveryRoot);
     m_pApp->SetPendingRecord("1001", "/data/MAIN.IDX");
     m_pApp->InitInstance({});
-    EXPECT_EQ(App().GetPendingGid() + App().GetPendingIdxPath(), "");
     EXPECT_EQ(AfxGetApp(), m_pApp.get());
-    EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
     EXPECT_EQ(MenuTexts(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
     EXPECT_TRUE(MainFrame().isVisible() && MainFrame().GetToolBar()->isVisible() &&
-                MainFrame().statusBar()->isVisible() && MainFrame().GetOutputBar()->isVisible());
-    EXPECT_EQ(MainFrame().GetOutputBar()->GetDockArea(), Qt::BottomDockWidgetArea);
-    QString strShown = MainFrame().GetPaneText(0) + "|" + UpdatedPane(ID_INDICATOR_POSITION) + "|" +
+                MainFrame().statusBar()->isVisible() && MainFrame().GetOutputBar()->isVisible() &&
+                MainFrame().GetOutputBar()->GetDockArea() == Qt::BottomDockWidgetArea);
+    QString strShown = Windows() + "|" + App().GetPendingGid() + App().GetPendingIdxPath() + "|" +
+                       MainFrame().GetPaneText(0) + "|" + UpdatedPane(ID_INDICATOR_POSITION) + "|" +
                        MainFrame().GetPaneText(ID_INDICATOR_GID) + "|";
     for (const unsigned nId : {ID_EDIT_CUT, ID_FILE_SAVE, ID_FILE_NEW, ID_APP_ABOUT})
         strShown += Action(nId)->isEnabled() ? '1' : '0';
     for (QAction* pItem : {Action(ID_FILE_MRU_FIRST), Action(ID_FILE_MRU_FIRST + 1)})
         strShown += pItem->isVisible() ? "|" + pItem->text() + (pItem->isEnabled() ? "+" : "-")
                                        : QString("|hidden");
-    EXPECT_EQ(strShown, "Ready|||0011|Recent File-|hidden");
+    EXPECT_EQ(strShown, "Zarn Editor | - | menu 128 | 0 docs||Ready|||0011|Recent File-|hidden");
     StopApp();
     EXPECT_EQ(AfxGetApp(), nullptr);
 
@@ -170,11 +168,8 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
               "Ctrl+C; Ctrl+Ins; Alt+Return; Alt+Enter");
     // A prompt is status-bar text, then after a line feed, if there is one, the tool tip.
     EXPECT_EQ(QStringList({Action(ID_FILE_NEW)->statusTip(), Action(ID_FILE_NEW)->toolTip(),
-                           Action(ID_ZARN_INSERT_BUTTON)->statusTip(),
-                           Action(ID_EDIT_FIND_PREVIOUS)->toolTip(),
                            Action(ID_ZARN_HEX_CONVERTER)->statusTip()}),
-              QStringList({"Create a new document", "New", "Insert into MAIN.IDX file",
-                           "Find Previous", "Load Hex Converter\\Hex"}));
+              QStringList({"Create a new document", "New", "Load Hex Converter\\Hex"}));
     // A view tells in the status bar what it could not do.
     Execute(ID_FILE_NEW);
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
@@ -293,9 +288,7 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     CChildFrame* pFirst = ActiveFrame();
     Execute(ID_WINDOW_NEW);
     CChildFrame* pSecond = ActiveFrame();
-    ASSERT_NE(pSecond, pFirst);
-    EXPECT_EQ(pSecond->GetDocument(), pDoc);
-    EXPECT_TRUE(pSecond->isMaximized());
+    EXPECT_TRUE(pSecond != pFirst && pSecond->isMaximized());
     QMenu* pWindowMenu = MenuAt(4);
     QList<QAction*> items;
     m_fnState = [&] {
@@ -578,7 +571,6 @@ TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits)
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
     const QWidget* pCentral = frame.centralWidget();
-    // Drags the separator between the centre and the bar by ptBy.
     const auto DragEdge = [&](QPoint ptBy) {
         const QRect rcBar = pBar->geometry();
         const QRect rcCentral = pCentral->geometry();
@@ -810,16 +802,15 @@ TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField
         } else if (c.pszBrowse) {
             QTest::mouseClick(p.pBrowse, Qt::LeftButton);
         }
-        if (c.pszBrowse) {
-            ASSERT_EQ(requests.size(), 1u);
-            EXPECT_EQ(Describe(requests[0]),
-                      "open existing *.idx Database Records File (*.idx) .idx");
-            EXPECT_EQ(p.pIdxPath->text(), *c.pszBrowse ? c.pszBrowse : "/data/MAIN.IDX");
-            // Only the field changed: the document hears of it on OK.
-            EXPECT_EQ(p.strIdxPath, "/data/MAIN.IDX");
-        }
+        // Only the field changed: the document hears of it on OK.
+        EXPECT_EQ(p.strIdxPath + " " + p.pIdxPath->text(),
+                  "/data/MAIN.IDX " + QString(c.pszBrowse && *c.pszBrowse ? c.pszBrowse
+                                              : c.pszPath                 ? c.pszPath
+                                                                          : "/data/MAIN.IDX"));
         FinishDialog(p.dlg, c.finish);
-        EXPECT_EQ(requests.size(), c.pszBrowse ? 1u : 0u);
+        ASSERT_EQ(requests.size(), c.pszBrowse ? 1u : 0u);
+        for (const FileDialogRequest& request : requests)
+            EXPECT_EQ(Describe(request), "open existing *.idx Database Records File (*.idx) .idx");
         EXPECT_EQ(QStringList({p.strGid, p.strIdxPath, p.strFileName}),
                   QStringList({c.pszGidAfter, c.pszPathAfter, "/home/forms/order.zarn"}));
         SetFileDialogHandler({});
