@@ -3,39 +3,48 @@
 
 #include "app/OutputEdit.h"
 #include "buffer/TextBuffer.h"
+#include "resources/CommandTable.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
-#include <QTimer>
 
 QString Describe(const FileDialogRequest& request) {
-    QString str = request.bSave ? "save " : "open ";
-    str += (request.bMustExist ? "existing " : "") + request.strInitialPath + u' ' +
-           request.strFilter + " ." + request.strDefaultSuffix;
-    return request.strCaption.isEmpty() ? str : str + " '" + request.strCaption + "'";
+    return (request.bSave ? "save " : "open ") + QString(request.bMustExist ? "existing " : "") +
+           request.strInitialPath + u' ' + request.strFilter + " ." + request.strDefaultSuffix;
+}
+
+void Press(QWidget* pWidget, const char* pszKeys) {
+    for (const QString& strKey : QString::fromLatin1(pszKeys).split(u' ')) {
+        const QKeySequence keys = QKeySequence::fromString(strKey);
+        EXPECT_EQ(keys.count(), 1) << strKey.toStdString();
+        const QKeyCombination key = keys[0];
+        QTest::keyClick(pWidget, key.key(), key.keyboardModifiers());
+    }
 }
 
 void CAppTest::SetUp() {
-    ASSERT_TRUE(m_dir.isValid());
-    ASSERT_TRUE(m_recoveryDir.isValid());
+    ASSERT_TRUE(m_dir.isValid() && m_recoveryDir.isValid());
     m_strRecoveryRoot = m_recoveryDir.path();
     // Closing the test's main window must not end the test program's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
     QCoreApplication::setOrganizationName(QStringLiteral("ZarnEditor"));
     QCoreApplication::setApplicationName(QStringLiteral("Zarn Editor"));
-    QSettings().remove(QStringLiteral("Recent File List"));
+    // Each test starts from no settings of its own, and leaves none behind.
+    for (const char* pszGroup : {"Recent File List", "Editor"})
+        QSettings().remove(pszGroup);
     SetMessageBoxHandler([this](const QString& strText, QMessageBox::StandardButtons buttons) {
         m_listMessages.push_back(strText);
-        if (!m_answers.empty()) {
-            const QMessageBox::StandardButton answer = m_answers.front();
-            m_answers.pop_front();
-            return answer;
-        }
-        return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
+        if (m_answers.empty())
+            return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Cancel;
+        const QMessageBox::StandardButton answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
     });
     SetFileDialogHandler([this](const FileDialogRequest& request) {
         m_listFileRequests.push_back(request);
@@ -56,6 +65,8 @@ void CAppTest::TearDown() {
     StopApp();
     SetMessageBoxHandler({});
     SetFileDialogHandler({});
+    for (const char* pszGroup : {"Recent File List", "Editor"})
+        QSettings().remove(pszGroup);
 }
 
 void CAppTest::StartApp(const QStringList& listFiles) {
@@ -67,27 +78,40 @@ void CAppTest::StartApp(const QStringList& listFiles) {
     ProcessEvents();
 }
 
-void CAppTest::StopApp() {
-    m_pApp.reset();
+QString CAppTest::EnabledOf(std::initializer_list<unsigned> ids) {
+    QString str;
+    for (const unsigned nId : ids)
+        str += IsEnabled(nId) ? '1' : '0';
+    return str;
+}
+
+void CAppTest::Run(const char* pszScript, const QString& strState) {
+    static const QRegularExpression reStep(QStringLiteral(R"("[^"]*"|\[[^\]]*\]|\S+)"));
+    for (auto it = reStep.globalMatch(QString::fromUtf8(pszScript)); it.hasNext();) {
+        const QString strStep = it.next().captured();
+        const QString strArg = strStep.mid(1, strStep.size() - 2);
+        if (strStep.startsWith(u'"')) {
+            QTest::keyClicks(ActiveView(), strArg);
+        } else if (strStep.startsWith(u'[')) {
+            const auto& table = GetCommandTable();
+            const auto it = std::find_if(table.begin(), table.end(), [&](const CommandInfo& info) {
+                return QString(info.pszText).section(u'\t', 0, 0).remove(u'&') == strArg;
+            });
+            ASSERT_NE(it, table.end()) << pszScript;
+            Execute(it->nId);
+        } else if (strStep.startsWith(u'?')) {
+            m_answers.push_back(strStep == "?Yes"  ? QMessageBox::Yes
+                                : strStep == "?No" ? QMessageBox::No
+                                                   : QMessageBox::Cancel);
+        } else if (strStep.startsWith(u'>')) {
+            m_fileAnswers.push_back(TempPath(strStep.mid(1)));
+        } else {
+            Press(ActiveView() ? static_cast<QWidget*>(ActiveView()) : &MainFrame(),
+                  strStep.toLatin1().constData());
+        }
+    }
     FlushDeletes();
-}
-
-QString CAppTest::UpdatedPane(unsigned nId) {
-    MainFrame().OnIdleUpdateCmdUI();
-    return MainFrame().GetPaneText(nId);
-}
-
-void CAppTest::Execute(unsigned nId) {
-    MainFrame().ExecuteCommand(nId);
-    FlushDeletes();
-}
-
-void CAppTest::AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
-    m_answers.assign(answers.begin(), answers.end());
-}
-
-void CAppTest::AnswerFileDialogs(std::vector<QString> answers) {
-    m_fileAnswers.assign(answers.begin(), answers.end());
+    EXPECT_EQ(State(), strState) << pszScript;
 }
 
 void CAppTest::DriveNextModalDialog(std::function<void(QWidget*)> fnDrive) {
@@ -127,11 +151,6 @@ void CAppTest::FlushDeletes() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void CAppTest::ProcessEvents() {
-    QCoreApplication::processEvents();
-    FlushDeletes();
-}
-
 QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) const {
     const QString strPath = TempPath(strName);
     QFile file(strPath);
@@ -142,9 +161,7 @@ QString CAppTest::WriteFile(const QString& strName, const QByteArray& bytes) con
 
 QByteArray CAppTest::ReadFile(const QString& strPath) {
     QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
@@ -157,11 +174,16 @@ QStringList CAppTest::LinesOf(CSampleDoc* pDoc) {
     return lines;
 }
 
-QStringList CAppTest::MenuTexts(QMenu* pMenu) {
+QStringList CAppTest::MenuTexts(QWidget* pMenu) {
     QStringList texts;
     for (QAction* pAction : pMenu->actions())
         texts.append(pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
     return texts;
+}
+
+QMenu* CAppTest::MenuAt(int nIndex) {
+    const QList<QAction*> menus = MainFrame().menuBar()->actions();
+    return menus.at(nIndex < 0 ? menus.size() + nIndex : nIndex)->menu();
 }
 
 QString CAppTest::DocState(CSampleDoc* pDoc) const {

@@ -1,6 +1,4 @@
-// Helpers of the application shell's tests: an application started up for one test, its
-// message boxes and file dialogs answered in place of a person, modal dialogs driven, and
-// files in a temporary directory.
+// The application tests' fixture: an application per test, its prompts answered, files.
 #pragma once
 
 #include "app/ChildFrame.h"
@@ -17,11 +15,9 @@
 #include <memory>
 #include <vector>
 
-#include <QByteArray>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -29,19 +25,22 @@
 
 class QMenu;
 
-// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX ['CAPTION']".
+// A file dialog request in one line: "open|save [existing] INITIAL FILTER .SUFFIX".
 QString Describe(const FileDialogRequest& request);
+// Clicks keys given by name, separated by spaces ("Down Ctrl+S F6"), on pWidget.
+void Press(QWidget* pWidget, const char* pszKeys);
 
 class CAppTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts an application as the program does, with these files on its command line; its
-    // recovery files are kept under m_strRecoveryRoot, the test's own.
+    // Starts an application as the program does; its recovery files go under m_strRecoveryRoot.
     void StartApp(const QStringList& listFiles = {});
-    // Takes the application down (its windows and documents) without asking anything.
-    void StopApp();
+    void StopApp() {
+        m_pApp.reset();
+        FlushDeletes();
+    }
 
     CSampleApp& App() { return *m_pApp; }
     CMainFrame& MainFrame() { return *m_pApp->GetMainFrame(); }
@@ -52,44 +51,53 @@ protected:
     QAction* Action(unsigned nId) { return MainFrame().GetCommandAction(nId); }
     bool IsEnabled(unsigned nId) { return MainFrame().QueryCommandUI(nId).IsEnabled(); }
     int CheckOf(unsigned nId) { return MainFrame().QueryCommandUI(nId).GetCheck(); }
-    // A status-bar pane's text after the idle update has run.
-    QString UpdatedPane(unsigned nId);
+    QString EnabledOf(std::initializer_list<unsigned> ids);
+    QString UpdatedPane(unsigned nId) {
+        MainFrame().OnIdleUpdateCmdUI();
+        return MainFrame().GetPaneText(nId);
+    }
     // Runs a command as its menu item would, then lets the closed windows go.
-    void Execute(unsigned nId);
+    void Execute(unsigned nId) {
+        MainFrame().ExecuteCommand(nId);
+        FlushDeletes();
+    }
+    // The application in one line as the test looks at it: m_fnState's text, or Windows().
+    QString State() { return m_fnState ? m_fnState() : Windows(); }
+    // Runs a script and expects State() to be strState. Its steps: [Save As...] the command of
+    // that menu text, "text" typed, ?Yes ?No ?Cancel the next message boxes' answers, >NAME the
+    // next file dialog's answer TempPath(NAME), other words keys in the active view.
+    void Run(const char* pszScript, const QString& strState);
 
-    // The next message boxes are answered with these buttons, in turn; once they are used up,
-    // with OK (or Cancel where there is no OK). Every text shown is kept in m_listMessages.
-    void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers);
-    // The next file dialogs are answered with these paths; then with "" (cancelled). Every
-    // request is kept in m_listFileRequests.
-    void AnswerFileDialogs(std::vector<QString> answers);
-    // The next modal dialog that opens is handed to fnDrive, which must close it. A dialog
-    // that never opens fails the test.
+    // The next message boxes' answers, then OK or Cancel; the texts go to m_listMessages.
+    void AnswerMessageBoxes(std::vector<QMessageBox::StandardButton> answers) {
+        m_answers.assign(answers.begin(), answers.end());
+    }
+    // The next file dialogs' answers, then ""; the requests go to m_listFileRequests.
+    void AnswerFileDialogs(std::vector<QString> answers) {
+        m_fileAnswers.assign(answers.begin(), answers.end());
+    }
+    // The next modal dialog goes to fnDrive, which closes it; one never shown fails the test.
     void DriveNextModalDialog(std::function<void(QWidget*)> fnDrive);
-
-    // Asks the main window to close, once, as soon as the Output pane shows strText; the
-    // answer tells whether it was asked.
+    // Asks the main window to close, once, as soon as the Output pane shows strText.
     std::shared_ptr<bool> CloseMainWindowWhenOutputShows(const QString& strText);
 
-    // Deletes what was closed (windows, documents), as the event loop would.
     static void FlushDeletes();
-    // Processes pending events, deleted objects included.
-    static void ProcessEvents();
+    static void ProcessEvents() {
+        QCoreApplication::processEvents();
+        FlushDeletes();
+    }
 
-    // Files in the test's own temporary directory.
     QString TempPath(const QString& strName) const { return m_dir.filePath(strName); }
     QString WriteFile(const QString& strName, const QByteArray& bytes) const;
     static QByteArray ReadFile(const QString& strPath);
 
-    // The lines of a document's buffer.
     static QStringList LinesOf(CSampleDoc* pDoc);
-    // A document in one line, "TITLE[*] path=P file=F gid=G idx=I", the test's directory
-    // written as "~".
+    // "TITLE[*] path=P file=F gid=G idx=I", the test's directory written as "~".
     QString DocState(CSampleDoc* pDoc) const;
-    // The main window in one line: "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
+    // "TITLE | ACTIVE WINDOW'S TITLE | menu ID | DOCUMENTS docs".
     QString Windows();
-    // The texts of a menu's items, "-" for a separator.
-    static QStringList MenuTexts(QMenu* pMenu);
+    static QStringList MenuTexts(QWidget* pMenu);
+    QMenu* MenuAt(int nIndex); // from the end when negative
 
     std::unique_ptr<CSampleApp> m_pApp;
     QTemporaryDir m_dir;
@@ -97,6 +105,7 @@ protected:
     QString m_strRecoveryRoot;
     std::vector<QString> m_listMessages;
     std::vector<FileDialogRequest> m_listFileRequests;
+    std::function<QString()> m_fnState;
 
 private:
     std::deque<QMessageBox::StandardButton> m_answers;

@@ -1,27 +1,36 @@
-// The application shell: start-up, commands and their route, documents, windows and bars.
+// The application shell: start-up, commands, documents, windows, bars and view settings, and
+// its widgets on their own: docking bar, Output pane, number field and dialogs.
+#include "app/AboutDlg.h"
 #include "app/DialogDockBar.h"
+#include "app/DocPropertiesDlg.h"
 #include "app/NumberEdit.h"
 #include "app/OutputEdit.h"
+#include "app/OutputPage.h"
 #include "app/RecentFileList.h"
+#include "app/RecordNumberDlg.h"
 #include "resources/CommandIds.h"
 #include "resources/CommandTable.h"
 #include "resources/KeyTables.h"
 #include "resources/MenuItem.h"
 #include "resources/Menus.h"
 #include "resources/StringTable.h"
+#include "resources/ZarnResources.h"
 #include "tests/app/AppTestSupport.h"
-#include "toolbridge/ToolRunner.h"
+#include "toolbridge/ToolOutput.h"
+#include "view/FontZoom.h"
 #include "view/PaneSplitter.h"
 
-#include <algorithm>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDialog>
-#include <QKeyEvent>
+#include <QFontDialog>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,7 +39,9 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -43,31 +54,14 @@ void CollectIds(std::span<const MenuItem> items, std::vector<unsigned>& ids) {
     }
 }
 
-QStringList MenuTitles(QMenuBar* pMenuBar) {
-    QStringList titles;
-    for (QAction* pAction : pMenuBar->actions())
-        titles.append(pAction->text());
-    return titles;
-}
-
 class ShellTest : public CAppTest {
 protected:
-    // A file of nLines lines, each nWidth characters wide, opened in a window.
-    CSampleDoc* OpenLongFile(int nLines, int nWidth) {
-        QByteArray bytes;
-        for (int i = 0; i < nLines; ++i)
-            bytes += QByteArray(nWidth, 'a' + static_cast<char>(i % 26)) + "\r\n";
-        return App().OpenDocumentFile(WriteFile("long.zarn", bytes));
-    }
-
     CSampleView* Pane(int nRow, int nCol) {
         return qobject_cast<CSampleView*>(ActiveFrame()->GetSplitter()->GetPane(nRow, nCol));
     }
 
-    // Drags the divider after pane nIndex of pSplitter by delta, as the mouse does.
-    static void DragDivider(QSplitter* pSplitter, int nIndex, QPoint delta) {
-        QSplitterHandle* pHandle = pSplitter->handle(nIndex + 1);
-        ASSERT_NE(pHandle, nullptr);
+    static void DragDivider(QSplitter* pSplitter, QPoint delta) {
+        QSplitterHandle* pHandle = pSplitter->handle(1);
         const QPoint ptStart = pHandle->rect().center();
         QTest::mousePress(pHandle, Qt::LeftButton, Qt::NoModifier, ptStart);
         QTest::mouseMove(pHandle, ptStart + delta);
@@ -75,123 +69,84 @@ protected:
         ProcessEvents();
     }
 
-    // Answers the Document Properties dialog: types a GID and a path, then OK or Cancel.
-    void AnswerProperties(const QString& strGid, const QString& strIdxPath, bool bOk) {
-        DriveNextModalDialog([this, strGid, strIdxPath, bOk](QWidget* pDialog) {
-            m_strShownFileName = pDialog->findChild<QLineEdit*>("IDC_FILENAME_1003")->text();
-            pDialog->findChild<CNumberEdit*>("IDC_GID_1004")->setText(strGid);
-            pDialog->findChild<QLineEdit*>("IDC_IDXPATH_1005")->setText(strIdxPath);
-            pDialog->findChild<QPushButton*>(bOk ? "IDOK_1" : "IDCANCEL_2")->click();
+    // Notes the next dialog's title and cancels it; in Properties notes the File Name, types in.
+    void AnswerDialog(const QString& strGid = {}, const QString& strIdxPath = {}) {
+        DriveNextModalDialog([this, strGid, strIdxPath](QWidget* pDialog) {
+            m_strShown = pDialog->windowTitle();
+            if (auto* pFileName = pDialog->findChild<QLineEdit*>("IDC_FILENAME_1003")) {
+                m_strShown = pFileName->text();
+                pDialog->findChild<CNumberEdit*>("IDC_GID_1004")->setText(strGid);
+                pDialog->findChild<QLineEdit*>("IDC_IDXPATH_1005")->setText(strIdxPath);
+                pDialog->findChild<QPushButton*>("IDOK_1")->click();
+            } else {
+                static_cast<QDialog*>(pDialog)->reject();
+            }
         });
     }
 
-    // The title of the next modal dialog, closed with Cancel; pLabel's text if it has one.
-    void NoteNextDialog(QString& strTitle, const char* pszLabel = "") {
-        DriveNextModalDialog([&strTitle, pszLabel](QWidget* pDialog) {
-            strTitle = pDialog->windowTitle();
-            if (const auto* pLabel = pDialog->findChild<QLabel*>(pszLabel))
-                strTitle += " / " + pLabel->text();
-            static_cast<QDialog*>(pDialog)->reject();
-        });
+    std::vector<CSampleView*> AllViews() {
+        std::vector<CSampleView*> views;
+        for (CSampleDoc* pDoc : Docs().GetDocuments())
+            views.insert(views.end(), pDoc->GetViews().begin(), pDoc->GetViews().end());
+        return views;
     }
-    // "1" for each of these commands that is enabled, "0" for each that is not.
-    std::string EnabledOf(std::initializer_list<unsigned> ids) {
-        std::string str;
-        for (const unsigned nId : ids)
-            str += IsEnabled(nId) ? '1' : '0';
-        return str;
+    static int PointsOf(CSampleView* pView) {
+        return FontPointSize(ZoomFont(pView->GetBaseFont(), pView->GetZoomSteps(), ScreenDpi()),
+                             ScreenDpi());
+    }
+    static void Wheel(CSampleView* pView, int nDelta, Qt::KeyboardModifiers keys) {
+        const QPointF pt(50, 20);
+        QWheelEvent wheel(pt, pView->viewport()->mapToGlobal(pt), QPoint(), QPoint(0, nDelta),
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pView->viewport(), &wheel);
     }
 
-    QString m_strShownFileName;
+    QString m_strShown;
 };
 
-// Before any document only the commands that need none are enabled, and the panes are blank.
-TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsWithMenu128) {
+// Why a file cannot be read is the buffer's to say; a file not there yet opens empty.
+TEST_F(ShellTest, WithoutFilesOnlyTheMainWindowShowsAndFilesOpenUnderTheirMenu) {
     m_pApp = std::make_unique<CSampleApp>();
     m_pApp->SetRecoveryRoot(m_strRecoveryRoot);
-    // The end of start-up empties a pending record.
     m_pApp->SetPendingRecord("1001", "/data/MAIN.IDX");
     m_pApp->InitInstance({});
-    EXPECT_EQ(App().GetPendingGid() + App().GetPendingIdxPath(), "");
-    EXPECT_EQ(AfxGetApp(), m_pApp.get());
-    EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
-    EXPECT_TRUE(MainFrame().isVisible() && MainFrame().GetMdiArea()->subWindowList().isEmpty());
-    EXPECT_EQ(MenuTitles(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About");
-    ASSERT_NE(MainFrame().GetOutputBar(), nullptr);
-    EXPECT_TRUE(MainFrame().GetToolBar()->isVisible() && MainFrame().statusBar()->isVisible() &&
-                MainFrame().GetOutputBar()->isVisible());
-    EXPECT_EQ(MainFrame().GetOutputBar()->GetDockArea(), Qt::BottomDockWidgetArea);
-    EXPECT_EQ(QStringList({MainFrame().GetPaneText(0), UpdatedPane(ID_INDICATOR_POSITION),
-                           MainFrame().GetPaneText(ID_INDICATOR_GID)}),
-              QStringList({"Ready", "", ""}));
-    for (const auto& [nId, bEnabled] : {std::pair{ID_EDIT_CUT, false},
-                                        {ID_FILE_SAVE, false},
-                                        {ID_FILE_NEW, true},
-                                        {ID_APP_ABOUT, true},
-                                        {ID_FILE_MRU_FIRST, false}})
-        EXPECT_EQ(Action(nId)->isEnabled(), bEnabled) << nId;
-    EXPECT_EQ(Action(ID_FILE_MRU_FIRST)->text(), "Recent File");
-    EXPECT_TRUE(Action(ID_FILE_MRU_FIRST)->isVisible());
-    EXPECT_FALSE(Action(ID_FILE_MRU_FIRST + 1)->isVisible());
-    EXPECT_TRUE(m_listMessages.empty());
+    EXPECT_EQ(MenuTexts(MainFrame().menuBar()), QStringList({"&File", "&View", "&Help"}));
+    EXPECT_TRUE(MainFrame().isVisible() && MainFrame().GetToolBar()->isVisible() &&
+                MainFrame().statusBar()->isVisible() && MainFrame().GetOutputBar()->isVisible() &&
+                MainFrame().GetOutputBar()->GetDockArea() == Qt::BottomDockWidgetArea);
+    QString strShown = Windows() + "|" + App().GetPendingGid() + App().GetPendingIdxPath() + "|" +
+                       MainFrame().GetPaneText(0) + "|" + UpdatedPane(ID_INDICATOR_POSITION) + "|" +
+                       MainFrame().GetPaneText(ID_INDICATOR_GID) + "|";
+    for (const unsigned nId : {ID_EDIT_CUT, ID_FILE_SAVE, ID_FILE_NEW, ID_APP_ABOUT})
+        strShown += Action(nId)->isEnabled() ? '1' : '0';
+    for (QAction* pItem : {Action(ID_FILE_MRU_FIRST), Action(ID_FILE_MRU_FIRST + 1)})
+        strShown += pItem->isVisible() ? "|" + pItem->text() + (pItem->isEnabled() ? "+" : "-")
+                                       : QString("|hidden");
+    EXPECT_EQ(strShown, "Zarn Editor | - | menu 128 | 0 docs||Ready|||0011|Recent File-|hidden");
     StopApp();
     EXPECT_EQ(AfxGetApp(), nullptr);
-}
 
-TEST_F(ShellTest, FilesOnTheCommandLineOpenMaximisedUnderMenu129TheLastOneActive) {
-    const QString strFirst = WriteFile("first.zarn", "a\r\n");
-    StartApp({strFirst, WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n")});
-    EXPECT_EQ(Windows(), "Zarn Editor - form.zarn | form.zarn | menu 129 | 2 docs");
-    EXPECT_EQ(MainFrame().GetMdiArea()->subWindowList().size(), 2);
-    CSampleDoc* pDoc = ActiveDoc();
-    ASSERT_NE(pDoc, nullptr);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({"; GID 1001", "uni_start_stream", ""}));
-    EXPECT_EQ(DocState(pDoc), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx=");
-    EXPECT_TRUE(ActiveFrame()->isMaximized());
-    EXPECT_EQ(MenuTitles(MainFrame().menuBar()),
-              QStringList({"&File", "&Edit", "&View", "Z&arn", "&Window", "&Help"}));
-    // One pane, showing the document's buffer in the document's font.
-    CSampleView* pView = ActiveView();
-    ASSERT_NE(pView, nullptr);
-    EXPECT_EQ(ActiveFrame()->GetSplitter()->GetRowCount(), 1);
-    EXPECT_EQ(ActiveFrame()->GetSplitter()->GetColumnCount(), 1);
-    EXPECT_EQ(pView->GetBuffer(), &pDoc->GetTextBuffer());
-    EXPECT_EQ(pView->GetBaseFont().strFaceName, "Courier New");
-    EXPECT_EQ(pView->GetBaseFont().nHeight, 17);
-}
-
-// Missing, folder, fifo, unreadable: reported; a file that does not exist yet opens empty.
-TEST_F(ShellTest, FilesThatCannotBeOpenedAreReportedAndTheOthersStillOpen) {
-    const QString strMissing = TempPath("nowhere/missing.zarn");
     const QString strFifo = TempPath("fifo.zarn");
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0644), 0);
-    const QString strLocked = WriteFile("locked.zarn", "x\r\n");
-    ASSERT_TRUE(QFile::setPermissions(strLocked, QFileDevice::WriteOwner));
-    const QString strNew = TempPath("new.zarn");
-    StartApp({strMissing, WriteFile("good.zarn", "man_start_object ornament\r\n"), m_dir.path(),
-              strFifo, strLocked, strNew});
-    std::vector<QString> expected = {"Cannot open " + strMissing + ": No such file or directory",
-                                     "Cannot open " + m_dir.path() + ": Is a directory",
-                                     "Cannot open " + strFifo + ": not a regular file"};
-    // The superuser reads every file.
-    if (::geteuid() != 0)
-        expected.push_back("Cannot open " + strLocked + ": Permission denied");
-    EXPECT_EQ(m_listMessages, expected);
-    ASSERT_EQ(Docs().GetDocuments().size(), ::geteuid() != 0 ? 2u : 3u);
-    EXPECT_EQ(Docs().GetDocuments().front()->GetTitle(), "good.zarn");
-    EXPECT_TRUE(MainFrame().isVisible());
-    CSampleDoc* pDoc = ActiveDoc();
-    EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
-    EXPECT_EQ(DocState(pDoc), "new.zarn path=~/new.zarn file= gid= idx=");
-    EXPECT_EQ(MainFrame().windowTitle(), "Zarn Editor - new.zarn");
-    EXPECT_FALSE(QFile::exists(strNew));
-    QTest::keyClicks(ActiveView(), "abc");
-    Execute(ID_FILE_SAVE);
+    StartApp({TempPath("nowhere/missing.zarn"), strFifo,
+              WriteFile("form.zarn", "; GID 1001\r\nuni_start_stream\r\n"), TempPath("new.zarn")});
+    EXPECT_EQ(m_listMessages,
+              std::vector<QString>({"Cannot open " + TempPath("nowhere/missing.zarn") +
+                                        ": No such file or directory",
+                                    "Cannot open " + strFifo + ": not a regular file"}));
+    EXPECT_EQ(Windows(), "Zarn Editor - new.zarn | new.zarn | menu 129 | 2 docs");
+    EXPECT_TRUE(ActiveFrame()->isMaximized());
+    EXPECT_EQ(MenuTexts(MainFrame().menuBar()),
+              QStringList({"&File", "&Edit", "&View", "Z&arn", "&Window", "&Help"}));
+    CSampleDoc* pForm = Docs().GetDocuments().front();
+    EXPECT_EQ(LinesOf(pForm), QStringList({"; GID 1001", "uni_start_stream", ""}));
+    EXPECT_EQ(DocState(pForm), "form.zarn path=~/form.zarn file=~/form.zarn gid= idx=");
+    CSampleDoc* pNew = ActiveDoc();
+    EXPECT_FALSE(QFile::exists(TempPath("new.zarn")));
+    m_fnState = [&] { return DocState(pNew) + " " + ReadFile(TempPath("new.zarn")); };
+    Run("\"abc\" [Save]", "new.zarn path=~/new.zarn file= gid= idx= abc");
     EXPECT_TRUE(m_listFileRequests.empty());
-    EXPECT_EQ(ReadFile(strNew), QByteArray("abc"));
-    EXPECT_FALSE(pDoc->IsModified());
-    EXPECT_EQ(App().GetRecentFileList().GetFile(0), strNew);
+    EXPECT_EQ(App().GetRecentFileList().GetFile(0), TempPath("new.zarn"));
 }
 
 TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts) {
@@ -203,75 +158,22 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
         ids.push_back(binding.nCommand);
     for (const unsigned nId : ids)
         EXPECT_NE(Action(nId), nullptr) << nId;
-    // Every prompt the table names is in the string table.
     for (const CommandInfo& info : GetCommandTable())
         EXPECT_TRUE(info.nPromptId == 0 || HasResString(info.nPromptId)) << info.nId;
-    // The toolbar shows the same actions, each with its 16 x 15 image and its tool tip.
-    std::vector<QAction*> buttons;
-    for (QAction* pAction : MainFrame().GetToolBar()->actions()) {
-        if (!pAction->isSeparator())
-            buttons.push_back(pAction);
-    }
-    std::vector<unsigned> expected;
-    std::copy_if(GetMainToolBar().begin(), GetMainToolBar().end(), std::back_inserter(expected),
-                 [](unsigned nId) { return nId != 0; });
-    ASSERT_EQ(buttons.size(), expected.size());
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        EXPECT_EQ(buttons[i], Action(expected[i]));
-        const QPixmap image = buttons[i]->icon().pixmap(QSize(16, 15));
-        EXPECT_TRUE(!image.isNull() && image.size() == QSize(16, 15)) << expected[i];
-        EXPECT_FALSE(buttons[i]->toolTip().isEmpty()) << expected[i];
-    }
-
-    // The shortcuts are the main key table's.
-    const QList<QKeySequence> copyKeys = Action(ID_EDIT_COPY)->shortcuts();
-    EXPECT_TRUE(copyKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_C)) &&
-                copyKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Insert)));
-    EXPECT_EQ(Action(ID_ZARN_PROPERTIES)->shortcuts(),
-              QList<QKeySequence>(
-                  {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)}));
-    EXPECT_EQ(Action(ID_PREV_PANE)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    EXPECT_EQ(Action(ID_ZARN_INSERT)->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_TRUE(Action(ID_FILE_CLOSE)->shortcuts().isEmpty());
-    EXPECT_EQ(Action(ID_VIEW_ZOOM_IN)->shortcuts(),
-              QList<QKeySequence>(
-                  {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
-    EXPECT_TRUE(Action(ID_VIEW_ZOOM_RESET)->shortcuts().isEmpty());
+    // A command may have several keys; keypad Enter is Return.
+    EXPECT_EQ(QKeySequence::listToString(Action(ID_EDIT_COPY)->shortcuts() +
+                                         Action(ID_ZARN_PROPERTIES)->shortcuts()),
+              "Ctrl+C; Ctrl+Ins; Alt+Return; Alt+Enter");
     // A prompt is status-bar text, then after a line feed, if there is one, the tool tip.
     EXPECT_EQ(QStringList({Action(ID_FILE_NEW)->statusTip(), Action(ID_FILE_NEW)->toolTip(),
-                           Action(ID_ZARN_INSERT_BUTTON)->statusTip(),
-                           Action(ID_EDIT_FIND_PREVIOUS)->toolTip(),
                            Action(ID_ZARN_HEX_CONVERTER)->statusTip()}),
-              QStringList({"Create a new document", "New", "Insert into MAIN.IDX file",
-                           "Find Previous", "Load Hex Converter\\Hex"}));
-    // The editor's own commands are in the document's menu with a prompt and a tool tip.
-    std::vector<unsigned> menuIds;
-    CollectIds(GetMenu(IDR_ZARNTYPE), menuIds);
-    for (const auto& [nId, pszToolTip] : {std::pair{ID_EDIT_GOTO_LINE, "Go to Line"},
-                                          {ID_EDIT_DELETE_WORD, "Delete Word"},
-                                          {ID_EDIT_BACKSPACE_WORD, "Backspace Word"},
-                                          {ID_VIEW_LINE_NUMBERS, "Line Numbers"},
-                                          {ID_VIEW_ZOOM_IN, "Zoom In"},
-                                          {ID_VIEW_ZOOM_OUT, "Zoom Out"},
-                                          {ID_VIEW_ZOOM_RESET, "Reset Zoom"},
-                                          {ID_VIEW_FONT, "Font"}}) {
-        EXPECT_NE(std::find(menuIds.begin(), menuIds.end(), nId), menuIds.end()) << nId;
-        EXPECT_EQ(Action(nId)->toolTip(), pszToolTip);
-        EXPECT_FALSE(Action(nId)->statusTip().isEmpty()) << nId;
-    }
-    // Pointing at an item shows its prompt in place of "Ready".
-    Action(ID_FILE_NEW)->showStatusText(MainFrame().GetToolBar());
-    EXPECT_EQ(MainFrame().GetPaneText(0), "Create a new document");
-    QStatusTipEvent leave{QString()};
-    QApplication::sendEvent(&MainFrame(), &leave);
-    EXPECT_EQ(MainFrame().GetPaneText(0), "Ready");
-    // A view tells there what it could not do.
+              QStringList({"Create a new document", "New", "Load Hex Converter\\Hex"}));
+    // A view tells in the status bar what it could not do.
     Execute(ID_FILE_NEW);
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
     QApplication::sendEvent(ActiveView(), &arrow);
     EXPECT_TRUE(MainFrame().GetPaneText(0).startsWith(QStringLiteral("Cannot type U+2192")));
-    // Each menu item appears under the text of its menu.
-    EXPECT_EQ(MenuTexts(MainFrame().menuBar()->actions().at(0)->menu()).mid(0, 8),
+    EXPECT_EQ(MenuTexts(MenuAt(0)).mid(0, 8),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Load from MAIN.IDX\tCtrl+L",
                            "&Close", "-", "&Save\tCtrl+S", "Save &As...", "-"}));
 }
@@ -279,351 +181,215 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
 // A command nobody on the route handles is disabled and its key does nothing.
 TEST_F(ShellTest, CommandsRunThroughTheRouteFromTheViewToTheApplication) {
     StartApp();
-    QTest::keyClick(&MainFrame(), Qt::Key_N, Qt::ControlModifier);
-    ProcessEvents();
-    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
-    EXPECT_EQ(ActiveDoc()->GetTitle(), "Zarn Document1");
-    QString strShown;
-    // Alt+Enter reaches the document from the view, which has no binding for it.
+    Run("Ctrl+N", "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
     App().OpenDocumentFile(WriteFile("form.zarn", "abc\r\n"));
-    NoteNextDialog(strShown);
-    QTest::keyClick(ActiveView(), Qt::Key_Return, Qt::AltModifier);
-    ProcessEvents();
-    EXPECT_EQ(strShown, "Document Properties");
-    EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({"abc", ""}));
+    m_fnState = [this] {
+        return QFileInfo(m_strShown).fileName() + " | " + LinesOf(ActiveDoc()).join(u'|');
+    };
+    AnswerDialog();
+    Run("Alt+Return", "form.zarn | abc|");
     Execute(ID_FILE_NEW);
-    NoteNextDialog(strShown, "IDC_STATIC_VERSION");
-    Execute(ID_APP_ABOUT);
-    // The build's one version, as --version and the package tell it.
-    EXPECT_EQ(strShown, "About ZarnEditor / ZarnEditor Version " ZARN_VERSION);
-    NoteNextDialog(strShown);
-    Execute(ID_ZARN_HEX_CONVERTER);
-    EXPECT_EQ(strShown, "Zarn Hex Converter");
-    EXPECT_TRUE(Action(ID_FILE_SAVE)->isEnabled());
-    EXPECT_TRUE(Action(ID_EDIT_SELECT_ALL)->isEnabled());
+    AnswerDialog();
+    Run("[About...]", "About ZarnEditor | ");
+    AnswerDialog();
+    Run("[Hex Converter]", "Zarn Hex Converter | ");
     EXPECT_FALSE(IsEnabled(ID_KEY_F10));
-    QTest::keyClicks(ActiveView(), "ab");
-    QTest::keyClick(ActiveView(), Qt::Key_F10);
-    EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({"ab"}));
+    Run("\"ab\" F10", "Zarn Hex Converter | ab");
+    Run("Ctrl+Z", "Zarn Hex Converter | ");
     EXPECT_TRUE(m_listMessages.empty());
-    // The view's own keys stay the view's: Ctrl+Z undoes in the view.
-    QTest::keyClick(ActiveView(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(LinesOf(ActiveDoc()), QStringList({""}));
-
-    // The document's, the window's, the main window's and the application's, from the view.
     CSampleView* pView = ActiveView();
-    EXPECT_TRUE(pView->RouteCommand(ID_EDIT_READ_ONLY));
-    EXPECT_TRUE(ActiveDoc()->GetTextBuffer().IsReadOnly());
+    CChildFrame* pFrame = ActiveFrame();
+    for (const unsigned nId : {ID_EDIT_READ_ONLY, ID_WINDOW_SPLIT, ID_VIEW_OUTPUT, ID_FILE_NEW})
+        EXPECT_TRUE(pView->RouteCommand(nId)) << nId;
     CCmdUI cmdUI(ID_EDIT_READ_ONLY);
     EXPECT_TRUE(pView->RouteUpdateCmdUI(ID_EDIT_READ_ONLY, cmdUI));
-    EXPECT_EQ(cmdUI.GetCheck(), 1);
-    EXPECT_TRUE(pView->RouteCommand(ID_WINDOW_SPLIT));
-    EXPECT_EQ(ActiveFrame()->GetSplitter()->GetRowCount(), 2);
-    EXPECT_TRUE(pView->RouteCommand(ID_VIEW_OUTPUT));
-    EXPECT_FALSE(MainFrame().GetOutputBar()->isVisible());
-    EXPECT_TRUE(pView->RouteCommand(ID_FILE_NEW));
-    EXPECT_EQ(Docs().GetDocuments().size(), 4u);
+    EXPECT_EQ(QString("%1 %2 %3 %4")
+                  .arg(cmdUI.GetCheck())
+                  .arg(pFrame->GetSplitter()->GetRowCount())
+                  .arg(MainFrame().GetOutputBar()->isVisible())
+                  .arg(Docs().GetDocuments().size()),
+              "1 2 0 4");
     EXPECT_FALSE(pView->RouteCommand(ID_KEY_F10));
 }
 
-// Read Only says so once, when turned on, and carries a check mark.
+// Read Only says so once, when turned on; Properties without a File Name shows no GID.
 TEST_F(ShellTest, NewDocumentsAreNumberedEmptyDocumentsUnderTheirOwnMenu) {
     StartApp();
     Execute(ID_FILE_NEW);
     CSampleDoc* pDoc = ActiveDoc();
-    ASSERT_NE(pDoc, nullptr);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
     EXPECT_EQ(pDoc->GetTextBuffer().GetEolStyle(), EOL_CRLF);
     EXPECT_EQ(DocState(pDoc), "Zarn Document1 path= file= gid= idx=");
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_GID), "");
     EXPECT_FALSE(Action(ID_ZARN_PROPERTIES)->isEnabled());
-    EXPECT_EQ(EnabledOf({ID_ZARN_PROPERTIES, ID_CONTEXT_PROPERTIES, ID_ZARN_INSERT,
-                         ID_ZARN_INSERT_BUTTON}),
-              "0100");
-    EXPECT_EQ(Windows(), "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About...");
-    // Read Only.
-    EXPECT_EQ(CheckOf(ID_EDIT_READ_ONLY), 0);
-    Execute(ID_EDIT_READ_ONLY);
+    EXPECT_EQ(EnabledOf({ID_CONTEXT_PROPERTIES, ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON}), "100");
+    m_fnState = [&] {
+        return QString("'%1' %2 %3 %4 %5 ")
+                   .arg(UpdatedPane(ID_INDICATOR_READ))
+                   .arg(pDoc->GetTextBuffer().IsReadOnly())
+                   .arg(CheckOf(ID_EDIT_READ_ONLY))
+                   .arg(Action(ID_EDIT_READ_ONLY)->isChecked())
+                   .arg(m_listMessages.size()) +
+               LinesOf(pDoc).join(u'|');
+    };
+    Run("", "'' 0 0 0 0 ");
+    Run("[Read Only] A", "'Read' 1 1 1 1 ");
     EXPECT_EQ(m_listMessages, std::vector<QString>({"Document now read-only!"}));
-    EXPECT_TRUE(pDoc->GetTextBuffer().IsReadOnly());
-    EXPECT_EQ(CheckOf(ID_EDIT_READ_ONLY), 1);
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_READ), "Read");
-    EXPECT_TRUE(Action(ID_EDIT_READ_ONLY)->isChecked());
-    QTest::keyClick(ActiveView(), Qt::Key_A);
-    EXPECT_EQ(LinesOf(pDoc), QStringList({""}));
-    Execute(ID_EDIT_READ_ONLY);
-    EXPECT_EQ(m_listMessages.size(), 1u);
-    EXPECT_FALSE(pDoc->GetTextBuffer().IsReadOnly());
-    EXPECT_EQ(CheckOf(ID_EDIT_READ_ONLY), 0);
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_READ), "");
-    // The context menu's Properties opens even here; without a File Name no GID is shown.
-    m_strShownFileName = "not shown";
-    AnswerProperties("12", "", true);
+    Run("[Read Only]", "'' 0 0 0 1 ");
+    m_strShown = "not shown";
+    AnswerDialog("12", "");
     EXPECT_TRUE(ActiveView()->RouteCommand(ID_CONTEXT_PROPERTIES));
-    EXPECT_EQ(m_strShownFileName, "");
-    EXPECT_EQ(pDoc->GetGid(), "12");
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_GID), "");
-    Execute(ID_FILE_NEW);
-    EXPECT_EQ(ActiveDoc()->GetTitle(), "Zarn Document2");
+    EXPECT_EQ(m_strShown + "|" + pDoc->GetGid() + "|" + UpdatedPane(ID_INDICATOR_GID), "|12|");
+    m_fnState = nullptr;
+    Run("[New]", "Zarn Editor - Zarn Document2 | Zarn Document2 | menu 129 | 2 docs");
     const QPointer<CSampleDoc> pClosed = ActiveDoc();
     Execute(ID_FILE_CLOSE);
-    EXPECT_TRUE(pClosed.isNull()); // a closed document goes with its last view
-    EXPECT_EQ(MainFrame().GetMenuId(), IDR_ZARNTYPE);
-    Execute(ID_FILE_NEW);
-    EXPECT_EQ(Windows(), "Zarn Editor - Zarn Document3 | Zarn Document3 | menu 129 | 2 docs");
-    Execute(ID_FILE_CLOSE);
-    Execute(ID_FILE_CLOSE);
-    EXPECT_EQ(Windows(), "Zarn Editor | - | menu 128 | 0 docs");
-    EXPECT_EQ(Action(ID_APP_ABOUT)->text(), "&About");
+    ProcessEvents();
+    EXPECT_EQ(State(), "Zarn Editor - Zarn Document1 | Zarn Document1 | menu 129 | 1 docs");
+    EXPECT_TRUE(pClosed.isNull());
+    Run("[New]", "Zarn Editor - Zarn Document3 | Zarn Document3 | menu 129 | 2 docs");
+    Run("[Close] [Close]", "Zarn Editor | - | menu 128 | 0 docs");
 }
 
-// The properties live as long as the document; an edit undone leaves it modified.
+// An edit undone leaves the document modified; the buffer keeps no flag of its own.
 TEST_F(ShellTest, PropertiesOfAFileEnableInsertAndLiveOnlyAsLongAsTheDocument) {
     const QString strPath = WriteFile("32-105.zarn", "; GID 32-105\r\n");
     StartApp({strPath});
     CSampleDoc* pDoc = ActiveDoc();
-    EXPECT_EQ(EnabledOf({ID_ZARN_PROPERTIES, ID_ZARN_INSERT}), "10");
-    AnswerProperties("77", "/somewhere/MAIN.IDX", false);
-    Execute(ID_ZARN_PROPERTIES);
-    EXPECT_EQ(DocState(pDoc), "32-105.zarn path=~/32-105.zarn file=~/32-105.zarn gid= idx=");
-    AnswerProperties("32-105", "/data/MAIN.IDX", true);
-    Execute(ID_ZARN_PROPERTIES);
-    EXPECT_EQ(m_strShownFileName, strPath);
-    EXPECT_EQ(DocState(pDoc),
-              "32-105.zarn path=~/32-105.zarn file=~/32-105.zarn gid=32-105 idx=/data/MAIN.IDX");
-    EXPECT_EQ(EnabledOf({ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON}), "11");
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_GID), "32-105");
-    EXPECT_TRUE(Action(ID_ZARN_INSERT_BUTTON)->isEnabled());
-    // One of the two missing disables Insert again.
-    AnswerProperties("", "/data/MAIN.IDX", true);
-    Execute(ID_ZARN_PROPERTIES);
-    EXPECT_FALSE(IsEnabled(ID_ZARN_INSERT));
-    AnswerProperties("5", "/db/MAIN.IDX", true);
-    Execute(ID_ZARN_PROPERTIES);
+    m_fnState = [&] {
+        const QString strPane = UpdatedPane(ID_INDICATOR_GID);
+        return DocState(pDoc).section(" file=", 1).section(u' ', 1) + " " + strPane + " " +
+               EnabledOf({ID_ZARN_PROPERTIES, ID_ZARN_INSERT, ID_ZARN_INSERT_BUTTON}) +
+               (Action(ID_ZARN_INSERT_BUTTON)->isEnabled() ? "+" : "-");
+    };
+    Run("", "gid= idx=  100-");
+    AnswerDialog("32-105", "/data/MAIN.IDX");
+    Run("[Properties]", "gid=32-105 idx=/data/MAIN.IDX 32-105 111+");
+    EXPECT_EQ(m_strShown, strPath);
+    AnswerDialog("", "/data/MAIN.IDX");
+    Run("[Properties]", "gid= idx=/data/MAIN.IDX  100-");
+    AnswerDialog("5", "/db/MAIN.IDX");
+    Run("[Properties]", "gid=5 idx=/db/MAIN.IDX 5 111+");
     Execute(ID_FILE_CLOSE);
-    EXPECT_TRUE(m_listMessages.empty()); // not modified: no save prompt
+    EXPECT_TRUE(m_listMessages.empty());
     pDoc = App().OpenDocumentFile(strPath);
-    EXPECT_EQ(DocState(pDoc), "32-105.zarn path=~/32-105.zarn file=~/32-105.zarn gid= idx=");
-    QTest::keyClick(ActiveView(), Qt::Key_X);
-    EXPECT_EQ(LinesOf(pDoc).front(), "x; GID 32-105");
-    EXPECT_TRUE(pDoc->IsModified());
-    QTest::keyClick(ActiveView(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(LinesOf(pDoc).front(), "; GID 32-105");
-    EXPECT_TRUE(pDoc->IsModified());
-    // The buffer keeps no flag of its own: the document's is the only one.
+    Run("", "gid= idx=  100-");
+    m_fnState = [&] { return DocState(pDoc).left(12) + LinesOf(pDoc).front(); };
+    Run("X", "32-105.zarn*x; GID 32-105");
+    Run("Ctrl+Z", "32-105.zarn*; GID 32-105");
     EXPECT_FALSE(pDoc->GetTextBuffer().IsModified());
 }
 
-TEST_F(ShellTest, TheNextDocumentTakesThePendingRecord) {
-    const QString strLoaded = WriteFile("1001.zarn", "; GID 1001\r\n");
-    StartApp();
-    App().SetPendingRecord("1001", "/db/MAIN.IDX");
-    CSampleDoc* pDoc = App().OpenDocumentFile(strLoaded);
-    ASSERT_NE(pDoc, nullptr);
-    EXPECT_EQ(pDoc->GetGid() + " " + pDoc->GetIdxPath(), "1001 /db/MAIN.IDX");
-    EXPECT_EQ(App().GetPendingGid() + App().GetPendingIdxPath(), "");
-    EXPECT_TRUE(IsEnabled(ID_ZARN_INSERT));
-    // A file already open makes no document: the record waits for the next one.
-    App().SetPendingRecord("2040", "/db2/MAIN.IDX");
-    EXPECT_EQ(App().OpenDocumentFile(strLoaded), pDoc);
-    EXPECT_EQ(pDoc->GetGid(), "1001");
-    EXPECT_EQ(App().GetPendingGid(), "2040");
-    Execute(ID_FILE_NEW);
-    EXPECT_EQ(ActiveDoc()->GetGid() + " " + ActiveDoc()->GetIdxPath(), "2040 /db2/MAIN.IDX");
-    EXPECT_TRUE(App().GetPendingGid().isEmpty());
-}
-
+// "*" marks the one buffer modified, also after Redo back to the saved text.
 TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
-    const QString strPath = WriteFile("form.zarn", "abc\r\n");
-    StartApp({strPath});
+    StartApp({WriteFile("form.zarn", "abc\r\n")});
     CSampleDoc* pDoc = ActiveDoc();
     CChildFrame* pFirst = ActiveFrame();
     Execute(ID_WINDOW_NEW);
     CChildFrame* pSecond = ActiveFrame();
-    ASSERT_NE(pSecond, pFirst);
-    EXPECT_EQ(pSecond->GetDocument(), pDoc);
-    EXPECT_TRUE(pSecond->isMaximized());
-    EXPECT_EQ(pDoc->GetViews().size(), 2u);
-    // The titles of both windows, the main window and the last item of the Window menu.
-    QMenu* pWindowMenu = MainFrame().menuBar()->actions().at(4)->menu();
-    const auto ExpectTitles = [&](const char* pszFirst, const char* pszSecond, const char* pszMain,
-                                  const char* pszItem) {
+    EXPECT_TRUE(pSecond != pFirst && pSecond->isMaximized());
+    QMenu* pWindowMenu = MenuAt(4);
+    QList<QAction*> items;
+    m_fnState = [&] {
         emit pWindowMenu->aboutToShow();
-        EXPECT_EQ(QStringList({pFirst->windowTitle(), pSecond->windowTitle(),
-                               MainFrame().windowTitle(), pWindowMenu->actions().last()->text()}),
-                  QStringList({pszFirst, pszSecond, pszMain, pszItem}));
+        items = pWindowMenu->actions().mid(pWindowMenu->actions().size() - 2);
+        QString str = QString::number(pDoc->GetViews().size()) + " " + pFirst->windowTitle() + " " +
+                      pSecond->windowTitle() + " " + MainFrame().windowTitle();
+        for (QAction* pItem : items)
+            str += " " + pItem->text() + (pItem->isChecked() ? "+" : "");
+        return str;
     };
-    ExpectTitles("form.zarn:1", "form.zarn:2", "Zarn Editor - form.zarn", "&2 form.zarn:2");
-
-    // The Window menu lists both windows, the active one checked; choosing one activates it.
-    const QList<QAction*> items = pWindowMenu->actions();
-    ASSERT_GE(items.size(), 2);
-    QAction* pFirstItem = items.at(items.size() - 2);
-    QAction* pSecondItem = items.at(items.size() - 1);
-    EXPECT_EQ(pFirstItem->text(), "&1 form.zarn:1");
-    EXPECT_FALSE(pFirstItem->isChecked());
-    EXPECT_TRUE(pSecondItem->isChecked());
-    pFirstItem->trigger();
+    const QString strSaved = "2 form.zarn:1 form.zarn:2 Zarn Editor - form.zarn &1 form.zarn:1 "
+                             "&2 form.zarn:2+";
+    Run("", strSaved);
+    items[0]->trigger();
     EXPECT_EQ(ActiveFrame(), pFirst);
     EXPECT_TRUE(pFirst->isMaximized());
-    pSecondItem->trigger();
+    items[1]->trigger();
     EXPECT_EQ(ActiveFrame(), pSecond);
-    // One buffer; "*" marks it modified, also after Redo back to the saved text.
-    QTest::keyClick(ActiveView(), Qt::Key_Z);
+    const QString strModified = "2 form.zarn*:1 form.zarn*:2 Zarn Editor - form.zarn* &1 "
+                                "form.zarn*:1 &2 form.zarn*:2+";
+    Run("Z", strModified);
     EXPECT_EQ(pFirst->GetActiveView()->GetLineLength(0), 4);
-    ExpectTitles("form.zarn*:1", "form.zarn*:2", "Zarn Editor - form.zarn*", "&2 form.zarn*:2");
-    Execute(ID_FILE_SAVE);
-    ExpectTitles("form.zarn:1", "form.zarn:2", "Zarn Editor - form.zarn", "&2 form.zarn:2");
-    Execute(ID_EDIT_UNDO);
-    ExpectTitles("form.zarn*:1", "form.zarn*:2", "Zarn Editor - form.zarn*", "&2 form.zarn*:2");
-    Execute(ID_EDIT_REDO);
-    EXPECT_EQ(pSecond->windowTitle(), "form.zarn*:2");
-    // Closing one of two windows asks nothing; closing the last one asks to save.
+    Run("[Save]", strSaved);
+    Run("[Undo]", strModified);
+    Run("[Redo]", strModified);
+    m_fnState = [&] {
+        return QString("%1 views, %2 asked, %3 docs, ")
+                   .arg(pDoc->GetViews().size())
+                   .arg(m_listMessages.size())
+                   .arg(Docs().GetDocuments().size()) +
+               (ActiveFrame() ? ActiveFrame()->windowTitle() : "-");
+    };
     EXPECT_TRUE(pSecond->close());
     FlushDeletes();
-    EXPECT_TRUE(m_listMessages.empty());
-    EXPECT_EQ(pFirst->windowTitle(), "form.zarn*");
-    EXPECT_EQ(pDoc->GetViews().size(), 1u);
+    EXPECT_EQ(State(), "1 views, 0 asked, 1 docs, form.zarn*");
     AnswerMessageBoxes({QMessageBox::No});
     EXPECT_TRUE(pFirst->close());
     FlushDeletes();
-    EXPECT_EQ(m_listMessages.size(), 1u);
-    EXPECT_TRUE(Docs().GetDocuments().empty());
+    EXPECT_EQ(State(), "0 views, 1 asked, 0 docs, -");
     EXPECT_FALSE(IsEnabled(ID_WINDOW_NEW));
 }
 
-// Rows share their lines, columns their columns; a divider dragged to the edge removes one.
-TEST_F(ShellTest, SplitPanesShareTheirRowsAndColumnsPositionsAndGoWhenDraggedAway) {
-    StartApp();
-    CSampleDoc* pDoc = OpenLongFile(300, 200);
-    EXPECT_TRUE(IsEnabled(ID_WINDOW_SPLIT));
-    EXPECT_FALSE(IsEnabled(ID_NEXT_PANE));
-    Execute(ID_WINDOW_SPLIT);
+TEST_F(ShellTest, SplitPanesGoRoundWithF6AndGoWhenTheirDividerIsDraggedAway) {
+    StartApp({WriteFile("long.zarn", QByteArray(300, 'a').replace("a", "line\r\n"))});
+    CSampleDoc* pDoc = ActiveDoc();
     CPaneSplitter* pSplitter = ActiveFrame()->GetSplitter();
-    ASSERT_EQ(pSplitter->GetRowCount(), 2);
-    ASSERT_EQ(pSplitter->GetColumnCount(), 2);
-    EXPECT_FALSE(IsEnabled(ID_WINDOW_SPLIT));
-    EXPECT_TRUE(IsEnabled(ID_NEXT_PANE));
-    EXPECT_EQ(pDoc->GetViews().size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(Pane(i / 2, i % 2), nullptr);
-        EXPECT_EQ(Pane(i / 2, i % 2)->GetDocument(), pDoc);
-        EXPECT_EQ(Pane(i / 2, i % 2)->GetBuffer(), &pDoc->GetTextBuffer());
-    }
-    ProcessEvents();
-    // F6 and Shift+F6 move the focus round the panes.
-    Pane(0, 0)->setFocus();
-    ProcessEvents();
-    EXPECT_EQ(ActiveView(), Pane(0, 0));
-    for (CSampleView* pExpected : {Pane(0, 1), Pane(1, 0), Pane(1, 1), Pane(0, 0)}) {
-        QTest::keyClick(ActiveView(), Qt::Key_F6);
-        ProcessEvents();
-        EXPECT_EQ(ActiveView(), pExpected);
-        EXPECT_EQ(QApplication::focusWidget(), pExpected);
-    }
-    QTest::keyClick(ActiveView(), Qt::Key_F6, Qt::ShiftModifier);
-    ProcessEvents();
-    EXPECT_EQ(ActiveView(), Pane(1, 1));
-
-    // A pane scrolled down takes the other pane of its row along, not those of the other row.
-    Pane(0, 0)->ScrollCaretIntoView({0, 150});
-    EXPECT_GT(Pane(0, 0)->GetFirstVisibleLine(), 100);
-    EXPECT_EQ(Pane(0, 1)->GetFirstVisibleLine(), Pane(0, 0)->GetFirstVisibleLine());
-    EXPECT_EQ(Pane(1, 0)->GetFirstVisibleLine() + Pane(1, 1)->GetFirstVisibleLine(), 0);
-    // Only the last column has a vertical bar, only the last row a horizontal one.
-    EXPECT_EQ(Pane(0, 1)->verticalScrollBar()->value(), Pane(0, 0)->GetFirstVisibleLine());
-    EXPECT_EQ(Pane(0, 0)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(Pane(0, 0)->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(Pane(1, 1)->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    // A pane scrolled right takes the other pane of its column along.
-    Pane(1, 1)->ScrollCaretIntoView({180, 0});
-    EXPECT_GT(Pane(1, 1)->GetFirstVisibleColumn(), 100);
-    EXPECT_EQ(Pane(0, 1)->GetFirstVisibleColumn(), Pane(1, 1)->GetFirstVisibleColumn());
-    EXPECT_EQ(Pane(0, 0)->GetFirstVisibleColumn() + Pane(1, 0)->GetFirstVisibleColumn(), 0);
-
+    // Rows x columns, views, Split and Next Pane enabled, the active and focused pane.
+    m_fnState = [&] {
+        QString str = QString("%1x%2 %3 views ")
+                          .arg(pSplitter->GetRowCount())
+                          .arg(pSplitter->GetColumnCount())
+                          .arg(pDoc->GetViews().size()) +
+                      EnabledOf({ID_WINDOW_SPLIT, ID_NEXT_PANE});
+        for (int i = 0; i < 4; ++i) {
+            if (Pane(i / 2, i % 2) == ActiveView() && ActiveView() == QApplication::focusWidget())
+                str += " at " + QString::number(i);
+        }
+        return str;
+    };
+    Run("", "1x1 1 views 10 at 0");
+    Run("[Split]", "2x2 4 views 01 at 0");
+    Run("F6", "2x2 4 views 01 at 1");
+    Run("F6", "2x2 4 views 01 at 2");
+    Run("F6 F6", "2x2 4 views 01 at 0");
+    Run("Shift+F6", "2x2 4 views 01 at 3");
     CSampleView* pKeptRow = Pane(0, 0);
     pKeptRow->ScrollToTopLine(20, true);
     pKeptRow->SyncSiblingPanes(true);
-    // A small drag only moves the divider.
     auto* pRows = pSplitter->findChild<QSplitter*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_NE(pRows, nullptr);
-    const int nTopBefore = pRows->sizes().at(0);
-    DragDivider(pRows, 0, QPoint(0, 40));
-    EXPECT_EQ(pSplitter->GetRowCount(), 2);
-    EXPECT_NEAR(pRows->sizes().at(0), nTopBefore + 40, 2);
-    // Dragged to the bottom edge, the lower row goes; the upper one takes the horizontal bars.
-    DragDivider(pRows, 0, QPoint(0, pRows->height()));
-    EXPECT_EQ(pSplitter->GetRowCount(), 1);
-    EXPECT_EQ(pSplitter->GetColumnCount(), 2);
-    EXPECT_EQ(pDoc->GetViews().size(), 2u);
+    DragDivider(pRows, QPoint(0, 40));
+    EXPECT_TRUE(State().startsWith("2x2 4 views 01"));
+    DragDivider(pRows, QPoint(0, pRows->height()));
+    EXPECT_TRUE(State().startsWith("1x2 2 views 11"));
     EXPECT_EQ(Pane(0, 0), pKeptRow);
     EXPECT_EQ(Pane(0, 0)->GetFirstVisibleLine(), 20);
     EXPECT_EQ(Pane(0, 0)->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    // Dragged to the left edge, the first column goes; the right one moves into its place.
     CSampleView* pRight = Pane(0, 1);
     auto* pColumns = pRows->findChild<QSplitter*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_NE(pColumns, nullptr);
-    DragDivider(pColumns, 0, QPoint(-pColumns->width(), 0));
-    EXPECT_EQ(pSplitter->GetColumnCount(), 1);
+    DragDivider(pColumns, QPoint(-pColumns->width(), 0));
+    EXPECT_EQ(State(), "1x1 1 views 10 at 0");
     EXPECT_EQ(Pane(0, 0), pRight);
-    EXPECT_EQ(pDoc->GetViews().size(), 1u);
     EXPECT_EQ(pRight->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(ActiveFrame()->GetActiveView(), pRight);
-    EXPECT_TRUE(IsEnabled(ID_WINDOW_SPLIT));
 }
 
-TEST_F(ShellTest, TheOutputPaneTheToolbarAndTheStatusBarToggleWithTheirCheckMarks) {
-    StartApp();
+TEST_F(ShellTest, BarsToggleWithTheirCheckMarksAndMinimisedWindowsLineUpAtTheBottom) {
+    StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
     MainFrame().AppendOutput("first line\r\n", false);
     MainFrame().AppendOutput("second line", false);
-    COutputEdit* pEdit = MainFrame().GetOutputEdit();
-    ASSERT_NE(pEdit, nullptr);
-    EXPECT_EQ(pEdit->toPlainText(), "first line\nsecond line");
-    struct Case {
-        unsigned nId;
-        QWidget* pBar;
-    };
-    for (const Case& c : {Case{ID_VIEW_OUTPUT, MainFrame().GetOutputBar()},
-                          Case{ID_VIEW_TOOLBAR, MainFrame().GetToolBar()},
-                          Case{ID_VIEW_STATUS_BAR, MainFrame().statusBar()}}) {
-        EXPECT_EQ(CheckOf(c.nId), 1) << c.nId;
-        Execute(c.nId);
-        EXPECT_FALSE(c.pBar->isVisible()) << c.nId;
-        EXPECT_EQ(CheckOf(c.nId), 0) << c.nId;
-        MainFrame().OnIdleUpdateCmdUI();
-        EXPECT_FALSE(Action(c.nId)->isChecked()) << c.nId;
-        Execute(c.nId);
-        EXPECT_TRUE(c.pBar->isVisible()) << c.nId;
-        EXPECT_EQ(CheckOf(c.nId), 1) << c.nId;
-        MainFrame().OnIdleUpdateCmdUI();
-        EXPECT_TRUE(Action(c.nId)->isChecked()) << c.nId;
-    }
-    EXPECT_EQ(pEdit->toPlainText(), "first line\nsecond line");
+    // The output pane keeps its text while hidden.
+    Run("[Output] [Toolbar] [Status Bar]",
+        "Zarn Editor - second.zarn | second.zarn | menu 129 | 2 docs");
+    EXPECT_FALSE(MainFrame().GetOutputBar()->isVisible() || MainFrame().GetToolBar()->isVisible() ||
+                 MainFrame().statusBar()->isVisible() || CheckOf(ID_VIEW_OUTPUT));
+    Run("[Output] [Toolbar] [Status Bar]",
+        "Zarn Editor - second.zarn | second.zarn | menu 129 | 2 docs");
+    EXPECT_TRUE(MainFrame().GetOutputBar()->isVisible() && MainFrame().GetToolBar()->isVisible() &&
+                MainFrame().statusBar()->isVisible() && Action(ID_VIEW_TOOLBAR)->isChecked());
+    EXPECT_EQ(MainFrame().GetOutputEdit()->toPlainText(), "first line\nsecond line");
     MainFrame().AppendOutput("fresh", true);
-    EXPECT_EQ(pEdit->toPlainText(), "fresh");
-    // Closing the main window while a tool runs cancels the run first.
-    const std::shared_ptr<bool> pbCloseAsked = CloseMainWindowWhenOutputShows("started");
-    CToolRunner runner("/bin/sh", {"-c", "echo started; exec sleep 60"}, pEdit);
-    runner.Run();
-    EXPECT_TRUE(*pbCloseAsked);
-    EXPECT_FALSE(CToolRunner::IsAnyRunning());
-    EXPECT_TRUE(pEdit->toPlainText().contains("Cancelled."));
-    // The close that was put off happens once the run has unwound.
-    ProcessEvents();
-    EXPECT_FALSE(MainFrame().isVisible());
-}
-
-TEST_F(ShellTest, CascadeAndTileRestoreTheWindowsButNewOnesOpenMaximised) {
-    StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
+    EXPECT_EQ(MainFrame().GetOutputEdit()->toPlainText(), "fresh");
     Execute(ID_WINDOW_CASCADE);
-    for (QMdiSubWindow* pWindow : MainFrame().GetMdiArea()->subWindowList())
-        EXPECT_FALSE(pWindow->isMaximized());
-    Execute(ID_WINDOW_TILE_HORZ);
     const QList<QMdiSubWindow*> windows = MainFrame().GetMdiArea()->subWindowList();
-    ASSERT_EQ(windows.size(), 2);
-    EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
-    // Minimised windows line up along the bottom.
     for (QMdiSubWindow* pWindow : windows)
         pWindow->showMinimized();
     Execute(ID_WINDOW_ARRANGE);
@@ -642,78 +408,438 @@ TEST_F(ShellTest, TheStatusBarPanesFollowTheActiveView) {
         bytes += "filler\r\n";
     StartApp({WriteFile("form.zarn", bytes)});
     CSampleView* pView = ActiveView();
-    const auto Position = [this] {
-        return MainFrame().GetPaneText(ID_INDICATOR_POSITION).toStdString();
-    };
+    m_fnState = [this] { return MainFrame().GetPaneText(ID_INDICATOR_POSITION); };
     EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 1, Col 1");
-    QTest::keyClick(pView, Qt::Key_Right);
-    QTest::keyClick(pView, Qt::Key_Right);
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 1, Col 3");
-    // The pane counts characters; the move keeps the screen column (5, after the tab).
-    QTest::keyClick(pView, Qt::Key_Down);
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_POSITION), "Ln 2, Col 6");
-    EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_BLANK), "");
-    EXPECT_EQ(MainFrame().GetPaneText(ID_INDICATOR_OVR), "");
-    QTest::keyClick(pView, Qt::Key_Insert);
-    EXPECT_EQ(UpdatedPane(ID_INDICATOR_OVR), "OVR");
-    QTest::keyClick(pView, Qt::Key_Insert);
-    // The offscreen platform does not tell the lock keys' state: those panes stay blank.
-    for (const unsigned nId : {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL})
-        EXPECT_EQ(MainFrame().GetPaneText(nId), "") << nId;
-    QTest::keyClick(pView, Qt::Key_Up);
-    QTest::keyClick(pView, Qt::Key_End);
-    EXPECT_EQ(Position(), "Ln 1, Col 9");
-    QTest::keyClick(pView, Qt::Key_Down);
-    EXPECT_EQ(Position(), "Ln 2, Col 12");
-    const QPoint ptCell(pView->GetMarginWidth() + 2 * pView->GetCharWidth() + 1,
-                        2 * pView->GetLineHeight() + 2);
-    QTest::mouseClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier, ptCell);
-    EXPECT_EQ(Position(), "Ln 3, Col 3");
-    QTest::keyClicks(pView, "xy");
-    EXPECT_EQ(Position(), "Ln 3, Col 5");
-    QTest::keyClick(pView, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Position(), "Ln 3, Col 3");
-    // Find: the dialog selects "two" on line 3, and F3 goes on round the end to line 1.
-    DriveNextModalDialog([](QWidget* pDialog) {
-        pDialog->findChild<QLineEdit*>("IDC_EDIT_FINDTEXT_8605")->setText("two");
-        QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
-    });
-    QTest::keyClick(pView, Qt::Key_F, Qt::ControlModifier);
-    QTest::keyClick(pView, Qt::Key_F3);
-    EXPECT_EQ(Position(), "Ln 1, Col 9");
-    // Go to Line, from its key in the main window.
-    bool bGoToLineShown = false;
-    DriveNextModalDialog([&bGoToLineShown](QWidget* pDialog) {
-        bGoToLineShown = pDialog->objectName() == "IDD_GOTO_LINE_8640";
-        pDialog->findChild<QLineEdit*>("IDC_LINE_8642")->setText("40");
-        pDialog->findChild<QLineEdit*>("IDC_COLUMN_8643")->setText("4");
-        QTest::mouseClick(pDialog->findChild<QPushButton*>("IDOK_1"), Qt::LeftButton);
-    });
-    QTest::keyClick(pView, Qt::Key_G, Qt::ControlModifier);
-    EXPECT_TRUE(bGoToLineShown);
-    EXPECT_EQ(pView->GetCaretTextPos(), (TextPos{3, 39}));
-    EXPECT_EQ(Position(), "Ln 40, Col 4");
-    // Another pane taking the focus shows its own caret (in an active window again).
+    Run("Right Right", "Ln 1, Col 3");
+    Run("Down", "Ln 2, Col 6");
+    for (const char* pszOvr : {"OVR", ""}) {
+        Run("Ins", "Ln 2, Col 6");
+        EXPECT_EQ(UpdatedPane(ID_INDICATOR_OVR), pszOvr);
+    }
+    Run("Up End", "Ln 1, Col 9");
+    Run("Down", "Ln 2, Col 12");
+    QTest::mouseClick(pView->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(pView->GetMarginWidth() + 2 * pView->GetCharWidth() + 1,
+                             2 * pView->GetLineHeight() + 2));
+    Run("", "Ln 3, Col 3");
+    Run("\"xy\"", "Ln 3, Col 5");
+    Run("Ctrl+Z", "Ln 3, Col 3");
+    pView->PutCaretAt({3, 39});
     Execute(ID_WINDOW_SPLIT);
     MainFrame().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&MainFrame()));
     Pane(0, 0)->setFocus();
-    EXPECT_EQ(Position(), "Ln 40, Col 4");
     Pane(1, 0)->PutCaretAt({1, 2});
-    EXPECT_EQ(Position(), "Ln 40, Col 4");
+    Run("", "Ln 40, Col 4");
     Pane(1, 0)->setFocus();
-    EXPECT_EQ(Position(), "Ln 3, Col 2");
-    // So does another document window becoming the active one.
+    Run("", "Ln 3, Col 2");
     Pane(0, 1)->PutCaretAt({5, 10});
     Pane(1, 1)->PutCaretAt({6, 11});
     CChildFrame* pFirst = ActiveFrame();
     App().OpenDocumentFile(WriteFile("other.zarn", "abc\r\n"));
-    EXPECT_EQ(Position(), "Ln 1, Col 1");
+    Run("", "Ln 1, Col 1");
     MainFrame().GetMdiArea()->setActiveSubWindow(pFirst);
     const TextPos ptCaret = ActiveView()->GetCaretTextPos();
     EXPECT_NE(ptCaret, (TextPos{0, 0}));
-    EXPECT_EQ(Position(),
-              "Ln " + std::to_string(ptCaret.y + 1) + ", Col " + std::to_string(ptCaret.x + 1));
+    Run("", QString("Ln %1, Col %2").arg(ptCaret.y + 1).arg(ptCaret.x + 1));
+}
+
+// The underscore, which the chosen font draws below its descent, is inside its row.
+TEST_F(ShellTest, LineNumbersAndTheFontGoToEveryViewAndAreKept) {
+    StartApp();
+    Execute(ID_FILE_NEW);
+    Execute(ID_WINDOW_SPLIT);
+    Execute(ID_WINDOW_NEW);
+    Execute(ID_VIEW_ZOOM_IN);
+    CSampleDoc* pZoomed = ActiveDoc();
+    App().OpenDocumentFile(WriteFile("under.zarn", "a_b\r\n"));
+    EXPECT_EQ(ActiveView()->GetBaseFont().strFaceName, CSampleDoc::InitialFont().strFaceName);
+    EXPECT_EQ(ActiveView()->GetBaseFont().nHeight, CSampleDoc::InitialFont().nHeight);
+    ASSERT_EQ(AllViews().size(), 6u);
+    m_fnState = [this] {
+        QString str = QString::number(CheckOf(ID_VIEW_LINE_NUMBERS));
+        for (CSampleView* pView : AllViews())
+            str += QString(" %1%2")
+                       .arg(pView->GetMarginWidth() > CTextView::MARGIN_WIDTH
+                                ? (pView->GetMarginWidth() - CTextView::MARGIN_WIDTH) /
+                                      pView->GetCharWidth()
+                                : 0)
+                       .arg(pView->GetBaseFont().strFaceName.left(1)) +
+                   QString::number(PointsOf(pView));
+        return str;
+    };
+    DriveNextModalDialog([](QWidget* pDialog) {
+        auto* pFontDialog = qobject_cast<QFontDialog*>(pDialog);
+        ASSERT_NE(pFontDialog, nullptr);
+        EXPECT_TRUE(pFontDialog->testOption(QFontDialog::MonospacedFonts));
+        pFontDialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 14));
+        pFontDialog->accept();
+    });
+    Run("[Font...]", "1 2D15 2D15 2D15 2D15 2D15 2D14");
+    EXPECT_EQ(AllViews().front()->GetDocument(), pZoomed);
+    CSampleView* pView = ActiveView();
+    const QImage image = pView->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int nLeft = pView->GetMarginWidth() + pView->GetCharWidth();
+    int nInk = 0;
+    for (int y = 0; y < pView->GetLineHeight(); ++y) {
+        for (int x = nLeft; x < nLeft + pView->GetCharWidth(); ++x)
+            nInk += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    EXPECT_GE(nInk, 3);
+    Run("[Line Numbers]", "0 0D15 0D15 0D15 0D15 0D15 0D14");
+    for (const char* pszState : {"0 0D14", "1 2D14"}) {
+        StopApp();
+        StartApp();
+        EXPECT_TRUE(IsEnabled(ID_VIEW_LINE_NUMBERS));
+        Run("[New]", pszState);
+        Execute(ID_VIEW_LINE_NUMBERS);
+    }
+    Run("[Zoom Out]", "0 0D13");
+}
+
+// Ctrl+0 stays bookmark 0; the size stops at 72 and 4 points.
+TEST_F(ShellTest, ZoomChangesEveryViewOfTheActiveDocumentWithinBounds) {
+    StartApp();
+    Execute(ID_FILE_NEW);
+    Execute(ID_FILE_NEW);
+    CSampleDoc* pDoc = ActiveDoc();
+    Execute(ID_WINDOW_SPLIT);
+    Execute(ID_WINDOW_NEW);
+    CSampleView* pView = ActiveView();
+    const int nBase = PointsOf(pView);
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_RESET));
+    m_fnState = [&] {
+        QString str = QString::number(pDoc->GetZoomSteps()) + ":";
+        for (CSampleView* pAny : AllViews())
+            str += " " + QString::number(PointsOf(pAny) - nBase);
+        return str;
+    };
+    Run("[Zoom In]", "1: 0 1 1 1 1 1");
+    Run("Ctrl+=", "2: 0 2 2 2 2 2");
+    Run("Ctrl++", "3: 0 3 3 3 3 3");
+    Run("Ctrl+- [Zoom Out]", "1: 0 1 1 1 1 1");
+    for (const auto& [nDelta, keys, pszState] : {std::tuple{240, Qt::ControlModifier, "3"},
+                                                 {-120, Qt::ControlModifier, "2"},
+                                                 {-120, Qt::NoModifier, "2"}}) {
+        Wheel(pView, nDelta, keys);
+        EXPECT_TRUE(State().startsWith(pszState)) << nDelta << " " << keys;
+    }
+    Run("Ctrl+0", "2: 0 2 2 2 2 2");
+    EXPECT_EQ(pDoc->GetTextBuffer().GetLineFlags(0) & LINEFLAG_MARK0, LINEFLAG_MARK0);
+    Run("[Reset Zoom]", "0: 0 0 0 0 0 0");
+    for (int i = 0; i < 100; ++i)
+        Execute(ID_VIEW_ZOOM_IN);
+    EXPECT_EQ(PointsOf(pView), MAX_ZOOM_POINTS);
+    EXPECT_EQ(EnabledOf({ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT}), "01");
+    Wheel(pView, -120 * 100, Qt::ControlModifier);
+    EXPECT_EQ(PointsOf(pView), MIN_ZOOM_POINTS);
+    EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_OUT));
+    // Printing keeps the document's font: zoom is the screen's.
+    EXPECT_EQ(pView->GetBaseFont().nHeight, CSampleDoc::InitialFont().nHeight);
+}
+
+template <typename TWidget = QWidget>
+TWidget* Child(QWidget& parent, const char* pszName) {
+    auto* pChild = parent.findChild<TWidget*>(pszName);
+    EXPECT_NE(pChild, nullptr) << pszName;
+    return pChild;
+}
+
+void ShowActive(QWidget& widget) {
+    widget.show();
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+}
+
+// At least 32 pixels and one whole line of output, above a scroll bar too; the centre stays.
+TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits) {
+    QMainWindow frame;
+    frame.setCentralWidget(new QMdiArea);
+    auto* pBar = new CDialogDockBar;
+    auto* pPage = new COutputPage;
+    for (const auto area : {Qt::AllDockWidgetAreas, Qt::NoDockWidgetArea})
+        EXPECT_FALSE(pBar->Create(&frame, pPage, "Output", area));
+    EXPECT_FALSE(pBar->Create(nullptr, pPage, "Output"));
+    EXPECT_FALSE(pBar->Create(&frame, nullptr, "Output"));
+    EXPECT_EQ(pBar->GetDialog(), nullptr);
+    EXPECT_EQ(pBar->GetDockArea(), Qt::NoDockWidgetArea);
+    ASSERT_TRUE(pBar->Create(&frame, pPage, "Output"));
+    frame.resize(800, 600);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const QWidget* pCentral = frame.centralWidget();
+    const auto DragEdge = [&](QPoint ptBy) {
+        const QRect rcBar = pBar->geometry();
+        const QRect rcCentral = pCentral->geometry();
+        const QPoint ptEdge = pBar->GetDockArea() == Qt::LeftDockWidgetArea
+                                  ? QPoint((rcBar.right() + rcCentral.left()) / 2, 300)
+                                  : QPoint(400, (rcCentral.bottom() + rcBar.top()) / 2);
+        QTest::mousePress(&frame, Qt::LeftButton, {}, ptEdge);
+        QTest::mouseMove(&frame, ptEdge + ptBy);
+        QApplication::processEvents();
+        QTest::mouseRelease(&frame, Qt::LeftButton, {}, ptEdge + ptBy);
+        QApplication::processEvents();
+    };
+    EXPECT_EQ(pBar->GetDockArea(), Qt::BottomDockWidgetArea);
+    EXPECT_TRUE(pPage->isVisible());
+    EXPECT_EQ(pPage->height(), pPage->sizeHint().height());
+    COutputEdit* pEdit = pPage->GetOutputEdit();
+    pEdit->AppendOutput("first line " + QString(300, u'x'));
+    DragEdge(QPoint(0, 1000));
+    const int nThinnest = pBar->height();
+    EXPECT_GE(nThinnest, 32);
+    ASSERT_TRUE(pEdit->horizontalScrollBar()->isVisible());
+    const QRect rcLine = pEdit->cursorRect(QTextCursor(pEdit->document()->firstBlock()));
+    EXPECT_TRUE(rcLine.top() >= 0 && rcLine.bottom() <= pEdit->viewport()->rect().bottom());
+    DragEdge(QPoint(0, -40));
+    EXPECT_EQ(pBar->height(), nThinnest + 40);
+    // Docked left, it is resized sideways, down to 32 pixels, with its title on its side.
+    frame.addDockWidget(Qt::LeftDockWidgetArea, pBar);
+    QApplication::processEvents();
+    ASSERT_EQ(pBar->GetDockArea(), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    DragEdge(QPoint(-1000, 0));
+    EXPECT_EQ(pBar->width(), 32);
+    frame.addDockWidget(Qt::BottomDockWidgetArea, pBar);
+    QApplication::processEvents();
+    EXPECT_FALSE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+}
+
+// A line too long to be shown in one piece still copies as it came, whole or in part.
+TEST(OutputEdit, CopiesTheTextAsTheToolWroteItAlsoByKeys) {
+    COutputEdit edit;
+    ShowActive(edit);
+    const QString strLong = QString(OUTPUT_PIECE_CHARS, u'a') + QString(100, u'b');
+    edit.AppendOutput("first\r\n" + strLong + "\r\nlast");
+    ASSERT_EQ(edit.blockCount(), 4);
+    EXPECT_EQ(edit.GetOutputText(), "first\n" + strLong + "\nlast");
+    Press(&edit, "Ctrl+A Ctrl+C");
+    EXPECT_EQ(QApplication::clipboard()->text(), "first\n" + strLong + "\nlast");
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS - 2);
+    cursor.setPosition(6 + OUTPUT_PIECE_CHARS + 1 + 3, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    edit.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), "aabbb");
+}
+
+// A long last line, not wrapped, is scrolled into view sideways, and back for the next.
+TEST(OutputEdit, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
+    COutputEdit edit;
+    edit.resize(300, 120);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QScrollBar* pBar = edit.verticalScrollBar();
+    for (int i = 0; i < 200; ++i)
+        edit.AppendOutput(QStringLiteral("line %1\r\n").arg(i));
+    EXPECT_TRUE(pBar->maximum() > 0 && pBar->value() == pBar->maximum());
+    pBar->setValue(10);
+    edit.AppendOutput("\n" + QString(400, u'x'));
+    EXPECT_EQ(edit.document()->lastBlock().layout()->lineCount(), 1);
+    EXPECT_TRUE(edit.horizontalScrollBar()->value() > 0 &&
+                edit.viewport()->rect().contains(edit.cursorRect()));
+    edit.AppendOutput("\n");
+    EXPECT_TRUE(edit.horizontalScrollBar()->value() == 0 && pBar->value() == pBar->maximum());
+}
+
+// Typed characters are filtered; paste, command keys and non-ASCII characters are not.
+TEST(NumberEdit, TakesDigitsDashQuestionMarkAndSpaceUpToTenCharacters) {
+    CNumberEdit edit;
+    ShowActive(edit);
+    // Emptied first; how: key names, each character's key, one key event, paste, composed.
+    const std::tuple<bool, std::string, const char*, const char*> steps[] = {
+        {false, "keys", "1 2 A - 3 Shift+?", "12-3?"},
+        {true, "clicks", "`~!#$%^&*()_+|=\\[];',./{}:<>@\"Zz 7", " 7"},
+        {true, "keys", "4", "4"},
+        {false, "text", "\xc3\xa9", "4\xc3\xa9"},                 // e acute
+        {false, "text", "\xe2\x82\xac", "4\xc3\xa9\xe2\x82\xac"}, // euro
+        {false, "keys", "Backspace Backspace", "4"},
+        {true, "paste", "ab#1", "ab#1"},
+        {true, "paste", "abcdefghijklmno", "abcdefghij"},
+        {true, "clicks", "12-34", "12-34"},
+        {false, "keys", "Ctrl+A Ctrl+C Home Del", "2-34"},
+        {true, "text", "1x2", "12"},
+        {false, "compose", "7b-8", "127-8"},
+    };
+    for (const auto& [bClear, strHow, pszInput, pszText] : steps) {
+        SCOPED_TRACE(pszInput);
+        const QString strInput = QString::fromUtf8(pszInput);
+        if (bClear)
+            edit.clear();
+        if (strHow == "keys") {
+            Press(&edit, pszInput);
+        } else if (strHow == "clicks") {
+            QTest::keyClicks(&edit, strInput);
+        } else if (strHow == "text") {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, strInput);
+            QApplication::sendEvent(&edit, &press);
+        } else if (strHow == "paste") {
+            QGuiApplication::clipboard()->setText(strInput);
+            Press(&edit, "Ctrl+V");
+        } else {
+            QInputMethodEvent composed;
+            composed.setCommitString(strInput);
+            QApplication::sendEvent(&edit, &composed);
+        }
+        EXPECT_EQ(edit.text(), QString::fromUtf8(pszText));
+    }
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "12-34");
+}
+
+// The Document Properties dialog over the document's three strings.
+struct PropertiesDialog {
+    QString strFileName = "/home/forms/order.zarn";
+    QString strIdxPath = "/data/MAIN.IDX";
+    QString strGid = "32-105";
+    CDocPropertiesDlg dlg{nullptr, &strFileName, &strIdxPath, &strGid};
+    QLineEdit* pFileName = Child<QLineEdit>(dlg, "IDC_FILENAME_1003");
+    CNumberEdit* pGid = Child<CNumberEdit>(dlg, "IDC_GID_1004");
+    QLineEdit* pIdxPath = Child<QLineEdit>(dlg, "IDC_IDXPATH_1005");
+    QPushButton* pBrowse = Child<QPushButton>(dlg, "IDC_BROWSE_1006");
+    QPushButton* pOk = Child<QPushButton>(dlg, "IDOK_1");
+    QPushButton* pCancel = Child<QPushButton>(dlg, "IDCANCEL_2");
+};
+
+void ReplaceText(QLineEdit* pEdit, const QString& strText) {
+    pEdit->setFocus();
+    pEdit->selectAll();
+    Press(pEdit, "Del");
+    QTest::keyClicks(pEdit, strText);
+}
+
+// The dialog's title and the texts of these children of it, with "!" after the focused one.
+QStringList TextsOf(QWidget& dlg, std::initializer_list<const char*> names) {
+    QStringList texts(dlg.windowTitle());
+    for (const char* pszName : names) {
+        QWidget* pChild = Child(dlg, pszName);
+        texts.append(pChild->property("text").toString() +
+                     (pChild->property("default").toBool() ? " (default)" : "") +
+                     (QApplication::focusWidget() == pChild ? "!" : ""));
+    }
+    return texts;
+}
+
+// The File Name cannot be edited; a GID longer than the field takes survives OK.
+TEST(DocPropertiesDlg, ShowsThePropertiesWithTheGidFocusedAndTheFileNameReadOnly) {
+    PropertiesDialog p;
+    ShowActive(p.dlg);
+    EXPECT_EQ(TextsOf(p.dlg,
+                      {"IDC_STATIC_FILENAME", "IDC_FILENAME_1003", "IDC_STATIC_GID", "IDC_GID_1004",
+                       "IDC_STATIC_IDXPATH", "IDC_IDXPATH_1005", "IDC_BROWSE_1006", "IDOK_1"}),
+              QStringList({"Document Properties", "File Name:", "/home/forms/order.zarn", "GID:",
+                           "32-105!", "Main IDX Path:", "/data/MAIN.IDX", "...", "OK (default)"}));
+    p.pFileName->setFocus();
+    QGuiApplication::clipboard()->setText("pasted");
+    Press(p.pFileName, "End X Backspace Ctrl+V");
+    EXPECT_EQ(p.pFileName->text(), "/home/forms/order.zarn");
+
+    QString strIdxPath, strGid = "1234567890-12345";
+    CDocPropertiesDlg other(nullptr, nullptr, &strIdxPath, &strGid);
+    other.show();
+    EXPECT_EQ(TextsOf(other, {"IDC_FILENAME_1003", "IDC_GID_1004"}),
+              QStringList({"Document Properties", "", "1234567890-12345"}));
+    QTest::mouseClick(Child<QPushButton>(other, "IDOK_1"), Qt::LeftButton);
+    EXPECT_EQ(strGid, "1234567890-12345");
+    EXPECT_EQ(strIdxPath, "");
+}
+
+// How a test ends a dialog: with its buttons, Enter or Escape in the focused field, or not.
+enum Finish { OK_BUTTON, CANCEL_BUTTON, ENTER, ESCAPE, STAY_OPEN };
+
+void FinishDialog(QDialog& dlg, Finish finish) {
+    if (finish == OK_BUTTON || finish == CANCEL_BUTTON)
+        QTest::mouseClick(Child<QPushButton>(dlg, finish == OK_BUTTON ? "IDOK_1" : "IDCANCEL_2"),
+                          Qt::LeftButton);
+    else if (finish != STAY_OPEN)
+        Press(QApplication::focusWidget(), finish == ENTER ? "Return" : "Esc");
+    EXPECT_EQ(dlg.isVisible(), finish == STAY_OPEN);
+    if (finish != STAY_OPEN && finish != ESCAPE) {
+        EXPECT_EQ(dlg.result(), finish == CANCEL_BUTTON ? QDialog::Rejected : QDialog::Accepted);
+    }
+}
+
+// Browse fills only the path field; Enter after it is OK, not another Browse.
+TEST(DocPropertiesDlg, OkWritesGidAndPathCancelNothingAndBrowseFillsThePathField) {
+    struct Case {
+        const char* pszGid;    // typed in place of the GID; nullptr: left alone
+        const char* pszPath;   // likewise the path
+        const char* pszBrowse; // the file dialog's answer; nullptr: no Browse
+        Finish finish;
+        const char* pszGidAfter;
+        const char* pszPathAfter;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"77",    "/other/MAIN.IDX", nullptr, OK_BUTTON,     "77",     "/other/MAIN.IDX"},
+        {"123456789012", nullptr,    nullptr, OK_BUTTON,     "1234567890", "/data/MAIN.IDX"},
+        {"",      "",                nullptr, OK_BUTTON,     "",       ""},
+        {"77",    "/other/MAIN.IDX", nullptr, CANCEL_BUTTON, "32-105", "/data/MAIN.IDX"},
+        {nullptr, nullptr, "/records/long path/MAIN.IDX", OK_BUTTON, "32-105", "/records/long path/MAIN.IDX"},
+        {nullptr, nullptr, "/records/MAIN.IDX", CANCEL_BUTTON,       "32-105", "/data/MAIN.IDX"},
+        {nullptr, nullptr, "/records/MAIN.IDX", ENTER,               "32-105", "/records/MAIN.IDX"},
+        {nullptr, nullptr, "",                  STAY_OPEN,           "32-105", "/data/MAIN.IDX"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pszGid << " " << c.pszPath << " " << c.pszBrowse);
+        PropertiesDialog p;
+        ShowActive(p.dlg);
+        std::vector<FileDialogRequest> requests;
+        SetFileDialogHandler([&](const FileDialogRequest& request) {
+            requests.push_back(request);
+            return QString::fromUtf8(c.pszBrowse);
+        });
+        if (c.pszGid)
+            ReplaceText(p.pGid, c.pszGid);
+        if (c.pszPath)
+            ReplaceText(p.pIdxPath, c.pszPath);
+        if (c.pszBrowse && c.finish == ENTER) {
+            p.pBrowse->setFocus();
+            Press(p.pBrowse, "Space");
+        } else if (c.pszBrowse) {
+            QTest::mouseClick(p.pBrowse, Qt::LeftButton);
+        }
+        // Only the field changed: the document hears of it on OK.
+        EXPECT_EQ(p.strIdxPath + " " + p.pIdxPath->text(),
+                  "/data/MAIN.IDX " + QString(c.pszBrowse && *c.pszBrowse ? c.pszBrowse
+                                              : c.pszPath                 ? c.pszPath
+                                                                          : "/data/MAIN.IDX"));
+        FinishDialog(p.dlg, c.finish);
+        ASSERT_EQ(requests.size(), c.pszBrowse ? 1u : 0u);
+        for (const FileDialogRequest& request : requests)
+            EXPECT_EQ(Describe(request), "open existing *.idx Database Records File (*.idx) .idx");
+        EXPECT_EQ(QStringList({p.strGid, p.strIdxPath, p.strFileName}),
+                  QStringList({c.pszGidAfter, c.pszPathAfter, "/home/forms/order.zarn"}));
+        SetFileDialogHandler({});
+    }
+}
+
+// OK and Cancel are the tool bridge's to press.
+TEST(RecordNumberDlg, OpensEmptyAndEnterCopiesTheNumberEscapeNothing) {
+    const std::tuple<const char*, Finish, const char*> cases[] = {{"3 2 - 1 0 5", ENTER, "32-105"},
+                                                                  {"3", ESCAPE, "before"}};
+    for (const auto& [pszKeys, finish, pszResult] : cases) {
+        SCOPED_TRACE(pszKeys);
+        QString strResult = "before";
+        CRecordNumberDlg dlg(nullptr, &strResult);
+        ShowActive(dlg);
+        EXPECT_EQ(TextsOf(dlg, {"IDC_STATIC_RECORD", "IDC_NUMBER_1004", "IDOK_1"}),
+                  QStringList({"Get Record Number", "Record #", "!", "OK (default)"}));
+        Press(Child<CNumberEdit>(dlg, "IDC_NUMBER_1004"), pszKeys);
+        FinishDialog(dlg, finish);
+        EXPECT_EQ(strResult, pszResult);
+    }
+}
+
+TEST(AboutDlg, ShowsIconAndVersionAndClosesWithOkAndTheAppIconComesInFourSizes) {
+    CAboutDlg dlg;
+    ShowActive(dlg);
+    EXPECT_EQ(
+        TextsOf(dlg, {"IDC_STATIC_VERSION", "IDOK_1"}),
+        QStringList({"About ZarnEditor", "ZarnEditor Version " ZARN_VERSION, "OK (default)!"}));
+    FinishDialog(dlg, ENTER);
+    for (const int nSize : {16, 32, 48, 64})
+        EXPECT_TRUE(LoadAppIcon().availableSizes().contains(QSize(nSize, nSize))) << nSize;
 }
 
 } // namespace
