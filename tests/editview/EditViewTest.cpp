@@ -485,6 +485,7 @@ TEST(EditKeys, CommandStatesModesAndResets) {
     CEditFixture fx("a[bc]|d");
     Keys(fx.view, "clear");
     EXPECT_EQ(Enabled(fx.view), "cut ");
+    EXPECT_TRUE(fx.view.inputMethodQuery(Qt::ImEnabled).toBool());
     // A read-only buffer refuses edits and Replace but not the mode switch; Cut refuses when it
     // runs.
     Keys(fx.view, "ro Ins");
