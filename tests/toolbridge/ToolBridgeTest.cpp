@@ -254,17 +254,16 @@ TEST_F(CToolRunnerTest, AppendingKeepsTheLastLineInViewAlsoAfterTheUserScrolledU
     });
     CToolRunner(TOOL_CHILD, {"flood:40000", "wait:" + Path("go"), "out:the very end"}, &m_edit)
         .Run();
-    EXPECT_GT(pBar->maximum(), 0);
-    EXPECT_EQ(pBar->value(), pBar->maximum());
+    EXPECT_TRUE(pBar->maximum() > 0 && pBar->value() == pBar->maximum());
     const QTextBlock lastBlock = m_edit.document()->lastBlock();
     EXPECT_EQ(lastBlock.text(), "the very end");
-    EXPECT_TRUE(m_edit.viewport()->rect().contains(m_edit.cursorRect(QTextCursor(lastBlock))));
-    EXPECT_TRUE(m_edit.textCursor().atEnd());
+    EXPECT_TRUE(m_edit.viewport()->rect().contains(m_edit.cursorRect(QTextCursor(lastBlock))) &&
+                m_edit.textCursor().atEnd());
 }
 
-// A missing program or directory is told with the system's reason; a crash is a failure; a run
-// cancelled before it starts ends at once; a runner used again starts afresh; kept output is
-// what the run shows, also without a pane.
+// A missing program or directory is told with its reason; a crash is a failure; a run cancelled
+// before it starts ends at once; a runner used again starts afresh; kept output is what the run
+// shows, also without a pane; a call put off until no run is running skips a context that went.
 TEST_F(CToolRunnerTest, ResultTellsHowTheRunEnded) {
     for (const auto& [strProgram, strDir] : {std::pair{Path("no-such-dir/grimlet"), QString()},
                                              std::pair{QString(TOOL_CHILD), Path("no-such-dir")}}) {
@@ -297,6 +296,11 @@ TEST_F(CToolRunnerTest, ResultTellsHowTheRunEnded) {
     succeeded.Run();
     EXPECT_EQ(succeeded.GetResult(), TOOLRUN_SUCCEEDED);
     EXPECT_EQ(succeeded.GetKeptOutput(), "one\ntwo\n");
+    auto* pGone = new QObject;
+    CToolRunner::CallWhenNoneRunning(pGone,
+                                     [] { ADD_FAILURE() << "called for a context that went"; });
+    delete pGone;
+    QCoreApplication::processEvents();
 }
 
 TEST_F(CToolRunnerTest, CancelEndsTheChildAndTheGrandchildItLeftRunning) {
@@ -305,14 +309,12 @@ TEST_F(CToolRunnerTest, CancelEndsTheChildAndTheGrandchildItLeftRunning) {
     runner.Run();
     EXPECT_EQ(runner.GetResult(), TOOLRUN_CANCELLED);
     EXPECT_EQ(Shown(), "ready\n" + CANCELLED);
-    EXPECT_TRUE(HaveEnded(Path("pids")));
-    EXPECT_FALSE(CToolRunner::IsAnyRunning());
+    EXPECT_TRUE(HaveEnded(Path("pids")) && !CToolRunner::IsAnyRunning());
     m_edit.clear();
     CToolRunner spew(TOOL_CHILD, {"spew"}, &m_edit);
     WhenShown(m_edit, "00000100 ", [&spew] { spew.Cancel(); });
     spew.Run();
-    EXPECT_TRUE(Shown().endsWith(CANCELLED));
-    EXPECT_TRUE(Shown().startsWith("00000000 "));
+    EXPECT_TRUE(Shown().startsWith("00000000 ") && Shown().endsWith(CANCELLED));
 }
 
 // The inner child waits for the outer one's end, whose output must still come after its own; a
