@@ -72,11 +72,9 @@ int main(int argc, char** argv) {
             WriteAll(cmd == "out" ? 1 : 2, Unescape(value));
         } else if (cmd == "wait") {
             // A generous bound, so that a broken test fails instead of hanging.
-            for (int n = 0; access(value.c_str(), F_OK) != 0; ++n) {
+            for (int n = 0; access(value.c_str(), F_OK) != 0; ++n, usleep(1000))
                 if (n == 60000)
                     return 3;
-                usleep(1000);
-            }
         } else if (cmd == "touch") {
             WriteFile(value, "");
         } else if (cmd == "flood") {
