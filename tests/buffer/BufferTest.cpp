@@ -1,5 +1,4 @@
-// The buffer: raw edits, flags and storage, the undo history against a model, and files:
-// loading, saving, failures, permissions, owners, links and the Vey export.
+// The buffer: edits, flags, storage, undo against a model, and loading, saving and exporting.
 #include "buffer/SafeFileWriter.h"
 #include "buffer/TextBuffer.h"
 #include "tests/support/TempFiles.h"
