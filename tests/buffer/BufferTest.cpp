@@ -247,7 +247,7 @@ TEST(LineStore, ManyLinesInsertedAndDeletedAroundTheGapKeepTheOrder) {
         }
         ASSERT_TRUE(buffer.RawInsertText(nullptr, nAt, 0, text, nEndLine, nEndChar));
         model.insert(model.begin() + nAt, added.begin(), added.end());
-        for (int i = 0; i < 1000; ++i) {
+        for (int i = 0; i < 300; ++i) {
             const int nGone = (i * 7919) % (buffer.GetLineCount() - 1);
             buffer.RawDeleteText(nullptr, nGone, 0, nGone + 1, 0);
             model.erase(model.begin() + nGone);
