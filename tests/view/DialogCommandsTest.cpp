@@ -164,6 +164,8 @@ TEST_F(FindCommand, FindSelectsTheMatchRemembersTheSearchAndTellsWhatIsNotFound)
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_REPEAT));
     EXPECT_FALSE(IsCommandEnabled(fx.view, ID_EDIT_FIND_PREVIOUS));
     EXPECT_TRUE(IsCommandEnabled(fx.view, ID_EDIT_FIND));
+    fx.view.OnCmdMsg(ID_EDIT_REPEAT);
+    EXPECT_EQ(fx.State(), "one |two\nthree two");
     bool bShownInactive = false;
     WithFindDialog(fx.view, [&](CFindDialog& dlg, FindControls& c) {
         bShownInactive = fx.view.m_bShowSelectionInactive;
@@ -217,6 +219,10 @@ TEST_F(FindCommand, FindSelectsTheMatchRemembersTheSearchAndTellsWhatIsNotFound)
     dlg.OnInitDialog();
     dlg.show();
     FindControls c(dlg);
+    EXPECT_EQ(TabOrder(c.text),
+              (std::vector<std::string>{"IDC_EDIT_FINDTEXT_8605", "IDC_EDIT_WHOLE_WORD_8603",
+                                        "IDC_EDIT_MATCH_CASE_8604", "IDC_EDIT_DIRECTION_UP_8611",
+                                        "IDC_EDIT_DIRECTION_DOWN_8612", "IDOK_1", "IDCANCEL_2"}));
     EXPECT_FALSE(c.next.isEnabled());
     QTest::keyClicks(&c.text, "a");
     EXPECT_TRUE(c.next.isEnabled());
@@ -329,6 +335,7 @@ TEST(GoToLine, TheDialogTakesALineInItsRangeAndAColumnAndCentresAnOffScreenLine)
         QPushButton& ok = Control<QPushButton>(dlg, "IDOK_1");
         EXPECT_EQ(Control<QLabel>(dlg, "IDC_LINE_RANGE_8641").text().toStdString(),
                   "&Line number (1 - 100):");
+        EXPECT_EQ(line.text().toStdString(), "5");
         EXPECT_EQ(line.selectedText().toStdString(), "5");
         EXPECT_EQ(Control<QLineEdit>(dlg, "IDC_COLUMN_8643").text().toStdString(), "");
         EXPECT_TRUE(ok.isEnabled());

@@ -149,6 +149,23 @@ TEST(TextViewDrawing, TabsNulsAndBytesDrawAsWindows1252AndAColourOutsideTheTable
     }
     blocks.m_nBlockPos = 99;
     EXPECT_FALSE(HasGlyphPixelsOf(Render(blocks), Cells(blocks, 0, 0, 10), crRed));
+    // The Zarn colours: attribute atoms are blue, not the numbers' magenta.
+    TShownView<CProbeSampleView> zarn(
+        MakeBuffer({"man_start_object ornament", "    mat_width 480 ; wide",
+                    "    mat_title \"Hello\"", "    mat_color_face 0FFx"}),
+        40, 5);
+    const std::tuple<int, int, int, QColor, bool> runs[] = {
+        // clang-format off
+        {0, 0, 16, QColor(128, 0, 128), true},  {17, 0, 8, QColor(0, 128, 0), true},
+        {4, 1, 9, QColor(0, 0, 255), true},     {4, 1, 9, QColor(255, 0, 255), false},
+        {14, 1, 3, QColor(255, 0, 255), true},  {18, 1, 6, QColor(128, 128, 128), true},
+        {14, 2, 7, QColor(255, 0, 0), true},    {19, 3, 4, QColor(255, 0, 255), true},
+        // clang-format on
+    };
+    for (const auto& [nColumn, nRow, nCount, cr, bDrawn] : runs)
+        EXPECT_EQ(HasGlyphPixelsOf(Render(zarn.view), Cells(zarn.view, nColumn, nRow, nCount), cr),
+                  bDrawn)
+            << nColumn << "," << nRow;
 }
 
 TEST(TextViewDrawing, TheCaretEmptyAreasAndMarginFollowTheirColoursAndThePalette) {
@@ -159,7 +176,6 @@ TEST(TextViewDrawing, TheCaretEmptyAreasAndMarginFollowTheirColoursAndThePalette
     GiveFocus(view);
     const QRect rcCaret = view.GetCaretRect();
     EXPECT_EQ(rcCaret, QRect(view.TextPosToClient({1, 1}), QSize(2, view.GetLineHeight())));
-    EXPECT_EQ(rcCaret.left(), view.GetMarginWidth() + 4 * view.GetCharWidth());
     view.SuppressCaret();
     EXPECT_TRUE(view.GetCaretRect().isEmpty());
     view.EnableCaret();
@@ -217,9 +233,12 @@ TEST(TextViewDrawing, LongLinesDrawAsTheWholeLinesParseColoursThem) {
     auto pick = [&rng](int nFrom, int nTo) {
         return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
     };
+    std::string strString = "mat_title \"";
+    while (strString.size() < 30000)
+        strString += "ab\tcd; ";
     auto pBuffer = MakeBuffer({RandomZarnText(rng, 20000), "mat_title \"short\"",
                                RandomZarnText(rng, 12000) + "\\", RandomZarnText(rng, 16000),
-                               std::string(30000, 'f') + "x"});
+                               std::string(30000, 'f') + "x", strString + "\" mat_width 100"});
     CProbeSampleView view;
     CWholeLineView reference;
     CProbeSampleView* const apViews[] = {&view, &reference};
@@ -227,6 +246,11 @@ TEST(TextViewDrawing, LongLinesDrawAsTheWholeLinesParseColoursThem) {
         SetUpView(*pView, pBuffer.get(), 50, 6);
         pView->m_bShowSelectionInactive = true;
     }
+    // A string opened some 30,000 characters before the window, closed before the last words.
+    view.ScrollToColumn(view.GetLineDisplayWidth(5) - 20, true);
+    for (const QColor& cr : {QColor(255, 0, 0), QColor(0, 0, 255), QColor(255, 0, 255)})
+        EXPECT_TRUE(HasGlyphPixelsOf(Render(view), Cells(view, 0, 5, 20), cr))
+            << cr.name().toStdString();
     for (int nStep = 0; nStep < 60; ++nStep) {
         if (nStep % 3 == 0) {
             const int nLine = pick(0, view.GetLineCount() - 1);

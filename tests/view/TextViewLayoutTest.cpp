@@ -19,15 +19,20 @@
 
 namespace {
 
-// A view that records each parse.
+// A view that counts its line reads and records each parse.
 class CCountingView : public CProbeView {
 public:
+    const char* GetLineText(int nLine) const override {
+        ++m_nTextReads;
+        return CProbeView::GetLineText(nLine);
+    }
     // A line's state is its length plus the incoming state, so states carry information.
     uint32_t ParseLine(uint32_t dwState, int nLine, ColorBlock*, int&) override {
         m_arrParsed.push_back({nLine, dwState});
         return dwState + static_cast<uint32_t>(GetLineLength(nLine));
     }
     std::vector<std::pair<int, uint32_t>> m_arrParsed;
+    mutable int m_nTextReads = 0;
 };
 
 // The two per-line caches and the widest width: "states 2 5 - widths 1 2 - max 2", "-" for an
@@ -48,6 +53,7 @@ std::string Caches(CProbeView& view) {
 
 TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineAndClientPointsMapToPositions) {
     CProbeView view;
+    EXPECT_EQ(std::pair(view.GetLineCount(), view.GetLineLength(0)), std::pair(1, 0));
     EXPECT_EQ(view.GetLineText(0), nullptr);
     EXPECT_EQ(view.GetLineFlags(0), 0u);
     EXPECT_EQ(view.GetMaxLineColumns(), 0);
@@ -71,6 +77,11 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineAndClientPointsMapToPo
     EXPECT_EQ(DescribeView(view), "|");
     EXPECT_EQ(view.GetLineHeight(), 17);
     EXPECT_TRUE(QFontInfo(view.GetStyleFont(false, false).Font()).fixedPitch());
+    // One description makes the styles' fonts and keeps the last one made.
+    EXPECT_TRUE(view.GetStyleFont(false, true).Font().bold());
+    EXPECT_TRUE(view.GetStyleFont(true, false).Font().italic());
+    EXPECT_EQ(std::pair(view.GetBaseFont().nWeight, view.GetBaseFont().bItalic),
+              std::pair(FW_NORMAL, true));
     // A new view's face is not installed here: a fixed-pitch font stands in for it.
     CProbeView plain;
     EXPECT_EQ(plain.GetBaseFont().strFaceName, "FixedSys");
@@ -92,8 +103,6 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineAndClientPointsMapToPo
     EXPECT_EQ(shown.TextPosToClient({0, 1}), QPoint(m - 3 * cx, -cy));
     EXPECT_EQ(shown.ClientToTextPos(QPoint(m, 0)), (TextPos{0, 2}));
     EXPECT_EQ(shown.ClientToTextPos(QPoint(m, cy)), (TextPos{3, 3}));
-    EXPECT_EQ(shown.CharToColumn(1, 2), 4);
-    EXPECT_EQ(shown.ColumnToChar(1, 3), 2);
     for (const auto& [grow, nColumns, nLines] : {std::tuple{QSize(0, 0), 20, 10},
                                                  {QSize(cx - 1, cy - 1), 20, 10},
                                                  {QSize(1, 1), 21, 11}}) {
@@ -101,6 +110,7 @@ TEST(TextViewMetrics, AViewWithoutABufferShowsOneEmptyLineAndClientPointsMapToPo
         EXPECT_EQ(shown.GetVisibleColumnCount(), nColumns);
         EXPECT_EQ(shown.GetVisibleLineCount(), nLines);
     }
+    EXPECT_EQ(shown.m_pLineBitmap, nullptr); // made again at the next paint
 }
 
 TEST(TextViewMetrics, TheCachesFollowEditsAndResetsAndAnUnchangedEndStateKeepsLaterLines) {
@@ -111,12 +121,18 @@ TEST(TextViewMetrics, TheCachesFollowEditsAndResetsAndAnUnchangedEndStateKeepsLa
     EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 1 + 4 + 1);
     EXPECT_EQ(view.GetMaxLineColumns(), 4);
     ASSERT_EQ(view.m_arrParsed.front(), (std::pair<int, uint32_t>{0, 0}));
-    BufferInsert(*pEdited, 2, 1, "ccccc");
-    EXPECT_EQ(Caches(view), "states 2 5 - - - widths 2 3 6 4 1 max 6");
+    BufferInsert(*pEdited, 2, 1, "ccccccc");
+    EXPECT_EQ(Caches(view), "states 2 5 - - - widths 2 3 8 4 1 max 8");
     view.m_arrParsed.clear();
-    EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 6 + 4 + 1);
+    EXPECT_EQ(view.GetLineEndState(4), 2u + 3 + 8 + 4 + 1);
     ASSERT_EQ(view.m_arrParsed.size(), 3u);
     EXPECT_EQ(view.m_arrParsed[0], (std::pair<int, uint32_t>{2, 5}));
+    // A font change keeps the widths: no line is read again.
+    const int nReads = view.m_nTextReads;
+    UseDocumentFont(view);
+    view.m_nMaxLineColumns = -1;
+    EXPECT_EQ(view.GetMaxLineColumns(), 8);
+    EXPECT_EQ(view.m_nTextReads, nReads);
     auto pLines = MakeBuffer({"0", "11", "222", "3333", "44444", "555555"});
     view.AttachBuffer(pLines.get());
     view.GetLineEndState(5);
@@ -189,6 +205,7 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
     auto ends = [&view](int nLine) {
         return EndColumns(std::string_view(view.GetLineText(nLine), view.GetLineLength(nLine)));
     };
+    GiveFocus(view);
     for (int nStep = 0; nStep < 300; ++nStep) {
         SCOPED_TRACE(nStep);
         const int nLine = pick(0, view.GetLineCount() - 1);
@@ -223,6 +240,17 @@ TEST(TextViewMetrics, MappingOnLongLinesFollowsAWalkFromTheLineStartThroughEdits
             ASSERT_EQ(view.ColumnToChar(i, nColumn), ModelNearestChar(line, nColumn)) << nColumn;
         }
         ASSERT_EQ(view.GetMaxLineColumns(), nWidest);
+        // The caret where the walk puts it, and Down keeping its screen column.
+        const int y = pick(0, view.GetLineCount() - 1), x = pick(0, view.GetLineLength(y));
+        const int nCaretColumn = ModelColumn(ends(y), x);
+        view.PutCaretAt({x, y});
+        ASSERT_EQ(view.GetCaretRect().left(),
+                  view.GetMarginWidth() +
+                      view.GetCharWidth() * (nCaretColumn - view.GetFirstVisibleColumn()));
+        if (y + 1 < view.GetLineCount()) {
+            Press(view, Qt::Key_Down);
+            ASSERT_EQ(view.GetCaretTextPos().x, ModelNearestChar(ends(y + 1), nCaretColumn));
+        }
     }
 }
 
@@ -290,7 +318,11 @@ TEST(TextViewUpdates, EditsMoveCaretSelectionAndWindowAndTheCursorShowsWhatAClic
     // clang-format on
     for (const auto& [pt, bIn] : points)
         EXPECT_EQ(sel.IsInOrderedSelection(pt), bIn) << pt.x << "," << pt.y;
+    sel.SetSelectionRange({3, 0}, {3, 0});
+    EXPECT_FALSE(sel.IsPointInSelection({3, 0}));
     sel.SetSelectionRange({1, 0}, {4, 0});
+    for (const auto& [nChar, bIn] : {std::pair{0, false}, {1, true}, {3, true}, {4, false}})
+        EXPECT_EQ(sel.IsPointInSelection({nChar, 0}), bIn) << nChar;
     const int mx = sel.GetMarginWidth(), cw = sel.GetCharWidth(), ch = sel.GetLineHeight();
     const std::pair<QPoint, Qt::CursorShape> cursors[] = {
         {{mx - 1, ch + 3}, Qt::BitmapCursor},
@@ -348,6 +380,7 @@ TEST(TextViewScroll, BarsAndRequestsMoveByLinesAndPagesAndAFittingTextGoesBackTo
     EXPECT_EQ(fits.view.GetFirstVisibleLine(), 0);
     EXPECT_EQ(fits.view.m_rcPendingPaint, fits.view.viewport()->rect());
     EXPECT_EQ(BarState(fits.view.verticalScrollBar()), "0 0-0 page 40 off");
+    EXPECT_TRUE(fits.view.verticalScrollBar()->isVisible());
     // So does the first column, after the window widened or the long line went in another view:
     // the text would otherwise stay scrolled out of sight behind a disabled bar.
     CShownView wide(MakeBuffer({"short", std::string(60, 'x'), "end"}), 20, 5);

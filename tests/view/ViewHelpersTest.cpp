@@ -129,6 +129,8 @@ TEST(SearchEngine, FindsWithCaseAndWholeWordsFromAnyStartAndBeyondTheShiftTables
     EXPECT_EQ(FindFrom(twice, "abc", {0, 99}, 0), TextPos(0, 0));
     EXPECT_EQ(FindFrom(twice, "abc", {0, 99}, U), TextPos(0, 1));
     EXPECT_EQ(FindFrom(twice, "abc", {99, 1}, U), TextPos(0, 1));
+    EXPECT_EQ(FindFrom(twice, "abc", {1, 1}, 0, false), kNone);
+    EXPECT_EQ(FindFrom(twice, "abc", {0, 0}, U, false), kNone);
     EXPECT_EQ(FindFrom(twice, "abc", {0, 0}, 0, false, {0, 0}, {0, 9}), TextPos(0, 0));
     EXPECT_EQ(FindFrom(twice, "x", {0, 0}, 0, true, {0, 0}, {0, 9}), kNone);
     EXPECT_EQ(FindFrom(twice, "abc", {0, 9}, U, false, {0, 0}, {0, 9}), TextPos(0, 1));
@@ -253,8 +255,6 @@ TEST(TabMapping, AgreesWithACharacterByCharacterWalkOnRandomLines) {
     std::string out = "stale";
     ExpandTabs("abcd", 1, -1, kTab, out);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(ColumnToChar("abc", 3, 40, kTab), 3);
-    EXPECT_EQ(CharAtColumn("abc", 3, 99, kTab), 3);
 }
 
 TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
@@ -268,30 +268,78 @@ TEST(MarginIcons, LowestNumberedBookmarkButZeroWins) {
         EXPECT_EQ(MarginIconForFlags(dwFlags), nIcon) << std::hex << dwFlags;
 }
 
-TEST(LongLineIndex, MeasuresAnUntoldChangeAnewAndKeepsParserPointsUntilTheTextBeforeThemChanges) {
+TEST(LongLineIndex, MapsAsAWalkThroughEditsAndKeepsParserPointsUntilTheTextBeforeThemChanges) {
     CLongLineIndex index(kTab);
-    std::string text(10000, 'a');
-    EXPECT_EQ(index.CharToColumn(0, text.data(), 10000, 9000), 9000);
-    text.replace(0, 1, "\t\t\t");
-    EXPECT_EQ(index.CharToColumn(0, text.data(), 10002, 9002), 9000 + 11);
+    std::string strUntold(10000, 'a');
+    EXPECT_EQ(index.CharToColumn(0, strUntold.data(), 10000, 9000), 9000);
+    strUntold.replace(0, 1, "\t\t\t");
+    EXPECT_EQ(index.CharToColumn(0, strUntold.data(), 10002, 9002), 9000 + 11);
     index.Forget(0);
     EXPECT_EQ(index.IndexedLineCount(), 0);
     constexpr int S = CLongLineIndex::SPACING;
-    const std::string line(5 * S, 'a');
-    const int n = int(line.size());
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).dwState, 7u);
+    const std::string strParsed(5 * S, 'a');
+    const int nParsed = int(strParsed.size());
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).dwState, 7u);
     index.StoreParsePoint(3, 7, {2 * S, 1, 0});
     index.StoreParsePoint(3, 7, {S + 5, 1, 0});
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).nPos, 0);
     index.StoreParsePoint(3, 7, {S, 1, 42});
     index.StoreParsePoint(3, 7, {2 * S, 2, 43});
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 43);
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 2 * S - 1).nData, 42);
-    index.OnTextReplaced(3, S + 1, 1, 1, line.data(), n);
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nData, 42);
-    EXPECT_EQ(index.ParsePointBefore(3, n, 0, 3 * S).nPos, 0);
-    EXPECT_EQ(index.ParsePointBefore(3, n, 7, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).nData, 43);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 2 * S - 1).nData, 42);
+    index.OnTextReplaced(3, S + 1, 1, 1, strParsed.data(), nParsed);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).nData, 42);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 0, 3 * S).nPos, 0);
+    EXPECT_EQ(index.ParsePointBefore(3, nParsed, 7, 3 * S).nPos, 0);
+    const std::string_view alphabets[] = {"a\t", "ab cd\t", "abcdefgh ", "abcdefgh \t", "xyz"};
+    std::mt19937 rng(31337);
+    auto pick = [&rng](int nFrom, int nTo) {
+        return std::uniform_int_distribution<int>(nFrom, nTo)(rng);
+    };
+    auto tabText = [&](int nLength) {
+        std::string out;
+        while (static_cast<int>(out.size()) < nLength)
+            out += RandomText(rng, 12000, alphabets[rng() % std::size(alphabets)]);
+        return out.substr(0, size_t(nLength));
+    };
+    index.Clear();
+    std::string lines[2] = {tabText(20000), tabText(30000)}; // the second moved by lines before it
+    int anLine[2] = {0, 5}, nLastEdit = 0;
+    for (int nStep = 0; nStep < 5000; ++nStep) {
+        const int w = pick(0, 1), nLine = anLine[w], nAction = pick(0, 9);
+        std::string& line = lines[w];
+        const int n = int(line.size()), nChar = pick(0, n);
+        if (nAction < 6) {
+            const std::vector<int> ends = EndColumns(line);
+            const int c = pick(-2, ModelColumn(ends, n) + 5);
+            SCOPED_TRACE(testing::Message() << nStep << ": " << nChar << " " << c);
+            ASSERT_EQ(index.CharToColumn(nLine, line.data(), n, nChar), ModelColumn(ends, nChar));
+            ASSERT_EQ(index.ColumnToChar(nLine, line.data(), n, c), ModelNearestChar(ends, c));
+            ASSERT_EQ(index.CharAtColumn(nLine, line.data(), n, c), ModelCoveringChar(ends, c));
+        } else if (nAction < 8) {
+            // Edits cluster, as typing does; now and then a large paste or cut.
+            const int nPos = pick(0, 1) ? nChar : std::clamp(nLastEdit + pick(-3, 3), 0, n);
+            const bool bLarge = pick(0, 9) == 0;
+            const int nRemoved = pick(0, std::min(n - nPos, bLarge ? 9000 : 3));
+            const std::string inserted = tabText(pick(0, bLarge ? 9000 : 2));
+            line.replace(size_t(nPos), size_t(nRemoved), inserted);
+            if (!CLongLineIndex::IsLong(int(line.size()))) // short lines never reach the index
+                line += tabText(CLongLineIndex::MIN_LENGTH);
+            index.OnTextReplaced(nLine, nLastEdit = nPos, nRemoved, int(inserted.size()),
+                                 line.data(), int(line.size()));
+        } else if (nAction == 8) { // split or joined: what follows nChar is new
+            line = line.substr(0, size_t(nChar)) + tabText(CLongLineIndex::MIN_LENGTH);
+            index.Truncate(nLine, nChar, int(line.size()));
+        } else if (const int nCount = pick(1, 3); pick(0, 1) == 0) {
+            index.InsertLines(anLine[0] + 1, nCount);
+            anLine[1] += nCount;
+        } else if (anLine[1] - anLine[0] > nCount) {
+            index.RemoveLines(anLine[0] + 1, nCount);
+            anLine[1] -= nCount;
+        }
+    }
+    EXPECT_EQ(index.IndexedLineCount(), 2);
 }
 
 } // namespace

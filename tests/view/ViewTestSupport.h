@@ -29,6 +29,7 @@ public:
     using TView::m_LineStates;
     using TView::m_nMaxLineColumns;
     using TView::m_nStickyColumn;
+    using TView::m_pLineBitmap;
     using TView::m_ptCaret;
     using TView::m_ptDraggedFrom;
     using TView::m_ptDraggedTo;
