@@ -208,9 +208,10 @@ TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     const QString strThird = WriteFile("third.zarn", "c\r\n");
     EXPECT_TRUE(DragAndDrop(ActiveView()->viewport(), {strSecond}, strSecond));
     EXPECT_EQ(LinesOf(pFirst), QStringList({"a", ""}));
-    EXPECT_TRUE(DragAndDrop(&MainFrame(), {TempPath("first.zarn"), strThird}, ""));
+    EXPECT_TRUE(DragAndDrop(
+        &MainFrame(), {TempPath("first.zarn"), WriteFile("fourth.zarn", "d\r\n"), strThird}, ""));
     ProcessEvents();
-    EXPECT_EQ(Windows(), "Zarn Editor - third.zarn | third.zarn | menu 129 | 3 docs");
+    EXPECT_EQ(Windows(), "Zarn Editor - third.zarn | third.zarn | menu 129 | 4 docs");
     EXPECT_FALSE(DragAndDrop(&MainFrame(), {}, "just text"));
 }
 
