@@ -532,6 +532,7 @@ TEST_F(ShellTest, LineNumbersAndTheFontGoToEveryViewAndAreKept) {
     }
     EXPECT_GE(nInk, 3);
     Run("[Line Numbers]", "0 0D15 0D15 0D15 0D15 0D15 0D14");
+    EXPECT_EQ(pView->GetMarginWidth(), CTextView::MARGIN_WIDTH);
     for (const char* pszState : {"0 0D14", "1 2D14"}) {
         StopApp();
         StartApp();
@@ -928,12 +929,13 @@ TEST(RecordNumberDlg, OpensEmptyAndEnterCopiesTheNumberEscapeNothing) {
     }
 }
 
-TEST(AboutDlg, ShowsIconAndVersionAndClosesWithOkAndTheAppIconComesInFourSizes) {
+TEST(AboutDlg, ShowsA32PixelIconAndVersionAndClosesWithOkAndTheAppIconComesInFourSizes) {
     CAboutDlg dlg;
     ShowActive(dlg);
     EXPECT_EQ(
         TextsOf(dlg, {"IDC_STATIC_VERSION", "IDOK_1"}),
         QStringList({"About ZarnEditor", "ZarnEditor Version " ZARN_VERSION, "OK (default)!"}));
+    EXPECT_EQ(Child<QLabel>(dlg, "IDC_ICON")->pixmap().deviceIndependentSize(), QSizeF(32, 32));
     FinishDialog(dlg, ENTER);
     for (const int nSize : {16, 32, 48, 64})
         EXPECT_TRUE(LoadAppIcon().availableSizes().contains(QSize(nSize, nSize))) << nSize;
