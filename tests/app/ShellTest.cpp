@@ -656,6 +656,9 @@ TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits)
     frame.addDockWidget(Qt::BottomDockWidgetArea, pBar);
     QApplication::processEvents();
     EXPECT_FALSE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    auto* pTop = new CDialogDockBar;
+    EXPECT_TRUE(pTop->Create(&frame, new COutputPage, "Top", Qt::TopDockWidgetArea) &&
+                pTop->GetDockArea() == Qt::TopDockWidgetArea);
 }
 
 // A line too long to be shown in one piece still copies as it came, whole or in part.
