@@ -208,9 +208,10 @@ TEST_F(FileCommandsTest, FilesDroppedOnTheMainWindowOrAViewOpen) {
     const QString strThird = WriteFile("third.zarn", "c\r\n");
     EXPECT_TRUE(DragAndDrop(ActiveView()->viewport(), {strSecond}, strSecond));
     EXPECT_EQ(LinesOf(pFirst), QStringList({"a", ""}));
-    EXPECT_TRUE(DragAndDrop(&MainFrame(), {TempPath("first.zarn"), strThird}, ""));
+    EXPECT_TRUE(DragAndDrop(
+        &MainFrame(), {TempPath("first.zarn"), WriteFile("fourth.zarn", "d\r\n"), strThird}, ""));
     ProcessEvents();
-    EXPECT_EQ(Windows(), "Zarn Editor - third.zarn | third.zarn | menu 129 | 3 docs");
+    EXPECT_EQ(Windows(), "Zarn Editor - third.zarn | third.zarn | menu 129 | 4 docs");
     EXPECT_FALSE(DragAndDrop(&MainFrame(), {}, "just text"));
 }
 
@@ -310,6 +311,8 @@ TEST_F(ExampleFormTest, AChangedCopyIsReplacedOnlyWhenTheUserSaysSoAndThenKept) 
         m_listMessages.clear();
         StartApp();
         Run((pszAnswer + std::string(" [Open Example Form]")).c_str(), strState);
+        EXPECT_TRUE(std::string_view(pszAnswer) != "?Yes" ||
+                    ReadFile(strCopy) == ReadFile(BUILD_EXAMPLES + "example.zarn"));
         EXPECT_EQ(m_listMessages,
                   std::vector<QString>({"Your copy of the example form, " + strCopy +
                                         ", has changes.\n\nReplace it with the original example? "
@@ -733,6 +736,13 @@ TEST_F(RecoveryProcessTest, AKilledEditorsUnsavedTextIsRecoveredByteForByte) {
     ASSERT_EQ(folders.size(), 1);
     EXPECT_EQ(Recovered(RecoveryFiles(strRoot + u'/' + folders[0]).front()),
               strFirst.toUtf8() + "|first.zarn|" + QByteArray::number(EOL_LF) + "|" + first);
+    // Recovered here, the document saves its file back as it was.
+    m_strRecoveryRoot = strRoot;
+    AnswerMessageBoxes({QMessageBox::Yes});
+    StartApp();
+    ASSERT_EQ(Docs().GetDocuments().size(), 1u);
+    EXPECT_TRUE(ActiveDoc()->IsModified() && Docs().DoFileSave(ActiveDoc()));
+    EXPECT_EQ(ReadFile(strFirst), first);
 }
 
 } // namespace

@@ -161,13 +161,44 @@ TEST_F(ShellTest, EveryMenuItemKeyAndButtonHasItsOneActionWithItsKeysAndPrompts)
     for (const CommandInfo& info : GetCommandTable())
         EXPECT_TRUE(info.nPromptId == 0 || HasResString(info.nPromptId)) << info.nId;
     // A command may have several keys; keypad Enter is Return.
-    EXPECT_EQ(QKeySequence::listToString(Action(ID_EDIT_COPY)->shortcuts() +
-                                         Action(ID_ZARN_PROPERTIES)->shortcuts()),
-              "Ctrl+C; Ctrl+Ins; Alt+Return; Alt+Enter");
+    EXPECT_EQ(QKeySequence::listToString(
+                  Action(ID_EDIT_COPY)->shortcuts() + Action(ID_ZARN_PROPERTIES)->shortcuts() +
+                  Action(ID_ZARN_INSERT)->shortcuts() + Action(ID_FILE_CLOSE)->shortcuts()),
+              "Ctrl+C; Ctrl+Ins; Alt+Return; Alt+Enter; F5");
     // A prompt is status-bar text, then after a line feed, if there is one, the tool tip.
     EXPECT_EQ(QStringList({Action(ID_FILE_NEW)->statusTip(), Action(ID_FILE_NEW)->toolTip(),
                            Action(ID_ZARN_HEX_CONVERTER)->statusTip()}),
               QStringList({"Create a new document", "New", "Load Hex Converter\\Hex"}));
+    Action(ID_FILE_NEW)->showStatusText(MainFrame().GetToolBar());
+    const QString strPointed = MainFrame().GetPaneText(0);
+    QStatusTipEvent leave{QString()};
+    QApplication::sendEvent(&MainFrame(), &leave);
+    EXPECT_EQ(strPointed + "|" + MainFrame().GetPaneText(0), "Create a new document|Ready");
+    // The toolbar shows the same actions, each with its 16 x 15 image and its tool tip.
+    std::vector<QAction*> expected, buttons;
+    for (const unsigned nId : GetMainToolBar())
+        expected.push_back(nId != 0 ? Action(nId) : nullptr);
+    for (QAction* pAction : MainFrame().GetToolBar()->actions()) {
+        buttons.push_back(pAction->isSeparator() ? nullptr : pAction);
+        EXPECT_TRUE(pAction->isSeparator() ||
+                    (!pAction->toolTip().isEmpty() &&
+                     pAction->icon().pixmap(QSize(16, 15)).size() == QSize(16, 15)))
+            << pAction->text().toStdString();
+    }
+    EXPECT_EQ(buttons, expected);
+    // The editor's own commands are in the document's menus, each with a prompt.
+    std::vector<unsigned> docIds;
+    CollectIds(GetMenu(IDR_ZARNTYPE), docIds);
+    QStringList tips;
+    for (const unsigned nId :
+         {ID_EDIT_GOTO_LINE, ID_EDIT_DELETE_WORD, ID_EDIT_BACKSPACE_WORD, ID_VIEW_LINE_NUMBERS,
+          ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_RESET, ID_VIEW_FONT}) {
+        EXPECT_TRUE(std::ranges::count(docIds, nId) == 1 && !Action(nId)->statusTip().isEmpty())
+            << nId;
+        tips.append(Action(nId)->toolTip());
+    }
+    EXPECT_EQ(tips.join(u'|'), "Go to Line|Delete Word|Backspace Word|Line Numbers|Zoom In|Zoom "
+                               "Out|Reset Zoom|Font");
     // A view tells in the status bar what it could not do.
     Execute(ID_FILE_NEW);
     QKeyEvent arrow(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x2192)));
@@ -376,20 +407,34 @@ TEST_F(ShellTest, BarsToggleWithTheirCheckMarksAndMinimisedWindowsLineUpAtTheBot
     StartApp({WriteFile("first.zarn", "a\r\n"), WriteFile("second.zarn", "b\r\n")});
     MainFrame().AppendOutput("first line\r\n", false);
     MainFrame().AppendOutput("second line", false);
+    // Per bar: shown, its check, its action's tick; one at a time, so a miswired command shows.
+    const std::pair<unsigned, QWidget*> bars[] = {{ID_VIEW_OUTPUT, MainFrame().GetOutputBar()},
+                                                  {ID_VIEW_TOOLBAR, MainFrame().GetToolBar()},
+                                                  {ID_VIEW_STATUS_BAR, MainFrame().statusBar()}};
+    m_fnState = [&] {
+        MainFrame().OnIdleUpdateCmdUI();
+        QString str;
+        for (const auto& [nId, pBar] : bars)
+            str += QString(" %1%2%3")
+                       .arg(pBar->isVisible())
+                       .arg(CheckOf(nId))
+                       .arg(Action(nId)->isChecked());
+        return str;
+    };
+    Run("[Output]", " 000 111 111");
+    Run("[Output] [Toolbar]", " 111 000 111");
+    Run("[Toolbar] [Status Bar]", " 111 111 000");
+    Run("[Status Bar]", " 111 111 111");
     // The output pane keeps its text while hidden.
-    Run("[Output] [Toolbar] [Status Bar]",
-        "Zarn Editor - second.zarn | second.zarn | menu 129 | 2 docs");
-    EXPECT_FALSE(MainFrame().GetOutputBar()->isVisible() || MainFrame().GetToolBar()->isVisible() ||
-                 MainFrame().statusBar()->isVisible() || CheckOf(ID_VIEW_OUTPUT));
-    Run("[Output] [Toolbar] [Status Bar]",
-        "Zarn Editor - second.zarn | second.zarn | menu 129 | 2 docs");
-    EXPECT_TRUE(MainFrame().GetOutputBar()->isVisible() && MainFrame().GetToolBar()->isVisible() &&
-                MainFrame().statusBar()->isVisible() && Action(ID_VIEW_TOOLBAR)->isChecked());
     EXPECT_EQ(MainFrame().GetOutputEdit()->toPlainText(), "first line\nsecond line");
     MainFrame().AppendOutput("fresh", true);
     EXPECT_EQ(MainFrame().GetOutputEdit()->toPlainText(), "fresh");
-    Execute(ID_WINDOW_CASCADE);
     const QList<QMdiSubWindow*> windows = MainFrame().GetMdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    Execute(ID_WINDOW_CASCADE);
+    EXPECT_FALSE(windows[0]->isMaximized() || windows[1]->isMaximized());
+    Execute(ID_WINDOW_TILE_HORZ);
+    EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
     for (QMdiSubWindow* pWindow : windows)
         pWindow->showMinimized();
     Execute(ID_WINDOW_ARRANGE);
@@ -487,6 +532,7 @@ TEST_F(ShellTest, LineNumbersAndTheFontGoToEveryViewAndAreKept) {
     }
     EXPECT_GE(nInk, 3);
     Run("[Line Numbers]", "0 0D15 0D15 0D15 0D15 0D15 0D14");
+    EXPECT_EQ(pView->GetMarginWidth(), CTextView::MARGIN_WIDTH);
     for (const char* pszState : {"0 0D14", "1 2D14"}) {
         StopApp();
         StartApp();
@@ -507,6 +553,7 @@ TEST_F(ShellTest, ZoomChangesEveryViewOfTheActiveDocumentWithinBounds) {
     Execute(ID_WINDOW_NEW);
     CSampleView* pView = ActiveView();
     const int nBase = PointsOf(pView);
+    const int cyBase = pView->GetLineHeight();
     EXPECT_FALSE(IsEnabled(ID_VIEW_ZOOM_RESET));
     m_fnState = [&] {
         QString str = QString::number(pDoc->GetZoomSteps()) + ":";
@@ -526,7 +573,10 @@ TEST_F(ShellTest, ZoomChangesEveryViewOfTheActiveDocumentWithinBounds) {
     }
     Run("Ctrl+0", "2: 0 2 2 2 2 2");
     EXPECT_EQ(pDoc->GetTextBuffer().GetLineFlags(0) & LINEFLAG_MARK0, LINEFLAG_MARK0);
+    CSampleView* pPane = pDoc->GetViews().front();
+    EXPECT_TRUE(pView->GetLineHeight() > cyBase && pPane->GetLineHeight() > cyBase);
     Run("[Reset Zoom]", "0: 0 0 0 0 0 0");
+    EXPECT_TRUE(pView->GetLineHeight() == cyBase && pPane->GetLineHeight() == cyBase);
     for (int i = 0; i < 100; ++i)
         Execute(ID_VIEW_ZOOM_IN);
     EXPECT_EQ(PointsOf(pView), MAX_ZOOM_POINTS);
@@ -585,6 +635,9 @@ TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits)
     EXPECT_EQ(pPage->height(), pPage->sizeHint().height());
     COutputEdit* pEdit = pPage->GetOutputEdit();
     pEdit->AppendOutput("first line " + QString(300, u'x'));
+    // The page is no dialog: Escape in it leaves it open, with its text.
+    Press(pEdit, "Esc");
+    EXPECT_TRUE(pPage->isVisible() && pEdit->toPlainText().startsWith("first line"));
     DragEdge(QPoint(0, 1000));
     const int nThinnest = pBar->height();
     EXPECT_GE(nThinnest, 32);
@@ -603,6 +656,9 @@ TEST(DialogDockBar, DocksAtTheBottomAtItsPagesHeightAndIsResizedWithinItsLimits)
     frame.addDockWidget(Qt::BottomDockWidgetArea, pBar);
     QApplication::processEvents();
     EXPECT_FALSE(pBar->features() & QDockWidget::DockWidgetVerticalTitleBar);
+    auto* pTop = new CDialogDockBar;
+    EXPECT_TRUE(pTop->Create(&frame, new COutputPage, "Top", Qt::TopDockWidgetArea) &&
+                pTop->GetDockArea() == Qt::TopDockWidgetArea);
 }
 
 // A line too long to be shown in one piece still copies as it came, whole or in part.
@@ -640,6 +696,51 @@ TEST(OutputEdit, KeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
                 edit.viewport()->rect().contains(edit.cursorRect()));
     edit.AppendOutput("\n");
     EXPECT_TRUE(edit.horizontalScrollBar()->value() == 0 && pBar->value() == pBar->maximum());
+}
+
+// Tools' output reads in one colour whatever the desktop's palette, also while disabled.
+TEST(OutputEdit, IsReadOnlyAppendsAtTheEndWhateverIsSelectedAndDrawsBlackOnWhite) {
+    COutputEdit edit;
+    ShowActive(edit);
+    edit.AppendOutput("MMMMMMMM\n");
+    QTest::keyClicks(&edit, "typed");
+    Press(&edit, "Ctrl+A");
+    EXPECT_EQ(edit.textCursor().selectedText(), "MMMMMMMM" + QString(QChar::ParagraphSeparator));
+    edit.AppendOutput("alpha\nbeta\n");
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(1);
+    cursor.setPosition(4, QTextCursor::KeepAnchor);
+    edit.setTextCursor(cursor);
+    edit.AppendOutput("gamma");
+    EXPECT_EQ(edit.toPlainText(), "MMMMMMMM\nalpha\nbeta\ngamma");
+    EXPECT_FALSE(edit.textCursor().hasSelection());
+    EXPECT_EQ(edit.textCursor().position(), edit.toPlainText().size());
+    // White far right of the text, and dark pixels in the first line.
+    const auto BlackOnWhite = [](COutputEdit& e) {
+        const QImage image = e.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect rcText = e.cursorRect(QTextCursor(e.document()->firstBlock()));
+        int nDark = 0;
+        for (int y = rcText.top(); y <= rcText.bottom(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                nDark += qGray(image.pixel(x, y)) < 60 ? 1 : 0;
+        }
+        return nDark > 20 && image.pixelColor(image.width() - 5, image.height() - 5) == Qt::white;
+    };
+    EXPECT_TRUE(BlackOnWhite(edit));
+    edit.setEnabled(false);
+    EXPECT_TRUE(BlackOnWhite(edit));
+    const QPalette palOld = QApplication::palette();
+    QPalette palDark = palOld;
+    for (const auto role : {QPalette::Base, QPalette::Window})
+        palDark.setColor(role, QColor(30, 30, 30));
+    palDark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(palDark);
+    COutputEdit dark;
+    dark.AppendOutput("MMMMMMMM");
+    dark.show();
+    const bool bBlackOnWhite = QTest::qWaitForWindowExposed(&dark) && BlackOnWhite(dark);
+    QApplication::setPalette(palOld);
+    EXPECT_TRUE(bBlackOnWhite);
 }
 
 // Typed characters are filtered; paste, command keys and non-ASCII characters are not.
@@ -831,12 +932,13 @@ TEST(RecordNumberDlg, OpensEmptyAndEnterCopiesTheNumberEscapeNothing) {
     }
 }
 
-TEST(AboutDlg, ShowsIconAndVersionAndClosesWithOkAndTheAppIconComesInFourSizes) {
+TEST(AboutDlg, ShowsA32PixelIconAndVersionAndClosesWithOkAndTheAppIconComesInFourSizes) {
     CAboutDlg dlg;
     ShowActive(dlg);
     EXPECT_EQ(
         TextsOf(dlg, {"IDC_STATIC_VERSION", "IDOK_1"}),
         QStringList({"About ZarnEditor", "ZarnEditor Version " ZARN_VERSION, "OK (default)!"}));
+    EXPECT_EQ(Child<QLabel>(dlg, "IDC_ICON")->pixmap().deviceIndependentSize(), QSizeF(32, 32));
     FinishDialog(dlg, ENTER);
     for (const int nSize : {16, 32, 48, 64})
         EXPECT_TRUE(LoadAppIcon().availableSizes().contains(QSize(nSize, nSize))) << nSize;
