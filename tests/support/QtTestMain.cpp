@@ -1,13 +1,19 @@
 // The main of every GUI test executable: one QApplication on the offscreen platform, and
-// settings kept apart from the user's own.
+// settings kept apart from the user's own and from every other test run.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Test mode keeps settings under $HOME/.qttest; a home of its own stops programs that run
+    // at the same time (ctest --parallel, other checkouts) from reading each other's settings.
+    QTemporaryDir home;
+    if (home.isValid())
+        qputenv("HOME", QFile::encodeName(home.path()));
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName("ZarnEditor");
