@@ -201,9 +201,13 @@ struct RunCase {
 
 TEST_F(CToolRunnerTest, WhatTheChildWritesIsShownInOrderAndInItsPlainForm) {
     // clang-format off
+    const QStringList listArgs = {"two words", "\"double\"", "'single'", "a;b", "$(touch oops)",
+        "`touch oops`", "*", "", "back\\slash", "tab\there", "D:\\PROGRA~1\\\\grimlet.exe"};
     const RunCase cases[] = {
         {{"out:one\\n", "err:two\\n", "out:three\\n", "err:four\\n", "out:five\\n"},
          "one\ntwo\nthree\nfour\nfive\n"},
+        {{}, "kept\nas it was", {}, "kept\nas it was"},
+        {QStringList{"args"} + listArgs, "[" + listArgs.join("]\n[") + "]\n"},
         {{"out:after\\n"}, "before\nafter\n", {}, "before\n"},
         {{"no-such-step"}, "unknown step: no-such-step\n"},
         {{"touch:made-here"}, ""},
@@ -241,7 +245,12 @@ TEST_F(CToolRunnerTest, WhatTheChildWritesIsShownInOrderAndInItsPlainForm) {
         EXPECT_EQ(runner.GetResult(),
                   c.listSteps.value(0) == "no-such-step" ? TOOLRUN_FAILED : TOOLRUN_SUCCEEDED);
     }
-    EXPECT_TRUE(QFile::exists(Path("made-here")));
+    EXPECT_TRUE(QFile::exists(Path("made-here")) && !QFile::exists(Path("oops")));
+    // A flood past what the pane keeps ends with the child, the note and the last lines.
+    CToolRunner(TOOL_CHILD, {"yes:0.5", "out:the end\\n"}, &m_edit).Run();
+    EXPECT_LE(m_edit.document()->blockCount(), OUTPUT_MAX_LINES + 1);
+    EXPECT_EQ(m_edit.document()->firstBlock().text(), OutputDroppedNote());
+    EXPECT_TRUE(Shown().endsWith("y\ny\nthe end\n"));
 }
 
 TEST_F(CToolRunnerTest, AppendingKeepsTheLastLineInViewAlsoAfterTheUserScrolledUp) {
@@ -263,7 +272,8 @@ TEST_F(CToolRunnerTest, AppendingKeepsTheLastLineInViewAlsoAfterTheUserScrolledU
 
 // A missing program or directory is told with its reason; a crash is a failure; a run cancelled
 // before it starts ends at once; a runner used again starts afresh; kept output is what the run
-// shows, also without a pane; a call put off until no run is running skips a context that went.
+// shows, also without a pane; a call put off until no run is running waits for the event loop
+// and for the run's end, and skips a context that went.
 TEST_F(CToolRunnerTest, ResultTellsHowTheRunEnded) {
     for (const auto& [strProgram, strDir] : {std::pair{Path("no-such-dir/grimlet"), QString()},
                                              std::pair{QString(TOOL_CHILD), Path("no-such-dir")}}) {
@@ -296,11 +306,21 @@ TEST_F(CToolRunnerTest, ResultTellsHowTheRunEnded) {
     succeeded.Run();
     EXPECT_EQ(succeeded.GetResult(), TOOLRUN_SUCCEEDED);
     EXPECT_EQ(succeeded.GetKeptOutput(), "one\ntwo\n");
+    int nCalls = 0;
+    const auto count = [&nCalls](int n) { return [&nCalls, n] { nCalls += n; }; };
+    CToolRunner::CallWhenNoneRunning(&m_edit, count(1));
+    EXPECT_EQ(nCalls, 0);
     auto* pGone = new QObject;
-    CToolRunner::CallWhenNoneRunning(pGone,
-                                     [] { ADD_FAILURE() << "called for a context that went"; });
-    delete pGone;
+    WhenShown(m_edit, "ready", [&] {
+        CToolRunner::CallWhenNoneRunning(&m_edit, count(10));
+        CToolRunner::CallWhenNoneRunning(pGone, count(100));
+        delete pGone;
+        TouchFile(Path("go"));
+    });
+    CToolRunner(TOOL_CHILD, {"out:ready", "wait:" + Path("go")}, &m_edit).Run();
+    EXPECT_EQ(nCalls, 1);
     QCoreApplication::processEvents();
+    EXPECT_EQ(nCalls, 11);
 }
 
 TEST_F(CToolRunnerTest, CancelEndsTheChildAndTheGrandchildItLeftRunning) {
@@ -645,6 +665,15 @@ TEST_F(GrimletTest, GrimletFailingShowsItsReportAndNoFormOpens) {
         "message: Error. Cannot execute Grimlet.exe\n" + EditorPath("grimlet");
     EXPECT_EQ(State(), strCannot + "\n" + strCannot + "\npane: earlier output");
     EXPECT_EQ(Files(), QStringList());
+    // Else the one on the PATH, passing over a file beside the editor that may not be run.
+    ASSERT_TRUE(QDir().mkpath(TempPath("path")));
+    for (const QString strDir : {"path", "editor"}) {
+        WriteFile(strDir + "/grimlet", "#!/bin/sh\necho \"$0\"\nexit 3\n");
+        ASSERT_TRUE(QFile::setPermissions(TempPath(strDir + "/grimlet"),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        Load(strNotDb, "1001");
+        EXPECT_EQ(Shown(), TempPath(strDir + "/grimlet") + "\n");
+    }
 }
 
 // Grimlet writes a file of its own beside the form's, which then takes the form's name.
@@ -671,23 +700,39 @@ TEST_F(GrimletTest, RecordsReachGrimletWholeAndNoFileLeavesTheDirectory) {
     EXPECT_FALSE(QFile::exists(TempPath("x.zarn")));
 }
 
-TEST_F(GrimletTest, ClosingTheMainWindowWhileGrimletRunsCancelsTheLoad) {
+// The close is put off until every run, one started inside Insert's too, was cancelled.
+TEST_F(GrimletTest, ClosingTheMainWindowWhileGrimletRunsCancelsTheRunsFirst) {
     UseFakeGrimlet("printf '; GID 1001\\n' > \"$4\"\ntouch started\nexec sleep 60\n");
-    StartApp();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!QFile::exists(EditorPath("started")))
-            return;
-        poll.stop();
-        MainFrame().close();
-    });
-    poll.start(5);
-    Load(WriteFile("MAIN.IDX", ""), "1001");
-    EXPECT_FALSE(poll.isActive() || CToolRunner::IsAnyRunning());
-    EXPECT_EQ(State(), "pane: ");
-    EXPECT_EQ(Files(), QStringList({"started"}));
-    ProcessEvents();
-    EXPECT_FALSE(MainFrame().isVisible());
+    const QString strForm = WriteFile("1001.zarn", "; GID 1001\n");
+    for (const bool bInsert : {false, true}) {
+        StartApp();
+        CToolRunner inner(TOOL_CHILD, {"out:inner\\n", "hang"}, MainFrame().GetOutputEdit());
+        WhenShown(*MainFrame().GetOutputEdit(), "inner", [this] { MainFrame().close(); });
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!QFile::exists(EditorPath("started")))
+                return;
+            poll.stop();
+            bInsert ? inner.Run() : void(MainFrame().close());
+        });
+        poll.start(5);
+        if (bInsert) {
+            App().SetPendingRecord("1001", TempPath("MAIN.IDX"));
+            ASSERT_NE(App().OpenDocumentFile(strForm), nullptr);
+        }
+        bInsert ? Execute(ID_ZARN_INSERT) : Load(WriteFile("MAIN.IDX", ""), "1001");
+        EXPECT_FALSE(poll.isActive() || CToolRunner::IsAnyRunning());
+        EXPECT_EQ(State(), bInsert
+                               ? "*1001.zarn 1001 MAIN.IDX\npane: inner\n" + CANCELLED + CANCELLED
+                               : "pane: ");
+        EXPECT_EQ(Files(), QStringList({"started"}));
+        EXPECT_TRUE(MainFrame().isVisible());
+        ProcessEvents();
+        EXPECT_FALSE(MainFrame().isVisible());
+        EXPECT_TRUE(Docs().GetDocuments().empty());
+        QFile::remove(EditorPath("started"));
+        StopApp();
+    }
 }
 
 // Cancel runs nothing; No inserts the file as saved, Yes saves first; unmodified, no question.
@@ -751,21 +796,41 @@ TEST_F(GrimletTest, InsertNeedsThePropertiesAndADocumentThatWasSaved) {
     EXPECT_TRUE(listNever.size() == 1 && listNever[0].startsWith("This document has never been"));
     EXPECT_EQ(RecordedArguments().join("") + Shown(), "earlier output");
     // Modified: Yes asks for a name; cancelling that does not proceed.
-    Type(pDoc, 0, "form 1");
+    Type(pDoc, 0, "; GID 1001");
     EXPECT_EQ(Insert({QMessageBox::Yes}), std::vector<QString>({listAsked[0], SAVE_FIRST}));
     EXPECT_EQ(RecordedArguments(), QStringList());
     // Given a name, it is saved there and that file goes in; the pane is emptied all the same.
     AnswerFileDialogs({strFile});
     EXPECT_EQ(Insert({QMessageBox::Yes}), listAsked);
-    EXPECT_EQ(ReadFile(strFile), "form 1");
+    EXPECT_EQ(ReadFile(strFile), "; GID 1001");
     EXPECT_EQ(RecordedArguments(), QStringList({"add", "-keepComments", strDb, strFile}));
     EXPECT_EQ(Shown(), "");
+    // Grimlet's report shows as it comes: the second line is written once the first was seen.
+    UseFakeGrimlet("echo first\nwhile [ ! -e go ]; do sleep 0.01; done\necho second\n");
+    QString strAtFirst;
+    WhenShown(*MainFrame().GetOutputEdit(), "first", [&] {
+        strAtFirst = Shown();
+        TouchFile(EditorPath("go"));
+    });
+    Insert();
+    EXPECT_EQ(strAtFirst + Shown(), "first\nfirst\nsecond\n");
+    // The real grimlet's refusal of a missing database, or no grimlet at all, is told there too.
+    ASSERT_TRUE(QFile::remove(EditorPath("grimlet")) &&
+                QFile::link(GRIMLET, EditorPath("grimlet")));
+    for (const QString& strSaid :
+         {"grimlet: " + strDb + ": ", "Error creating process\n" + EditorPath("grimlet") + ": "}) {
+        Insert();
+        EXPECT_TRUE(Shown().startsWith(strSaid)) << Shown().toStdString();
+        RemoveGrimlet();
+    }
+    EXPECT_FALSE(QFile::exists(strDb));
 }
 
 // Lines that start a word go out behind "atom$" in CR LF, unsaved changes too; no extension added.
 TEST_F(GrimletTest, ExportWritesTheFormExactlyAndThePaneSaysWhere) {
-    const QString strSource = WriteFile(
-        "form.zarn", "mat_width 100\r\n\r\n; comment\r\n  < x\r\n] end\r\n   mat_height 20   \r\n");
+    const QByteArray source =
+        "mat_width 100\r\n\r\n; comment\r\n  < x\r\n] end\r\n   mat_height 20   \r\n";
+    const QString strSource = WriteFile("form.zarn", source);
     Start({strSource});
     Execute(ID_ZARN_EXPORT_VEY); // cancelled
     EXPECT_EQ(Files(""), QStringList({"form.zarn"}));
@@ -781,7 +846,7 @@ TEST_F(GrimletTest, ExportWritesTheFormExactlyAndThePaneSaysWhere) {
               "atom$\r\natom$b 2\r\natom$\t; indented\r\natom$mat_width "
               "100\r\natom$mat_height 20\r\n");
     EXPECT_EQ(LinesOf(ActiveDoc()), listLines);
-    EXPECT_TRUE(ActiveDoc()->IsModified());
+    EXPECT_TRUE(ActiveDoc()->IsModified() && ReadFile(strSource) == source);
     EXPECT_EQ(Files(""), QStringList({"form.vey", "form.zarn", "plain"}));
     EXPECT_TRUE(m_listMessages.empty());
     ASSERT_EQ(m_listFileRequests.size(), 3u);
@@ -804,6 +869,13 @@ TEST_F(GrimletTest, ExportOffersTheDocumentsNameAndAsksAgainForANameWithAWildcar
               std::vector<QString>({strRefused.arg("*.vey"), strRefused.arg("a?.vey")}));
     EXPECT_EQ(ReadFile(TempPath("out.vey")), "atom$a 1\r\n");
     EXPECT_EQ(Files(""), QStringList({"order.form.zarn", "out.vey"}));
+    // A document without a file offers its title, and an empty one exports an empty file.
+    Execute(ID_FILE_NEW);
+    Export(TempPath("new.vey"));
+    EXPECT_EQ(m_listFileRequests.back().strInitialPath, ActiveDoc()->GetTitle() + ".vey");
+    EXPECT_TRUE(QFileInfo(TempPath("new.vey")).isFile() &&
+                QFileInfo(TempPath("new.vey")).size() == 0);
+    EXPECT_TRUE(Shown().startsWith(" exported to " + TempPath("new.vey") + "\nNOTE!"));
 }
 
 // By any spelling, also after Save As for the file it was opened from; and failures to write.
