@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -570,11 +571,13 @@ TEST(FileLoad, EveryStyleLoadsAsDetectedAndSavesByteForByte) {
                          EOL_CRLF,
                          {std::string(10, 'q'), q, "tail", "", ""}});
     }
-    std::string big; // long lines, beyond one write
-    for (int i = 0; i < 2000; ++i)
-        big += "LINE " + std::to_string(i) + std::string(i % 300, '.') + "\n";
-    cases.push_back(
-        {big + std::string(3 << 20, 'L') + "\n" + std::string(1 << 20, 'M'), EOL_LF, {}});
+    Case big{{}, EOL_LF, {}}; // long lines, beyond one write
+    for (int i = 0; i < 2000; ++i) {
+        big.lines.push_back("LINE " + std::to_string(i) + std::string(i % 300, '.'));
+        big.bytes += big.lines.back() + "\n";
+    }
+    big.lines.insert(big.lines.end(), {std::string(3 << 20, 'L'), std::string(1 << 20, 'M')});
+    cases.push_back({big.bytes + big.lines[2000] + "\n" + big.lines[2001], EOL_LF, big.lines});
     TempDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.substr(0, 30) + " size " + std::to_string(c.bytes.size()));
@@ -670,6 +673,9 @@ TEST(FileLoad, LinesBeyondTheLimitsAreRefused) {
                   refusal);
         EXPECT_EQ(passed, lines) << bytes;
     }
+    // A 2 GiB line was once loaded with a negative length: the buffer indexes with an int.
+    EXPECT_LT(kBufferLineLimits.nMaxLength, size_t{1} << 31);
+    EXPECT_LE(kBufferLineLimits.nMaxCount, size_t{INT_MAX});
 }
 
 // Fails calls of one kind (all, on strTarget, or the first), or fills the disk after nRoom bytes.
@@ -756,22 +762,23 @@ bool RunAsNobody(const std::function<bool()>& body) {
 TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
     using T = TestOps;
     // clang-format off
-    const std::tuple<T::Call, int, bool, bool, const char*> cases[] = { // in place, once
-        {T::MakeTemp_, EACCES, false, false, "Permission denied"},
-        {T::Write_, EIO, false, false, "Input/output error"},
-        {T::None, ENOSPC, false, false, "No space left on device"}, // full after 100 bytes
-        {T::Sync_, EIO, false, false, "Input/output error"},
-        {T::Rename_, EXDEV, false, false, "Invalid cross-device link"},
-        {T::Access_, EACCES, false, false, "Permission denied"}, // the file may not be written
-        {T::Access_, EROFS, false, false, "Read-only file system"},
-        {T::Write_, EIO, true, true, "Input/output error"},
-        {T::Sync_, EIO, true, true, "Input/output error"},
-        {T::MakeTemp_, EACCES, true, false, "cannot keep a copy"},
-        {T::Write_, EIO, true, false, // every write, even to put the old bytes back
+    const std::tuple<T::Call, int, bool, bool, bool, const char*> cases[] = { // in place, once, backup
+        {T::MakeTemp_, EACCES, false, false, false, "Permission denied"},
+        {T::Write_, EIO, false, false, false, "Input/output error"},
+        {T::None, ENOSPC, false, false, false, "No space left on device"}, // full after 100 bytes
+        {T::Sync_, EIO, false, false, false, "Input/output error"},
+        {T::Rename_, EXDEV, false, false, false, "Invalid cross-device link"},
+        {T::Rename_, EIO, false, false, true, "Input/output error"}, // .bak linked first
+        {T::Access_, EACCES, false, false, false, "Permission denied"}, // the file may not be written
+        {T::Access_, EROFS, false, false, false, "Read-only file system"},
+        {T::Write_, EIO, true, true, false, "Input/output error"},
+        {T::Sync_, EIO, true, true, false, "Input/output error"},
+        {T::MakeTemp_, EACCES, true, false, false, "cannot keep a copy"},
+        {T::Write_, EIO, true, false, false, // every write, even to put the old bytes back
          "Input/output error; the old text could not be put back (Input/output error) and is kept in "}};
     // clang-format on
     const std::string old = "old text\r\nkept\r\n";
-    for (const auto& [call, err, bInPlace, bOnce, reason] : cases) {
+    for (const auto& [call, err, bInPlace, bOnce, bBackup, reason] : cases) {
         SCOPED_TRACE(reason);
         TempDir dir;
         const std::string path = dir.File("doc.zarn");
@@ -780,6 +787,7 @@ TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
         const ino_t ino = StatOf(path).st_ino;
         CTextBuffer buffer;
         ASSERT_TRUE(buffer.LoadFile(path));
+        buffer.SetMakeBackup(bBackup);
         Apply(buffer, {{0, 0, std::string(5000, 'n')}}, EDITACT_PASTE);
         T ops, exportOps;
         for (T* p : {&ops, &exportOps}) {
@@ -791,7 +799,7 @@ TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
         if (bInPlace)
             ops.strCache = dir.File("cache/zarneditor"), ops.strTarget = path;
         std::string strError; // of the save
-        for (int nPass = 0; nPass < (bInPlace ? 1 : 2); ++nPass) {
+        for (int nPass = 0; nPass < (bInPlace || bBackup ? 1 : 2); ++nPass) {
             buffer.SetFileOps(nPass == 1 ? &exportOps : &ops);
             const FileResult result = nPass == 1 ? buffer.ExportVey(path) : buffer.SaveFile(path);
             EXPECT_EQ(result.strError.rfind(reason, 0), 0u) << result.strError;
@@ -805,7 +813,10 @@ TEST(FileSave, EveryFailingStepLeavesTheOldFileAndNoTemporaryFile) {
         const std::string copy = bKept ? ops.strCache + "/" + kept[0] : path;
         EXPECT_EQ(ReadBytes(copy), old); // in the file, or in a copy whose place is told
         EXPECT_TRUE(!bKept || (kept[0].rfind("doc.zarn.CRE", 0) == 0 && strError.ends_with(copy)));
-        EXPECT_EQ(dir.Entries(), (bInPlace ? Names{"cache", "doc.zarn"} : Names{"doc.zarn"}));
+        EXPECT_EQ(dir.Entries(), (bInPlace  ? Names{"cache", "doc.zarn"}
+                                  : bBackup ? Names{"doc.zarn", "doc.zarn.bak"}
+                                            : Names{"doc.zarn"}));
+        EXPECT_TRUE(!bBackup || ReadBytes(path + ".bak") == old);
         buffer.SetFileOps(nullptr);
         ASSERT_TRUE(buffer.SaveFile(path));
         EXPECT_EQ(ReadBytes(path), std::string(5000, 'n') + old);
