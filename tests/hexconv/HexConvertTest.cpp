@@ -27,6 +27,8 @@ TEST(HexConvert, GivesTwoLowerCaseDigitsAnXAndABlankPerByteCode) {
     const std::u16string a(1023, u'a');
     const std::tuple<std::u16string, size_t, std::vector<unsigned>> cases[] = {
         {u"Hi!", HEX_MAX_CODES, {0x48, 0x69, 0x21}},
+        {u"Z\t\x7f", HEX_MAX_CODES, {0x5a, 0x09, 0x7f}},
+        {std::u16string(u"a\0b", 3), HEX_MAX_CODES, {0x61, 0x00, 0x62}},
         {u"a\r\nb", HEX_MAX_CODES, {0x61, 0x0d, 0x0a, 0x62}},
         {u"\r\r\n", HEX_MAX_CODES, {0x0d, 0x0d, 0x0a}},
         {u"\n\r", HEX_MAX_CODES, {0x0d, 0x0a, 0x0d}},
@@ -66,7 +68,7 @@ std::pair<std::u16string, std::vector<unsigned>> Encoded(char32_t ch) {
 // Random texts within random limits; the prefix that the dialog reads converts the same.
 TEST(HexConvert, RandomTextsMatchTheirCharactersBytesWithinTheLimit) {
     static const std::pair<char32_t, char32_t> kRanges[] = {
-        {0x0E, 0x7F}, {0x80, 0xFF}, {0x100, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
+        {0x00, 0x7F}, {0x80, 0xFF}, {0x100, 0xD7FF}, {0xE000, 0xFFFF}, {0x10000, 0x10FFFF}};
     std::mt19937 rng(20240611);
     auto pick = [&rng](uint32_t lo, uint32_t hi) {
         return std::uniform_int_distribution<uint32_t>(lo, hi)(rng);
@@ -83,8 +85,9 @@ TEST(HexConvert, RandomTextsMatchTheirCharactersBytesWithinTheLimit) {
                 piece = {pick(0, 1) ? u"\n" : u"\r\n", {0x0d, 0x0a}};
             else if (nKind == 1) // pairs with nothing before it
                 piece = {std::u16string(1, char16_t(pick(0xDC00, 0xDFFF))), {0xef, 0xbf, 0xbd}};
-            else
-                piece = Encoded(pick(kRanges[nKind - 2].first, kRanges[nKind - 2].second));
+            else if (const char32_t c = pick(kRanges[nKind - 2].first, kRanges[nKind - 2].second);
+                     c != '\n' && c != '\r') // line breaks come as whole pieces
+                piece = Encoded(c);
             strText += piece.first;
             bFull = bFull || codes.size() + piece.second.size() > nMax;
             if (!bFull)

@@ -67,8 +67,8 @@ TEST(HexConverterDlg, OutputFollowsEveryKeystrokeAndPasteAndTabRunsThroughTheDia
     QTest::keyClick(parts.pInput, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(parts.pInput, Qt::Key_Delete);
     parts.ExpectOutput("");
-    parts.Paste("one\r\ntwo\nx");
-    parts.ExpectOutput("6fx 6ex 65x 0dx 0ax 74x 77x 6fx 0dx 0ax 78x ");
+    parts.Paste("one\r\ntwo\nx\u00e9\u00a0\u20ac"); // the last three as Latin-1 and UTF-8
+    parts.ExpectOutput("6fx 6ex 65x 0dx 0ax 74x 77x 6fx 0dx 0ax 78x e9x a0x e2x 82x acx ");
     parts.pInput->clear();
     parts.Paste(QString(3000, u'z'));
     parts.ExpectOutput(QString("7ax ").repeated(1023));
