@@ -338,8 +338,7 @@ void CSafeFileWriter::AppendLarge(std::string_view data) {
     m_nBuffered = data.size();
 }
 
-FileResult CSafeFileWriter::MakeBackup() {
-    const std::string strBackup = BackupPath(m_strTarget);
+FileResult CSafeFileWriter::MakeBackup(const std::string& strBackup) {
     ::unlink(strBackup.c_str());
     // A hard link costs nothing; where the file system has none, copy.
     if (::link(m_strTarget.c_str(), strBackup.c_str()) == 0)
@@ -396,15 +395,27 @@ FileResult CSafeFileWriter::CommitReplace() {
     if (::close(fd) != 0)
         return Fail(errno);
 
-    if (m_bMakeBackup && m_bTargetExists) {
-        if (FileResult result = MakeBackup(); !result) {
+    // The backup takes its name only once the new file is in place: a failed rename must
+    // neither replace the previous backup nor leave the file with a second link, which
+    // would make later saves write through both names.
+    const bool bBackup = m_bMakeBackup && m_bTargetExists;
+    const std::string strBackup = BackupPath(m_strTarget);
+    const std::string strNewBackup = strBackup + ".new";
+    if (bBackup) {
+        if (FileResult result = MakeBackup(strNewBackup); !result) {
             Fail(0);
             return result;
         }
     }
-    if (m_ops.Rename(m_strTemp, m_strTarget) != 0)
-        return Fail(errno);
+    if (m_ops.Rename(m_strTemp, m_strTarget) != 0) {
+        const int err = errno;
+        if (bBackup)
+            ::unlink(strNewBackup.c_str());
+        return Fail(err);
+    }
     m_bCommitted = true;
+    if (bBackup)
+        ::rename(strNewBackup.c_str(), strBackup.c_str());
 
     // Make the rename itself durable. The new file is in place either way, so a directory
     // that cannot be synced does not fail the save.

@@ -99,7 +99,7 @@ private:
     FileResult PutOldBytesBack(int errSave);
     FileResult CommitReplace();
     FileResult CommitInPlace();
-    FileResult MakeBackup();
+    FileResult MakeBackup(const std::string& strBackup);
 
     CFileOps& m_ops;
     std::string m_strTarget;
