@@ -55,9 +55,8 @@ QPoint CellPoint(CTextView& view, int x, int y) {
             y * view.GetLineHeight() + view.GetLineHeight() / 2};
 }
 
-// Sends the drag events of steps to the view at pt, "e"nter, "m"ove and "d"rop, as the
-// platform's drag loop would; a drop after a refused move is a leave. Answers the action of
-// the drop, Qt::IgnoreAction when a step was refused, or else Qt::CopyAction.
+// Sends the drag events "e"nter, "m"ove, "d"rop at pt as a drag loop would (a drop after a
+// refused move is a leave): the drop's action, IgnoreAction for a refused step, else CopyAction.
 Qt::DropAction Drag(CTextView& view, const QMimeData* pData, QPoint pt,
                     std::string_view steps = "emd", Qt::DropActions possible = BOTH,
                     Qt::KeyboardModifiers keys = Qt::NoModifier) {
@@ -485,8 +484,7 @@ TEST(EditKeys, CommandStatesModesAndResets) {
     Keys(fx.view, "clear");
     EXPECT_EQ(Enabled(fx.view), "cut ");
     EXPECT_TRUE(fx.view.inputMethodQuery(Qt::ImEnabled).toBool());
-    // A read-only buffer refuses edits and Replace but not the mode switch; Cut refuses when it
-    // runs.
+    // A read-only buffer refuses edits and Replace (Cut when it runs), not the mode switch.
     Keys(fx.view, "ro Ins");
     EXPECT_EQ(Enabled(fx.view), "cut read ovr checked");
     QTimer::singleShot(0, &fx.view, [] {
@@ -599,8 +597,7 @@ TEST(EditDrop, TheDropCaretFollowsTheMouseInPlaceOfTheCaretUntilALeaveAResetOrAR
         EXPECT_FALSE(fx.view.GetCaretRect().isEmpty());
     }
     TakeFocus(fx.view);
-    // An image is refused from the drag's entry on, a text on a read-only view from its first
-    // move on.
+    // An image is refused from the drag's entry on, text on a read-only view from its move.
     const QPoint pt = CellPoint(fx.view, 0, 0);
     const auto pImage = MimeData(nullptr);
     EXPECT_EQ(Drag(fx.view, pImage.get(), pt, "e"), Qt::IgnoreAction);

@@ -9,8 +9,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Test mode keeps settings under $HOME/.qttest; a home of its own stops programs that run
-    // at the same time (ctest --parallel, other checkouts) from reading each other's settings.
+    // Test mode keeps settings in $HOME: its own home keeps parallel runs from sharing them.
     QTemporaryDir home;
     if (home.isValid())
         qputenv("HOME", QFile::encodeName(home.path()));
