@@ -333,7 +333,7 @@ const EditCase EDITS[] = {
     {"  ab|",      "Ins Return Ins ro Return", "  ab\n|",      "Typing", 1},
     {"ab|",        "\"c\" ro Home Ctrl+Z",   "|abc",          "Typing", 1},
     // A word and the blank before it undo together; typing after an Undo is a group of its own.
-    {"|",          "\"abc de\"",            "abc de|",       "Typing"},
+    {"|",          "\"abc\" \" de\"",       "abc de|",       "Typing"}, // a blank is text
     {"|",          "\"abc de\" Ctrl+Z",     "abc|",          "Typing", 1},
     {"|",          "\"ab c\" Ctrl+Z \"x\" Ctrl+Z Ctrl+Y Ctrl+Y", "abx|"},
     {"ab|\nxy",    "\"cd\" \"ef\" Ctrl+Z",  "ab|\nxy"},
