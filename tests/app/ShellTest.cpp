@@ -345,7 +345,7 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInANumberedWindow) {
     Run("[Redo]", strModified);
     m_fnState = [&] {
         return QString("%1 views, %2 asked, %3 docs, ")
-                   .arg(pDoc->GetViews().size())
+                   .arg(Docs().GetDocuments().empty() ? 0 : pDoc->GetViews().size())
                    .arg(m_listMessages.size())
                    .arg(Docs().GetDocuments().size()) +
                (ActiveFrame() ? ActiveFrame()->windowTitle() : "-");
